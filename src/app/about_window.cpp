@@ -1,0 +1,42 @@
+#include "app/about_window.h"
+
+#include "display/gradient.h"
+
+std::string HostOfUrl(const std::string& url) {
+  const size_t scheme = url.find("://");
+  const size_t begin = scheme == std::string::npos ? 0 : scheme + 3;
+  size_t end = url.find_first_of(":/?#", begin);
+  if (end == std::string::npos) end = url.size();
+  std::string host = url.substr(begin, end - begin);
+  // user:password@host
+  const size_t at = host.rfind('@');
+  return at == std::string::npos ? host : host.substr(at + 1);
+}
+
+void DrawAboutWindow(Player& player, Surface& s) {
+  if (!BeginDrawing(s)) return;
+  const int w = s.width, h = s.height;
+  DrawVerticalGradient(s, 0, 0, w, h, Rgb(10, 20, 45), Rgb(3, 10, 20));
+
+  if (player.logoImage != nullptr) {
+    DrawImageStretched(s, player.logoImage, 42, 42, 256, 256);
+  } else {
+    // Stand-in disc; its colour carries alpha 230 but is drawn without blending.
+    FillCircle(s, 80, 80, 38, Rgba(60, 140, 255, 230));
+  }
+
+  SetDrawMode(s, DrawMode::TransparentText);
+  const Fonts& f = player.fonts;
+  SelectFont(s, f.fontTitle);
+  DrawText(s, u"Orvelle Player", 320, 50, Rgb(235, 242, 255));
+  SelectFont(s, f.fontAbout);
+  DrawText(s, u"Logiciel offert gratuitement par " + T(HostOfUrl(player.config.stationSiteUrl)) + u" à ses auditeurs.",
+           320, 100, Rgb(210, 220, 235));
+  SelectFont(s, f.fontLabel);
+  DrawText(s, u"Le Player Orvelle utilise:", 320, 160, Rgb(200, 210, 225));
+  DrawText(s, u"\u2022 Librarie BASS", 320, 200, Rgb(200, 210, 225));
+  DrawText(s, u"\u2022 API Deezer pour les pochettes", 320, 240, Rgb(200, 210, 225));
+  SelectFont(s, f.fontSmall);
+  DrawText(s, u"© 2026 Radio Orvelle. Tous droits réservés.", 40, float(h - 40), Rgb(170, 180, 200));
+  EndDrawing(s);
+}

@@ -1,0 +1,49 @@
+// What each event does to the player, free of the toolkit: the GTK shell
+// translates its signals into these calls, and tests call them directly.
+#pragma once
+
+#include "app/player_state.h"
+
+// Menu event numbers.
+enum MenuEvent : int {
+  kMenuQuit = 100,
+  kMenuSite = 110,
+  kMenuPodcast = 111,
+  kMenuTop30 = 112,
+  kMenuForum = 113,
+  kMenuAbout = 120,
+  kMenuVisualizerFirst = 200,  // 200..205 select a mode
+  kMenuVisualizerLast = 205,
+  kMenuNextVisualizer = 206,   // the V key
+};
+
+enum TimerId : int {
+  kTimerNowPlaying = 10,  // every 10,000 ms
+  kTimerAnimation = 11,   // every 80 ms
+};
+constexpr unsigned kNowPlayingIntervalMs = 10000;
+constexpr unsigned kAnimationIntervalMs = 80;
+
+enum class PointerKind { LeftPress, LeftRelease, Move, Other };
+
+struct SurfaceEvent {
+  PointerKind kind;
+  int px;  // whole pixels of the main surface
+  int py;
+};
+
+enum class Dispatch { Continue, Quit };
+
+// Runs one menu event (from the menu bar or the shortcut).
+Dispatch HandleMenuEvent(Player& player, int event);
+// Runs one timer event.
+void HandleTimer(Player& player, int timer);
+// Handles one pointer event of the main surface.
+void HandleSurfaceEvent(Player& player, const SurfaceEvent& event);
+
+// Steps the visualizer mode, wrapping from 5 to 0.
+void NextVisualizerMode(Player& player);
+// 0 below 0 or for NaN, 1 above 1, the value otherwise.
+float ClampUnit(float value);
+// The phase step of one animation tick, wrapping to 0 past 1.
+void AdvancePulsePhase(Player& player);

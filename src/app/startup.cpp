@@ -1,0 +1,66 @@
+#include "app/startup.h"
+
+#include "app/fonts.h"
+#include "app/rescale_cover.h"
+#include "audio/audio_library.h"
+#include "cover/image_decode.h"
+#include "display/main_view.h"
+#include "embedded.h"
+#include "nowplaying/poll.h"
+#include "nowplaying/server_base.h"
+
+Text MissingLibraryText() {
+  return T(std::string("La bibliothèque '") + kAudioLibraryFile +
+           "' est introuvable. Place-la à côté de l'exécutable ou dans un chemin système.");
+}
+
+Text InitFailedText(int code) { return T("BASS_Init a échoué (code " + std::to_string(code) + ")"); }
+
+void ShutDown(Player& player) {
+  FreeImage(player.coverScaled);
+  FreeImage(player.coverImage);
+  const AudioApi& bass = Bass(player);
+  if (player.streamHandle != 0) {
+    bass.BASS_ChannelStop(player.streamHandle);
+    bass.BASS_StreamFree(player.streamHandle);
+    player.streamHandle = 0;
+  }
+  if (bass.BASS_Free != nullptr) bass.BASS_Free();
+  UnloadAudioLibrary(player.audioLibrary);
+  FreeImage(player.logoImage);
+}
+
+int RunPlayer(Player& player, const std::function<bool(AudioLibrary&)>& loadLibrary) {
+  InitPlayerState(player);
+
+  if (!loadLibrary(player.audioLibrary)) {
+    player.audioLibrary = AudioLibrary{};
+    player.shell.showMessageBox(T("BASS manquant"), MissingLibraryText());
+    return 0;
+  }
+
+  // Default output device, 44.1 kHz, no flags, no owner window, no class id.
+  if (!Bass(player).BASS_Init(-1, 44100, 0, nullptr, nullptr)) {
+    player.shell.showMessageBox(T("Erreur"), InitFailedText(Bass(player).BASS_ErrorGetCode()));
+    // The library stays loaded on this path: the process is about to end.
+    return 0;
+  }
+
+  player.serverBase = DeriveServerBase(T(player.config.streamUrl));
+  LoadFonts(player.fonts);
+  player.logoImage = DecodePng(kLogoPng, kLogoPngSize);
+
+  if (player.shell.openPlayerWindow(player)) {
+    ComputeLayout(player.layout, player.volume);
+    RescaleCover(player);
+    RenderMainView(player);
+    PollNowPlaying(player);
+    player.shell.startTimers(player);
+    player.shell.runEventLoop(player);
+  }
+
+  ShutDown(player);
+  if (player.shell.closeWindows) player.shell.closeWindows(player);
+  FreeFonts(player.fonts);
+  return 0;
+}

@@ -1,0 +1,52 @@
+#include "cover/image_decode.h"
+
+#include <png.h>
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+// Cairo wants premultiplied alpha in native-endian 32-bit words.
+void PremultiplyBgra(uint8_t* pixels, size_t count) {
+  for (size_t i = 0; i < count; ++i) {
+    uint8_t* p = pixels + 4 * i;
+    const unsigned a = p[3];
+    if (a == 255) continue;
+    p[0] = uint8_t((p[0] * a + 127) / 255);
+    p[1] = uint8_t((p[1] * a + 127) / 255);
+    p[2] = uint8_t((p[2] * a + 127) / 255);
+  }
+}
+
+}  // namespace
+
+Image DecodePng(const uint8_t* data, size_t size) {
+  if (data == nullptr || size == 0) return nullptr;
+  // libpng's simplified API keeps its error jumps inside libpng.
+  png_image png;
+  std::memset(&png, 0, sizeof png);
+  png.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_memory(&png, data, size)) return nullptr;
+  if (png.width == 0 || png.height == 0 || png.width > kMaxPictureSide || png.height > kMaxPictureSide) {
+    png_image_free(&png);
+    return nullptr;
+  }
+  png.format = PNG_FORMAT_BGRA;  // the byte order of Cairo's ARGB32 on little-endian machines
+  Image image = CreateImage(int(png.width), int(png.height));
+  if (image == nullptr) {
+    png_image_free(&png);
+    return nullptr;
+  }
+  cairo_surface_flush(image);
+  uint8_t* pixels = cairo_image_surface_get_data(image);
+  const int stride = cairo_image_surface_get_stride(image);
+  if (!png_image_finish_read(&png, nullptr, pixels, stride, nullptr)) {
+    png_image_free(&png);
+    FreeImage(image);
+    return nullptr;
+  }
+  for (uint32_t row = 0; row < png.height; ++row) PremultiplyBgra(pixels + size_t(row) * stride, png.width);
+  cairo_surface_mark_dirty(image);
+  return image;
+}

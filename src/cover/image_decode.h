@@ -1,0 +1,15 @@
+// Decoding pictures from memory into Images. Nothing here throws or jumps
+// out: a picture that does not decode simply gives nullptr.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "display/image.h"
+
+// Pictures larger than this on either side are refused: a header can claim
+// any size, and the memory is allocated before the first pixel arrives.
+constexpr uint32_t kMaxPictureSide = 10000;
+
+// PNG of any colour type; nullptr if the data is not a whole PNG.
+Image DecodePng(const uint8_t* data, size_t size);

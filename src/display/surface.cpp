@@ -1,0 +1,228 @@
+#include "display/surface.h"
+
+#include <pango/pangocairo.h>
+
+#include <cmath>
+#include <cstdlib>
+
+#include "app/text.h"
+
+namespace {
+
+constexpr double kDpi = 96.0;  // so that font sizes in points map to pixels as on the reference screen
+
+void SetSource(Surface& s, Colour c) {
+  const double r = RedOf(c) / 255.0, g = GreenOf(c) / 255.0, b = BlueOf(c) / 255.0;
+  if (s.mode == DrawMode::AlphaBlend) {
+    cairo_set_source_rgba(s.cr, r, g, b, AlphaOf(c) / 255.0);
+  } else {
+    cairo_set_source_rgb(s.cr, r, g, b);
+  }
+}
+
+void Record(Surface& s, DrawOp::Kind kind, Colour colour, int x, int y, int w, int h, int rx = 0, int ry = 0) {
+  if (s.recording == nullptr) return;
+  DrawOp op;
+  op.kind = kind;
+  op.mode = s.mode;
+  op.colour = colour;
+  op.x = x, op.y = y, op.w = w, op.h = h, op.rx = rx, op.ry = ry;
+  s.recording->push_back(std::move(op));
+}
+
+Surface::CachedLayout* CacheFor(Surface& s) {
+  if (s.font == nullptr) return nullptr;
+  for (auto& cached : s.layouts) {
+    if (cached.font == s.font) return &cached;
+  }
+  PangoLayout* layout = pango_layout_new(s.pango);
+  pango_layout_set_font_description(layout, s.font);
+  PangoRectangle logical;
+  pango_layout_get_extents(layout, nullptr, &logical);  // an empty layout still has one line
+  s.layouts.push_back({s.font, layout, float(logical.height) / PANGO_SCALE});
+  return &s.layouts.back();
+}
+
+PangoLayout* LayoutFor(Surface& s) {
+  Surface::CachedLayout* cached = CacheFor(s);
+  return cached ? cached->layout : nullptr;
+}
+
+// Sets the layout's text, skipping the work when it already holds it: the
+// same strings are drawn on every frame.
+PangoLayout* LayoutWithText(Surface& s, std::u16string_view text) {
+  PangoLayout* layout = LayoutFor(s);
+  if (layout == nullptr) return nullptr;
+  const std::string utf8 = TextToUtf8(text);
+  const char* current = pango_layout_get_text(layout);
+  if (current == nullptr || utf8 != current) pango_layout_set_text(layout, utf8.data(), int(utf8.size()));
+  return layout;
+}
+
+}  // namespace
+
+int RoundPixel(float value) {
+  if (!std::isfinite(value)) return 0;
+  // lrint follows the current rounding mode, which is to-nearest-even.
+  const double clamped = std::fmax(-1e9, std::fmin(1e9, double(value)));
+  return int(std::lrint(clamped));
+}
+
+Surface* CreateSurface(int width, int height) {
+  cairo_surface_t* pixels = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+  if (cairo_surface_status(pixels) != CAIRO_STATUS_SUCCESS) {
+    cairo_surface_destroy(pixels);
+    return nullptr;
+  }
+  auto* s = new Surface;
+  s->width = width;
+  s->height = height;
+  s->pixels = pixels;
+  s->cr = cairo_create(pixels);
+  s->pango = pango_cairo_create_context(s->cr);
+  pango_cairo_context_set_resolution(s->pango, kDpi);
+  return s;
+}
+
+void DestroySurface(Surface*& s) {
+  if (s == nullptr) return;
+  for (auto& cached : s->layouts) g_object_unref(cached.layout);
+  g_object_unref(s->pango);
+  cairo_destroy(s->cr);
+  cairo_surface_destroy(s->pixels);
+  delete s;
+  s = nullptr;
+}
+
+bool BeginDrawing(Surface& s) {
+  if (s.cr == nullptr || cairo_status(s.cr) != CAIRO_STATUS_SUCCESS) return false;
+  s.drawing = true;
+  s.mode = DrawMode::Opaque;
+  return true;
+}
+
+void EndDrawing(Surface& s) {
+  if (!s.drawing) return;
+  s.drawing = false;
+  cairo_surface_flush(s.pixels);
+  if (s.present) s.present();
+}
+
+void SetDrawMode(Surface& s, DrawMode mode) { s.mode = mode; }
+void SelectFont(Surface& s, Font font) { s.font = font; }
+
+void FillBox(Surface& s, float x, float y, float w, float h, Colour colour) {
+  const int ix = RoundPixel(x), iy = RoundPixel(y), iw = RoundPixel(w), ih = RoundPixel(h);
+  Record(s, DrawOp::Kind::Box, colour, ix, iy, iw, ih);
+  if (iw == 0 || ih == 0) return;
+  SetSource(s, colour);
+  cairo_rectangle(s.cr, ix, iy, iw, ih);
+  cairo_fill(s.cr);
+}
+
+void FillRoundedBox(Surface& s, float x, float y, float w, float h, float rx, float ry, Colour colour) {
+  int ix = RoundPixel(x), iy = RoundPixel(y), iw = RoundPixel(w), ih = RoundPixel(h);
+  int irx = RoundPixel(rx), iry = RoundPixel(ry);
+  if (iw < 0) ix += iw, iw = -iw;
+  if (ih < 0) iy += ih, ih = -ih;
+  if (irx < 0) irx = 0;
+  if (iry < 0) iry = 0;
+  if (2 * irx > iw) irx = iw / 2;
+  if (2 * iry > ih) iry = ih / 2;
+  Record(s, DrawOp::Kind::RoundedBox, colour, ix, iy, iw, ih, irx, iry);
+  if (iw == 0 || ih == 0) return;
+  SetSource(s, colour);
+  if (irx == 0 || iry == 0) {
+    cairo_rectangle(s.cr, ix, iy, iw, ih);
+  } else {
+    // Each corner is a quarter of an ellipse: draw unit circles in a scaled frame.
+    cairo_new_path(s.cr);
+    const double corners[4][3] = {{ix + iw - double(irx), iy + double(iry), -M_PI / 2},
+                                  {ix + iw - double(irx), iy + ih - double(iry), 0},
+                                  {ix + double(irx), iy + ih - double(iry), M_PI / 2},
+                                  {ix + double(irx), iy + double(iry), M_PI}};
+    for (const auto& c : corners) {
+      cairo_save(s.cr);
+      cairo_translate(s.cr, c[0], c[1]);
+      cairo_scale(s.cr, irx, iry);
+      cairo_arc(s.cr, 0, 0, 1, c[2], c[2] + M_PI / 2);
+      cairo_restore(s.cr);
+    }
+    cairo_close_path(s.cr);
+  }
+  cairo_fill(s.cr);
+}
+
+void FillCircle(Surface& s, float cx, float cy, float radius, Colour colour) {
+  const int icx = RoundPixel(cx), icy = RoundPixel(cy), ir = RoundPixel(radius);
+  Record(s, DrawOp::Kind::Circle, colour, icx, icy, ir, 0);
+  if (ir <= 0) return;
+  SetSource(s, colour);
+  cairo_new_path(s.cr);
+  cairo_arc(s.cr, icx, icy, ir, 0, 2 * M_PI);
+  cairo_fill(s.cr);
+}
+
+void DrawLine(Surface& s, float x1, float y1, float x2, float y2, Colour colour) {
+  const int ix1 = RoundPixel(x1), iy1 = RoundPixel(y1), ix2 = RoundPixel(x2), iy2 = RoundPixel(y2);
+  Record(s, DrawOp::Kind::Line, colour, ix1, iy1, ix2, iy2);
+  SetSource(s, colour);
+  cairo_set_line_width(s.cr, 1.0);
+  cairo_set_line_cap(s.cr, CAIRO_LINE_CAP_SQUARE);
+  cairo_new_path(s.cr);
+  // Through pixel centres, so a horizontal or vertical line covers one row or column.
+  cairo_move_to(s.cr, ix1 + 0.5, iy1 + 0.5);
+  cairo_line_to(s.cr, ix2 + 0.5, iy2 + 0.5);
+  cairo_stroke(s.cr);
+}
+
+void DrawImage(Surface& s, Image image, float x, float y) {
+  if (image == nullptr) return;
+  DrawImageStretched(s, image, x, y, float(ImageWidth(image)), float(ImageHeight(image)));
+  if (s.recording && !s.recording->empty()) s.recording->back().kind = DrawOp::Kind::Picture;
+}
+
+void DrawImageStretched(Surface& s, Image image, float x, float y, float w, float h) {
+  if (image == nullptr) return;
+  const int ix = RoundPixel(x), iy = RoundPixel(y), iw = RoundPixel(w), ih = RoundPixel(h);
+  Record(s, DrawOp::Kind::PictureStretched, 0, ix, iy, iw, ih);
+  const int sw = ImageWidth(image), sh = ImageHeight(image);
+  if (iw <= 0 || ih <= 0 || sw <= 0 || sh <= 0) return;
+  cairo_save(s.cr);
+  cairo_rectangle(s.cr, ix, iy, iw, ih);
+  cairo_clip(s.cr);
+  cairo_translate(s.cr, ix, iy);
+  if (iw != sw || ih != sh) cairo_scale(s.cr, double(iw) / sw, double(ih) / sh);
+  cairo_set_source_surface(s.cr, image, 0, 0);
+  cairo_pattern_set_filter(cairo_get_source(s.cr), iw == sw && ih == sh ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_GOOD);
+  cairo_paint(s.cr);
+  cairo_restore(s.cr);
+}
+
+void DrawText(Surface& s, std::u16string_view text, float x, float y, Colour colour) {
+  if (s.recording) {
+    Record(s, DrawOp::Kind::Text, colour, 0, 0, 0, 0);
+    s.recording->back().textX = x;
+    s.recording->back().textY = y;
+    s.recording->back().text = TextToUtf8(text);
+  }
+  PangoLayout* layout = LayoutWithText(s, text);
+  if (layout == nullptr || text.empty()) return;
+  SetSource(s, colour);
+  cairo_move_to(s.cr, x, y);
+  pango_cairo_show_layout(s.cr, layout);
+}
+
+float TextWidth(Surface& s, std::u16string_view text) {
+  if (text.empty()) return 0.0f;
+  PangoLayout* layout = LayoutWithText(s, text);
+  if (layout == nullptr) return 0.0f;
+  PangoRectangle logical;
+  pango_layout_get_extents(layout, nullptr, &logical);
+  return float(logical.width) / PANGO_SCALE;
+}
+
+float LineHeight(Surface& s) {
+  Surface::CachedLayout* cached = CacheFor(s);
+  return cached ? cached->lineHeight : 0.0f;
+}

@@ -1,0 +1,7 @@
+#pragma once
+
+#include "app/text.h"
+
+// Scheme, host and port of a URL: everything before the first "/" that
+// follows "://" (or the first "/" at all when there is no "://").
+Text DeriveServerBase(const Text& url);

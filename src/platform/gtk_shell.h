@@ -1,0 +1,12 @@
+// The GTK 3 window shell. This folder is the only one that sees GTK; the
+// rest of the player talks to it through the Shell function table.
+#pragma once
+
+#include "app/player_state.h"
+
+// Initialises the toolkit without reading the command line. False when no
+// display can be opened.
+bool InitToolkit();
+
+// A Shell whose operations are GTK windows, menus, timers and dialogs.
+Shell MakeGtkShell();
