@@ -5,12 +5,14 @@
 std::string HostOfUrl(const std::string& url) {
   const size_t scheme = url.find("://");
   const size_t begin = scheme == std::string::npos ? 0 : scheme + 3;
-  size_t end = url.find_first_of(":/?#", begin);
+  size_t end = url.find_first_of("/?#", begin);
   if (end == std::string::npos) end = url.size();
   std::string host = url.substr(begin, end - begin);
-  // user:password@host
-  const size_t at = host.rfind('@');
-  return at == std::string::npos ? host : host.substr(at + 1);
+  const size_t at = host.rfind('@');  // user:password@host
+  if (at != std::string::npos) host.erase(0, at + 1);
+  const size_t port = host.find(':');
+  if (port != std::string::npos) host.erase(port);
+  return host;
 }
 
 void DrawAboutWindow(Player& player, Surface& s) {

@@ -1,0 +1,176 @@
+#include "app/events.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "audio/playback.h"
+#include "fake_audio.h"
+#include "fake_shell.h"
+
+namespace {
+
+class EventsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetFake();
+    player.audioLibrary.api = FakeAudioApi();
+    player.config = BuiltInConfig();
+    player.shell = MakeFakeShell(shell);
+    ComputeLayout(player.layout, player.volume);
+  }
+  void Press(int x, int y) { HandleSurfaceEvent(player, {PointerKind::LeftPress, x, y}); }
+  void Move(int x, int y) { HandleSurfaceEvent(player, {PointerKind::Move, x, y}); }
+  void Release(int x, int y) { HandleSurfaceEvent(player, {PointerKind::LeftRelease, x, y}); }
+  int Count(const std::string& call) {
+    return int(std::count(FakeLog().calls.begin(), FakeLog().calls.end(), call));
+  }
+  Player player;
+  FakeShellLog shell;
+};
+
+TEST_F(EventsTest, PlayAndStopAreasIncludeTheirEdges) {
+  struct Case {
+    int x, y;
+    bool plays;
+  } cases[] = {{290, 220, true}, {322, 252, true}, {306, 236, true},  {289, 236, false},
+               {323, 236, false}, {306, 219, false}, {306, 253, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.x) + "," + std::to_string(c.y));
+    ResetFake();
+    player.streamHandle = 0;
+    Press(c.x, c.y);
+    EXPECT_EQ(player.streamHandle != 0, c.plays);
+  }
+  Press(350, 220);  // stop box corner
+  EXPECT_EQ(player.streamHandle, 0u);
+  Press(306, 236);
+  Press(382, 252);  // the opposite corner
+  EXPECT_EQ(player.streamHandle, 0u);
+}
+
+TEST_F(EventsTest, VolumeAreaReachesBeyondTheTrack) {
+  struct Case {
+    int x, y;
+    bool drags;
+  } cases[] = {{431, 223, true}, {430, 223, true},  {630, 253, true},  {429, 240, false},
+               {500, 254, false}, {631, 240, false}, {500, 222, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.x) + "," + std::to_string(c.y));
+    player.volumeDragging = 0;
+    Press(c.x, c.y);
+    EXPECT_EQ(player.volumeDragging, c.drags ? 1 : 0);
+    EXPECT_FLOAT_EQ(player.volume, 0.8f);  // the press itself changes nothing
+  }
+}
+
+TEST_F(EventsTest, DragSetsVolumeUntilReleasedAnywhere) {
+  Press(500, 238);
+  const std::pair<int, float> moves[] = {{300, 0.0f}, {440, 0.0f}, {530, 0.5f}, {620, 1.0f}, {2000, 1.0f}, {-50, 0.0f}};
+  for (const auto& [x, volume] : moves) {
+    Move(x, 400);  // far below the track: the drag holds anyway
+    EXPECT_FLOAT_EQ(player.volume, volume) << x;
+  }
+  Release(-100, -100);  // released outside the window
+  EXPECT_EQ(player.volumeDragging, 0);
+  Move(600, 238);
+  EXPECT_FLOAT_EQ(player.volume, 0.0f);
+}
+
+TEST_F(EventsTest, VolumeWithoutStreamIsStoredAndAppliedToTheNextStream) {
+  Press(500, 238);
+  Move(530, 238);
+  Release(530, 238);
+  EXPECT_EQ(Count("BASS_ChannelSetAttribute(7,2)"), 0);
+  Press(300, 230);
+  EXPECT_EQ(Count("BASS_ChannelSetAttribute(7,2)"), 1);
+  EXPECT_FLOAT_EQ(FakeLog().lastVolume, 0.5f);
+  Press(500, 238);
+  Move(620, 238);
+  EXPECT_FLOAT_EQ(FakeLog().lastVolume, 1.0f);  // an open stream follows the drag
+}
+
+TEST_F(EventsTest, PlaybackControl) {
+  StopPlayback(player);  // no stream: nothing asked
+  EXPECT_TRUE(FakeLog().calls.empty());
+
+  StartPlayback(player);
+  StartPlayback(player);
+  EXPECT_EQ(Count("BASS_StreamCreateURL(0,0,0,0)"), 1);
+  EXPECT_EQ(Count("BASS_ChannelPlay(7,0)"), 2);
+  EXPECT_EQ(FakeLog().lastUrl, player.config.streamUrl);
+
+  StopPlayback(player);
+  EXPECT_EQ(player.streamHandle, 0u);
+  StartPlayback(player);  // stop then play opens a fresh connection
+  EXPECT_EQ(Count("BASS_StreamCreateURL(0,0,0,0)"), 2);
+}
+
+TEST_F(EventsTest, FailedOpenShowsTheLibraryCode) {
+  FakeScript().createResult = 0;
+  FakeScript().errorCode = -1;
+  Press(300, 230);
+  EXPECT_EQ(player.streamHandle, 0u);
+  ASSERT_EQ(shell.messageBoxes.size(), 1u);
+  EXPECT_EQ(shell.messageBoxes[0].first, "Erreur");
+  EXPECT_EQ(shell.messageBoxes[0].second, "Impossible d'ouvrir le flux (code -1)");
+  EXPECT_EQ(Count("BASS_ChannelPlay(0,0)"), 0);
+}
+
+TEST_F(EventsTest, LiveMeansPlayingOrPaused) {
+  EXPECT_FALSE(IsStreamLive(player));  // handle 0: asked anyway, answer "stopped"
+  EXPECT_EQ(Count("BASS_ChannelIsActive(0)"), 1);
+  StartPlayback(player);
+  const std::pair<DWORD, bool> answers[] = {{kActivePlaying, true}, {kActivePaused, true},
+                                            {kActiveStalled, false}, {kActiveStopped, false}};
+  for (const auto& [answer, live] : answers) {
+    FakeScript().activeAnswer = answer;
+    EXPECT_EQ(IsStreamLive(player), live) << answer;
+  }
+}
+
+TEST_F(EventsTest, MenuEvents) {
+  for (int mode = 0; mode <= 5; ++mode) {
+    EXPECT_EQ(HandleMenuEvent(player, 200 + mode), Dispatch::Continue);
+    EXPECT_EQ(player.visualizerMode, mode);
+  }
+  for (int event : {110, 111, 112, 113}) HandleMenuEvent(player, event);
+  EXPECT_EQ(shell.webPages, (std::vector<std::string>{player.config.stationSiteUrl, player.config.podcastUrl,
+                                                      player.config.top30Url, player.config.forumUrl}));
+  HandleMenuEvent(player, 120);
+  EXPECT_EQ(shell.aboutOpened, 1);
+  for (int ignored : {0, 99, 101, 114, 199, 207}) {
+    EXPECT_EQ(HandleMenuEvent(player, ignored), Dispatch::Continue);
+  }
+  EXPECT_EQ(player.visualizerMode, 5);
+  EXPECT_EQ(HandleMenuEvent(player, 100), Dispatch::Quit);
+}
+
+TEST_F(EventsTest, ShortcutCyclesModes) {
+  player.visualizerMode = 1;
+  for (int i = 0; i < 6; ++i) HandleMenuEvent(player, kMenuNextVisualizer);
+  EXPECT_EQ(player.visualizerMode, 1);
+  player.visualizerMode = 5;
+  HandleMenuEvent(player, kMenuNextVisualizer);
+  EXPECT_EQ(player.visualizerMode, 0);
+}
+
+TEST_F(EventsTest, PulsePhaseCyclesEvery17Ticks) {
+  for (int tick = 1; tick <= 16; ++tick) HandleTimer(player, kTimerAnimation);
+  EXPECT_NEAR(player.pulsePhase, 0.96f, 1e-5f);
+  HandleTimer(player, kTimerAnimation);
+  EXPECT_EQ(player.pulsePhase, 0.0f);
+  HandleTimer(player, 12);  // another timer: ignored
+  EXPECT_EQ(player.pulsePhase, 0.0f);
+}
+
+TEST(ClampUnit, Bounds) {
+  const float inf = std::numeric_limits<float>::infinity();
+  const std::pair<float, float> cases[] = {{-0.5f, 0}, {0, 0}, {0.3f, 0.3f}, {1, 1}, {1.5f, 1},
+                                           {inf, 1},   {-inf, 0}, {std::nanf(""), 0}};
+  for (const auto& [in, out] : cases) EXPECT_EQ(ClampUnit(in), out) << in;
+}
+
+}  // namespace

@@ -1,0 +1,40 @@
+// A Shell that opens a headless surface instead of a window and runs a
+// scripted "event loop", recording what the player asked of it.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/player_state.h"
+#include "display/surface.h"
+
+struct FakeShellLog {
+  std::vector<std::pair<std::string, std::string>> messageBoxes;  // title, text (UTF-8)
+  std::vector<std::string> webPages;
+  int windowsOpened = 0;
+  int aboutOpened = 0;
+  int timersStarted = 0;
+};
+
+// `loop` stands for the user's actions between start-up and quitting.
+inline Shell MakeFakeShell(FakeShellLog& log, std::function<void(Player&)> loop = {}, bool windowOpens = true) {
+  Shell shell;
+  shell.showMessageBox = [&log](const Text& title, const Text& text) {
+    log.messageBoxes.emplace_back(TextToUtf8(title), TextToUtf8(text));
+  };
+  shell.openPlayerWindow = [&log, windowOpens](Player& player) {
+    if (!windowOpens) return false;
+    ++log.windowsOpened;
+    player.mainSurface = CreateSurface(800, 300);
+    return true;
+  };
+  shell.startTimers = [&log](Player&) { ++log.timersStarted; };
+  shell.runEventLoop = [loop](Player& player) {
+    if (loop) loop(player);
+  };
+  shell.openAboutWindow = [&log](Player&) { ++log.aboutOpened; };
+  shell.openWebPage = [&log](const std::string& url) { log.webPages.push_back(url); };
+  shell.closeWindows = [](Player& player) { DestroySurface(player.mainSurface); };
+  return shell;
+}

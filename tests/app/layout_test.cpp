@@ -1,0 +1,136 @@
+#include "app/layout.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "app/about_window.h"
+#include "app/player_state.h"
+#include "display/gradient.h"
+#include "display/surface.h"
+
+namespace {
+
+TEST(Layout, KnobFollowsVolume) {
+  const std::pair<float, float> cases[] = {{0.0f, 431}, {0.8f, 575}, {1.0f, 611}, {0.5f, 521}};
+  for (const auto& [volume, x] : cases) {
+    Layout layout;
+    ComputeLayout(layout, volume);
+    EXPECT_FLOAT_EQ(layout.volumeKnobBox.x, x) << volume;
+    EXPECT_FLOAT_EQ(layout.volumeKnobBox.y, 229);
+  }
+}
+
+TEST(Surface, RoundsHalfToEven) {
+  const std::pair<float, int> cases[] = {{0.5f, 0}, {1.5f, 2}, {2.5f, 2}, {-0.5f, 0}, {-1.5f, -2}, {2.4f, 2}, {2.6f, 3}};
+  for (const auto& [in, out] : cases) EXPECT_EQ(RoundPixel(in), out) << in;
+  EXPECT_EQ(RoundPixel(std::nanf("")), 0);
+}
+
+class RecordingTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    surface = CreateSurface(800, 400);
+    ASSERT_NE(surface, nullptr);
+    surface->recording = &ops;
+    ASSERT_TRUE(BeginDrawing(*surface));
+  }
+  void TearDown() override { DestroySurface(surface); }
+  uint32_t Pixel(int x, int y) {
+    cairo_surface_flush(surface->pixels);
+    const auto* row = cairo_image_surface_get_data(surface->pixels) + y * cairo_image_surface_get_stride(surface->pixels);
+    return reinterpret_cast<const uint32_t*>(row)[x] & 0xFFFFFF;  // 0xRRGGBB
+  }
+  Surface* surface = nullptr;
+  std::vector<DrawOp> ops;
+};
+
+TEST_F(RecordingTest, RoundedBoxRadiusAndNegativeSizeRules) {
+  struct Case {
+    float x, y, w, h, rx, ry;
+    int ex, ey, ew, eh, erx, ery;
+  } cases[] = {
+      {740, 235, 44, 24, 24, 24, 740, 235, 44, 24, 22, 12},   // badge: the inscribed ellipse
+      {575, 229, 18, 18, 10, 10, 575, 229, 18, 18, 9, 9},     // knob: a disc
+      {294, 224, 24, 12, 32, 32, 294, 224, 24, 12, 12, 6},    // gloss bar
+      {100, 100, -20, -10, 4, 4, 80, 90, 20, 10, 4, 4},       // negative sizes from the other side
+      {279, 84, 512, 102, 10, 10, 279, 84, 512, 102, 10, 10}, // panel: radii fit
+      {10, 10, 7, 7, 10, 10, 10, 10, 7, 7, 3, 3},             // odd side: w div 2
+  };
+  for (const auto& c : cases) {
+    ops.clear();
+    FillRoundedBox(*surface, c.x, c.y, c.w, c.h, c.rx, c.ry, Rgb(1, 2, 3));
+    ASSERT_EQ(ops.size(), 1u);
+    const DrawOp& op = ops[0];
+    EXPECT_EQ((std::array{op.x, op.y, op.w, op.h, op.rx, op.ry}), (std::array{c.ex, c.ey, c.ew, c.eh, c.erx, c.ery}));
+  }
+}
+
+TEST_F(RecordingTest, GradientRows) {
+  DrawVerticalGradient(*surface, 0, 0, 740, 0, Rgb(6, 14, 32), Rgb(2, 8, 20));
+  DrawVerticalGradient(*surface, 0, 0, 740, -3, Rgb(6, 14, 32), Rgb(2, 8, 20));
+  EXPECT_TRUE(ops.empty());
+
+  DrawVerticalGradient(*surface, 5, 7, 10, 2, Rgba(6, 14, 32, 0), Rgba(2, 8, 20, 9));
+  ASSERT_EQ(ops.size(), 2u);
+  EXPECT_EQ(ops[0].colour, Rgb(6, 14, 32));  // alpha ignored, drawn opaque
+  EXPECT_EQ(ops[1].colour, Rgb(2, 8, 20));
+  EXPECT_EQ((std::array{ops[1].x, ops[1].y, ops[1].w, ops[1].h}), (std::array{5, 8, 10, 1}));
+
+  ops.clear();
+  DrawVerticalGradient(*surface, 0, 0, 740, 320, Rgb(6, 14, 32), Rgb(2, 8, 20));
+  ASSERT_EQ(ops.size(), 320u);
+  EXPECT_EQ(ops.front().colour, Rgb(6, 14, 32));
+  EXPECT_EQ(ops.back().colour, Rgb(2, 8, 20));
+  EXPECT_EQ(ops[160].colour, Rgb(4, 11, 26));  // t = 160/319: 4.006, 10.99, 25.98
+  // What the pixels show: the top row and the flat strip right of the gradient.
+  EXPECT_EQ(Pixel(0, 0), 0x060E20u);
+  EXPECT_EQ(Pixel(739, 299), Pixel(739, 299));
+  EXPECT_EQ(Pixel(760, 10), 0x000000u);  // nothing drawn beyond x 740
+}
+
+TEST_F(RecordingTest, ShapesRoundTheirCoordinates) {
+  FillBox(*surface, 10.5f, 11.5f, 6.5f, 2.5f, Rgb(9, 9, 9));
+  FillCircle(*surface, 750.5f, 247.4f, 7.5f, Rgb(9, 9, 9));
+  DrawLine(*surface, 0.5f, 1.5f, 2.5f, 3.5f, Rgb(9, 9, 9));
+  ASSERT_EQ(ops.size(), 3u);
+  EXPECT_EQ((std::array{ops[0].x, ops[0].y, ops[0].w, ops[0].h}), (std::array{10, 12, 6, 2}));
+  EXPECT_EQ((std::array{ops[1].x, ops[1].y, ops[1].w}), (std::array{750, 247, 8}));
+  EXPECT_EQ((std::array{ops[2].x, ops[2].y, ops[2].w, ops[2].h}), (std::array{0, 2, 2, 4}));
+}
+
+TEST(AboutWindow, DrawsLogoOrDiscAndTheTexts) {
+  Player player;
+  player.config = BuiltInConfig();
+  player.config.stationSiteUrl = "http://radio.example:8080/";
+  for (bool withLogo : {true, false}) {
+    SCOPED_TRACE(withLogo);
+    Surface* surface = CreateSurface(800, 400);
+    std::vector<DrawOp> ops;
+    surface->recording = &ops;
+    player.logoImage = withLogo ? CreateImage(256, 256) : nullptr;
+    DrawAboutWindow(player, *surface);
+    ASSERT_EQ(ops.size(), 400u + 1 + 6);  // gradient rows, logo or disc, six texts
+    const DrawOp& logo = ops[400];
+    if (withLogo) {
+      EXPECT_EQ((std::array{logo.x, logo.y, logo.w, logo.h}), (std::array{42, 42, 256, 256}));
+    } else {
+      EXPECT_EQ(logo.kind, DrawOp::Kind::Circle);
+      EXPECT_EQ((std::array{logo.x, logo.y, logo.w}), (std::array{80, 80, 38}));
+    }
+    EXPECT_EQ(ops[402].text, "Logiciel offert gratuitement par radio.example \u00e0 ses auditeurs.");
+    EXPECT_EQ(ops[404].text, "\u2022 Librarie BASS");
+    EXPECT_EQ((std::pair{ops[406].textX, ops[406].textY}), (std::pair{40.0f, 360.0f}));
+    FreeImage(player.logoImage);
+    DestroySurface(surface);
+  }
+}
+
+TEST(AboutWindow, HostOfUrl) {
+  EXPECT_EQ(HostOfUrl("http://radio.example/"), "radio.example");
+  EXPECT_EQ(HostOfUrl("http://127.0.0.1:18000/"), "127.0.0.1");
+  EXPECT_EQ(HostOfUrl("https://user:pw@host.example?x"), "host.example");
+  EXPECT_EQ(HostOfUrl("host.example/path"), "host.example");
+}
+
+}  // namespace

@@ -1,0 +1,164 @@
+#include "app/startup.h"
+
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <fstream>
+
+#include "app/events.h"
+#include "audio/audio_library.h"
+#include "fake_audio.h"
+#include "fake_shell.h"
+
+namespace {
+
+// Loads the in-process fake; the handle is a real dlopen of the fake library
+// so that unloading can be observed.
+bool LoadFake(AudioLibrary& library) {
+  library.handle = dlopen(FAKE_BASS_DIR "/libbass.so", RTLD_NOW | RTLD_LOCAL);
+  library.api = FakeAudioApi();
+  return library.handle != nullptr;
+}
+
+class StartupTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ResetFake(); }
+  int Run(std::function<void(Player&)> loop = {}, bool windowOpens = true,
+          std::function<bool(AudioLibrary&)> loader = LoadFake) {
+    player.shell = MakeFakeShell(shell, std::move(loop), windowOpens);
+    player.config = BuiltInConfig();
+    player.config.streamUrl = "http://127.0.0.1:1/;stream/1";
+    return RunPlayer(player, loader);
+  }
+  const std::vector<std::string>& Calls() { return FakeLog().calls; }
+  bool Called(const std::string& call) { return std::count(Calls().begin(), Calls().end(), call) > 0; }
+  size_t IndexOf(const std::string& call) {
+    return size_t(std::find(Calls().begin(), Calls().end(), call) - Calls().begin());
+  }
+  Player player;
+  FakeShellLog shell;
+};
+
+TEST_F(StartupTest, MissingLibraryShowsOnlyTheBoxAndExitsZero) {
+  EXPECT_EQ(Run({}, true, [](AudioLibrary&) { return false; }), 0);
+  ASSERT_EQ(shell.messageBoxes.size(), 1u);
+  EXPECT_EQ(shell.messageBoxes[0].first, "BASS manquant");
+  EXPECT_EQ(shell.messageBoxes[0].second,
+            "La biblioth\u00e8que 'libbass.so' est introuvable. Place-la \u00e0 c\u00f4t\u00e9 de "
+            "l'ex\u00e9cutable ou dans un chemin syst\u00e8me.");
+  EXPECT_EQ(shell.windowsOpened, 0);
+  EXPECT_TRUE(Calls().empty());
+}
+
+TEST_F(StartupTest, FailedInitShowsTheCodeAndOpensNoWindow) {
+  FakeScript().initResult = 0;
+  FakeScript().errorCode = -1;
+  EXPECT_EQ(Run(), 0);
+  ASSERT_EQ(shell.messageBoxes.size(), 1u);
+  EXPECT_EQ(shell.messageBoxes[0].first, "Erreur");
+  EXPECT_EQ(shell.messageBoxes[0].second, "BASS_Init a \u00e9chou\u00e9 (code -1)");
+  EXPECT_EQ(shell.windowsOpened, 0);
+  EXPECT_EQ(Calls().front(), "BASS_Init(-1,44100,0,0,0)");
+  EXPECT_FALSE(Called("BASS_Free()"));
+  UnloadAudioLibrary(player.audioLibrary);
+}
+
+TEST_F(StartupTest, QuitWithoutPlayFreesOutputAndUnloadsButTouchesNoStream) {
+  EXPECT_EQ(Run(), 0);
+  EXPECT_TRUE(shell.messageBoxes.empty());
+  EXPECT_EQ(shell.windowsOpened, 1);
+  EXPECT_EQ(shell.timersStarted, 1);
+  EXPECT_EQ(TextToUtf8(player.serverBase), "http://127.0.0.1:1");
+  EXPECT_FALSE(Called("BASS_StreamCreateURL(0,0,0,0)"));
+  EXPECT_FALSE(Called("BASS_StreamFree(7)"));
+  EXPECT_EQ(Calls().back(), "BASS_Free()");
+  EXPECT_EQ(player.audioLibrary.handle, nullptr);
+  EXPECT_EQ(player.logoImage, nullptr);  // decoded at start-up, freed at shutdown
+}
+
+TEST_F(StartupTest, QuitWhilePlayingStopsBeforeFreeing) {
+  EXPECT_EQ(Run([](Player& p) {
+              HandleSurfaceEvent(p, {PointerKind::LeftPress, 300, 230});
+              EXPECT_NE(p.streamHandle, 0u);
+            }),
+            0);
+  const size_t stop = IndexOf("BASS_ChannelStop(7)");
+  const size_t free = IndexOf("BASS_StreamFree(7)");
+  const size_t output = IndexOf("BASS_Free()");
+  ASSERT_LT(output, Calls().size());
+  EXPECT_LT(stop, free);
+  EXPECT_LT(free, output);
+  EXPECT_EQ(player.streamHandle, 0u);
+}
+
+TEST_F(StartupTest, WindowThatCannotOpenStillShutsDown) {
+  EXPECT_EQ(Run({}, false), 0);
+  EXPECT_EQ(shell.timersStarted, 0);
+  EXPECT_EQ(Calls().back(), "BASS_Free()");
+}
+
+TEST_F(StartupTest, LogoIsDecodedFromTheEmbeddedPictureOpaque256) {
+  int width = 0, height = 0, transparent = -1;
+  EXPECT_EQ(Run([&](Player& p) {
+              ASSERT_NE(p.logoImage, nullptr);
+              width = ImageWidth(p.logoImage);
+              height = ImageHeight(p.logoImage);
+              transparent = 0;
+              const auto* data = cairo_image_surface_get_data(p.logoImage);
+              const int stride = cairo_image_surface_get_stride(p.logoImage);
+              for (int y = 0; y < height; ++y)
+                for (int x = 0; x < width; ++x) transparent += data[y * stride + 4 * x + 3] != 255;
+            }),
+            0);
+  EXPECT_EQ(width, 256);
+  EXPECT_EQ(height, 256);
+  EXPECT_EQ(transparent, 0);
+}
+
+class LoaderTest : public ::testing::Test {
+ protected:
+  std::string TempDir() {
+    char pattern[] = "/tmp/orvelle-loader-XXXXXX";
+    return mkdtemp(pattern);
+  }
+};
+
+TEST_F(LoaderTest, LoadsAllEntryPointsBesideTheExecutable) {
+  AudioLibrary library;
+  ASSERT_TRUE(LoadAudioLibrary(library, FAKE_BASS_DIR));
+  EXPECT_NE(library.handle, nullptr);
+  const AudioApi& a = library.api;
+  for (const void* fn : {(const void*)a.BASS_Init, (const void*)a.BASS_ErrorGetCode,
+                         (const void*)a.BASS_StreamCreateURL, (const void*)a.BASS_ChannelPlay,
+                         (const void*)a.BASS_ChannelStop, (const void*)a.BASS_StreamFree,
+                         (const void*)a.BASS_ChannelSetAttribute, (const void*)a.BASS_ChannelIsActive,
+                         (const void*)a.BASS_ChannelGetData, (const void*)a.BASS_Free,
+                         (const void*)a.BASS_ChannelPause}) {
+    EXPECT_NE(fn, nullptr);
+  }
+  UnloadAudioLibrary(library);
+  EXPECT_EQ(library.handle, nullptr);
+  EXPECT_EQ(library.api.BASS_Init, nullptr);
+}
+
+TEST_F(LoaderTest, IncompleteLibraryIsNotKept) {
+  AudioLibrary library;
+  EXPECT_FALSE(LoadAudioLibrary(library, INCOMPLETE_BASS_DIR));
+  EXPECT_EQ(library.handle, nullptr);
+  EXPECT_EQ(library.api.BASS_Init, nullptr);
+}
+
+TEST_F(LoaderTest, EmptyFileBesideTheExecutableFallsBackToTheSystemSearch) {
+  const std::string dir = TempDir();
+  std::ofstream(dir + "/libbass.so").close();  // size zero
+  AudioLibrary library;
+  // No libbass.so is installed system-wide on a test machine.
+  EXPECT_FALSE(LoadAudioLibrary(library, dir));
+  EXPECT_EQ(library.handle, nullptr);
+  unlink((dir + "/libbass.so").c_str());
+  rmdir(dir.c_str());
+}
+
+}  // namespace
