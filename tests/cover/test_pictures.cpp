@@ -12,7 +12,7 @@ std::string EncodePng(int width, int height, const PixelFn& pixel) {
   std::vector<uint8_t> rgba(size_t(width) * height * 4);
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x) {
-      const Rgba p = pixel(x, y);
+      const RgbaPixel p = pixel(x, y);
       uint8_t* out = &rgba[(size_t(y) * width + x) * 4];
       out[0] = p.r, out[1] = p.g, out[2] = p.b, out[3] = p.a;
     }
@@ -48,7 +48,7 @@ std::string EncodeJpeg(int width, int height, const PixelFn& pixel, bool grey) {
   std::vector<uint8_t> row(size_t(width) * info.input_components);
   while (info.next_scanline < info.image_height) {
     for (int x = 0; x < width; ++x) {
-      const Rgba p = pixel(x, int(info.next_scanline));
+      const RgbaPixel p = pixel(x, int(info.next_scanline));
       if (grey) {
         row[x] = p.r;
       } else {

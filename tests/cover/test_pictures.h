@@ -5,11 +5,11 @@
 #include <functional>
 #include <string>
 
-struct Rgba {
+struct RgbaPixel {
   uint8_t r, g, b, a;
 };
 
-using PixelFn = std::function<Rgba(int x, int y)>;
+using PixelFn = std::function<RgbaPixel(int x, int y)>;
 
 // An 8-bit RGBA PNG file.
 std::string EncodePng(int width, int height, const PixelFn& pixel);
@@ -18,6 +18,6 @@ std::string EncodePng(int width, int height, const PixelFn& pixel);
 // takes the red of each pixel).
 std::string EncodeJpeg(int width, int height, const PixelFn& pixel, bool grey = false);
 
-inline PixelFn Solid(Rgba colour) {
+inline PixelFn Solid(RgbaPixel colour) {
   return [colour](int, int) { return colour; };
 }
