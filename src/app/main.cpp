@@ -1,13 +1,19 @@
 // The program's entry: wires the real edges (GTK, libcurl, the clock, the
 // audio library beside the executable) to the player and runs it.
+#include <curl/curl.h>
+
 #include <cstdio>
 
 #include "app/player_state.h"
 #include "app/startup.h"
 #include "audio/audio_library.h"
+#include "nowplaying/http_get.h"
+#include "nowplaying/monotonic_clock.h"
 #include "platform/gtk_shell.h"
 
 int main() {
+  // Before any other thread exists: curl's global set-up is not thread-safe.
+  curl_global_init(CURL_GLOBAL_DEFAULT);
   if (!InitToolkit()) {
     std::fputs("orvelle-player: cannot open the display\n", stderr);
     return 0;
@@ -15,6 +21,10 @@ int main() {
   Player player;
   player.config = BuiltInConfig();
   player.shell = MakeGtkShell();
+  player.httpGet = [](const std::string& url) { return HttpGet(url); };
+  player.clockMs = MonotonicMs;
   const std::string dir = ExecutableDir();
-  return RunPlayer(player, [&dir](AudioLibrary& library) { return LoadAudioLibrary(library, dir); });
+  const int code = RunPlayer(player, [&dir](AudioLibrary& library) { return LoadAudioLibrary(library, dir); });
+  curl_global_cleanup();
+  return code;
 }

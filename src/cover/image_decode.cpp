@@ -2,8 +2,9 @@
 
 #include <png.h>
 
+#include "cover/jpeg_decode.h"
+
 #include <cstring>
-#include <vector>
 
 namespace {
 
@@ -49,4 +50,17 @@ Image DecodePng(const uint8_t* data, size_t size) {
   for (uint32_t row = 0; row < png.height; ++row) PremultiplyBgra(pixels + size_t(row) * stride, png.width);
   cairo_surface_mark_dirty(image);
   return image;
+}
+
+Image DecodeJpeg(const uint8_t* data, size_t size) { return DecodeJpegSurface(data, size, kMaxPictureSide); }
+
+Image DecodePicture(const uint8_t* data, size_t size) {
+  static constexpr uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  static constexpr uint8_t kJpegSignature[3] = {0xFF, 0xD8, 0xFF};  // start of image, then a marker
+  if (data == nullptr) return nullptr;
+  if (size >= sizeof kPngSignature && std::memcmp(data, kPngSignature, sizeof kPngSignature) == 0)
+    return DecodePng(data, size);
+  if (size >= sizeof kJpegSignature && std::memcmp(data, kJpegSignature, sizeof kJpegSignature) == 0)
+    return DecodeJpeg(data, size);
+  return nullptr;
 }

@@ -1,6 +1,108 @@
 #include "nowplaying/poll.h"
 
+#include <algorithm>
+
+#include "cover/cover_update.h"
+#include "nowplaying/fetch_text.h"
+#include "nowplaying/json_text.h"
+
+namespace {
+
+constexpr size_t kTitleField = 6;  // 1-based field of the status page's comma form
+
+// The sixth comma-separated field, or the empty text when there are fewer
+// than five commas. A comma inside a title ends the field.
+Text CommaFormTitle(const Text& page) {
+  if (std::count(page.begin(), page.end(), u',') < std::ptrdiff_t(kTitleField - 1)) return {};
+  size_t start = 0;
+  for (size_t field = 1; field < kTitleField; ++field) start = page.find(u',', start) + 1;
+  const size_t end = page.find(u',', start);
+  return page.substr(start, end == Text::npos ? Text::npos : end - start);
+}
+
+Text TagFormTitle(const Text& page) {
+  static constexpr std::u16string_view kOpen = u"StreamTitle='";
+  const size_t open = page.find(kOpen);
+  if (open == Text::npos) return {};
+  const size_t start = open + kOpen.size();
+  const size_t close = page.find(u"';", start);
+  if (close == Text::npos || close <= start) return {};
+  return page.substr(start, close - start);
+}
+
+}  // namespace
+
+Text CleanTitle(const Text& text) {
+  Text joined;
+  joined.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') {
+      joined += u' ';
+      ++i;
+    } else {
+      joined += text[i] == u'\t' ? u' ' : text[i];
+    }
+  }
+  return TrimSpaces(joined);
+}
+
+Text FetchStatsTitle(const Player& player, const Text& serverBase) {
+  const std::optional<Text> page = FetchText(player, serverBase + u"/stats?json=1");
+  if (!page || page->empty()) return {};
+  const nlohmann::json doc = ParseJson(*page);
+  if (doc.is_discarded()) return {};
+  Text title = JsonStringMember(doc, "songtitle");
+  if (title.empty()) title = JsonStringMember(doc, "song");
+  if (title.empty()) {
+    if (const nlohmann::json* stream = JsonFirstElement(doc, "streams")) {
+      title = JsonStringMember(*stream, "songtitle");
+      if (title.empty()) title = JsonStringMember(*stream, "song");
+    }
+  }
+  return CleanTitle(title);
+}
+
+Text FetchStatusPageTitle(const Player& player, const Text& serverBase) {
+  std::optional<Text> page = FetchText(player, serverBase + u"/7.html");
+  if (!page || page->empty()) return {};
+  Text title = CommaFormTitle(*page);
+  if (title.empty()) {
+    // The second page replaces the first only when it arrives, even empty.
+    if (std::optional<Text> second = FetchText(player, serverBase + u"/7.html?sid=1")) {
+      page = std::move(second);
+      title = CommaFormTitle(*page);
+    }
+  }
+  if (title.empty()) title = TagFormTitle(*page);
+  return CleanTitle(title);
+}
+
+Text FetchNowPlaying(const Player& player, const Text& serverBase) {
+  Text title = FetchStatsTitle(player, serverBase);
+  if (title.empty()) title = FetchStatusPageTitle(player, serverBase);
+  return title;
+}
+
 void PollNowPlaying(Player& player) {
-  // FIXME: the server is not asked yet; the now-playing text stays as it is.
-  (void)player;
+  const uint32_t nowMs = player.clockMs ? player.clockMs() : 0;
+  const Text title = FetchNowPlaying(player, player.serverBase);
+
+  if (!title.empty() && title != player.currentSong) {
+    // A new song always gets one attempt, whatever the failures so far.
+    player.currentSong = title;
+    player.coverSong = title;
+    player.lastCoverAttemptMs = int32_t(nowMs);
+    UpdateCover(player, title);
+    return;
+  }
+
+  // The clock wraps after about 49 days: only the signed difference counts.
+  const int32_t sinceAttemptMs = int32_t(nowMs - uint32_t(player.lastCoverAttemptMs));
+  const bool coverMissing = player.coverImage == nullptr || player.coverScaled == nullptr;
+  if (coverMissing && !player.coverSong.empty() && sinceAttemptMs >= kCoverRetryMs &&
+      player.coverFailCount < kMaxCoverFailures) {
+    player.lastCoverAttemptMs = int32_t(nowMs);
+    const Text retry = player.coverSong;
+    UpdateCover(player, retry);
+  }
 }

@@ -1,0 +1,52 @@
+// What one now-playing poll costs the user-interface thread when the stream
+// server answers its statistics page at once (a server on 127.0.0.1).
+#include <benchmark/benchmark.h>
+#include <curl/curl.h>
+
+#include "nowplaying/local_server.h"
+#include "nowplaying/poll.h"
+
+namespace {
+
+constexpr const char* kStatsPage =
+    R"({"totalstreams":1,"activestreams":1,"currentlisteners":12,"peaklisteners":40,"maxlisteners":100,)"
+    R"("uniquelisteners":11,"averagetime":1234,"version":"2.6.1.777 posix linux x64",)"
+    R"("streams":[{"id":1,"currentlisteners":12,"peaklisteners":40,"maxlisteners":100,"uniquelisteners":11,)"
+    R"("averagetime":1234,"servergenre":"Pop","serverurl":"http://127.0.0.1/","servertitle":"Station",)"
+    R"("songtitle":"Blue Sky - Night Song","streamhits":1000,"streamstatus":1,"backupstatus":0,)"
+    R"("streamlisted":0,"streamlistederror":0,"streampath":"/stream/1","streamuptime":86400,"bitrate":"128",)"
+    R"("samplerate":"44100","content":"audio/mpeg"}]})";
+
+// Same title on every poll and no cover to retry: the poll is the fetch,
+// the parse and the comparison.
+void BM_PollStatsPage(benchmark::State& state) {
+  LocalServer server;
+  server.Serve("/stats", kStatsPage, "application/json");
+  Player player;
+  player.httpGet = RealHttpGet();
+  player.clockMs = [] { return uint32_t(0); };
+  player.serverBase = T(server.Base());
+  player.currentSong = u"Blue Sky - Night Song";
+  for (auto _ : state) PollNowPlaying(player);
+  if (player.currentSong != u"Blue Sky - Night Song") state.SkipWithError("the poll did not read the title");
+}
+BENCHMARK(BM_PollStatsPage)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The parsing half alone, without the network.
+void BM_StatsTitleFromMemory(benchmark::State& state) {
+  Player player;
+  player.httpGet = [](const std::string&) { return std::optional<std::string>(kStatsPage); };
+  for (auto _ : state) benchmark::DoNotOptimize(FetchStatsTitle(player, u"http://station"));
+}
+BENCHMARK(BM_StatsTitleFromMemory)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  curl_global_init(CURL_GLOBAL_DEFAULT);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  curl_global_cleanup();
+  return 0;
+}

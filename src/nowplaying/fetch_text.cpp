@@ -1,0 +1,37 @@
+#include "nowplaying/fetch_text.h"
+
+#include <ctime>
+#include <random>
+#include <string>
+
+namespace {
+
+// The wall clock as the local time zone shows it, counted as if it were UTC.
+int64_t LocalSecondsSince1970() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  if (localtime_r(&now, &local) == nullptr) return int64_t(now);
+  return int64_t(timegm(&local));
+}
+
+uint32_t RandomBelowMillion() {
+  static std::mt19937 generator{std::random_device{}()};
+  return std::uniform_int_distribution<uint32_t>(0, 999999)(generator);
+}
+
+}  // namespace
+
+std::optional<Text> FetchText(const Player& player, const Text& url) {
+  if (!player.httpGet) return std::nullopt;
+  const std::optional<std::string> body = player.httpGet(TextToUtf8(url));
+  if (!body) return std::nullopt;
+  const size_t zero = body->find('\0');
+  return Utf8ToText(std::string_view(*body).substr(0, zero));
+}
+
+Text AddCacheBuster(const Text& url) { return AddCacheBusterWith(url, LocalSecondsSince1970(), RandomBelowMillion()); }
+
+Text AddCacheBusterWith(const Text& url, int64_t localSeconds, uint32_t random) {
+  const char16_t* separator = url.find(u'?') == Text::npos ? u"?" : u"&";
+  return url + separator + u"cb=" + T(std::to_string(localSeconds) + std::to_string(random));
+}

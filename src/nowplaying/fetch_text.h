@@ -1,0 +1,19 @@
+// Text fetches and the cache-busting query, built on the player's HttpGet seam.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "app/player_state.h"
+
+// GET of `url` through player.httpGet; the body decoded as UTF-8 up to its
+// first zero byte (malformed sequences become U+FFFD). Nothing on a failed
+// transfer (or when no HttpGet is wired).
+std::optional<Text> FetchText(const Player& player, const Text& url);
+
+// `url` with "?cb=" (or "&cb=" when it already has a query), the local time
+// in seconds since 1970 and a random 0..999999 written right after it.
+Text AddCacheBuster(const Text& url);
+
+// The same with the time and the random number given.
+Text AddCacheBusterWith(const Text& url, int64_t localSeconds, uint32_t random);

@@ -1,0 +1,23 @@
+// The one way the player reads from the network: a blocking HTTP(S) GET
+// whose whole body comes back in memory.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// Bounds of one transfer. The defaults are the player's; tests shorten them
+// so that a stalled server does not hold a test for half a minute.
+struct HttpGetOptions {
+  long connectTimeoutMs = 30000;  // name lookup, connection and TLS handshake
+  long lowSpeedTimeS = 30;        // abort once below 1 byte/s for this long
+  long totalTimeoutMs = 60000;    // whole transfer, redirects included
+  size_t maxBodyBytes = size_t(32) << 20;  // far above any cover or status page
+};
+
+// GET of `url` (UTF-8), redirects followed to http and https only, with the
+// player's User-Agent and TLS checks against the system store. Returns the
+// body for any HTTP status, or nothing when the transfer fails, exceeds a
+// bound above, or the URL is not http or https. Call curl_global_init first.
+std::optional<std::string> HttpGet(const std::string& url, const HttpGetOptions& options = {});

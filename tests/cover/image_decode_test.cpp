@@ -1,0 +1,102 @@
+#include "cover/image_decode.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "cover/test_pictures.h"
+
+namespace {
+
+// Image owned for the length of a test.
+struct Decoded {
+  explicit Decoded(const std::string& file)
+      : image(DecodePicture(reinterpret_cast<const uint8_t*>(file.data()), file.size())) {}
+  ~Decoded() { FreeImage(image); }
+  Image image;
+};
+
+// The premultiplied pixel at (x, y) as a, r, g, b.
+RgbaPixel PixelAt(Image image, int x, int y) {
+  cairo_surface_flush(image);
+  const auto* row = cairo_image_surface_get_data(image) + size_t(y) * cairo_image_surface_get_stride(image);
+  const uint32_t argb = reinterpret_cast<const uint32_t*>(row)[x];
+  return {uint8_t(argb >> 16), uint8_t(argb >> 8), uint8_t(argb), uint8_t(argb >> 24)};
+}
+
+void ExpectNear(RgbaPixel got, RgbaPixel want, int tolerance) {
+  EXPECT_NEAR(got.r, want.r, tolerance);
+  EXPECT_NEAR(got.g, want.g, tolerance);
+  EXPECT_NEAR(got.b, want.b, tolerance);
+  EXPECT_EQ(got.a, want.a);
+}
+
+TEST(DecodePicture, PngKeepsSizePixelsAndPremultipliesAlpha) {
+  const Decoded png(EncodePng(3, 2, [](int x, int y) -> RgbaPixel {
+    if (y == 1) return {255, 255, 255, 128};
+    return x == 0 ? RgbaPixel{255, 0, 0, 255} : x == 1 ? RgbaPixel{0, 255, 0, 255} : RgbaPixel{0, 0, 255, 255};
+  }));
+  ASSERT_NE(png.image, nullptr);
+  EXPECT_EQ(ImageWidth(png.image), 3);
+  EXPECT_EQ(ImageHeight(png.image), 2);
+  ExpectNear(PixelAt(png.image, 0, 0), {255, 0, 0, 255}, 0);
+  ExpectNear(PixelAt(png.image, 1, 0), {0, 255, 0, 255}, 0);
+  ExpectNear(PixelAt(png.image, 2, 0), {0, 0, 255, 255}, 0);
+  ExpectNear(PixelAt(png.image, 1, 1), {128, 128, 128, 128}, 1);
+}
+
+TEST(DecodePicture, JpegInColourAndGrey) {
+  const Decoded colour(EncodeJpeg(32, 16, [](int x, int) -> RgbaPixel {
+    return x < 16 ? RgbaPixel{250, 20, 20, 255} : RgbaPixel{20, 20, 250, 255};
+  }));
+  ASSERT_NE(colour.image, nullptr);
+  EXPECT_EQ(ImageWidth(colour.image), 32);
+  EXPECT_EQ(ImageHeight(colour.image), 16);
+  ExpectNear(PixelAt(colour.image, 2, 8), {250, 20, 20, 255}, 8);
+  ExpectNear(PixelAt(colour.image, 29, 8), {20, 20, 250, 255}, 8);
+
+  const Decoded grey(EncodeJpeg(8, 8, Solid({90, 0, 0, 255}), true));
+  ASSERT_NE(grey.image, nullptr);
+  ExpectNear(PixelAt(grey.image, 4, 4), {90, 90, 90, 255}, 2);
+}
+
+TEST(DecodePicture, SidesUpToTheCapDecode) {
+  const std::string files[] = {EncodePng(10000, 1, Solid({1, 2, 3, 255})), EncodePng(1, 10000, Solid({1, 2, 3, 255})),
+                               EncodeJpeg(10000, 8, Solid({1, 2, 3, 255})), EncodeJpeg(8, 10000, Solid({1, 2, 3, 255}))};
+  for (const std::string& file : files) {
+    const Decoded picture(file);
+    EXPECT_NE(picture.image, nullptr);
+  }
+}
+
+TEST(DecodePicture, AnythingElseFailsCleanly) {
+  const std::string png = EncodePng(64, 64, [](int x, int y) { return RgbaPixel{uint8_t(x * 4), uint8_t(y * 4), 7, 255}; });
+  const std::string jpeg = EncodeJpeg(64, 64, [](int x, int y) { return RgbaPixel{uint8_t(x * 4), uint8_t(y * 4), 7, 255}; });
+  std::string badCrc = png;
+  badCrc[40] ^= 0x55;  // inside the image data
+
+  const struct {
+    const char* name;
+    std::string file;
+  } cases[] = {
+      {"empty", ""},
+      {"HTML error page", "<html><body>404 Not Found</body></html>"},
+      {"PNG signature only", png.substr(0, 8)},
+      {"truncated PNG", png.substr(0, png.size() / 2)},
+      {"corrupted PNG", badCrc},
+      {"JPEG start only", jpeg.substr(0, 3)},
+      {"truncated JPEG", jpeg.substr(0, jpeg.size() / 2)},
+      {"JPEG without a frame", "\xFF\xD8\xFF\xD9"},
+      {"PNG wider than the cap", EncodePng(10001, 1, Solid({0, 0, 0, 255}))},
+      {"PNG taller than the cap", EncodePng(1, 10001, Solid({0, 0, 0, 255}))},
+      {"JPEG wider than the cap", EncodeJpeg(10001, 8, Solid({0, 0, 0, 255}))},
+      {"JPEG taller than the cap", EncodeJpeg(8, 10001, Solid({0, 0, 0, 255}))},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Decoded picture(c.file);
+    EXPECT_EQ(picture.image, nullptr);
+  }
+}
+
+}  // namespace

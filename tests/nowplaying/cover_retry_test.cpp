@@ -1,0 +1,139 @@
+// When the poll updates the cover: a new song once, then retries while no
+// cover is shown, 7000 ms apart, until three updates in a row have failed.
+// The network is an in-process fake and the clock is set by the test.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "app/layout.h"
+#include "cover/test_pictures.h"
+#include "nowplaying/poll.h"
+
+namespace {
+
+// Station, search services and picture host, in process.
+struct FakeNetwork {
+  std::optional<std::string> songOnAir;  // nothing: the station does not answer
+  bool coverFound = false;
+  int searches = 0;  // requests to the first search service: one per cover update
+
+  std::optional<std::string> Get(const std::string& url) {
+    if (url == "http://station/stats?json=1") {
+      if (!songOnAir) return std::nullopt;
+      return R"({"songtitle":")" + *songOnAir + R"("})";
+    }
+    if (url.rfind("http://itunes/search?", 0) == 0) {
+      ++searches;
+      return coverFound ? R"({"results":[{"artworkUrl100":"http://pictures/c.png"}]})" : "{}";
+    }
+    if (url.rfind("http://pictures/c.png?cb=", 0) == 0) return EncodePng(4, 4, Solid({200, 0, 0, 255}));
+    return std::nullopt;  // Deezer and the status pages: no answer
+  }
+};
+
+class CoverRetry : public testing::Test {
+ protected:
+  void SetUp() override {
+    player.serverBase = u"http://station";
+    player.config.itunesBase = "http://itunes";
+    player.config.deezerBase = "http://deezer";
+    player.httpGet = [this](const std::string& url) { return network.Get(url); };
+    player.clockMs = [this] { return nowMs; };
+    ComputeLayout(player.layout, player.volume);
+  }
+  void TearDown() override {
+    FreeImage(player.coverImage);
+    FreeImage(player.coverScaled);
+  }
+
+  // Polls at `atMs` and returns how many cover updates the poll started.
+  int PollAt(uint32_t atMs, std::optional<std::string> song) {
+    nowMs = atMs;
+    network.songOnAir = std::move(song);
+    const int before = network.searches;
+    PollNowPlaying(player);
+    return network.searches - before;
+  }
+
+  FakeNetwork network;
+  uint32_t nowMs = 0;
+  Player player;
+};
+
+TEST_F(CoverRetry, ThreeFailuresStopRetriesButEveryNewSongIsTried) {
+  const struct {
+    uint32_t atMs;
+    const char* song;
+    bool coverFound;
+    int updates;
+    int32_t failCount;
+  } steps[] = {
+      {1000, "A - B", false, 1, 1},    // new song
+      {7999, "A - B", false, 0, 1},    // 6999 ms later: too soon
+      {8000, "A - B", false, 1, 2},    // retry
+      {9000, nullptr, false, 0, 2},    // no answer: nothing to do yet
+      {15000, nullptr, false, 1, 3},   // no answer still retries coverSong
+      {40000, "A - B", false, 0, 3},   // three failures: retries stop
+      {41000, "C - D", false, 1, 4},   // a new song is tried regardless
+      {60000, "C - D", false, 0, 4},
+      {61000, "E - F", true, 1, 0},    // success resets the count
+      {90000, "E - F", false, 0, 0},   // a shown cover is never retried
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(testing::Message() << "at " << step.atMs << " ms");
+    network.coverFound = step.coverFound;
+    EXPECT_EQ(PollAt(step.atMs, step.song ? std::optional<std::string>(step.song) : std::nullopt), step.updates);
+    EXPECT_EQ(player.coverFailCount, step.failCount);
+  }
+  EXPECT_EQ(player.currentSong, u"E - F");
+  EXPECT_EQ(player.coverSong, u"E - F");
+  EXPECT_EQ(player.lastCoverAttemptMs, 61000);
+  ASSERT_NE(player.coverScaled, nullptr);
+  EXPECT_EQ(ImageWidth(player.coverScaled), 250);
+}
+
+TEST_F(CoverRetry, ANewSongWithoutCoverKeepsThePreviousOneAndIsNotRetried) {
+  network.coverFound = true;
+  ASSERT_EQ(PollAt(0, "A - B"), 1);
+  const Image shown = player.coverImage;
+  ASSERT_NE(shown, nullptr);
+
+  network.coverFound = false;
+  EXPECT_EQ(PollAt(10000, "C - D"), 1);
+  EXPECT_EQ(player.coverImage, shown);
+  EXPECT_EQ(player.coverFailCount, 1);
+  EXPECT_EQ(player.currentSong, u"C - D");
+  EXPECT_EQ(PollAt(20000, "C - D"), 0);
+  EXPECT_EQ(PollAt(30000, std::nullopt), 0);
+  EXPECT_EQ(player.currentSong, u"C - D") << "no answer never clears the title";
+}
+
+TEST_F(CoverRetry, SpacingUsesTheSignedDifferenceOfTheWrappingClock) {
+  const struct {
+    uint32_t lastMs;
+    uint32_t nowMs;
+    bool scaledMissingOnly;
+    int updates;
+  } cases[] = {
+      {1000, 8000, false, 1},
+      {0xFFFFF000u, 0x00000B57u, false, 0},  // 6999 ms across the wrap
+      {0xFFFFF000u, 0x00000B58u, false, 1},  // 7000 ms across the wrap
+      {0x7FFFFFFFu, 0x80001B57u, false, 1},  // 7000 ms across the signed boundary
+      {20000, 1000, false, 0},              // a reading before the last attempt
+      {1000, 8000, true, 1},                // a missing scaled copy is a missing cover too
+  };
+  Image fullSize = CreateImage(4, 4);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.lastMs << " -> " << c.nowMs);
+    player.currentSong = player.coverSong = u"A - B";
+    player.coverFailCount = 0;
+    player.coverImage = c.scaledMissingOnly ? fullSize : nullptr;
+    player.lastCoverAttemptMs = int32_t(c.lastMs);
+    EXPECT_EQ(PollAt(c.nowMs, "A - B"), c.updates);
+    EXPECT_EQ(uint32_t(player.lastCoverAttemptMs), c.updates ? c.nowMs : c.lastMs);
+  }
+  player.coverImage = nullptr;
+  FreeImage(fullSize);
+}
+
+}  // namespace

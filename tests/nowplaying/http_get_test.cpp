@@ -1,0 +1,202 @@
+// HttpGet and FetchText against servers on 127.0.0.1, with the real libcurl.
+#include "nowplaying/http_get.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+
+#include "nowplaying/fetch_text.h"
+#include "nowplaying/local_server.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+TEST(HttpGet, ReturnsBodyOfAnyStatusAndSendsTheUserAgent) {
+  LocalServer server;
+  server.Route("/missing", [](const httplib::Request&, httplib::Response& response) {
+    response.status = 404;
+    response.set_content("No such page", "text/html");
+  });
+  server.Serve("/empty", "");
+  server.Route("/moved", [](const httplib::Request&, httplib::Response& response) { response.set_redirect("/final"); });
+  server.Serve("/final", "arrived");
+
+  const struct {
+    const char* path;
+    std::optional<std::string> body;
+  } cases[] = {
+      {"/missing", "No such page"},
+      {"/empty", ""},  // an empty body is an answer, not a failure
+      {"/moved", "arrived"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    EXPECT_EQ(HttpGet(server.Base() + c.path), c.body);
+  }
+  for (const RecordedRequest& request : server.Requests())
+    EXPECT_EQ(request.userAgent, "Mozilla/5.0 Gecko/41.0 Firefox/41.0");
+  EXPECT_EQ(server.Targets(), (std::vector<std::string>{"/missing", "/empty", "/moved", "/final"}));
+}
+
+TEST(HttpGet, FailsWhenNothingListens) {
+  int port = 0;
+  {
+    LocalServer gone;
+    port = gone.Port();
+  }
+  EXPECT_EQ(HttpGet("http://127.0.0.1:" + std::to_string(port) + "/"), std::nullopt);
+}
+
+TEST(HttpGet, FailsOnABrokenTransfer) {
+  LocalServer server;
+  server.Break("/broken");
+  EXPECT_EQ(HttpGet(server.Base() + "/broken"), std::nullopt);
+}
+
+TEST(HttpGet, ReachesOnlyHttpAndHttps) {
+  LocalServer server;
+  const std::string targets[] = {"file:///etc/hostname", "dict://127.0.0.1:" + std::to_string(server.Port()) + "/d:word",
+                                 "gopher://127.0.0.1:" + std::to_string(server.Port()) + "/"};
+  for (const std::string& target : targets) {
+    SCOPED_TRACE(target);
+    server.Route("/jump", [target](const httplib::Request&, httplib::Response& response) {
+      response.set_redirect(target);
+    });
+    EXPECT_EQ(HttpGet(server.Base() + "/jump"), std::nullopt) << "through a redirect";
+    EXPECT_EQ(HttpGet(target), std::nullopt) << "directly";
+  }
+}
+
+TEST(HttpGet, BodyOverTheCapIsAFailedTransfer) {
+  LocalServer server;
+  constexpr size_t kCap = 1000;
+  server.Serve("/at-cap", std::string(kCap, 'x'));
+  server.Serve("/over-cap", std::string(kCap + 1, 'x'));
+  // Without a length announced, the cap is found only while collecting.
+  server.Route("/over-cap-chunked", [](const httplib::Request&, httplib::Response& response) {
+    response.set_chunked_content_provider("text/plain", [](size_t offset, httplib::DataSink& sink) {
+      if (offset >= 3 * kCap) {
+        sink.done();
+        return true;
+      }
+      const std::string chunk(300, 'y');
+      return sink.write(chunk.data(), chunk.size());
+    });
+  });
+
+  HttpGetOptions options;
+  options.maxBodyBytes = kCap;
+  EXPECT_EQ(HttpGet(server.Base() + "/at-cap", options), std::string(kCap, 'x'));
+  EXPECT_EQ(HttpGet(server.Base() + "/over-cap", options), std::nullopt);
+  EXPECT_EQ(HttpGet(server.Base() + "/over-cap-chunked", options), std::nullopt);
+  EXPECT_EQ(HttpGet(server.Base() + "/over-cap-chunked")->size(), 3 * kCap) << "the default cap is far above";
+}
+
+// A server that announces `bytes` bytes and sends them one at a time, each
+// after `gap` (cut short when the test ends).
+void Trickle(LocalServer& server, const std::string& path, size_t bytes, std::chrono::milliseconds gap) {
+  server.Route(path, [&server, bytes, gap](const httplib::Request&, httplib::Response& response) {
+    response.set_content_provider(bytes, "text/plain", [&server, gap](size_t, size_t, httplib::DataSink& sink) {
+      const auto until = std::chrono::steady_clock::now() + gap;
+      while (!server.Stopping() && std::chrono::steady_clock::now() < until) std::this_thread::sleep_for(10ms);
+      return !server.Stopping() && sink.write("t", 1);
+    });
+  });
+}
+
+TEST(HttpGet, StalledOrEndlessTransfersAreBounded) {
+  LocalServer server;
+  Trickle(server, "/silent", 1, 5s);    // nothing for 5 s, then the whole body
+  Trickle(server, "/slow", 20, 100ms);  // 10 bytes/s: above the low-speed floor, 2 s in all
+  Trickle(server, "/brief", 4, 100ms);  // the same pace, done in 0.4 s
+
+  HttpGetOptions lowSpeedBound;
+  lowSpeedBound.lowSpeedTimeS = 1;
+  HttpGetOptions totalBound;
+  totalBound.totalTimeoutMs = 1500;
+  EXPECT_EQ(HttpGet(server.Base() + "/silent", lowSpeedBound), std::nullopt);
+  EXPECT_EQ(HttpGet(server.Base() + "/slow", totalBound), std::nullopt);
+  EXPECT_EQ(HttpGet(server.Base() + "/slow", lowSpeedBound)->size(), 20u) << "slow is not stalled";
+  EXPECT_EQ(HttpGet(server.Base() + "/brief", totalBound), "tttt");
+}
+
+// A fresh self-signed certificate for 127.0.0.1 in a temporary folder.
+struct SelfSignedCertificate {
+  std::filesystem::path folder;
+  std::string cert, key;
+
+  SelfSignedCertificate() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "orvelle-tls-XXXXXX").string();
+    folder = mkdtemp(pattern.data());
+    cert = (folder / "cert.pem").string();
+    key = (folder / "key.pem").string();
+    const std::string command = "openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=127.0.0.1 "
+                                "-addext subjectAltName=IP:127.0.0.1 -keyout '" + key + "' -out '" + cert +
+                                "' >/dev/null 2>&1";
+    ok = std::system(command.c_str()) == 0;
+  }
+  ~SelfSignedCertificate() { std::filesystem::remove_all(folder); }
+  bool ok = false;
+};
+
+TEST(HttpGet, SelfSignedCertificateFailsTheTransfer) {
+  SelfSignedCertificate certificate;
+  ASSERT_TRUE(certificate.ok) << "openssl could not make a certificate";
+  LocalServer server(certificate.cert, certificate.key);
+  server.Serve("/stats", "secret");
+
+  EXPECT_EQ(HttpGet(server.Base() + "/stats"), std::nullopt);
+
+  // The server does answer over TLS to a client that skips the check.
+  httplib::SSLClient client("127.0.0.1", server.Port());
+  client.enable_server_certificate_verification(false);
+  const httplib::Result answer = client.Get("/stats");
+  ASSERT_TRUE(answer);
+  EXPECT_EQ(answer->body, "secret");
+}
+
+TEST(FetchText, DecodesUtf8UpToTheFirstZeroByte) {
+  LocalServer server;
+  Player player;
+  player.httpGet = RealHttpGet();
+  const struct {
+    const char* path;
+    std::string body;
+    std::u16string text;
+  } cases[] = {
+      {"/zero", std::string("A - B\0hidden", 12), u"A - B"},
+      {"/leading-zero", std::string("\0A", 2), u""},
+      {"/utf8", "Caf\xC3\xA9 \xE2\x80\x99", u"Caf\u00E9 \u2019"},
+      {"/malformed", "A\xC3(B\xFF", u"A\uFFFD(B\uFFFD"},
+  };
+  for (const auto& c : cases) server.Serve(c.path, c.body);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    EXPECT_EQ(FetchText(player, T(server.Base() + c.path)), c.text);
+  }
+  server.Break("/broken");
+  EXPECT_EQ(FetchText(player, T(server.Base() + "/broken")), std::nullopt);
+  player.httpGet = nullptr;
+  EXPECT_EQ(FetchText(player, T(server.Base() + "/zero")), std::nullopt) << "no network wired";
+}
+
+TEST(AddCacheBuster, JoinsWithTheRightSeparator) {
+  EXPECT_EQ(AddCacheBusterWith(u"http://h/c.jpg", 1700000000, 42), u"http://h/c.jpg?cb=170000000042");
+  EXPECT_EQ(AddCacheBusterWith(u"http://h/c.jpg?s=1", 1700000000, 0), u"http://h/c.jpg?s=1&cb=17000000000");
+  EXPECT_EQ(AddCacheBusterWith(u"http://h/c?", 5, 999999), u"http://h/c?&cb=5999999");
+
+  // The real one: "?cb=", then the seconds of now and at most six more digits.
+  const Text busted = AddCacheBuster(u"http://h/c.jpg");
+  ASSERT_EQ(busted.rfind(u"http://h/c.jpg?cb=", 0), 0u);
+  const std::string digits = TextToUtf8(busted.substr(18));
+  EXPECT_EQ(digits.find_first_not_of("0123456789"), std::string::npos);
+  EXPECT_GE(digits.size(), 11u);  // ten digits of seconds until 2286, at least one random digit
+  EXPECT_LE(digits.size(), 16u);
+}
+
+}  // namespace

@@ -1,0 +1,130 @@
+// Reading the title on air from the statistics and status pages of a stream
+// server running on 127.0.0.1.
+#include "nowplaying/poll.h"
+
+#include <gtest/gtest.h>
+
+#include "nowplaying/local_server.h"
+
+namespace {
+
+// A page body, or kBroken for a transfer that fails.
+constexpr const char* kBroken = nullptr;
+
+struct ServerPages {
+  const char* stats;
+  const char* status = "";
+  const char* statusSid = "";
+};
+
+struct TitleCase {
+  const char* name;
+  ServerPages pages;
+  const char16_t* title;
+  std::vector<std::string> asked;
+};
+
+const std::vector<std::string> kStatsOnly = {"/stats?json=1"};
+const std::vector<std::string> kStatsAndStatus = {"/stats?json=1", "/7.html"};
+const std::vector<std::string> kAllThree = {"/stats?json=1", "/7.html", "/7.html?sid=1"};
+
+void RunTitleCases(const std::vector<TitleCase>& cases) {
+  LocalServer server;
+  Player player;
+  player.httpGet = RealHttpGet();
+  for (const TitleCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    c.pages.stats ? server.Serve("/stats", c.pages.stats) : server.Break("/stats");
+    // "/7.html" and "/7.html?sid=1" share a path: tell them by the query.
+    const ServerPages pages = c.pages;
+    server.Route("/7.html", [pages](const httplib::Request& request, httplib::Response& response) {
+      const char* body = request.has_param("sid") ? pages.statusSid : pages.status;
+      if (body == kBroken) {
+        response.set_content_provider(100, "text/plain", [](size_t, size_t, httplib::DataSink&) { return false; });
+      } else {
+        response.set_content(body, "text/html");
+      }
+    });
+    server.ClearRequests();
+    EXPECT_EQ(FetchNowPlaying(player, T(server.Base())), c.title);
+    EXPECT_EQ(server.Targets(), c.asked);
+  }
+}
+
+TEST(FetchNowPlaying, StatsPageShapes) {
+  RunTitleCases({
+      {"root songtitle", {R"({"songtitle":"A - B","song":"C - D"})"}, u"A - B", kStatsOnly},
+      {"root song", {R"({"song":"A - B"})"}, u"A - B", kStatsOnly},
+      {"empty songtitle falls to song", {R"({"songtitle":"","song":"A - B"})"}, u"A - B", kStatsOnly},
+      {"non-string songtitle", {R"({"songtitle":5,"song":"A - B"})"}, u"A - B", kStatsOnly},
+      {"first stream songtitle", {R"({"streams":[{"songtitle":"A - B"},{"songtitle":"X"}]})"}, u"A - B", kStatsOnly},
+      {"first stream song", {R"({"songtitle":null,"streams":[{"song":"A - B"}]})"}, u"A - B", kStatsOnly},
+      {"root wins over streams", {R"({"song":"A - B","streams":[{"songtitle":"X"}]})"}, u"A - B", kStatsOnly},
+      {"cleaned", {"{\"songtitle\":\"  A - B\\r\\n\"}"}, u"A - B", kStatsOnly},
+      {"unicode escapes", {R"({"songtitle":"Caf\u00e9 - No\u00ebl"})"}, u"Caf\u00e9 - No\u00ebl", kStatsOnly},
+  });
+}
+
+TEST(FetchNowPlaying, UnusableStatsPageFallsToTheStatusPage) {
+  const char* status = "1,2,3,4,5,S - T";
+  RunTitleCases({
+      {"empty first stream", {R"({"streams":[{"songtitle":""}]})", status}, u"S - T", kStatsAndStatus},
+      {"second stream not read", {R"({"streams":[{},{"songtitle":"X"}]})", status}, u"S - T", kStatsAndStatus},
+      {"streams empty", {R"({"streams":[]})", status}, u"S - T", kStatsAndStatus},
+      {"streams not an array", {R"({"streams":{"songtitle":"X"}})", status}, u"S - T", kStatsAndStatus},
+      {"stream not an object", {R"({"streams":["X"]})", status}, u"S - T", kStatsAndStatus},
+      {"names are case-sensitive", {R"({"SongTitle":"X","Song":"Y"})", status}, u"S - T", kStatsAndStatus},
+      {"root not an object", {R"(["A - B"])", status}, u"S - T", kStatsAndStatus},
+      {"not JSON", {"<html>songtitle</html>", status}, u"S - T", kStatsAndStatus},
+      {"truncated JSON", {R"({"songtitle":"A - B")", status}, u"S - T", kStatsAndStatus},
+      {"spaces only", {R"({"songtitle":"   "})", status}, u"S - T", kStatsAndStatus},
+      {"empty page", {"", status}, u"S - T", kStatsAndStatus},
+      {"failed transfer", {kBroken, status}, u"S - T", kStatsAndStatus},
+  });
+}
+
+TEST(FetchNowPlaying, DeeplyNestedStatsPageIsNoAnswer) {
+  const std::string nested = std::string(100000, '[') + std::string(100000, ']');
+  LocalServer server;
+  server.Serve("/stats", nested);
+  Player player;
+  player.httpGet = RealHttpGet();
+  EXPECT_EQ(FetchStatsTitle(player, T(server.Base())), u"");
+}
+
+TEST(FetchNowPlaying, StatusPageForms) {
+  RunTitleCases({
+      {"sixth field", {"", "1,2,3,4,5,A - B"}, u"A - B", kStatsAndStatus},
+      {"comma ends the field", {"", "1,2,3,4,5,A, B"}, u"A", kStatsAndStatus},
+      {"seventh field ignored", {"", "1,2,3,4,5,6,A - B"}, u"6", kStatsAndStatus},
+      {"markup kept, then cleaned", {"", "1,2,3,4,5, <b>A - B</b>\r\n"}, u"<b>A - B</b>", kStatsAndStatus},
+      {"four commas ask sid=1", {"", "1,2,3,4,A - B", "1,2,3,4,5,C - D"}, u"C - D", kAllThree},
+      {"empty sixth field asks sid=1", {"", "1,2,3,4,5,", "1,2,3,4,5,C - D"}, u"C - D", kAllThree},
+      {"tag form", {"", "<p>StreamTitle='A - B';</p>", kBroken}, u"A - B", kAllThree},
+      {"empty tag", {"", "StreamTitle='';", kBroken}, u"", kAllThree},
+      {"unclosed tag", {"", "StreamTitle='A - B'", kBroken}, u"", kAllThree},
+      {"tag of the second page", {"", "StreamTitle='A - B';", "StreamTitle='C - D';"}, u"C - D", kAllThree},
+      {"an empty second page replaces the first", {"", "StreamTitle='A - B';", ""}, u"", kAllThree},
+      {"empty first page: nothing more asked", {"", "", "1,2,3,4,5,C - D"}, u"", kStatsAndStatus},
+      {"failed first page: nothing more asked", {"", kBroken, "1,2,3,4,5,C - D"}, u"", kStatsAndStatus},
+  });
+}
+
+TEST(CleanTitle, JoinsLinesAndTrimsSpaces) {
+  const std::pair<const char16_t*, const char16_t*> cases[] = {
+      {u"  A - B\r\n", u"A - B"},
+      {u"A\tB", u"A B"},
+      {u"\t A - B \t", u"A - B"},  // tabs become spaces first, then both ends are trimmed
+      {u"A\r\nB\r\n\r\nC", u"A B  C"},
+      {u"A\rB\nC", u"A\rB\nC"},  // a lone CR or LF stays
+      {u"A\r\r\n", u"A\r"},
+      {u"A\u00A0", u"A\u00A0"},  // only U+0020 is trimmed
+      {u"", u""},
+  };
+  for (const auto& [in, out] : cases) {
+    SCOPED_TRACE(TextToUtf8(in));
+    EXPECT_EQ(CleanTitle(in), out);
+  }
+}
+
+}  // namespace
