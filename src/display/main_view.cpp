@@ -1,20 +1,100 @@
 #include "display/main_view.h"
 
+#include "audio/playback.h"
+#include "cover/title_text.h"
 #include "display/gradient.h"
+#include "display/text_fit.h"
+#include "display/visualizer.h"
+#include "display/widgets.h"
 
 namespace {
+
 constexpr Colour kBackground = Rgb(2, 8, 20);
 constexpr Colour kGradientTop = Rgb(6, 14, 32);
+constexpr int32_t kGradientWidth = 740;   // the strip on the right keeps the flat background
+constexpr int32_t kGradientHeight = 320;  // the last 20 rows fall below the surface
+constexpr Colour kPlaceholder = Rgb(45, 55, 75);
+constexpr Colour kPlaceholderText = Rgb(180, 190, 210);
+constexpr Colour kTitleText = Rgb(235, 242, 255);
+constexpr Colour kArtistText = Rgb(190, 205, 230);
+constexpr Colour kPanel = Rgb(20, 26, 40);
+constexpr float kPanelMargin = 6;
+constexpr float kPanelRadius = 10;
+constexpr Colour kSpeaker = Rgb(200, 200, 220);
+constexpr Colour kTrack = Rgb(80, 90, 110);
+constexpr Colour kTrackFill = Rgb(60, 140, 255);
+constexpr Colour kKnob = Rgb(220, 225, 235);
+constexpr float kKnobRadius = 10;  // cut to 9 by the radius rule: a disc
+
+void DrawCover(const Player& player, Surface& s) {
+  const Box& box = player.layout.coverBox;
+  if (player.coverScaled != nullptr) {
+    DrawImage(s, player.coverScaled, box.x, box.y);
+  } else if (player.coverImage != nullptr) {
+    DrawImageStretched(s, player.coverImage, box.x, box.y, box.width, box.height);
+  } else {
+    FillBox(s, box.x, box.y, box.width, box.height, kPlaceholder);
+    SetDrawMode(s, DrawMode::TransparentText);
+    SelectFont(s, player.fonts.fontLabel);
+    DrawText(s, u"Pochette", box.x + 12, box.y + 12, kPlaceholderText);
+  }
+}
+
+void DrawSongLines(const Player& player, Surface& s) {
+  ArtistTitle song = SplitNowPlaying(player.currentSong);
+  if (song.title.empty()) song.title = u"Titre inconnu";
+  if (song.artist.empty()) song.artist = u"Artiste inconnu";
+  const Box& titleBox = player.layout.titleBox;
+  const Box& artistBox = player.layout.artistBox;
+  SelectFont(s, player.fonts.fontTitle);
+  DrawText(s, FitTextToWidth(s, song.title, titleBox.width), titleBox.x, titleBox.y, kTitleText);
+  SelectFont(s, player.fonts.fontArtist);
+  DrawText(s, FitTextToWidth(s, song.artist, artistBox.width), artistBox.x, artistBox.y, kArtistText);
+}
+
+void DrawVolumeSlider(Player& player, Surface& s) {
+  const Box& track = player.layout.volumeTrackBox;
+  SelectFont(s, player.fonts.fontLabel);
+  DrawText(s, u"\U0001F508", track.x - 22, track.y - 6, kSpeaker);
+  FillBox(s, track.x, track.y, track.width, track.height, kTrack);
+  FillBox(s, track.x, track.y, player.volume * track.width, track.height, kTrackFill);
+  // Recomputed on every frame, so the knob follows a drag at once.
+  PlaceVolumeKnob(player.layout, player.volume);
+  const Box& knob = player.layout.volumeKnobBox;
+  FillRoundedBox(s, knob.x, knob.y, knob.width, knob.height, kKnobRadius, kKnobRadius, kKnob);
+}
+
 }  // namespace
 
 void RenderMainView(Player& player) {
   if (player.mainSurface == nullptr) return;
   Surface& s = *player.mainSurface;
   if (!BeginDrawing(s)) return;
+  const Layout& layout = player.layout;
+
   FillBox(s, 0, 0, float(s.width), float(s.height), kBackground);
-  // 740 wide: the strip on the right keeps the flat background. 320 rows,
-  // the last 20 of which fall below the surface.
-  DrawVerticalGradient(s, 0, 0, 740, 320, kGradientTop, kBackground);
-  // FIXME: cover, texts, buttons, visualizer, volume slider and badge are not drawn yet.
+  DrawVerticalGradient(s, 0, 0, kGradientWidth, kGradientHeight, kGradientTop, kBackground);
+
+  // Asked even without a stream, which then reads as not live.
+  const Box& badge = layout.liveBadgeBox;
+  DrawLiveBadge(player, s, RoundPixel(badge.x), RoundPixel(badge.y), RoundPixel(badge.width),
+                RoundPixel(badge.height), IsStreamLive(player));
+
+  DrawCover(player, s);
+  SetDrawMode(s, DrawMode::TransparentText);
+  DrawSongLines(player, s);
+
+  const Box& play = layout.playButtonBox;
+  const Box& stop = layout.stopButtonBox;
+  DrawRoundButton(player, s, RoundPixel(play.x), RoundPixel(play.y), RoundPixel(play.width), true, u"\u25B6");
+  DrawRoundButton(player, s, RoundPixel(stop.x), RoundPixel(stop.y), RoundPixel(stop.width), false, u"\u25A0");
+
+  const Box& panel = layout.visualizerBox;
+  FillRoundedBox(s, panel.x - kPanelMargin, panel.y - kPanelMargin, panel.width + 2 * kPanelMargin,
+                 panel.height + 2 * kPanelMargin, kPanelRadius, kPanelRadius, kPanel);
+  DrawVisualizer(player, s, RoundPixel(panel.x), RoundPixel(panel.y), RoundPixel(panel.width),
+                 RoundPixel(panel.height));
+
+  DrawVolumeSlider(player, s);
   EndDrawing(s);
 }

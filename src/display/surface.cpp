@@ -30,33 +30,72 @@ void Record(Surface& s, DrawOp::Kind kind, Colour colour, int x, int y, int w, i
   s.recording->push_back(std::move(op));
 }
 
-Surface::CachedLayout* CacheFor(Surface& s) {
-  if (s.font == nullptr) return nullptr;
-  for (auto& cached : s.layouts) {
-    if (cached.font == s.font) return &cached;
-  }
+constexpr size_t kMaxCachedLayouts = 24;
+
+PangoLayout* NewLayout(Surface& s, Font font) {
   PangoLayout* layout = pango_layout_new(s.pango);
-  pango_layout_set_font_description(layout, s.font);
-  PangoRectangle logical;
-  pango_layout_get_extents(layout, nullptr, &logical);  // an empty layout still has one line
-  s.layouts.push_back({s.font, layout, float(logical.height) / PANGO_SCALE});
-  return &s.layouts.back();
-}
-
-PangoLayout* LayoutFor(Surface& s) {
-  Surface::CachedLayout* cached = CacheFor(s);
-  return cached ? cached->layout : nullptr;
-}
-
-// Sets the layout's text, skipping the work when it already holds it: the
-// same strings are drawn on every frame.
-PangoLayout* LayoutWithText(Surface& s, std::u16string_view text) {
-  PangoLayout* layout = LayoutFor(s);
-  if (layout == nullptr) return nullptr;
-  const std::string utf8 = TextToUtf8(text);
-  const char* current = pango_layout_get_text(layout);
-  if (current == nullptr || utf8 != current) pango_layout_set_text(layout, utf8.data(), int(utf8.size()));
+  pango_layout_set_font_description(layout, font);
   return layout;
+}
+
+void SetLayoutText(PangoLayout* layout, std::u16string_view text) {
+  const std::string utf8 = TextToUtf8(text);  // Pango wants UTF-8; the player keeps UTF-16
+  pango_layout_set_text(layout, utf8.data(), int(utf8.size()));
+}
+
+Surface::FontLayouts* FontEntry(Surface& s) {
+  if (s.font == nullptr) return nullptr;
+  for (auto& entry : s.fonts) {
+    if (entry.font == s.font) return &entry;
+  }
+  PangoLayout* scratch = NewLayout(s, s.font);
+  PangoRectangle logical;
+  pango_layout_get_extents(scratch, nullptr, &logical);  // an empty layout still has one line
+  s.fonts.push_back({s.font, scratch, float(logical.height) / PANGO_SCALE});
+  return &s.fonts.back();
+}
+
+Surface::CachedLayout* FindCached(Surface& s, std::u16string_view text) {
+  for (auto& cached : s.layouts) {
+    if (cached.font == s.font && cached.text == text) {
+      cached.lastUse = ++s.useCount;
+      return &cached;
+    }
+  }
+  return nullptr;
+}
+
+// The layout that draws `text` in the selected font: kept from an earlier
+// frame when possible, else a new one or the least recently used one.
+PangoLayout* LayoutToDraw(Surface& s, std::u16string_view text) {
+  if (FontEntry(s) == nullptr) return nullptr;
+  if (Surface::CachedLayout* cached = FindCached(s, text)) return cached->layout;
+  Surface::CachedLayout* slot = nullptr;
+  if (s.layouts.size() < kMaxCachedLayouts) {
+    s.layouts.push_back({s.font, Text(), NewLayout(s, s.font), 0});
+    slot = &s.layouts.back();
+  } else {
+    slot = &s.layouts.front();
+    for (auto& cached : s.layouts) {
+      if (cached.lastUse < slot->lastUse) slot = &cached;
+    }
+    pango_layout_set_font_description(slot->layout, s.font);
+    slot->font = s.font;
+  }
+  slot->text.assign(text);
+  slot->lastUse = ++s.useCount;
+  SetLayoutText(slot->layout, text);
+  return slot->layout;
+}
+
+// A layout that holds `text` for measuring only: a drawn one if it exists,
+// so measuring does not push drawn texts out of the cache.
+PangoLayout* LayoutToMeasure(Surface& s, std::u16string_view text) {
+  Surface::FontLayouts* entry = FontEntry(s);
+  if (entry == nullptr) return nullptr;
+  if (Surface::CachedLayout* cached = FindCached(s, text)) return cached->layout;
+  SetLayoutText(entry->scratch, text);
+  return entry->scratch;
 }
 
 }  // namespace
@@ -87,6 +126,7 @@ Surface* CreateSurface(int width, int height) {
 void DestroySurface(Surface*& s) {
   if (s == nullptr) return;
   for (auto& cached : s->layouts) g_object_unref(cached.layout);
+  for (auto& entry : s->fonts) g_object_unref(entry.scratch);
   g_object_unref(s->pango);
   cairo_destroy(s->cr);
   cairo_surface_destroy(s->pixels);
@@ -206,8 +246,9 @@ void DrawText(Surface& s, std::u16string_view text, float x, float y, Colour col
     s.recording->back().textY = y;
     s.recording->back().text = TextToUtf8(text);
   }
-  PangoLayout* layout = LayoutWithText(s, text);
-  if (layout == nullptr || text.empty()) return;
+  if (text.empty()) return;
+  PangoLayout* layout = LayoutToDraw(s, text);
+  if (layout == nullptr) return;
   SetSource(s, colour);
   cairo_move_to(s.cr, x, y);
   pango_cairo_show_layout(s.cr, layout);
@@ -215,7 +256,7 @@ void DrawText(Surface& s, std::u16string_view text, float x, float y, Colour col
 
 float TextWidth(Surface& s, std::u16string_view text) {
   if (text.empty()) return 0.0f;
-  PangoLayout* layout = LayoutWithText(s, text);
+  PangoLayout* layout = LayoutToMeasure(s, text);
   if (layout == nullptr) return 0.0f;
   PangoRectangle logical;
   pango_layout_get_extents(layout, nullptr, &logical);
@@ -223,6 +264,6 @@ float TextWidth(Surface& s, std::u16string_view text) {
 }
 
 float LineHeight(Surface& s) {
-  Surface::CachedLayout* cached = CacheFor(s);
-  return cached ? cached->lineHeight : 0.0f;
+  Surface::FontLayouts* entry = FontEntry(s);
+  return entry ? entry->lineHeight : 0.0f;
 }

@@ -16,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/text.h"
 #include "display/colour.h"
 #include "display/image.h"
 
@@ -50,12 +51,31 @@ struct Surface {
   DrawMode mode = DrawMode::Opaque;
   Font font = nullptr;                // selected font
   PangoContext* pango = nullptr;
-  struct CachedLayout {
+  // Shaping text is the dearest part of a frame, and a frame draws the same
+  // few strings as the one before: keep a laid-out copy of each, per font.
+  struct FontLayouts {
     Font font;
-    PangoLayout* layout;
+    PangoLayout* scratch;  // measures texts that are not drawn (the fitting loop)
     float lineHeight;
   };
-  std::vector<CachedLayout> layouts;  // one layout per font, reused frame after frame
+  struct CachedLayout {
+    Font font;
+    Text text;
+    PangoLayout* layout;
+    uint64_t lastUse;
+  };
+  std::vector<FontLayouts> fonts;
+  std::vector<CachedLayout> layouts;  // at most kMaxCachedLayouts, least recently used reused
+  uint64_t useCount = 0;
+  // Results of FitTextToWidth, which measures a long text many times over.
+  struct FittedText {
+    Font font;
+    float maxWidth;
+    Text text;
+    Text fitted;
+  };
+  std::vector<FittedText> fitted;
+  size_t nextFitted = 0;
   std::function<void()> present;                       // shows the picture (set by the window)
   std::vector<DrawOp>* recording = nullptr;            // tests only
 };

@@ -64,7 +64,9 @@ DWORD BASS_ChannelGetData(DWORD h, void* buffer, DWORD length) {
     for (int i = 0; i < 512; ++i) out[i] = script.spectrumValue;
   } else if ((length & kDataFloat) != 0 && script.dataResult != 0xFFFFFFFFu) {
     const DWORD bytes = std::min<DWORD>(length & ~kDataFloat, script.dataResult);
-    for (DWORD i = 0; i < bytes / 4; ++i) out[i] = script.sampleValue;
+    for (DWORD i = 0; i < bytes / 4; ++i) {
+      out[i] = i < script.samples.size() ? script.samples[i] : script.sampleValue;
+    }
   }
   return script.dataResult;
 }

@@ -16,6 +16,7 @@ struct FakeAudioScript {
   DWORD dataResult = 4096;           // BASS_ChannelGetData's answer
   float sampleValue = 0.5f;          // what float sample requests write
   float spectrumValue = 0.1f;        // what FFT requests write
+  std::vector<float> samples;        // when set, float sample requests write these instead
 };
 
 struct FakeAudioLog {

@@ -1,0 +1,60 @@
+#include "display/widgets.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr Colour kBadge = Rgb(28, 36, 56);
+constexpr Colour kLiveDot = Rgb(230, 60, 60);
+constexpr Colour kLiveText = Rgb(230, 235, 245);
+constexpr Colour kOffText = Rgb(160, 160, 160);
+constexpr Colour kPrimaryFace = Rgb(30, 144, 255);
+constexpr Colour kSecondaryFace = Rgb(60, 60, 80);
+constexpr Colour kGlyph = Rgb(255, 255, 255);
+constexpr uint8_t kShadowAlpha = 40;
+constexpr uint8_t kGlowAlpha = 40;
+
+Colour WithAlpha(Colour c, uint8_t alpha) { return Rgba(RedOf(c), GreenOf(c), BlueOf(c), alpha); }
+
+}  // namespace
+
+int LiveDotRadius(float pulsePhase) {
+  // A triangle over one cycle of the phase: 0 at both ends, 1 in the middle.
+  const float pulse = 1.0f - std::fabs(2.0f * pulsePhase - 1.0f);
+  return RoundPixel(pulse * 4.0f + 6.0f);
+}
+
+void DrawLiveBadge(const Player& player, Surface& s, int32_t x, int32_t y, int32_t w, int32_t h, bool live) {
+  // Radii equal to the height: the radius rule turns the box into its ellipse.
+  FillRoundedBox(s, float(x), float(y), float(w), float(h), float(h), float(h), kBadge);
+  SetDrawMode(s, DrawMode::TransparentText);
+  SelectFont(s, player.fonts.fontSmall);
+  const float textY = float(y) + float(h) / 2.0f - 6.0f;
+  if (live) {
+    FillCircle(s, float(x + 10), float(y + h / 2), float(LiveDotRadius(player.pulsePhase)), kLiveDot);
+    DrawText(s, u"LIVE", float(x + 22), textY, kLiveText);
+  } else {
+    DrawText(s, u"OFF", float(x + 10), textY, kOffText);
+  }
+}
+
+void DrawButtonFace(Surface& s, int32_t x, int32_t y, int32_t size, Colour colour, uint8_t glossAlpha) {
+  SetDrawMode(s, DrawMode::AlphaBlend);
+  const float fx = float(x), fy = float(y), fsize = float(size);
+  // Radii equal to the size: each rounded box becomes the ellipse in its box.
+  FillRoundedBox(s, fx, fy + 3, fsize, fsize, fsize, fsize, Rgba(0, 0, 0, kShadowAlpha));
+  FillRoundedBox(s, fx, fy, fsize, fsize, fsize, fsize, WithAlpha(colour, 255));
+  FillCircle(s, float(x + size / 2), float(y + size / 2), float(size / 2 + 6), WithAlpha(colour, kGlowAlpha));
+  FillRoundedBox(s, fx + 4, fy + 4, fsize - 8, float((size - 8) / 2), fsize, fsize, Rgba(255, 255, 255, glossAlpha));
+  SetDrawMode(s, DrawMode::Opaque);
+}
+
+void DrawRoundButton(const Player& player, Surface& s, int32_t x, int32_t y, int32_t size, bool primary,
+                     std::u16string_view glyph) {
+  DrawButtonFace(s, x, y, size, primary ? kPrimaryFace : kSecondaryFace, primary ? 60 : 40);
+  SetDrawMode(s, DrawMode::TransparentText);
+  SelectFont(s, primary ? player.fonts.fontPlayGlyph : player.fonts.fontStopGlyph);
+  const float half = float(size) / 2.0f;
+  const float width = TextWidth(s, glyph), height = LineHeight(s);
+  DrawText(s, glyph, float(x) + half - width / 2.0f, float(y) + half - height / 2.0f, kGlyph);
+}

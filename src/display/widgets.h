@@ -1,0 +1,23 @@
+// The small painted controls of the main view: the LIVE/OFF badge and the
+// round play and stop buttons.
+#pragma once
+
+#include <cstdint>
+
+#include "app/player_state.h"
+#include "display/surface.h"
+
+// The badge: an ellipse with "OFF", or "LIVE" and a red dot pulsing with
+// `pulsePhase`. Leaves the surface in the transparent-text mode.
+void DrawLiveBadge(const Player& player, Surface& s, int32_t x, int32_t y, int32_t w, int32_t h, bool live);
+
+// Radius of the badge's dot at a phase: 6 at 0 and 1, 10 at 0.5.
+int LiveDotRadius(float pulsePhase);
+
+// A round button (blue when primary, grey otherwise) with its glyph centred.
+// Leaves the surface in the transparent-text mode.
+void DrawRoundButton(const Player& player, Surface& s, int32_t x, int32_t y, int32_t size, bool primary,
+                     std::u16string_view glyph);
+
+// Shadow, face, glow and gloss of a round button, blended; ends in the opaque mode.
+void DrawButtonFace(Surface& s, int32_t x, int32_t y, int32_t size, Colour colour, uint8_t glossAlpha);

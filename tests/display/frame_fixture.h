@@ -1,0 +1,58 @@
+// A player with its fonts, layout, fake audio library and a headless main
+// surface that records what is drawn, for tests of the painted view.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "app/fonts.h"
+#include "app/player_state.h"
+#include "display/surface.h"
+#include "fake_audio.h"
+
+class FrameTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetFake();
+    InitPlayerState(player);
+    player.audioLibrary.api = FakeAudioApi();
+    LoadFonts(player.fonts);
+    ComputeLayout(player.layout, player.volume);
+    player.mainSurface = CreateSurface(800, 300);
+    ASSERT_NE(player.mainSurface, nullptr);
+    player.mainSurface->recording = &ops;
+  }
+  void TearDown() override {
+    DestroySurface(player.mainSurface);
+    FreeImage(player.coverImage);
+    FreeImage(player.coverScaled);
+    FreeFonts(player.fonts);
+  }
+  Surface& S() { return *player.mainSurface; }
+
+  // 0xRRGGBB of a pixel of the main surface.
+  uint32_t Pixel(int x, int y) {
+    cairo_surface_t* pixels = S().pixels;
+    cairo_surface_flush(pixels);
+    const uint8_t* row = cairo_image_surface_get_data(pixels) + y * cairo_image_surface_get_stride(pixels);
+    return reinterpret_cast<const uint32_t*>(row)[x] & 0xFFFFFF;
+  }
+  static uint32_t Hex(Colour c) { return (uint32_t(RedOf(c)) << 16) | (uint32_t(GreenOf(c)) << 8) | BlueOf(c); }
+
+  std::vector<DrawOp> OpsOf(DrawOp::Kind kind, Colour colour) const {
+    std::vector<DrawOp> found;
+    std::copy_if(ops.begin(), ops.end(), std::back_inserter(found),
+                 [&](const DrawOp& op) { return op.kind == kind && op.colour == colour; });
+    return found;
+  }
+  static std::array<int, 4> Rect(const DrawOp& op) { return {op.x, op.y, op.w, op.h}; }
+
+  void FillSpectrum(float value) { player.spectrum.fill(value); }
+
+  Player player;
+  std::vector<DrawOp> ops;
+};
