@@ -1,0 +1,318 @@
+#include "display/main_view.h"
+
+#include <gtest/gtest.h>
+
+#include "display/text_fit.h"
+#include "frame_fixture.h"
+
+namespace {
+
+constexpr Colour kPanel = Rgb(20, 26, 40);
+constexpr Colour kBackground = Rgb(2, 8, 20);
+
+class MainViewTest : public FrameTest {
+ protected:
+  void Render() {
+    ops.clear();
+    RenderMainView(player);
+  }
+  std::vector<DrawOp> Texts() const {
+    std::vector<DrawOp> texts;
+    for (const DrawOp& op : ops) {
+      if (op.kind == DrawOp::Kind::Text) texts.push_back(op);
+    }
+    return texts;
+  }
+  const DrawOp* FindText(const std::string& text) const {
+    for (const DrawOp& op : ops) {
+      if (op.kind == DrawOp::Kind::Text && op.text == text) return &op;
+    }
+    return nullptr;
+  }
+  float WidthIn(Font font, const Text& text) {
+    SelectFont(S(), font);
+    return TextWidth(S(), text);
+  }
+};
+
+// What a frame draws besides the gradient rows and the visualizer, in order.
+struct Landmark {
+  DrawOp::Kind kind;
+  DrawMode mode;
+  Colour colour;
+  std::array<int, 6> geometry;  // x, y, w, h, rx, ry (line/circle as DrawOp stores them)
+  std::string text;
+};
+
+TEST_F(MainViewTest, StartUpFrameInOrder) {
+  using K = DrawOp::Kind;
+  using M = DrawMode;
+  Render();
+  ASSERT_GT(ops.size(), 321u);
+  EXPECT_EQ(Rect(ops[0]), (std::array{0, 0, 800, 300}));
+  EXPECT_EQ(ops[0].colour, kBackground);
+  for (int row = 0; row < 320; ++row) EXPECT_EQ(Rect(ops[size_t(1 + row)]), (std::array{0, row, 740, 1}));
+
+  const Landmark expected[] = {
+      {K::RoundedBox, M::Opaque, Rgb(28, 36, 56), {740, 235, 44, 24, 22, 12}, ""},
+      {K::Text, M::TransparentText, Rgb(160, 160, 160), {750, 241}, "OFF"},
+      {K::Box, M::TransparentText, Rgb(45, 55, 75), {18, 18, 250, 250}, ""},
+      {K::Text, M::TransparentText, Rgb(180, 190, 210), {30, 30}, "Pochette"},
+      {K::Text, M::TransparentText, Rgb(235, 242, 255), {280, 24}, "Titre inconnu"},
+      {K::Text, M::TransparentText, Rgb(190, 205, 230), {280, 55}, "Artiste inconnu"},
+      {K::RoundedBox, M::AlphaBlend, Rgba(0, 0, 0, 40), {290, 223, 32, 32, 16, 16}, ""},
+      {K::RoundedBox, M::AlphaBlend, Rgb(30, 144, 255), {290, 220, 32, 32, 16, 16}, ""},
+      {K::Circle, M::AlphaBlend, Rgba(30, 144, 255, 40), {306, 236, 22, 0}, ""},
+      {K::RoundedBox, M::AlphaBlend, Rgba(255, 255, 255, 60), {294, 224, 24, 12, 12, 6}, ""},
+      {K::Text, M::TransparentText, Rgb(255, 255, 255), {}, "\u25B6"},
+      {K::RoundedBox, M::AlphaBlend, Rgba(0, 0, 0, 40), {350, 223, 32, 32, 16, 16}, ""},
+      {K::RoundedBox, M::AlphaBlend, Rgb(60, 60, 80), {350, 220, 32, 32, 16, 16}, ""},
+      {K::Circle, M::AlphaBlend, Rgba(60, 60, 80, 40), {366, 236, 22, 0}, ""},
+      {K::RoundedBox, M::AlphaBlend, Rgba(255, 255, 255, 40), {354, 224, 24, 12, 12, 6}, ""},
+      {K::Text, M::TransparentText, Rgb(255, 255, 255), {}, "\u25A0"},
+      {K::RoundedBox, M::TransparentText, kPanel, {279, 84, 512, 102, 10, 10}, ""},
+      {K::Text, M::TransparentText, Rgb(200, 200, 220), {418, 229}, "\U0001F508"},
+      {K::Box, M::TransparentText, Rgb(80, 90, 110), {440, 235, 180, 6}, ""},
+      {K::Box, M::TransparentText, Rgb(60, 140, 255), {440, 235, 144, 6}, ""},
+      {K::RoundedBox, M::TransparentText, Rgb(220, 225, 235), {575, 229, 18, 18, 9, 9}, ""},
+  };
+  // The visualizer's 120 boxes (mode 1 at rest) sit between the panel and the speaker.
+  std::vector<DrawOp> rest(ops.begin() + 321, ops.end());
+  ASSERT_EQ(rest.size(), std::size(expected) + 120);
+  rest.erase(rest.begin() + 17, rest.begin() + 17 + 120);
+  for (size_t i = 0; i < std::size(expected); ++i) {
+    SCOPED_TRACE(i);
+    const Landmark& e = expected[i];
+    const DrawOp& op = rest[i];
+    EXPECT_EQ(op.kind, e.kind);
+    EXPECT_EQ(op.mode, e.mode);
+    EXPECT_EQ(op.colour, e.colour);
+    if (e.kind == K::Text) {
+      EXPECT_EQ(op.text, e.text);
+      if (e.geometry[0] != 0) {
+        EXPECT_EQ((std::pair{op.textX, op.textY}), (std::pair{float(e.geometry[0]), float(e.geometry[1])}));
+      }
+    } else {
+      EXPECT_EQ((std::array{op.x, op.y, op.w, op.h, op.rx, op.ry}), e.geometry);
+    }
+  }
+  EXPECT_FALSE(S().drawing);  // closed: the window shows it
+}
+
+TEST_F(MainViewTest, GlyphsAreCentredInTheirButtons) {
+  Render();
+  for (auto [glyph, font, x] : {std::tuple{"\u25B6", player.fonts.fontPlayGlyph, 290},
+                                std::tuple{"\u25A0", player.fonts.fontStopGlyph, 350}}) {
+    SCOPED_TRACE(glyph);
+    const DrawOp* op = FindText(glyph);
+    ASSERT_NE(op, nullptr);
+    SelectFont(S(), font);
+    const float width = TextWidth(S(), T(glyph)), height = LineHeight(S());
+    EXPECT_GT(width, 0);
+    EXPECT_FLOAT_EQ(op->textX + width / 2, float(x) + 16);
+    EXPECT_FLOAT_EQ(op->textY + height / 2, 236.0f);
+  }
+}
+
+TEST_F(MainViewTest, TitleAndArtistLines) {
+  const struct {
+    const char* song;
+    const char* title;
+    const char* artist;
+  } cases[] = {
+      {"Blue Sky - Night Song", "Night Song", "Blue Sky"},
+      {"Night Song", "Night Song", "Artiste inconnu"},
+      {"", "Titre inconnu", "Artiste inconnu"},
+      {" - Night Song", "Night Song", "Artiste inconnu"},
+      {"Blue Sky - ", "Titre inconnu", "Blue Sky"},
+      {"  Night Song ", "  Night Song ", "Artiste inconnu"},  // no separator: untrimmed
+      {"Blue Sky - Night - Song", "Night - Song", "Blue Sky"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.song);
+    player.currentSong = T(c.song);
+    Render();
+    const auto texts = Texts();
+    ASSERT_GE(texts.size(), 4u);
+    EXPECT_EQ(texts[2].text, c.title);  // after "OFF" and "Pochette"
+    EXPECT_EQ(texts[3].text, c.artist);
+  }
+}
+
+TEST_F(MainViewTest, LongTitleIsShortenedWithAnEllipsisToFit640) {
+  Text longTitle;
+  while (WidthIn(player.fonts.fontTitle, longTitle) <= 900) longTitle += u"Night Song ";
+  player.currentSong = u"Blue Sky - " + longTitle;
+  Render();
+  const Text drawn = T(Texts()[2].text);
+  ASSERT_FALSE(drawn.empty());
+  EXPECT_EQ(drawn.back(), u'\u2026');
+  EXPECT_LE(WidthIn(player.fonts.fontTitle, drawn), 640.0f);
+  // The longest such prefix: one more unit would not fit.
+  const Text prefix = drawn.substr(0, drawn.size() - 1);
+  EXPECT_EQ(longTitle.substr(0, prefix.size()), prefix);
+  EXPECT_GT(WidthIn(player.fonts.fontTitle, longTitle.substr(0, prefix.size() + 1) + u"\u2026"), 640.0f);
+
+  // About 600 pixels: drawn whole, and the surface edge cuts it.
+  Text title;
+  while (WidthIn(player.fonts.fontTitle, title + u"m") <= 600) title += u"m";
+  EXPECT_GT(WidthIn(player.fonts.fontTitle, title), 580.0f);
+  player.currentSong = title;
+  Render();
+  EXPECT_EQ(T(Texts()[2].text), title);
+}
+
+TEST_F(MainViewTest, FittingNeverSplitsASurrogatePair) {
+  SelectFont(S(), player.fonts.fontTitle);
+  const Text faces = u"ab\U0001F600\U0001F601\U0001F602\U0001F603\U0001F604\U0001F605\U0001F606";
+  const float full = TextWidth(S(), faces);
+  for (float width = 0; width < full; width += 1) {
+    SCOPED_TRACE(width);
+    const Text fitted = FitTextToWidth(S(), faces, width);
+    ASSERT_FALSE(fitted.empty());
+    EXPECT_EQ(fitted.back(), u'\u2026');
+    for (size_t i = 0; i + 1 < fitted.size(); ++i) {
+      if (IsHighSurrogate(fitted[i])) {
+        EXPECT_TRUE(IsLowSurrogate(fitted[i + 1])) << i;
+      }
+      if (IsLowSurrogate(fitted[i])) {
+        EXPECT_TRUE(i > 0 && IsHighSurrogate(fitted[i - 1])) << i;
+      }
+    }
+  }
+  EXPECT_EQ(FitTextToWidth(S(), faces, 0), u"\u2026");  // nothing fits: the ellipsis alone
+  EXPECT_EQ(FitTextToWidth(S(), u"", 0), u"");
+  EXPECT_EQ(FitTextToWidth(S(), faces, full), faces);
+}
+
+TEST_F(MainViewTest, HugeTitleIsFittedInBoundedWork) {
+  // A server could send anything; the search is capped, so this ends quickly.
+  player.currentSong = Text(200000, u'W');
+  Render();
+  const Text drawn = T(Texts()[2].text);
+  EXPECT_EQ(drawn.back(), u'\u2026');
+  EXPECT_LE(WidthIn(player.fonts.fontTitle, drawn), 640.0f);
+}
+
+TEST_F(MainViewTest, LiveBadgePulses) {
+  player.streamHandle = 7;  // the fake answers "playing"
+  const std::pair<float, int> cases[] = {{0.0f, 6}, {0.25f, 8}, {0.5f, 10}, {0.75f, 8}, {1.0f, 6}};
+  for (const auto& [phase, radius] : cases) {
+    SCOPED_TRACE(phase);
+    player.pulsePhase = phase;
+    Render();
+    const auto dots = OpsOf(DrawOp::Kind::Circle, Rgb(230, 60, 60));
+    ASSERT_EQ(dots.size(), 1u);
+    EXPECT_EQ((std::array{dots[0].x, dots[0].y, dots[0].w}), (std::array{750, 247, radius}));
+    const DrawOp* live = FindText("LIVE");
+    ASSERT_NE(live, nullptr);
+    EXPECT_EQ((std::pair{live->textX, live->textY}), (std::pair{762.0f, 241.0f}));
+    EXPECT_EQ(FindText("OFF"), nullptr);
+  }
+  FakeScript().activeAnswer = kActiveStalled;  // a stalled stream is not live
+  Render();
+  EXPECT_NE(FindText("OFF"), nullptr);
+}
+
+TEST_F(MainViewTest, VolumeSliderFollowsTheVolumeOnEveryFrame) {
+  const struct {
+    float volume;
+    int fill;
+    int knobX;
+  } cases[] = {{0.0f, 0, 431}, {1.0f, 180, 611}, {0.5f, 90, 521}, {0.8f, 144, 575}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.volume);
+    player.volume = c.volume;  // no ComputeLayout: the render places the knob itself
+    Render();
+    const auto fills = OpsOf(DrawOp::Kind::Box, Rgb(60, 140, 255));
+    ASSERT_FALSE(fills.empty());
+    EXPECT_EQ(fills.back().w, c.fill);
+    const auto knob = OpsOf(DrawOp::Kind::RoundedBox, Rgb(220, 225, 235));
+    ASSERT_EQ(knob.size(), 1u);
+    EXPECT_EQ(Rect(knob[0]), (std::array{c.knobX, 229, 18, 18}));
+    EXPECT_EQ(player.layout.volumeKnobBox.x, float(c.knobX));
+  }
+  // At 0 the track shows no blue at its left end, only under the knob's disc.
+  player.volume = 0;
+  Render();
+  EXPECT_EQ(Pixel(455, 237), 0x505A6Eu);
+}
+
+TEST_F(MainViewTest, CoverScaledCopyThenFullPictureThenPlaceholder) {
+  auto solid = [](int w, int h, double r, double g, double b) {
+    Image image = CreateImage(w, h);
+    cairo_t* cr = cairo_create(image);
+    cairo_set_source_rgb(cr, r, g, b);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    return image;
+  };
+  player.coverImage = solid(100, 40, 0, 1, 0);
+  Render();
+  EXPECT_EQ(OpsOf(DrawOp::Kind::PictureStretched, 0).size(), 1u);
+  EXPECT_EQ(Rect(OpsOf(DrawOp::Kind::PictureStretched, 0)[0]), (std::array{18, 18, 250, 250}));
+  EXPECT_EQ(Pixel(30, 260), 0x00FF00u);  // stretched over the whole box
+  EXPECT_EQ(FindText("Pochette"), nullptr);
+
+  player.coverScaled = solid(250, 250, 1, 0, 0);
+  Render();
+  EXPECT_EQ(OpsOf(DrawOp::Kind::Picture, 0).size(), 1u);
+  EXPECT_EQ(OpsOf(DrawOp::Kind::PictureStretched, 0).size(), 0u);
+  EXPECT_EQ(Pixel(18, 18), 0xFF0000u);
+  EXPECT_EQ(Pixel(267, 267), 0xFF0000u);
+  EXPECT_EQ(Pixel(268, 268), Pixel(268, 270));  // nothing beyond the box but the gradient row
+  // The texts are drawn in the transparent mode whichever branch the cover took.
+  EXPECT_EQ(Texts()[1].mode, DrawMode::TransparentText);
+}
+
+TEST_F(MainViewTest, WholeFramePixels) {
+  Render();
+  EXPECT_EQ(Pixel(200, 200), 0x2D374Bu);  // placeholder (45, 55, 75)
+  EXPECT_EQ(Pixel(0, 0), 0x060E20u);      // gradient top
+  EXPECT_EQ(Pixel(739, 0), 0x060E20u);
+  for (int y : {0, 50, 299}) {  // the panel and the badge reach into the strip lower down
+    EXPECT_EQ(Pixel(740, y), Hex(kBackground)) << y;  // the flat strip right of the gradient
+    EXPECT_EQ(Pixel(799, y), Hex(kBackground)) << y;
+  }
+  EXPECT_EQ(Pixel(290, 100), Hex(kPanel));
+  EXPECT_EQ(Pixel(782, 183), Hex(kPanel));   // inside the rounded corner
+  EXPECT_NE(Pixel(280, 85), Hex(kPanel));    // the corner itself is cut
+  EXPECT_EQ(Pixel(288, 178), 0xE6F0FFu);     // a peak mark at rest
+  EXPECT_EQ(Pixel(584, 238), 0xDCE1EBu);     // knob
+  EXPECT_EQ(Pixel(450, 237), 0x3C8CFFu);     // track fill
+  EXPECT_EQ(Pixel(610, 237), 0x505A6Eu);     // track beyond the knob
+  EXPECT_EQ(Pixel(779, 247), 0x1C2438u);     // badge body right of "OFF"
+
+  // "OFF" is drawn in grey on the badge: its text area holds grey pixels.
+  int grey = 0;
+  for (int y = 241; y < 257; ++y) {
+    for (int x = 750; x < 775; ++x) {
+      const uint32_t p = Pixel(x, y);
+      const int r = p >> 16, g = (p >> 8) & 0xFF, b = p & 0xFF;
+      if (r > 100 && std::abs(r - g) < 8 && std::abs(r - b) < 8) ++grey;
+    }
+  }
+  EXPECT_GT(grey, 10);
+
+  // Play button: blue face, white glyph in its middle.
+  const uint32_t face = Pixel(292, 236);
+  EXPECT_GT(face & 0xFF, (face >> 16) + 100);
+  EXPECT_EQ(Pixel(306, 236) >> 16, 0xFFu);
+}
+
+TEST_F(MainViewTest, UnknownModeLeavesThePanelEmptyButTheRestDrawn) {
+  player.visualizerMode = 9;
+  Render();
+  EXPECT_EQ(Pixel(288, 178), Hex(kPanel));
+  EXPECT_NE(FindText("OFF"), nullptr);
+  EXPECT_EQ(OpsOf(DrawOp::Kind::RoundedBox, Rgb(220, 225, 235)).size(), 1u);
+  EXPECT_EQ(OpsOf(DrawOp::Kind::RoundedBox, kPanel).size(), 1u);
+}
+
+TEST_F(MainViewTest, NothingWithoutASurface) {
+  DestroySurface(player.mainSurface);
+  RenderMainView(player);  // no surface: returns
+  player.mainSurface = CreateSurface(800, 300);
+}
+
+}  // namespace
