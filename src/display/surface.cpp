@@ -2,6 +2,7 @@
 
 #include <pango/pangocairo.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -98,6 +99,43 @@ PangoLayout* LayoutToMeasure(Surface& s, std::u16string_view text) {
   return entry->scratch;
 }
 
+// Floor of a / b for b > 0.
+int64_t FloorDiv(int64_t a, int64_t b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
+
+// Writes one pixel of the picture: replaced, or blended by alpha.
+void PutPixel(uint8_t* data, int stride, int x, int y, Colour c, uint8_t alpha) {
+  auto* pixel = reinterpret_cast<uint32_t*>(data + y * stride) + x;
+  uint32_t channels[3] = {RedOf(c), GreenOf(c), BlueOf(c)};
+  if (alpha != 255) {
+    const uint32_t old[3] = {(*pixel >> 16) & 0xFF, (*pixel >> 8) & 0xFF, *pixel & 0xFF};
+    for (int i = 0; i < 3; ++i) channels[i] = (channels[i] * alpha + old[i] * (255u - alpha) + 127) / 255;
+  }
+  *pixel = 0xFF000000u | (channels[0] << 16) | (channels[1] << 8) | channels[2];
+}
+
+// One pixel per step along the longer axis, the other coordinate rounded to
+// the nearest pixel; only the part on the picture is walked, so far-away ends
+// cost nothing.
+void PlotLine(Surface& s, int x1, int y1, int x2, int y2, Colour colour) {
+  cairo_surface_flush(s.pixels);  // Cairo's own drawing lands first
+  uint8_t* data = cairo_image_surface_get_data(s.pixels);
+  if (data == nullptr) return;
+  const int stride = cairo_image_surface_get_stride(s.pixels);
+  const uint8_t alpha = s.mode == DrawMode::AlphaBlend ? AlphaOf(colour) : 255;
+  const bool steep = std::abs(int64_t(y2) - y1) > std::abs(int64_t(x2) - x1);
+  // Walk along a (x when shallow, y when steep), b follows.
+  int64_t a1 = steep ? y1 : x1, b1 = steep ? x1 : y1, a2 = steep ? y2 : x2, b2 = steep ? x2 : y2;
+  if (a2 < a1) std::swap(a1, a2), std::swap(b1, b2);
+  const int64_t da = a2 - a1, db = b2 - b1;
+  const int64_t aLimit = (steep ? s.height : s.width) - 1, bLimit = (steep ? s.width : s.height) - 1;
+  for (int64_t a = std::max<int64_t>(a1, 0); a <= std::min(a2, aLimit); ++a) {
+    const int64_t b = da == 0 ? b1 : b1 + FloorDiv((a - a1) * 2 * db + da, 2 * da);
+    if (b < 0 || b > bLimit) continue;
+    PutPixel(data, stride, int(steep ? b : a), int(steep ? a : b), colour, alpha);
+  }
+  cairo_surface_mark_dirty(s.pixels);
+}
+
 }  // namespace
 
 int RoundPixel(float value) {
@@ -128,6 +166,7 @@ void DestroySurface(Surface*& s) {
   for (auto& cached : s->layouts) g_object_unref(cached.layout);
   for (auto& entry : s->fonts) g_object_unref(entry.scratch);
   g_object_unref(s->pango);
+  FreeImage(s->gradient.picture);
   cairo_destroy(s->cr);
   cairo_surface_destroy(s->pixels);
   delete s;
@@ -206,14 +245,7 @@ void FillCircle(Surface& s, float cx, float cy, float radius, Colour colour) {
 void DrawLine(Surface& s, float x1, float y1, float x2, float y2, Colour colour) {
   const int ix1 = RoundPixel(x1), iy1 = RoundPixel(y1), ix2 = RoundPixel(x2), iy2 = RoundPixel(y2);
   Record(s, DrawOp::Kind::Line, colour, ix1, iy1, ix2, iy2);
-  SetSource(s, colour);
-  cairo_set_line_width(s.cr, 1.0);
-  cairo_set_line_cap(s.cr, CAIRO_LINE_CAP_SQUARE);
-  cairo_new_path(s.cr);
-  // Through pixel centres, so a horizontal or vertical line covers one row or column.
-  cairo_move_to(s.cr, ix1 + 0.5, iy1 + 0.5);
-  cairo_line_to(s.cr, ix2 + 0.5, iy2 + 0.5);
-  cairo_stroke(s.cr);
+  PlotLine(s, ix1, iy1, ix2, iy2, colour);
 }
 
 void DrawImage(Surface& s, Image image, float x, float y) {

@@ -4,8 +4,9 @@
 //
 // Every float coordinate or size handed to a box, rounded box, circle, line
 // or picture is rounded to the nearest integer, halves to even, here and only
-// here; text positions stay floats. One-pixel lines are drawn through pixel
-// centres (the +0.5 lives in DrawLine), so callers pass whole pixels.
+// here; text positions stay floats. Lines are one pixel wide: one pixel per
+// column (or per row when steep), both ends included, written straight into
+// the picture rather than stroked, which would smear a slanted line over two.
 #pragma once
 
 #include <pango/pango.h>
@@ -76,6 +77,13 @@ struct Surface {
   };
   std::vector<FittedText> fitted;
   size_t nextFitted = 0;
+  // A gradient drawn once into a picture of its own and copied on later frames.
+  struct CachedGradient {
+    int32_t width = 0, height = 0;
+    Colour top = 0, bottom = 0;
+    Image picture = nullptr;
+  };
+  CachedGradient gradient;
   std::function<void()> present;                       // shows the picture (set by the window)
   std::vector<DrawOp>* recording = nullptr;            // tests only
 };

@@ -1,0 +1,47 @@
+// Cost of one painted frame of the main view in each visualizer mode, with a
+// full spectrum, a two-line title and a stream that answers with samples.
+// Mode 6 draws no visualizer: the cost of the rest of the frame.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+
+#include "app/fonts.h"
+#include "app/player_state.h"
+#include "display/main_view.h"
+#include "fake_audio.h"
+
+namespace {
+
+void RenderMainViewInMode(benchmark::State& state) {
+  ResetFake();
+  FakeScript().spectrumValue = 0.3f;
+  Player player;
+  InitPlayerState(player);
+  player.audioLibrary.api = FakeAudioApi();
+  LoadFonts(player.fonts);
+  ComputeLayout(player.layout, player.volume);
+  player.mainSurface = CreateSurface(kMainSurfaceWidth, kMainSurfaceHeight);
+  player.streamHandle = 7;  // live: LIVE badge, and the oscilloscope gets 1024 samples
+  player.currentSong = T("Blue Sky & The Northern Orchestra - Night Song Across The Silent Harbour (Extended Radio Edit)");
+  player.visualizerMode = int32_t(state.range(0));
+  // A spectrum that varies from bin to bin, as music does.
+  for (size_t k = 0; k < player.spectrum.size(); ++k) player.spectrum[k] = 0.5f + 0.5f * std::sin(float(k) * 0.37f);
+  FakeScript().samples.resize(1024);
+  for (size_t k = 0; k < 1024; ++k) FakeScript().samples[k] = std::sin(float(k) * 0.05f);
+
+  RenderMainView(player);  // the first frame lays the texts out once
+  for (auto _ : state) {
+    player.pulsePhase = std::fmod(player.pulsePhase + 0.06f, 1.0f);
+    RenderMainView(player);
+    FakeLog().calls.clear();  // the fake notes every call; keep that out of the measurement's memory
+  }
+  DestroySurface(player.mainSurface);
+  FreeFonts(player.fonts);
+}
+
+BENCHMARK(RenderMainViewInMode)->DenseRange(0, 6)->Unit(benchmark::kMicrosecond)->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
+}  // namespace
+
+BENCHMARK_MAIN();
