@@ -1,0 +1,194 @@
+// The real player in a private X server: what the user sees at start-up, the
+// V shortcut, quitting from the menu and the missing-library message.
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "app/fonts.h"
+#include "app/player_state.h"
+#include "display/main_view.h"
+#include "fake_audio.h"
+#include "x_session.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr uint32_t kPlaceholder = 0x2D374B;  // (45, 55, 75)
+constexpr uint32_t kPanel = 0x141A28;        // (20, 26, 40)
+constexpr uint32_t kTrace = 0xC8D2EB;        // (200, 210, 235)
+constexpr uint32_t kPeakMark = 0xE6F0FF;     // (230, 240, 255)
+
+// The player asks the demo station on 127.0.0.1:18000 for the song at
+// start-up. If something answers there, the title would not be "Titre inconnu".
+bool DemoStationAnswers() {
+  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(18000);
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  const bool answers = connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+  close(fd);
+  return answers;
+}
+
+class WindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(StartXSession(session)) << "Xvfb did not start"; }
+  void TearDown() override {
+    if (capture != nullptr) cairo_surface_destroy(capture);
+    if (playerPid > 0) KillProcess(playerPid);
+    StopXSession(session);
+  }
+
+  // Starts the player with the fake library and waits for its first frame on screen.
+  void StartPlayerWindow() {
+    if (DemoStationAnswers()) GTEST_SKIP() << "something answers on 127.0.0.1:18000";
+    playerPid = StartPlayer(session, PLAYER_PATH, FAKE_BASS_PATH);
+    ASSERT_GT(playerPid, 0);
+    const auto id = FindWindow(session, "Orvelle Player", 15s);
+    ASSERT_TRUE(id) << "no player window";
+    window = *id;
+    const auto size = WindowSize(session, window);
+    ASSERT_TRUE(size);
+    ASSERT_EQ(size->first, 800);
+    ASSERT_GT(size->second, 300);  // the menu bar sits above the 800 by 300 surface
+    surfaceTop = size->second - 300;
+    ASSERT_TRUE(WaitForSurface([this] { return At(200, 200) == kPlaceholder; }, 10s))
+        << "the first frame never showed";
+  }
+  // Polls screenshots until `seen` holds for one of them.
+  bool WaitForSurface(const std::function<bool()>& seen, std::chrono::milliseconds timeout) {
+    return WaitUntil(
+        [&] {
+          if (capture != nullptr) cairo_surface_destroy(capture);
+          capture = CaptureWindow(session, window);
+          return capture != nullptr && cairo_image_surface_get_height(capture) >= surfaceTop + 300 &&
+                 seen();
+        },
+        timeout);
+  }
+  // A pixel of the drawing surface in the last screenshot.
+  uint32_t At(int x, int y) { return PixelAt(capture, x, surfaceTop + y); }
+  // Clicks at a point of the window (menu bar included).
+  bool Click(int x, int y) {
+    return RunInSession(session, "xdotool mousemove --window " + window + " " + std::to_string(x) + " " +
+                                     std::to_string(y) + " click 1")
+        .has_value();
+  }
+
+  XSession session;
+  pid_t playerPid = 0;
+  std::string window;
+  int surfaceTop = 0;
+  cairo_surface_t* capture = nullptr;
+};
+
+// The same start-up frame drawn in this process, without a window.
+struct HeadlessFrame {
+  HeadlessFrame() {
+    ResetFake();
+    InitPlayerState(player);
+    player.audioLibrary.api = FakeAudioApi();
+    LoadFonts(player.fonts);
+    ComputeLayout(player.layout, player.volume);
+    player.mainSurface = CreateSurface(800, 300);
+    RenderMainView(player);
+  }
+  ~HeadlessFrame() {
+    DestroySurface(player.mainSurface);
+    FreeFonts(player.fonts);
+  }
+  uint32_t At(int x, int y) { return PixelAt(player.mainSurface->pixels, x, y); }
+  Player player;
+};
+
+TEST_F(WindowTest, StartUpFaceShowsPlaceholderUnknownSongOffBadgeAndKnob) {
+  StartPlayerWindow();
+  if (IsSkipped() || HasFatalFailure()) return;
+  HeadlessFrame expected;
+
+  // Whole regions against the headless frame: the text lines, the badge, the slider.
+  struct Region {
+    const char* what;
+    int x0, y0, x1, y1;
+  } regions[] = {{"cover", 18, 18, 268, 268},     {"title and artist", 280, 24, 740, 84},
+                 {"badge", 740, 235, 784, 259},   {"volume slider", 418, 225, 625, 252},
+                 {"buttons", 280, 210, 395, 262}, {"whole surface", 0, 0, 800, 300}};
+  for (const Region& r : regions) {
+    SCOPED_TRACE(r.what);
+    int differing = 0, total = 0;
+    for (int y = r.y0; y < r.y1; ++y) {
+      for (int x = r.x0; x < r.x1; ++x, ++total) differing += At(x, y) != expected.At(x, y);
+    }
+    EXPECT_EQ(differing, 0) << "of " << total;
+  }
+  // And what they hold, in their own right.
+  EXPECT_EQ(At(200, 200), kPlaceholder);
+  int lit = 0;  // "Titre inconnu" and "Artiste inconnu" in pale text on the dark gradient
+  for (int y = 24; y < 84; ++y) {
+    for (int x = 280; x < 500; ++x) lit += (At(x, y) >> 16) > 120;
+  }
+  EXPECT_GT(lit, 200);
+  EXPECT_EQ(At(570, 237), 0x3C8CFFu);  // blue fill up to 0.8 of the track
+  EXPECT_EQ(At(584, 238), 0xDCE1EBu);  // the knob's centre at 440 + 144
+  EXPECT_EQ(At(600, 237), 0x505A6Eu);  // bare track beyond it
+  EXPECT_EQ(At(288, 178), kPeakMark);  // bars at rest
+}
+
+TEST_F(WindowTest, KeyVChangesThePanel) {
+  StartPlayerWindow();
+  if (IsSkipped() || HasFatalFailure()) return;
+  EXPECT_EQ(At(300, 135), kPanel);
+  ASSERT_TRUE(RunInSession(session, "xdotool windowfocus --sync " + window + " key v"));
+  // Mode 2 at rest: only the middle line.
+  EXPECT_TRUE(WaitForSurface([this] { return At(300, 135) == kTrace; }, 5s));
+  EXPECT_EQ(At(288, 178), kPanel);
+}
+
+TEST_F(WindowTest, QuitFromTheFileMenuExitsWithZero) {
+  StartPlayerWindow();
+  if (IsSkipped() || HasFatalFailure()) return;
+  ASSERT_TRUE(Click(20, surfaceTop / 2));  // "Fichier", first on the menu bar
+  // "Quitter" is the menu's only item, just under the bar. The menu opens
+  // on the click; keep clicking the item until the player is gone.
+  std::optional<int> code;
+  WaitUntil(
+      [&] {
+        Click(40, surfaceTop + 16);
+        code = WaitForExit(playerPid, 500ms);
+        return code.has_value();
+      },
+      10s);
+  ASSERT_TRUE(code) << "still running";
+  playerPid = 0;
+  EXPECT_EQ(*code, 0);
+}
+
+TEST_F(WindowTest, MissingLibraryShowsItsMessageAndNoWindow) {
+  playerPid = StartPlayer(session, PLAYER_PATH, "");
+  ASSERT_GT(playerPid, 0);
+  const auto box = FindWindow(session, "BASS manquant", 15s);
+  ASSERT_TRUE(box) << "no message box";
+  window = *box;
+  EXPECT_FALSE(FindWindow(session, "Orvelle Player", 0ms));
+  // The box carries its text: dark writing on the light dialog.
+  capture = CaptureWindow(session, window);
+  ASSERT_NE(capture, nullptr);
+  const int width = cairo_image_surface_get_width(capture), height = cairo_image_surface_get_height(capture);
+  EXPECT_GT(width, 300);  // wide enough for the long sentence, wrapped or not
+  int dark = 0;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) dark += (PixelAt(capture, x, y) & 0xFF) < 80;
+  }
+  EXPECT_GT(dark, 300);
+  // OK closes it; the program then ends with 0.
+  ASSERT_TRUE(RunInSession(session, "xdotool windowfocus --sync " + window + " key Return"));
+  const auto code = WaitForExit(playerPid, 10s);
+  ASSERT_TRUE(code);
+  playerPid = 0;
+  EXPECT_EQ(*code, 0);
+}
+
+}  // namespace
