@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 #include "app/text.h"
 
@@ -184,7 +185,13 @@ void EndDrawing(Surface& s) {
   if (!s.drawing) return;
   s.drawing = false;
   cairo_surface_flush(s.pixels);
-  if (s.present) s.present();
+  if (!s.present) return;
+  const unsigned char* data = cairo_image_surface_get_data(s.pixels);
+  const size_t size = size_t(cairo_image_surface_get_stride(s.pixels)) * size_t(s.height);
+  if (data == nullptr) return;
+  if (s.presented.size() == size && std::memcmp(s.presented.data(), data, size) == 0) return;
+  s.presented.assign(data, data + size);  // same size every time: no new allocation after the first
+  s.present();
 }
 
 void SetDrawMode(Surface& s, DrawMode mode) { s.mode = mode; }

@@ -85,6 +85,9 @@ struct Surface {
   };
   CachedGradient gradient;
   std::function<void()> present;                       // shows the picture (set by the window)
+  // What `present` last showed. An idle player draws the same picture 12 times
+  // a second; showing it again would only copy it to the screen for nothing.
+  std::vector<unsigned char> presented;
   std::vector<DrawOp>* recording = nullptr;            // tests only
 };
 
@@ -94,7 +97,7 @@ void DestroySurface(Surface*& surface);
 
 // Opens drawing in the opaque mode; false if the surface cannot be drawn on.
 bool BeginDrawing(Surface& s);
-// Closes drawing and shows the new picture.
+// Closes drawing and shows the new picture, unless it is the one already shown.
 void EndDrawing(Surface& s);
 
 void SetDrawMode(Surface& s, DrawMode mode);

@@ -132,4 +132,24 @@ TEST(SurfaceShortcuts, DrawnTextsKeepTheirLayouts) {
   pango_font_description_free(font);
 }
 
+TEST(SurfacePresent, AnUnchangedPictureIsNotShownAgain) {
+  Surface* s = CreateSurface(100, 50);
+  int shown = 0;
+  s->present = [&shown] { ++shown; };
+  const Colour frames[] = {Rgb(1, 2, 3), Rgb(1, 2, 3), Rgb(1, 2, 4), Rgb(1, 2, 4), Rgb(1, 2, 3)};
+  const int expected[] = {1, 1, 2, 2, 3};
+  for (size_t i = 0; i < std::size(frames); ++i) {
+    BeginDrawing(*s);
+    FillBox(*s, 0, 0, 100, 50, frames[i]);
+    if (i == 3) DrawLine(*s, 99, 49, 99, 49, Rgb(1, 2, 4));  // drawn over with the same colour: no change
+    EndDrawing(*s);
+    EXPECT_EQ(shown, expected[i]) << i;
+  }
+  BeginDrawing(*s);
+  DrawLine(*s, 99, 49, 99, 49, Rgb(9, 9, 9));  // one pixel is enough
+  EndDrawing(*s);
+  EXPECT_EQ(shown, 4);
+  DestroySurface(s);
+}
+
 }  // namespace

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# CPU use of the running player, idle (no stream) with its animation ticking,
+# measured from /proc over a window of seconds in a private X server.
+# Usage: bench/display/idle_cpu.sh [build-dir] [seconds]   (default: build/bench, 30)
+set -euo pipefail
+build=${1:-build/bench}
+seconds=${2:-30}
+work=$(mktemp -d)
+cleanup() {
+  [ -n "${player:-}" ] && kill "$player" 2>/dev/null || true
+  [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+cp "$build/orvelle-player" "$work/"
+cp "$build/tests/fakebass/libbass.so" "$work/"   # an audio library that initialises and plays nothing
+
+Xvfb -displayfd 4 -screen 0 1024x768x24 -nolisten tcp 4>"$work/display" >/dev/null 2>&1 &
+xvfb=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=":$(head -n1 "$work/display")"
+
+"$work/orvelle-player" >/dev/null 2>&1 &
+player=$!
+for _ in $(seq 100); do xdotool search --onlyvisible --name '^Orvelle Player$' >/dev/null 2>&1 && break; sleep 0.1; done
+sleep 2  # past start-up
+
+ticks() { awk '{print $14 + $15}' "/proc/$player/stat"; }   # utime + stime
+hz=$(getconf CLK_TCK)
+before=$(ticks)
+sleep "$seconds"
+after=$(ticks)
+awk -v t=$((after - before)) -v hz="$hz" -v s="$seconds" \
+  'BEGIN { printf "idle player: %.2f s of CPU in %d s = %.2f %% of one core\n", t / hz, s, 100 * t / hz / s }'
