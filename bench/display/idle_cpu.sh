@@ -2,6 +2,7 @@
 # CPU use of the running player, idle (no stream) with its animation ticking,
 # measured from /proc over a window of seconds in a private X server.
 # Usage: bench/display/idle_cpu.sh [build-dir] [seconds]   (default: build/bench, 30)
+# Build first: cmake --preset bench && cmake --build --preset bench --target orvelle-player fake_bass
 set -euo pipefail
 build=${1:-build/bench}
 seconds=${2:-30}
