@@ -278,6 +278,12 @@ bool Station::Start(std::string* error) {
     server->set_payload_max_length(64 * 1024);
     server->set_read_timeout(5, 0);
     server->set_write_timeout(5, 0);
+    // Address reuse for quick restarts, but no port sharing: a second
+    // station on a busy port must fail, not split the listeners.
+    server->set_socket_options([](socket_t sock) {
+      int yes = 1;
+      setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
     return server;
   };
   streamServer_ = make();

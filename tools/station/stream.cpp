@@ -83,7 +83,9 @@ bool Station::SendStream(httplib::DataSink& sink, bool icy, int64_t connectUs) {
   const int64_t dropUs = static_cast<int64_t>(options_.dropStreamAfterSeconds * 1e6);
   const int64_t stallFromUs = static_cast<int64_t>(options_.stallStreamAfterSeconds * 1e6);
   const int64_t stallToUs = stallFromUs + static_cast<int64_t>(options_.stallSeconds * 1e6);
-  int64_t next = timing_.FrameAt(connectUs - int64_t{options_.burstMs} * 1000);
+  // The burst reaches no further back than the station's start, so the first
+  // byte a listener gets belongs to a song the pages have announced.
+  int64_t next = std::max<int64_t>(0, timing_.FrameAt(connectUs - int64_t{options_.burstMs} * 1000));
   std::string batch;
   while (!stopping_) {
     const int64_t now = UsSinceOrigin();
