@@ -63,7 +63,7 @@ std::string StationUsage() {
   --stall-stream-after S    stop sending S seconds after it began...
   --stall-seconds N         ...for N seconds, then resume live (5)
   --refuse-stream MODE      404 | 503 | empty (headers, then close) | silent (no answer for
-                            --stall-seconds, then close)
+                            --stall-seconds, then 503)
  content faults, from --faults-after seconds after start (0):
   --faults-after S
   --stats-fault MODE        404 | notjson | notitle | empty, for "/stats?json=1"
