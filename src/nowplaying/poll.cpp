@@ -20,6 +20,36 @@ Text CommaFormTitle(const Text& page) {
   return page.substr(start, end == Text::npos ? Text::npos : end - start);
 }
 
+// Real servers send their status page as an HTML document whose body holds
+// seven fields, the title last: "listeners,status,peak,max,unique,bitrate,title".
+// Read as plain text, its sixth field would be the bitrate, and a title with
+// markup would keep the closing tags. So when the page has a body, the fields
+// are read from the body alone, and with seven of them the title is all that
+// follows the sixth comma (commas in a title are kept there).
+std::optional<Text> HtmlBody(const Text& page) {
+  Text lower = page;
+  for (char16_t& c : lower) {
+    if (c >= u'A' && c <= u'Z') c = char16_t(c - u'A' + u'a');
+  }
+  const size_t open = lower.find(u"<body");
+  if (open == Text::npos) return std::nullopt;
+  const size_t start = lower.find(u'>', open);
+  if (start == Text::npos) return std::nullopt;
+  const size_t close = lower.find(u"</body", start);
+  return page.substr(start + 1, close == Text::npos ? Text::npos : close - start - 1);
+}
+
+Text StatusPageCommaTitle(const Text& page) {
+  const std::optional<Text> body = HtmlBody(page);
+  if (!body) return CommaFormTitle(page);
+  if (std::count(body->begin(), body->end(), u',') >= std::ptrdiff_t(kTitleField)) {
+    size_t start = 0;
+    for (size_t field = 0; field < kTitleField; ++field) start = body->find(u',', start) + 1;
+    return body->substr(start);
+  }
+  return CommaFormTitle(*body);
+}
+
 Text TagFormTitle(const Text& page) {
   static constexpr std::u16string_view kOpen = u"StreamTitle='";
   const size_t open = page.find(kOpen);
@@ -65,12 +95,12 @@ Text FetchStatsTitle(const Player& player, const Text& serverBase) {
 Text FetchStatusPageTitle(const Player& player, const Text& serverBase) {
   std::optional<Text> page = FetchText(player, serverBase + u"/7.html");
   if (!page || page->empty()) return {};
-  Text title = CommaFormTitle(*page);
+  Text title = StatusPageCommaTitle(*page);
   if (title.empty()) {
     // The second page replaces the first only when it arrives, even empty.
     if (std::optional<Text> second = FetchText(player, serverBase + u"/7.html?sid=1")) {
       page = std::move(second);
-      title = CommaFormTitle(*page);
+      title = StatusPageCommaTitle(*page);
     }
   }
   if (title.empty()) title = TagFormTitle(*page);

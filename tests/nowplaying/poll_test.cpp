@@ -98,6 +98,17 @@ TEST(FetchNowPlaying, StatusPageForms) {
       {"comma ends the field", {"", "1,2,3,4,5,A, B"}, u"A", kStatsAndStatus},
       {"seventh field ignored", {"", "1,2,3,4,5,6,A - B"}, u"6", kStatsAndStatus},
       {"markup kept, then cleaned", {"", "1,2,3,4,5, <b>A - B</b>\r\n"}, u"<b>A - B</b>", kStatsAndStatus},
+      // A real server's page: seven fields in an HTML body, the title last.
+      {"html page: title after the bitrate",
+       {"", "<HTML><meta http-equiv=\"Content-Type\" content=\"text/html;charset=utf-8\"></head>"
+            "<body>1,1,12,100,11,128,Blue Sky - Night Song</body></html>"},
+       u"Blue Sky - Night Song", kStatsAndStatus},
+      {"html page: commas kept in the last field", {"", "<body>1,1,12,100,11,128,A, B</body>"}, u"A, B",
+       kStatsAndStatus},
+      {"html page: six fields, no markup", {"", "<html><body>1,2,3,4,5,A - B</body></html>"}, u"A - B",
+       kStatsAndStatus},
+      {"html page: any case, attributes", {"", "<BODY bgcolor=\"#fff\">1,1,1,1,1,64,X - Y</BODY>"}, u"X - Y",
+       kStatsAndStatus},
       {"four commas ask sid=1", {"", "1,2,3,4,A - B", "1,2,3,4,5,C - D"}, u"C - D", kAllThree},
       {"empty sixth field asks sid=1", {"", "1,2,3,4,5,", "1,2,3,4,5,C - D"}, u"C - D", kAllThree},
       {"tag form", {"", "<p>StreamTitle='A - B';</p>", kBroken}, u"A - B", kAllThree},
