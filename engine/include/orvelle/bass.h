@@ -1,0 +1,69 @@
+// The eleven calls of the Orvelle audio engine (libbass.so), with C linkage.
+// Every call comes from one application thread; the engine plays on threads
+// of its own and never calls back into the application.
+#pragma once
+
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+typedef uint32_t DWORD;
+typedef int BOOL;
+typedef uint64_t QWORD;
+typedef DWORD HSTREAM;
+
+#if defined(_WIN32) && !defined(_WIN64)
+#define BASSDEF(type) __declspec(dllexport) type __stdcall
+#else
+#define BASSDEF(type) __attribute__((visibility("default"))) type
+#endif
+
+// Error codes answered by BASS_ErrorGetCode.
+enum {
+  BASS_OK = 0,
+  BASS_ERROR_FILEOPEN = 2,   // refused, unknown host, HTTP error status
+  BASS_ERROR_DRIVER = 3,     // the audio system itself failed
+  BASS_ERROR_HANDLE = 5,     // not a live handle
+  BASS_ERROR_INIT = 8,       // BASS_Init not called (or already freed)
+  BASS_ERROR_SSL = 10,       // TLS handshake or certificate failure
+  BASS_ERROR_ALREADY = 14,   // already initialised / already paused
+  BASS_ERROR_ILLTYPE = 19,   // unknown attribute
+  BASS_ERROR_ILLPARAM = 20,  // bad URL or argument
+  BASS_ERROR_DEVICE = 23,    // no usable output device
+  BASS_ERROR_NOPLAY = 24,    // pause of a channel that is not playing
+  BASS_ERROR_MEM = 1,        // out of memory or threads
+  BASS_ERROR_TIMEOUT = 40,   // no answer within the connection time-out
+  BASS_ERROR_FILEFORM = 41,  // the data is not audio we recognise
+  BASS_ERROR_CODEC = 44,     // recognised, but no decoder for it
+  BASS_ERROR_UNKNOWN = -1,
+};
+
+enum {
+  BASS_ACTIVE_STOPPED = 0,
+  BASS_ACTIVE_PLAYING = 1,
+  BASS_ACTIVE_STALLED = 2,
+  BASS_ACTIVE_PAUSED = 3,
+};
+
+#define BASS_ATTRIB_VOL 2
+#define BASS_DATA_AVAILABLE 0
+#define BASS_DATA_FFT1024 0x80000002u
+#define BASS_DATA_FLOAT 0x40000000u
+
+BASSDEF(BOOL) BASS_Init(int device, DWORD freq, DWORD flags, void* win, const void* dsguid);
+BASSDEF(BOOL) BASS_Free(void);
+BASSDEF(int) BASS_ErrorGetCode(void);
+BASSDEF(HSTREAM) BASS_StreamCreateURL(const char* url, DWORD offset, DWORD flags, void* proc, void* user);
+BASSDEF(BOOL) BASS_ChannelPlay(DWORD handle, BOOL restart);
+BASSDEF(BOOL) BASS_ChannelStop(DWORD handle);
+BASSDEF(BOOL) BASS_ChannelPause(DWORD handle);
+BASSDEF(BOOL) BASS_StreamFree(HSTREAM handle);
+BASSDEF(BOOL) BASS_ChannelSetAttribute(DWORD handle, DWORD attrib, float value);
+BASSDEF(DWORD) BASS_ChannelIsActive(DWORD handle);
+BASSDEF(DWORD) BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length);
+
+#ifdef __cplusplus
+}
+#endif

@@ -1,0 +1,95 @@
+// The only file that sees SDL.
+#include <SDL2/SDL.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+#include <vector>
+
+#include "channel.h"
+#include "orvelle/bass.h"
+#include "output.h"
+
+namespace orvelle {
+
+constexpr int kDevicePeriodFrames = 1024;  // about 23 ms at 44.1 kHz: low CPU, prompt volume
+constexpr int kSilentPeriodMs = 20;
+
+struct Output {
+  Mixer* mixer = nullptr;
+  SDL_AudioDeviceID device = 0;
+  // "No sound": a thread stands in for the device.
+  std::thread silentClock;
+  std::atomic<bool> stopClock{false};
+};
+
+namespace {
+
+void DeviceCallback(void* user, Uint8* stream, int bytes) {
+  auto* mixer = static_cast<Mixer*>(user);
+  MixChannels(*mixer, reinterpret_cast<float*>(stream), size_t(bytes) / (sizeof(float) * kChannels));
+}
+
+void RunSilentClock(Output* out, int rateHz) {
+  const size_t frames = size_t(rateHz) * kSilentPeriodMs / 1000;
+  std::vector<float> discard(frames * kChannels);
+  auto next = std::chrono::steady_clock::now();
+  while (!out->stopClock.load(std::memory_order_acquire)) {
+    MixChannels(*out->mixer, discard.data(), frames);
+    next += std::chrono::milliseconds(kSilentPeriodMs);
+    std::this_thread::sleep_until(next);
+  }
+}
+
+int OpenDevice(Output* out, int rateHz) {
+  SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Orvelle Player");
+  SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, "Radio");
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return BASS_ERROR_DRIVER;
+  SDL_AudioSpec want{};
+  want.freq = rateHz;
+  want.format = AUDIO_F32SYS;
+  want.channels = kChannels;
+  want.samples = kDevicePeriodFrames;
+  want.callback = DeviceCallback;
+  want.userdata = out->mixer;
+  SDL_AudioSpec have{};
+  // No changes allowed: SDL converts whatever the hardware wants.
+  out->device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+  if (out->device == 0) {
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    return BASS_ERROR_DEVICE;
+  }
+  SDL_PauseAudioDevice(out->device, 0);
+  return 0;
+}
+
+}  // namespace
+
+int OpenOutput(int device, int rateHz, Mixer* mixer, Output** output) {
+  if (device != -1 && device != 0) return BASS_ERROR_DEVICE;
+  auto* out = new Output;
+  out->mixer = mixer;
+  if (device == 0) {
+    out->silentClock = std::thread(RunSilentClock, out, rateHz);
+  } else if (int code = OpenDevice(out, rateHz); code != 0) {
+    delete out;
+    return code;
+  }
+  *output = out;
+  return 0;
+}
+
+void CloseOutput(Output* out) {
+  if (out == nullptr) return;
+  if (out->device != 0) {
+    SDL_CloseAudioDevice(out->device);  // waits for a running callback
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  }
+  if (out->silentClock.joinable()) {
+    out->stopClock.store(true, std::memory_order_release);
+    out->silentClock.join();
+  }
+  delete out;
+}
+
+}  // namespace orvelle

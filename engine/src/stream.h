@@ -1,0 +1,51 @@
+// One URL stream: its channel, its decoder thread and its spectrum analyser.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "channel.h"
+
+namespace orvelle {
+
+struct AvInput;
+struct SpectrumAnalyser;
+
+constexpr int kRingSeconds = 5;            // network buffer: rides out seconds of jitter
+constexpr int kPrebufferMs = 100;          // first sound comes quickly...
+constexpr int kMaxRefillMs = 2000;         // ...and each underrun asks for a deeper refill
+
+struct Stream {
+  explicit Stream(int rateHz);
+  ~Stream();
+
+  Channel channel;
+  // API thread only: the transform and a copy of the frames it reads.
+  SpectrumAnalyser* analyser = nullptr;
+  std::vector<float> peekFrames;
+
+  // Set by the API thread to end the decoder thread and any blocking read.
+  std::atomic<bool> abort{false};
+  std::mutex wakeMutex;           // only pairs with `wake`
+  std::condition_variable wake;   // the decoder waits on it while the ring is full
+
+  AvInput* input = nullptr;       // the decoder thread's once it runs
+  std::thread decoder;
+};
+
+struct StreamOpenResult {
+  std::unique_ptr<Stream> stream;
+  int error = 0;  // BASS_ERROR_* when `stream` is null
+};
+
+// Connects, decodes the first audio and starts the decoder thread. Blocks.
+StreamOpenResult OpenStream(const char* url, int rateHz);
+
+// Ends the decoder thread promptly, interrupting a blocked network read.
+void StopDecoder(Stream& stream);
+
+}  // namespace orvelle
