@@ -15,6 +15,7 @@ extern "C" {
 #include <cctype>
 #include <chrono>
 #include <cstring>
+#include <mutex>
 #include <string>
 
 #include "frame_ring.h"
@@ -205,10 +206,14 @@ bool DecodePacket(AvInput* in, std::vector<float>& out) {
 
 int OpenDecoder(AvInput* in, bool probed) {
   if (probed && avformat_find_stream_info(in->format, nullptr) < 0 && in->timedOut) return BASS_ERROR_TIMEOUT;
-  const AVCodec* decoder = nullptr;
-  in->streamIndex = av_find_best_stream(in->format, AVMEDIA_TYPE_AUDIO, -1, -1, &decoder, 0);
-  if (in->streamIndex == AVERROR_DECODER_NOT_FOUND) return BASS_ERROR_CODEC;
+  // The first audio stream: without a full probe its rate and channels are
+  // often unknown until the decoder sees a frame, so no "best" choice here.
+  in->streamIndex = -1;
+  for (unsigned i = 0; i < in->format->nb_streams && in->streamIndex < 0; ++i)
+    if (in->format->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_AUDIO) in->streamIndex = int(i);
   if (in->streamIndex < 0) return BASS_ERROR_FILEFORM;
+  const AVCodec* decoder = avcodec_find_decoder(in->format->streams[in->streamIndex]->codecpar->codec_id);
+  if (decoder == nullptr) return BASS_ERROR_CODEC;
   for (unsigned i = 0; i < in->format->nb_streams; ++i)
     if (int(i) != in->streamIndex) in->format->streams[i]->discard = AVDISCARD_ALL;
   const AVStream* stream = in->format->streams[in->streamIndex];
@@ -260,6 +265,8 @@ int OpenSteps(AvInput* in, const char* url) {
 }  // namespace
 
 AvOpenResult OpenAvInput(const char* url, int outputRateHz, const std::atomic<bool>* abort) {
+  static std::once_flag quiet;
+  std::call_once(quiet, [] { av_log_set_level(AV_LOG_QUIET); });  // failures come back as codes
   if (!IsAcceptableUrl(url)) return {nullptr, BASS_ERROR_ILLPARAM};
   auto* in = new AvInput;
   in->abort = abort;

@@ -1,0 +1,155 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cmath>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "channel.h"
+
+namespace orvelle {
+namespace {
+
+constexpr size_t kPrebuffer = 256, kMaxRefill = 1024, kPeriod = 128;
+
+class MixerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    mixer.rampFrames = 100;
+    ASSERT_TRUE(AttachChannel(mixer, &channel));
+  }
+  void TearDown() override { DetachChannel(mixer, &channel); }
+
+  void Feed(size_t frames, float value = 0.5f) {
+    const std::vector<float> samples(frames * kChannels, value);
+    ASSERT_EQ(channel.ring.write(samples.data(), frames), frames);
+  }
+  std::vector<float> Mix(size_t frames = kPeriod) {
+    std::vector<float> out(frames * kChannels, 9.0f);
+    MixChannels(mixer, out.data(), frames);
+    return out;
+  }
+  static bool Silent(const std::vector<float>& out) {
+    for (float s : out)
+      if (s != 0.0f) return false;
+    return true;
+  }
+
+  Mixer mixer;
+  Channel channel{4096, kPrebuffer, kMaxRefill};
+};
+
+TEST_F(MixerTest, StoppedAndPausedChannelsAreSilentAndKeepTheirFrames) {
+  Feed(1000);
+  EXPECT_TRUE(Silent(Mix()));
+  channel.playState = PlayState::Paused;
+  EXPECT_TRUE(Silent(Mix()));
+  EXPECT_EQ(channel.ring.availableFrames(), 1000u);
+}
+
+TEST_F(MixerTest, StartsStalledUntilThePrebufferIsFilled) {
+  Feed(kPrebuffer - 1);
+  StartChannel(channel);
+  EXPECT_TRUE(channel.stalled);
+  EXPECT_TRUE(Silent(Mix()));
+  EXPECT_EQ(channel.ring.availableFrames(), kPrebuffer - 1);
+  Feed(1);
+  EXPECT_EQ(Mix()[0], 0.5f);
+  EXPECT_FALSE(channel.stalled);
+  EXPECT_EQ(channel.playState, PlayState::Playing);
+}
+
+TEST_F(MixerTest, AnUnderrunStallsAndAsksForADeeperRefill) {
+  Feed(kPrebuffer);
+  StartChannel(channel);
+  Mix(kPrebuffer);  // drains the ring exactly
+  const auto starved = Mix();
+  EXPECT_TRUE(channel.stalled);
+  EXPECT_TRUE(Silent(starved));
+  Feed(kPrebuffer);  // the old target is no longer enough
+  EXPECT_TRUE(Silent(Mix()));
+  Feed(kPrebuffer);
+  EXPECT_EQ(Mix()[0], 0.5f);
+  EXPECT_FALSE(channel.stalled);
+  // The target never passes its ceiling.
+  for (int i = 0; i < 6; ++i) {
+    Mix(4096);
+    Feed(kMaxRefill);
+  }
+  EXPECT_EQ(channel.refillFrames.load(), kMaxRefill);
+  EXPECT_EQ(Mix()[0], 0.5f);
+}
+
+TEST_F(MixerTest, AnEndedStreamPlaysOutItsBufferThenStops) {
+  Feed(kPrebuffer / 4);  // less than the prebuffer, but nothing more will come
+  channel.ended = true;
+  StartChannel(channel);
+  EXPECT_FALSE(channel.stalled);
+  const auto last = Mix();
+  EXPECT_EQ(last[0], 0.5f);
+  EXPECT_EQ(last[(kPrebuffer / 4) * kChannels], 0.0f);
+  EXPECT_EQ(channel.playState, PlayState::Stopped);
+  StartChannel(channel);  // playing it again ends at once
+  Mix();
+  EXPECT_EQ(channel.playState, PlayState::Stopped);
+}
+
+TEST_F(MixerTest, VolumeGlidesWithoutStepsAndStartsAtTheSetLevel) {
+  channel.targetGain = 0.25f;
+  Feed(4000, 1.0f);
+  StartChannel(channel);
+  auto out = Mix(200);
+  EXPECT_FLOAT_EQ(out[0], 0.25f);  // no fade-in from full volume
+  channel.targetGain = 1.0f;
+  out = Mix(200);
+  // Linear ramp over 100 frames: 0.01 per frame, never a jump.
+  for (size_t f = 1; f < 200; ++f) {
+    SCOPED_TRACE(f);
+    ASSERT_LE(std::fabs(out[f * 2] - out[(f - 1) * 2]), 0.0101f);
+    ASSERT_EQ(out[f * 2], out[f * 2 + 1]);
+  }
+  EXPECT_FLOAT_EQ(out[199 * 2], 1.0f);
+  EXPECT_NEAR(out[50 * 2], 0.76f, 0.011f);
+  // The buffer still holds the unscaled frames.
+  std::vector<float> raw(2 * kChannels);
+  channel.ring.peek(raw.data(), 1);
+  EXPECT_EQ(raw[0], 1.0f);
+}
+
+TEST_F(MixerTest, TheSumIsClippedToFullScale) {
+  Channel second{4096, 1, 1};
+  ASSERT_TRUE(AttachChannel(mixer, &second));
+  Feed(kPrebuffer, 0.75f);
+  const std::vector<float> loud(kPeriod * kChannels, 0.75f);
+  second.ring.write(loud.data(), kPeriod);
+  StartChannel(channel);
+  StartChannel(second);
+  EXPECT_EQ(Mix()[0], 1.0f);
+  DetachChannel(mixer, &second);
+}
+
+// The device callback mixes without pause while channels come and go: a
+// detached channel is destroyed at once, so the grace period must hold.
+TEST(MixerDetach, AChannelCanBeDestroyedAsSoonAsDetachReturns) {
+  Mixer mixer;
+  std::atomic<bool> done{false};
+  std::thread device([&] {
+    std::vector<float> out(64 * kChannels);
+    while (!done.load()) MixChannels(mixer, out.data(), 64);
+  });
+  for (int i = 0; i < 300; ++i) {
+    auto channel = std::make_unique<Channel>(256, 8, 8);
+    const std::vector<float> samples(128 * kChannels, 0.1f);
+    channel->ring.write(samples.data(), 128);
+    ASSERT_TRUE(AttachChannel(mixer, channel.get()));
+    StartChannel(*channel);
+    std::this_thread::yield();
+    DetachChannel(mixer, channel.get());
+  }
+  done = true;
+  device.join();
+}
+
+}  // namespace
+}  // namespace orvelle

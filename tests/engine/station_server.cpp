@@ -1,0 +1,137 @@
+#include "station_server.h"
+
+#include <arpa/inet.h>
+#include <httplib.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace orvelle::test {
+
+namespace {
+
+constexpr auto kTick = std::chrono::milliseconds(10);
+
+// One ICY title block: a length byte in 16-byte units, then the padded text.
+std::string IcyBlock(int index) {
+  std::string text = "StreamTitle='Artiste " + std::to_string(index) + " - Titre';";
+  text.resize((text.size() + 15) / 16 * 16, '\0');
+  return std::string(1, char(text.size() / 16)) + text;
+}
+
+}  // namespace
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("missing fixture " + path);
+  std::ostringstream all;
+  all << in.rdbuf();
+  return all.str();
+}
+
+StationServer::StationServer(StationOptions options) : options_(std::move(options)) {
+  if (!options_.audioPath.empty()) audio_ = ReadFile(options_.audioPath);
+  if (!options_.certPath.empty())
+    server_ = std::make_unique<httplib::SSLServer>(options_.certPath.c_str(), options_.keyPath.c_str());
+  else
+    server_ = std::make_unique<httplib::Server>();
+  server_->Get(".*", [this](const httplib::Request& req, httplib::Response& res) {
+    ++connections_;
+    if (options_.status != 200 || !options_.body.empty()) {
+      res.status = options_.status;
+      res.set_content(options_.body.empty() ? "<html><body>Not here</body></html>" : options_.body,
+                      options_.contentType);
+      return;
+    }
+    const bool titles = options_.icyMetaInterval > 0 && req.get_header_value("Icy-MetaData") == "1";
+    if (titles) res.set_header("icy-metaint", std::to_string(options_.icyMetaInterval));
+    res.set_header("icy-name", "Orvelle test");
+    res.set_content_provider(options_.contentType, [this, titles](size_t, httplib::DataSink& sink) {
+      const double bytesPerSecond = double(audio_.size()) / options_.fileSeconds;
+      double budget = options_.burstSeconds * bytesPerSecond;  // bytes we may send now
+      size_t position = 0;
+      long sent = 0;
+      int sinceTitle = 0, titleIndex = 0;
+      auto last = std::chrono::steady_clock::now();
+      while (!stopping_.load()) {
+        const auto now = std::chrono::steady_clock::now();
+        if (!paused_.load()) budget += std::chrono::duration<double>(now - last).count() * bytesPerSecond;
+        last = now;
+        if (options_.closeAfterBytes >= 0 && sent >= options_.closeAfterBytes) break;
+        size_t n = std::min<size_t>(size_t(std::max(budget, 0.0)), audio_.size() - position);
+        if (options_.closeAfterBytes >= 0) n = std::min<size_t>(n, size_t(options_.closeAfterBytes - sent));
+        if (titles) n = std::min<size_t>(n, size_t(options_.icyMetaInterval - sinceTitle));
+        if (paused_.load() || n == 0) {
+          std::this_thread::sleep_for(kTick);
+          continue;
+        }
+        if (!sink.write(audio_.data() + position, n)) return false;
+        budget -= double(n);
+        sent += long(n);
+        bytesSent_ += long(n);
+        position = (position + n) % audio_.size();
+        sinceTitle += int(n);
+        if (titles && sinceTitle == options_.icyMetaInterval) {
+          const std::string block = IcyBlock(titleIndex++);
+          if (!sink.write(block.data(), block.size())) return false;
+          ++titlesSent_;
+          sinceTitle = 0;
+        }
+      }
+      sink.done();
+      return true;
+    });
+  });
+  port_ = server_->bind_to_any_port("127.0.0.1");
+  if (port_ <= 0) throw std::runtime_error("cannot bind a test station");
+  thread_ = std::thread([this] { server_->listen_after_bind(); });
+}
+
+StationServer::~StationServer() {
+  stopping_.store(true);
+  server_->stop();
+  thread_.join();
+}
+
+std::string StationServer::url(const std::string& path) const {
+  return std::string(options_.certPath.empty() ? "http" : "https") + "://127.0.0.1:" + std::to_string(port_) +
+         path;
+}
+
+namespace {
+
+int BoundSocket(int* port) {
+  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof addr;
+  if (fd < 0 || bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+      getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &length) != 0)
+    throw std::runtime_error("cannot bind a socket");
+  *port = ntohs(addr.sin_port);
+  return fd;
+}
+
+}  // namespace
+
+int RefusedPort() {
+  int port = 0;
+  close(BoundSocket(&port));
+  return port;
+}
+
+SilentServer::SilentServer() {
+  fd_ = BoundSocket(&port_);
+  listen(fd_, 8);  // the kernel completes the handshakes; nobody ever answers
+}
+
+SilentServer::~SilentServer() { close(fd_); }
+
+}  // namespace orvelle::test

@@ -1,0 +1,77 @@
+// Local stand-ins for a radio station, for the engine tests: an HTTP(S)
+// server that loops an audio file at the real-time pace, with optional
+// in-stream titles, and that can pause, hang up or misbehave on demand.
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <thread>
+
+namespace httplib {
+class Server;
+}
+
+namespace orvelle::test {
+
+struct StationOptions {
+  std::string audioPath{};          // the file looped endlessly
+  double fileSeconds = 6.0;         // its duration: sets the pace
+  std::string contentType = "audio/mpeg";
+  double burstSeconds = 0.5;        // sent at once on connect, as real stations do
+  int icyMetaInterval = 0;          // bytes between titles when the client asks; 0: none
+  long closeAfterBytes = -1;        // hang up after this much audio; -1: never
+  int status = 200;                 // anything else: an error page
+  std::string body{};               // when set, sent instead of audio (an HTML page...)
+  std::string certPath{}, keyPath{};  // when set, serve HTTPS
+};
+
+class StationServer {
+ public:
+  explicit StationServer(StationOptions options);
+  ~StationServer();
+  StationServer(const StationServer&) = delete;
+  StationServer& operator=(const StationServer&) = delete;
+
+  std::string url(const std::string& path = "/;stream/1") const;
+  int port() const { return port_; }
+
+  // While paused the connection stays open but no byte is sent.
+  void setPaused(bool paused) { paused_.store(paused); }
+  long bytesSent() const { return bytesSent_.load(); }
+  int connections() const { return connections_.load(); }
+  int titlesSent() const { return titlesSent_.load(); }
+
+ private:
+  void serve();
+
+  StationOptions options_;
+  std::string audio_;
+  std::unique_ptr<httplib::Server> server_;
+  std::thread thread_;
+  int port_ = 0;
+  std::atomic<bool> paused_{false};
+  std::atomic<bool> stopping_{false};
+  std::atomic<long> bytesSent_{0};
+  std::atomic<int> connections_{0};
+  std::atomic<int> titlesSent_{0};
+};
+
+// A port that refuses connections (bound once, then released).
+int RefusedPort();
+
+// A listener that accepts connections and never answers.
+class SilentServer {
+ public:
+  SilentServer();
+  ~SilentServer();
+  int port() const { return port_; }
+
+ private:
+  int fd_ = -1;
+  int port_ = 0;
+};
+
+std::string ReadFile(const std::string& path);
+
+}  // namespace orvelle::test
