@@ -234,6 +234,9 @@ int OpenSteps(AvInput* in, const char* url) {
   av_dict_set(&options, "icy", "1", 0);         // ask for in-stream titles: libav strips them
   av_dict_set(&options, "tls_verify", "1", 0);  // libav trusts any certificate unless told
   av_dict_set(&options, "protocol_whitelist", "http,https,tcp,tls", 0);  // a redirect cannot reach files
+  // A live stream cannot seek; an answer with a length would otherwise let the
+  // demuxers "seek" by reconnecting, thousands of times on a bad answer.
+  av_dict_set(&options, "seekable", "0", 0);
   int err = avio_open2(&in->io, url, AVIO_FLAG_READ, &interrupt, &options);
   av_dict_free(&options);
   if (err < 0) return OpenErrorCode(err, *in, url);

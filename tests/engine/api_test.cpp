@@ -3,6 +3,7 @@
 #include <thread>
 
 #include "engine_session.h"
+#include "station_server.h"
 
 namespace orvelle::test {
 namespace {

@@ -21,8 +21,6 @@ class EngineSession {
   bool ok_ = false;
 };
 
-std::string Fixture(const std::string& name);
-
 // Polls `condition` every 5 ms; false if it never held within `timeoutMs`.
 bool WaitUntil(const std::function<bool()>& condition, int timeoutMs);
 

@@ -43,6 +43,8 @@ TEST(OpenErrors, ServersThatGiveNoAudio) {
     SCOPED_TRACE(c.url);
     EXPECT_EQ(OpenError(c.url.c_str()), c.error);
   }
+  // An answer with a length must not be "seeked" by reconnecting over and over.
+  EXPECT_EQ(htmlAsMp3.connections(), 1);
 }
 
 TEST(OpenErrors, AnUntrustedCertificateIsATlsError) {

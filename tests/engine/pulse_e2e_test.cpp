@@ -1,1 +1,178 @@
+// End to end: the shipped libbass.so, loaded the way the player loads it,
+// plays a local 1 kHz station into a private PulseAudio null sink, and a
+// recording of the sink's monitor must hold that tone at the set volume.
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "orvelle/bass.h"
+#include "station_server.h"
+
+extern char** environ;
+
+namespace orvelle::test {
+namespace {
+
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+constexpr float kVolume = 0.5f;
+
+// A child process, ended (SIGTERM, then SIGKILL) when the object goes.
+class Child {
+ public:
+  Child(const std::vector<std::string>& argv, const std::string& stdoutPath = "") {
+    std::vector<char*> args;
+    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, stdoutPath.empty() ? "/dev/null" : stdoutPath.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    if (posix_spawnp(&pid_, args[0], &actions, nullptr, args.data(), environ) != 0) pid_ = -1;
+    posix_spawn_file_actions_destroy(&actions);
+  }
+  ~Child() { stop(); }
+  bool running() const { return pid_ > 0; }
+  void stop() {
+    if (pid_ <= 0) return;
+    kill(pid_, SIGTERM);
+    for (int i = 0; i < 100 && waitpid(pid_, nullptr, WNOHANG) == 0; ++i) std::this_thread::sleep_for(20ms);
+    if (waitpid(pid_, nullptr, WNOHANG) == 0) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+    pid_ = -1;
+  }
+
+ private:
+  pid_t pid_ = -1;
+};
+
+struct Api {
+  void* library = nullptr;
+  decltype(&BASS_Init) init;
+  decltype(&BASS_Free) free;
+  decltype(&BASS_ErrorGetCode) error;
+  decltype(&BASS_StreamCreateURL) create;
+  decltype(&BASS_ChannelPlay) play;
+  decltype(&BASS_ChannelSetAttribute) setAttribute;
+  decltype(&BASS_ChannelIsActive) isActive;
+  decltype(&BASS_StreamFree) streamFree;
+};
+
+template <typename Fn>
+void Resolve(void* library, const char* name, Fn& slot) {
+  slot = reinterpret_cast<Fn>(dlsym(library, name));
+  ASSERT_NE(slot, nullptr) << name;
+}
+
+bool WaitForPath(const fs::path& path, std::chrono::milliseconds timeout) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (!fs::exists(path))
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    else std::this_thread::sleep_for(20ms);
+  return true;
+}
+
+// Peak and zero-crossing rate of the second of the recording with the most energy.
+struct Tone { float peak = 0; double frequencyHz = 0; };
+
+Tone LoudestSecond(const std::vector<float>& stereo) {
+  Tone best;
+  double bestEnergy = -1;
+  constexpr size_t kSecond = 44100;
+  for (size_t start = 0; start + kSecond <= stereo.size() / 2; start += kSecond / 4) {
+    float peak = 0;
+    double energy = 0;
+    size_t crossings = 0;
+    for (size_t i = start; i < start + kSecond; ++i) {
+      peak = std::max(peak, std::fabs(stereo[i * 2]));
+      energy += double(stereo[i * 2]) * stereo[i * 2];
+      if (i > start && (stereo[i * 2] >= 0) != (stereo[(i - 1) * 2] >= 0)) ++crossings;
+    }
+    if (energy > bestEnergy) {
+      bestEnergy = energy;
+      best = {peak, crossings / 2.0};
+    }
+  }
+  return best;
+}
+
+TEST(PulseEndToEnd, TheToneReachesTheSoundServerAtTheSetVolume) {
+  const fs::path home = fs::temp_directory_path() / ("orvelle-pulse-" + std::to_string(getpid()));
+  fs::remove_all(home);
+  fs::create_directories(home / "run");
+  fs::permissions(home / "run", fs::perms::owner_all);
+  setenv("HOME", home.c_str(), 1);
+  setenv("XDG_RUNTIME_DIR", (home / "run").c_str(), 1);
+  const fs::path socket = home / "run" / "pulse" / "native";
+  setenv("PULSE_SERVER", ("unix:" + socket.string()).c_str(), 1);
+  setenv("SDL_AUDIODRIVER", "pulseaudio", 1);
+
+  Child server({"pulseaudio", "--daemonize=no", "--exit-idle-time=-1", "-n", "--load=module-null-sink",
+                "--load=module-native-protocol-unix", "--disable-shm=yes"});
+  ASSERT_TRUE(server.running()) << "pulseaudio is not installed";
+  ASSERT_TRUE(WaitForPath(socket, 10s)) << "pulseaudio did not start";
+  // An idle null sink runs at a 2-second latency and would starve a new
+  // stream: a low-latency recorder keeps it brisk.
+  const fs::path recording = home / "monitor.f32";
+  Child recorder({"parec", "--device=null.monitor", "--latency-msec=20", "--format=float32le", "--rate=44100",
+                  "--channels=2", "--raw"},
+                 recording.string());
+  ASSERT_TRUE(recorder.running());
+  std::this_thread::sleep_for(2s);
+
+  StationServer station({.audioPath = Fixture("sine1k.mp3"), .burstSeconds = 1.0});
+  Api api;
+  api.library = dlopen(ENGINE_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+  ASSERT_NE(api.library, nullptr) << dlerror();
+  Resolve(api.library, "BASS_Init", api.init);
+  Resolve(api.library, "BASS_Free", api.free);
+  Resolve(api.library, "BASS_ErrorGetCode", api.error);
+  Resolve(api.library, "BASS_StreamCreateURL", api.create);
+  Resolve(api.library, "BASS_ChannelPlay", api.play);
+  Resolve(api.library, "BASS_ChannelSetAttribute", api.setAttribute);
+  Resolve(api.library, "BASS_ChannelIsActive", api.isActive);
+  Resolve(api.library, "BASS_StreamFree", api.streamFree);
+
+  ASSERT_TRUE(api.init(-1, 44100, 0, nullptr, nullptr)) << "error " << api.error();
+  const HSTREAM stream = api.create(station.url().c_str(), 0, 0, nullptr, nullptr);
+  ASSERT_NE(stream, 0u) << "error " << api.error();
+  api.setAttribute(stream, BASS_ATTRIB_VOL, kVolume);
+  api.play(stream, 0);
+  std::this_thread::sleep_for(2500ms);
+  EXPECT_EQ(api.isActive(stream), DWORD(BASS_ACTIVE_PLAYING));
+  api.streamFree(stream);
+  api.free();
+  recorder.stop();
+  server.stop();
+  // The library stays loaded: sanitizer reports need its symbols until exit.
+
+  const std::string bytes = ReadFile(recording.string());
+  std::vector<float> stereo(bytes.size() / sizeof(float));
+  std::memcpy(stereo.data(), bytes.data(), stereo.size() * sizeof(float));
+  const Tone tone = LoudestSecond(stereo);
+  EXPECT_NEAR(tone.peak, 0.99f * kVolume, 0.04f);
+  EXPECT_NEAR(tone.frequencyHz, 1000.0, 10.0);
+  fs::remove_all(home);
+}
+
+}  // namespace
+}  // namespace orvelle::test

@@ -35,6 +35,8 @@ std::string ReadFile(const std::string& path) {
   return all.str();
 }
 
+std::string Fixture(const std::string& name) { return std::string(FIXTURE_DIR) + "/" + name; }
+
 StationServer::StationServer(StationOptions options) : options_(std::move(options)) {
   if (!options_.audioPath.empty()) audio_ = ReadFile(options_.audioPath);
   if (!options_.certPath.empty())

@@ -74,4 +74,7 @@ class SilentServer {
 
 std::string ReadFile(const std::string& path);
 
+// A file that the build made with the ffmpeg tool.
+std::string Fixture(const std::string& name);
+
 }  // namespace orvelle::test
