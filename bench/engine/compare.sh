@@ -7,6 +7,12 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 seconds=${1:-30}
 
+# The players to compare against are needed here only, not by the tests.
+./scripts/install-deps
+for p in mpv time; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed' || apt-get install -y -q --no-install-recommends "$p"
+done
+
 cmake --preset bench >/dev/null
 cmake --build --preset bench -j 2 --target orvelle_bass engine_drive engine_station_serve >/dev/null
 bin=build/bench
