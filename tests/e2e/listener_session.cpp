@@ -1,0 +1,413 @@
+#include "listener_session.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "app/fonts.h"
+#include "app/player_state.h"
+#include "display/main_view.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The station's songs as it announces them (tools/station/playlist.cpp).
+const char* const kSongs[] = {"Blue Sky - Night Song", "Les Ondes Vertes - Carré Magique",
+                              "Red Moon feat. Ash - Slow Tide (Radio Edit)", "Quatuor Zinc - Square Dance [Live]",
+                              "Anonyme - Silence Radio"};
+
+// Starts a program with its output in `logPath` and these variables added.
+pid_t Spawn(const std::vector<std::string>& argv, const std::string& logPath,
+            const std::vector<std::pair<std::string, std::string>>& env = {}) {
+  const pid_t pid = fork();
+  if (pid != 0) return pid < 0 ? 0 : pid;
+  for (const auto& [name, value] : env) setenv(name.c_str(), value.c_str(), 1);
+  const int in = open("/dev/null", O_RDONLY);
+  const int out = open(logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  if (in >= 0) dup2(in, 0);
+  if (out >= 0) dup2(out, 1), dup2(out, 2);
+  std::vector<char*> args;
+  for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  execvp(args[0], args.data());
+  _exit(127);
+}
+
+std::string Quote(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+int Channel(uint32_t rgb, int shift) { return int((rgb >> shift) & 0xFF); }
+
+bool Near(uint32_t a, uint32_t b, int tolerance) {
+  for (int shift : {0, 8, 16}) {
+    if (std::abs(Channel(a, shift) - Channel(b, shift)) > tolerance) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- reference
+
+struct ReferenceFrame::State {
+  Player player;
+};
+
+ReferenceFrame::ReferenceFrame(const std::string& song) : state_(new State) {
+  Player& player = state_->player;
+  InitPlayerState(player);
+  LoadFonts(player.fonts);
+  ComputeLayout(player.layout, player.volume);
+  player.currentSong = T(song);
+  player.mainSurface = CreateSurface(800, 300);
+  RenderMainView(player);
+}
+
+ReferenceFrame::~ReferenceFrame() {
+  DestroySurface(state_->player.mainSurface);
+  FreeFonts(state_->player.fonts);
+  delete state_;
+}
+
+uint32_t ReferenceFrame::At(int x, int y) const { return PixelAt(state_->player.mainSurface->pixels, x, y); }
+
+// ---------------------------------------------------------------- set-up
+
+void Listener::Start(const std::vector<std::string>& stationOptions) {
+  ASSERT_TRUE(StartXSession(session)) << "Xvfb did not start";
+  ASSERT_TRUE(StartPulse()) << "the private sound server did not start";
+  ASSERT_TRUE(StartStation(stationOptions)) << "the station did not start:\n" << ReadFile(stationLog_);
+  playerPid = StartPlayer(session, PLAYER_PATH, ENGINE_PATH);
+  playerStartedAt = Clock::now();
+  ASSERT_GT(playerPid, 0);
+  const auto id = FindWindow(session, "Orvelle Player", 20s);
+  ASSERT_TRUE(id) << "no player window";
+  window = *id;
+  const auto size = WindowSize(session, window);
+  ASSERT_TRUE(size);
+  ASSERT_EQ(size->first, 800);
+  ASSERT_GT(size->second, 300);
+  surfaceTop = size->second - 300;
+}
+
+bool Listener::StartPulse() {
+  pulseDir_ = session.workDir + "/pulse";
+  fs::create_directories(pulseDir_ + "/run");
+  chmod((pulseDir_ + "/run").c_str(), 0700);
+  const std::string socket = pulseDir_ + "/run/pulse/native";
+  pulsePid_ = Spawn({"pulseaudio", "--daemonize=no", "--exit-idle-time=-1", "-n", "--disallow-exit",
+                     "--load=module-null-sink", "--load=module-native-protocol-unix"},
+                    pulseDir_ + "/pulseaudio.log", {{"HOME", pulseDir_}, {"XDG_RUNTIME_DIR", pulseDir_ + "/run"}});
+  if (pulsePid_ == 0 || !WaitUntil([&] { return fs::exists(socket); }, 10s)) return false;
+  // Everything started from here on (recorder, player) plays into this server.
+  setenv("PULSE_SERVER", ("unix:" + socket).c_str(), 1);
+  setenv("PULSE_COOKIE", (pulseDir_ + "/.config/pulse/cookie").c_str(), 1);
+  setenv("SDL_AUDIODRIVER", "pulseaudio", 1);
+  // An idle null sink runs at a 2-second latency and starves a new stream; a
+  // low-latency recorder keeps it brisk. It needs a moment before play.
+  recordingPath_ = session.workDir + "/monitor.f32";
+  const int out = open(recordingPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  if (out < 0) return false;
+  close(out);
+  recorderPid_ = Spawn({"sh", "-c",
+                        "exec parec --device=null.monitor --latency-msec=20 --format=float32le --rate=44100 "
+                        "--channels=2 --raw >" + Quote(recordingPath_)},
+                       pulseDir_ + "/parec.log");
+  recorderStartedAt_ = Clock::now();
+  return recorderPid_ != 0;
+}
+
+bool Listener::StartStation(const std::vector<std::string>& options) {
+  stationLog_ = session.workDir + "/station.log";
+  std::vector<std::string> argv = {STATION_PATH, "--quiet", "--die-with-parent",
+                                   "--port", std::to_string(STREAM_PORT),
+                                   "--itunes-port", std::to_string(ITUNES_PORT),
+                                   "--deezer-port", std::to_string(DEEZER_PORT)};
+  argv.insert(argv.end(), options.begin(), options.end());
+  stationPid_ = Spawn(argv, stationLog_);
+  return stationPid_ != 0 &&
+         WaitUntil([&] { return ReadFile(stationLog_).find("ports ") != std::string::npos; }, 10s);
+}
+
+void Listener::TearDown() {
+  if (playerPid > 0) KillProcess(playerPid);
+  KillProcess(recorderPid_);
+  KillProcess(stationPid_);
+  KillProcess(pulsePid_);
+  const std::string playerLog = ReadFile(session.workDir + "/player/orvelle-player.log");
+  const std::string log = ReadFile(session.workDir + "/player/player.log");
+  // A sanitizer report is a failure even when the window looked right.
+  for (const char* report : {"ERROR: AddressSanitizer", "runtime error:", "ERROR: LeakSanitizer"}) {
+    EXPECT_EQ(log.find(report), std::string::npos) << log;
+  }
+  if (HasFailure()) {
+    std::cerr << "--- player output\n" << log << "--- station output\n" << ReadFile(stationLog_);
+  }
+  for (cairo_surface_t* kept : kept_) cairo_surface_destroy(kept);
+  if (capture_ != nullptr) cairo_surface_destroy(capture_);
+  StopXSession(session);
+}
+
+std::string Listener::ReadFile(const std::string& path) const {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// ---------------------------------------------------------------- station
+
+std::vector<OnAir> Listener::SongsOnAir() {
+  const std::string log = ReadFile(stationLog_);
+  while (stationLogRead_ < log.size()) {
+    const size_t end = log.find('\n', stationLogRead_);
+    if (end == std::string::npos) break;
+    const std::string line = log.substr(stationLogRead_, end - stationLogRead_);
+    stationLogRead_ = end + 1;
+    if (line.rfind("song ", 0) != 0) continue;
+    std::istringstream fields(line.substr(5));
+    OnAir song;
+    long long elapsedMs = 0;
+    fields >> song.index >> elapsedMs;
+    std::getline(fields >> std::ws, song.text);
+    song.seenAt = Clock::now();
+    songs_.push_back(song);
+  }
+  return songs_;
+}
+
+std::optional<Clock::time_point> Listener::WaitForSong(int index, std::chrono::milliseconds timeout) {
+  std::optional<Clock::time_point> when;
+  WaitUntil(
+      [&] {
+        for (const OnAir& song : SongsOnAir()) {
+          if (song.index == index) when = song.seenAt;
+        }
+        return when.has_value();
+      },
+      timeout);
+  return when;
+}
+
+std::string Listener::SongText(int index) { return kSongs[index]; }
+
+// ---------------------------------------------------------------- window
+
+bool Listener::Capture() {
+  if (capture_ != nullptr) cairo_surface_destroy(capture_);
+  capture_ = CaptureWindow(session, window);
+  return capture_ != nullptr && cairo_image_surface_get_height(capture_) >= surfaceTop + 300 &&
+         cairo_image_surface_get_width(capture_) >= 800;
+}
+
+bool Listener::WaitForSurface(const std::function<bool()>& seen, std::chrono::milliseconds timeout) {
+  return WaitUntil([&] { return Capture() && seen(); }, timeout);
+}
+
+uint32_t Listener::At(int x, int y) const { return PixelAt(capture_, x, surfaceTop + y); }
+
+int Listener::Differing(const PixelBox& box, const ReferenceFrame& reference) const {
+  int count = 0;
+  for (int y = box.y; y < box.y + box.height; ++y) {
+    for (int x = box.x; x < box.x + box.width; ++x) count += At(x, y) != reference.At(x, y);
+  }
+  return count;
+}
+
+int Listener::Differing(const PixelBox& box, cairo_surface_t* earlier) const {
+  int count = 0;
+  for (int y = box.y; y < box.y + box.height; ++y) {
+    for (int x = box.x; x < box.x + box.width; ++x) count += At(x, y) != PixelAt(earlier, x, surfaceTop + y);
+  }
+  return count;
+}
+
+cairo_surface_t* Listener::Keep() {
+  const int width = cairo_image_surface_get_width(capture_), height = cairo_image_surface_get_height(capture_);
+  cairo_surface_t* copy = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+  cairo_t* cr = cairo_create(copy);
+  cairo_set_source_surface(cr, capture_, 0, 0);
+  cairo_paint(cr);
+  cairo_destroy(cr);
+  kept_.push_back(copy);
+  return copy;
+}
+
+bool Listener::BadgeLive() const {
+  // The dot pulses in size; its centre stays red (230, 60, 60).
+  return Near(At(750, 247), 0xE63C3C, 30);
+}
+
+bool Listener::CoverIs(uint32_t rgb) const {
+  // Station covers are one colour with a darker frame; look well inside it.
+  for (const auto& [x, y] : {std::pair{143, 143}, {60, 60}, {226, 60}, {60, 226}, {226, 226}}) {
+    if (!Near(At(x, y), rgb, 16)) return false;
+  }
+  return true;
+}
+
+std::optional<std::chrono::milliseconds> Listener::TimeUntil(const std::function<bool()>& seen,
+                                                             Clock::time_point since,
+                                                             std::chrono::milliseconds timeout) {
+  std::optional<std::chrono::milliseconds> took;
+  WaitUntil(
+      [&] {
+        // The screenshot that follows grabs the screen a few milliseconds after this.
+        const auto now = Clock::now();
+        if (!Capture() || !seen()) return false;
+        took = std::chrono::duration_cast<std::chrono::milliseconds>(now - since);
+        return true;
+      },
+      timeout);
+  return took;
+}
+
+// ---------------------------------------------------------------- input
+
+bool Listener::PressPlay() {
+  WaitForWarmRecorder();
+  return Click(306, 236);
+}
+
+bool Listener::PressStop() { return Click(366, 236); }
+
+bool Listener::Click(int x, int y) {
+  return RunInSession(session, "xdotool mousemove --window " + window + " " + std::to_string(x) + " " +
+                                   std::to_string(surfaceTop + y) + " click 1")
+      .has_value();
+}
+
+bool Listener::Drag(int fromX, int fromY, int toX, int toY) {
+  // Several moves, as a hand makes them, so that each one reaches the slider.
+  std::string command = "xdotool mousemove --window " + window + " " + std::to_string(fromX) + " " +
+                        std::to_string(surfaceTop + fromY) + " mousedown 1";
+  constexpr int kSteps = 8;
+  for (int i = 1; i <= kSteps; ++i) {
+    const int x = fromX + (toX - fromX) * i / kSteps, y = fromY + (toY - fromY) * i / kSteps;
+    command += " sleep 0.03 mousemove --window " + window + " " + std::to_string(x) + " " +
+               std::to_string(surfaceTop + y);
+  }
+  command += " sleep 0.05 mouseup 1";
+  return RunInSession(session, command).has_value();
+}
+
+bool Listener::Key(const std::string& key) {
+  return RunInSession(session, "xdotool windowfocus --sync " + window + " key " + key).has_value();
+}
+
+bool Listener::OpenMenu(int index) {
+  if (!Capture()) return false;
+  // The titles are dark writing on the light bar: find the runs of columns
+  // that hold writing, separated by the gaps between titles.
+  std::vector<std::pair<int, int>> titles;
+  int runStart = -1, lastInk = -100;
+  for (int x = 0; x < 800; ++x) {
+    bool ink = false;
+    for (int y = 2; y < surfaceTop - 2 && !ink; ++y) ink = (PixelAt(capture_, x, y) & 0xFF) < 110;
+    if (!ink) continue;
+    if (x - lastInk > 10) {
+      if (runStart >= 0) titles.push_back({runStart, lastInk});
+      runStart = x;
+    }
+    lastInk = x;
+  }
+  if (runStart >= 0) titles.push_back({runStart, lastInk});
+  if (index >= int(titles.size())) return false;
+  const int x = (titles[index].first + titles[index].second) / 2;
+  return RunInSession(session, "xdotool mousemove --window " + window + " " + std::to_string(x) + " " +
+                                   std::to_string(surfaceTop / 2) + " click 1")
+      .has_value();
+}
+
+bool Listener::ClickMenuItem(int index, int itemCount) {
+  // The open menu is a window of its own below the bar: the part of the
+  // screen under the bar that is no longer the player's surface.
+  const auto geometry = RunInSession(session, "xdotool getwindowgeometry --shell " + window);
+  if (!geometry) return false;
+  const auto value = [&](const char* name) {
+    const size_t at = geometry->find(name);
+    return at == std::string::npos ? -1 : std::atoi(geometry->c_str() + at + std::strlen(name));
+  };
+  const int windowX = value("X="), windowY = value("Y=");
+  std::optional<PixelBox> menu;
+  WaitUntil(
+      [&] {
+        const std::string file = session.workDir + "/root.png";
+        if (!RunInSession(session, "import -window root " + Quote("png:" + file))) return false;
+        cairo_surface_t* root = cairo_image_surface_create_from_png(file.c_str());
+        if (cairo_surface_status(root) != CAIRO_STATUS_SUCCESS || !Capture()) {
+          cairo_surface_destroy(root);
+          return false;
+        }
+        int left = 800, right = -1, bottom = -1;
+        for (int y = surfaceTop; y < surfaceTop + 300; ++y) {
+          for (int x = 0; x < 800; ++x) {
+            if (PixelAt(root, windowX + x, windowY + y) == PixelAt(capture_, x, y)) continue;
+            left = std::min(left, x), right = std::max(right, x), bottom = std::max(bottom, y);
+          }
+        }
+        cairo_surface_destroy(root);
+        if (right < 0) return false;
+        menu = PixelBox{left, surfaceTop, right - left + 1, bottom - surfaceTop + 1};
+        return true;
+      },
+      5s);
+  if (!menu) return false;
+  constexpr int kPaddingPx = 4;
+  const int itemHeight = (menu->height - 2 * kPaddingPx) / itemCount;
+  const int x = menu->x + menu->width / 2;
+  const int y = menu->y + kPaddingPx + itemHeight * index + itemHeight / 2;
+  return RunInSession(session, "xdotool mousemove --window " + window + " " + std::to_string(x) + " " +
+                                   std::to_string(y) + " click 1")
+      .has_value();
+}
+
+bool Listener::PlayerRunning() { return playerPid > 0 && !WaitForExit(playerPid, 0ms); }
+
+std::optional<int> Listener::WaitForPlayerExit(std::chrono::milliseconds timeout) {
+  const auto code = WaitForExit(playerPid, timeout);
+  if (code) playerPid = 0;
+  return code;
+}
+
+// ---------------------------------------------------------------- sound
+
+size_t Listener::RecordMark() const {
+  std::error_code error;
+  const auto bytes = fs::file_size(recordingPath_, error);
+  return error ? 0 : size_t(bytes / (2 * sizeof(float)));
+}
+
+std::vector<float> Listener::RecordedSince(size_t mark) const {
+  std::ifstream in(recordingPath_, std::ios::binary);
+  in.seekg(std::streamoff(mark * 2 * sizeof(float)));
+  std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::vector<float> samples(bytes.size() / sizeof(float) / 2 * 2);
+  std::memcpy(samples.data(), bytes.data(), samples.size() * sizeof(float));
+  return samples;
+}
+
+void Listener::WaitForWarmRecorder() const {
+  std::this_thread::sleep_until(std::max(Clock::now(), recorderStartedAt_ + 2s));
+}
+
+std::vector<float> Listener::Listen(std::chrono::milliseconds duration) {
+  // The recorder must have warmed up the sink before anything it hears counts.
+  WaitForWarmRecorder();
+  const size_t mark = RecordMark();
+  std::this_thread::sleep_for(duration);
+  return RecordedSince(mark);
+}

@@ -1,0 +1,132 @@
+// What a listener has in front of them, for one test: a private sound server
+// with a null sink and a recorder on its monitor, the demo station in the
+// fault mode the test asks for, a private X server and the real player with
+// the real audio engine beside it. Everything started here is ended by pid
+// in TearDown; every wait polls against a deadline.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <sys/types.h>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <cairo.h>
+
+#include "x_session.h"
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+// A box of the player's drawing surface (800 by 300, below the menu bar).
+struct PixelBox {
+  int x, y, width, height;
+};
+inline constexpr PixelBox kCoverBox{18, 18, 250, 250};
+inline constexpr PixelBox kTextLines{280, 20, 520, 66};  // title and artist lines
+inline constexpr PixelBox kBadgeBox{740, 235, 44, 24};
+inline constexpr PixelBox kVisualizerBox{285, 90, 500, 90};
+
+// The station's song on air, from its "song INDEX ELAPSED_MS Artist - Title" lines.
+struct OnAir {
+  int index = -1;
+  std::string text;
+  Clock::time_point seenAt;
+};
+
+// The main view as the player paints it for `song` when idle, without a window.
+class ReferenceFrame {
+ public:
+  explicit ReferenceFrame(const std::string& song);
+  ~ReferenceFrame();
+  ReferenceFrame(const ReferenceFrame&) = delete;
+  ReferenceFrame& operator=(const ReferenceFrame&) = delete;
+  uint32_t At(int x, int y) const;
+
+ private:
+  struct State;
+  State* state_;
+};
+
+class Listener : public ::testing::Test {
+ protected:
+  void TearDown() override;
+
+  // Starts the sound server, the recorder, the station with these extra
+  // options, the X server and the player, and waits for the player's window.
+  void Start(const std::vector<std::string>& stationOptions);
+
+  // --- the station
+  // The songs the station has announced so far, oldest first.
+  std::vector<OnAir> SongsOnAir();
+  // Waits for the station to put song `index` on air; when it did, as seen here.
+  std::optional<Clock::time_point> WaitForSong(int index, std::chrono::milliseconds timeout);
+  static std::string SongText(int index);
+
+  // --- the window
+  // Takes a new screenshot; false if none could be taken.
+  bool Capture();
+  // Polls screenshots until `seen` holds for one; false at the deadline.
+  bool WaitForSurface(const std::function<bool()>& seen, std::chrono::milliseconds timeout);
+  // A pixel (0xRRGGBB) of the drawing surface in the last screenshot.
+  uint32_t At(int x, int y) const;
+  // Pixels of `box` that differ between the last screenshot and `reference`.
+  int Differing(const PixelBox& box, const ReferenceFrame& reference) const;
+  // Pixels of `box` that differ between the last screenshot and an earlier one.
+  int Differing(const PixelBox& box, cairo_surface_t* earlier) const;
+  // A copy of the last screenshot, owned by the fixture.
+  cairo_surface_t* Keep();
+  bool ShowsSong(const ReferenceFrame& reference) const { return Differing(kTextLines, reference) <= kTextSlackPx; }
+  bool BadgeLive() const;  // the red dot of LIVE
+  bool CoverIs(uint32_t rgb) const;
+
+  // How long after `since` a screenshot first showed `seen`; nothing if none
+  // did before `timeout` ran out.
+  std::optional<std::chrono::milliseconds> TimeUntil(const std::function<bool()>& seen, Clock::time_point since,
+                                                     std::chrono::milliseconds timeout);
+
+  // --- the pointer and keyboard, in drawing-surface coordinates
+  // The round buttons; play waits until the recorder has warmed the sink up.
+  bool PressPlay();
+  bool PressStop();
+  bool Click(int x, int y);
+  bool Drag(int fromX, int fromY, int toX, int toY);
+  bool Key(const std::string& key);
+  // Clicks the menu bar's `index`th title (0 = "Fichier"), found on screen.
+  bool OpenMenu(int index);
+  // Clicks the `index`th item of the open menu, whose window is found on screen.
+  bool ClickMenuItem(int index, int itemCount);
+  bool PlayerRunning();
+  std::optional<int> WaitForPlayerExit(std::chrono::milliseconds timeout);
+
+  // --- the sound: interleaved stereo floats recorded from the null sink
+  size_t RecordMark() const;  // frames recorded so far
+  std::vector<float> RecordedSince(size_t mark) const;
+  // Records for `duration` from now and returns it.
+  std::vector<float> Listen(std::chrono::milliseconds duration);
+
+  static constexpr int kTextSlackPx = 20;
+
+  XSession session;
+  std::string window;
+  int surfaceTop = 0;
+  Clock::time_point playerStartedAt;
+  pid_t playerPid = 0;
+
+ private:
+  void WaitForWarmRecorder() const;
+  bool StartPulse();
+  bool StartStation(const std::vector<std::string>& options);
+  std::string ReadFile(const std::string& path) const;
+
+  pid_t pulsePid_ = 0, recorderPid_ = 0, stationPid_ = 0;
+  Clock::time_point recorderStartedAt_;
+  std::string pulseDir_, recordingPath_, stationLog_;
+  std::vector<OnAir> songs_;
+  size_t stationLogRead_ = 0;
+  cairo_surface_t* capture_ = nullptr;
+  std::vector<cairo_surface_t*> kept_;
+};

@@ -1,0 +1,267 @@
+// The player as a listener uses it: started beside the demo station, driven
+// only by pointer, keyboard and menus, judged only by what the window shows
+// and what the sound server receives.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <thread>
+
+#include "listener_session.h"
+#include "sound.h"
+#include "x_selection.h"
+
+namespace {
+
+// Solid colours of the station's covers, by song; song 4 has none.
+constexpr uint32_t kCoverOf[] = {0xC82828, 0x28AA3C, 0x2850C8, 0xE6C81E};
+constexpr uint32_t kPlaceholder = 0x2D374B;
+constexpr double kToneHz = 440;        // song 0: a 0.5-amplitude sine
+constexpr double kToneAmplitude = 0.5;
+constexpr double kDefaultVolume = 0.8;
+constexpr double kSilentRms = 0.002;
+// Long enough that the song on air does not change during a test that plays it.
+const std::vector<std::string> kOneLongSong = {"--first-song", "0", "--song-seconds", "120"};
+
+std::vector<std::string> With(std::vector<std::string> options, const std::vector<std::string>& more) {
+  options.insert(options.end(), more.begin(), more.end());
+  return options;
+}
+
+// The recorded sound carries song 0's tone at about `amplitude`.
+void ExpectTone(const std::vector<float>& sound, double amplitude) {
+  ASSERT_GT(sound.size(), size_t(kRecordRateHz));
+  const double tone = ToneAmplitude(sound, kToneHz);
+  EXPECT_NEAR(tone, amplitude, 0.1 * amplitude + 0.01);
+  // Nearly all of what is heard is that tone.
+  EXPECT_GT(tone / (Rms(sound) * std::sqrt(2.0)), 0.9);
+}
+
+using ListenerTest = Listener;
+
+TEST_F(ListenerTest, StartUpShowsTheSongOnAirAndItsCoverSilentlyWithBadgeOff) {
+  // Song 2's cover comes from the second search service, and is not square.
+  Start({"--first-song", "2"});
+  if (HasFatalFailure()) return;
+  const ReferenceFrame expected(SongText(2));
+  const auto title = TimeUntil([&] { return ShowsSong(expected); }, playerStartedAt, 15s);
+  ASSERT_TRUE(title) << Differing(kTextLines, expected) << " pixels of the title and artist differ";
+  EXPECT_LE(title->count(), 2000);
+  const auto cover = TimeUntil([&] { return CoverIs(kCoverOf[2]); }, playerStartedAt, 15s);
+  ASSERT_TRUE(cover) << std::hex << At(143, 143);
+  EXPECT_LE(cover->count(), 3000);
+  EXPECT_FALSE(BadgeLive());
+  EXPECT_EQ(Differing(kBadgeBox, expected), 0) << "the badge should read OFF";
+  EXPECT_LT(Rms(Listen(1500ms)), kSilentRms);
+}
+
+TEST_F(ListenerTest, PlayGoesLiveWithTheSongsSoundAndAMovingPanel) {
+  Start(kOneLongSong);
+  if (HasFatalFailure()) return;
+  ASSERT_TRUE(WaitForSurface([&] { return CoverIs(kCoverOf[0]); }, 10s));
+  cairo_surface_t* idle = Keep();
+  ASSERT_TRUE(PressPlay());
+  const auto live = TimeUntil([&] { return BadgeLive(); }, Clock::now(), 10s);
+  ASSERT_TRUE(live) << "never LIVE";
+  EXPECT_LE(live->count(), 1000);
+  ExpectTone(Listen(1500ms), kToneAmplitude * kDefaultVolume);
+  EXPECT_TRUE(WaitForSurface([&] { return Differing(kVisualizerBox, idle) > 1000; }, 3s))
+      << "the visualizer did not move";
+
+  // V, then a mode chosen from the "Affichage" menu: each redraws the panel.
+  struct Step {
+    const char* what;
+    std::function<bool()> act;
+  } steps[] = {{"V", [&] { return Key("v"); }},
+               {"Affichage, Visualizer : Cercle", [&] { return OpenMenu(2) && ClickMenuItem(3, 6); }},
+               {"Affichage, Visualizer : Ligne", [&] { return OpenMenu(2) && ClickMenuItem(0, 6); }}};
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.what);
+    ASSERT_TRUE(Capture());
+    cairo_surface_t* before = Keep();
+    ASSERT_TRUE(step.act());
+    EXPECT_TRUE(WaitForSurface([&] { return Differing(kVisualizerBox, before) > 3000; }, 3s));
+  }
+}
+
+TEST_F(ListenerTest, VolumeSliderSetsTheLoudness) {
+  Start(kOneLongSong);
+  if (HasFatalFailure()) return;
+  ASSERT_TRUE(PressPlay());
+  ASSERT_TRUE(WaitForSurface([&] { return BadgeLive(); }, 10s));
+  // The knob starts at 0.8 of the 180-pixel track that begins at x = 440.
+  struct Step {
+    const char* where;
+    int fromX, toX;
+    double volume;
+  } steps[] = {{"right end", 584, 640, 1.0}, {"middle", 620, 530, 0.5}, {"left end", 530, 420, 0.0}};
+  double full = 0;
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.where);
+    ASSERT_TRUE(Drag(step.fromX, 238, step.toX, 238));
+    std::this_thread::sleep_for(1500ms);  // what was buffered at the old volume plays out
+    const auto sound = Listen(1000ms);
+    if (step.volume == 0) {
+      EXPECT_LT(Rms(sound), kSilentRms);
+    } else if (step.volume == 1) {
+      full = ToneAmplitude(sound, kToneHz);
+      ExpectTone(sound, kToneAmplitude);
+    } else {
+      EXPECT_NEAR(ToneAmplitude(sound, kToneHz) / full, step.volume, 0.08);
+    }
+  }
+}
+
+TEST_F(ListenerTest, SongChangeBringsTitleAndCoverAndASongWithoutCoverKeepsThePrevious) {
+  // Song 3 (yellow cover), then song 4 (no cover anywhere), then song 0 (red).
+  Start({"--first-song", "3", "--song-seconds", "11"});
+  if (HasFatalFailure()) return;
+  ASSERT_TRUE(WaitForSurface([&] { return ShowsSong(ReferenceFrame(SongText(3))) && CoverIs(kCoverOf[3]); }, 10s));
+
+  const auto noCover = WaitForSong(4, 15s);
+  ASSERT_TRUE(noCover);
+  const ReferenceFrame song4(SongText(4));
+  const auto title4 = TimeUntil([&] { return ShowsSong(song4); }, *noCover, 20s);
+  ASSERT_TRUE(title4);
+  EXPECT_LE(title4->count(), 11000);
+  EXPECT_TRUE(CoverIs(kCoverOf[3])) << std::hex << At(143, 143);
+  std::this_thread::sleep_for(2s);  // the lookups of song 4 have failed by now
+  ASSERT_TRUE(Capture());
+  EXPECT_TRUE(CoverIs(kCoverOf[3])) << std::hex << At(143, 143);
+
+  const auto next = WaitForSong(0, 15s);
+  ASSERT_TRUE(next);
+  const ReferenceFrame song0(SongText(0));
+  const auto title0 = TimeUntil([&] { return ShowsSong(song0) && CoverIs(kCoverOf[0]); }, *next, 20s);
+  ASSERT_TRUE(title0);
+  EXPECT_LE(title0->count(), 11000);
+}
+
+TEST_F(ListenerTest, StopGoesOffAndSilentAndPlayReconnects) {
+  Start(kOneLongSong);
+  if (HasFatalFailure()) return;
+  const ReferenceFrame idle(SongText(0));
+  ASSERT_TRUE(PressPlay());
+  ASSERT_TRUE(WaitForSurface([&] { return BadgeLive(); }, 10s));
+  ExpectTone(Listen(1000ms), kToneAmplitude * kDefaultVolume);
+
+  ASSERT_TRUE(PressStop());
+  EXPECT_TRUE(WaitForSurface([&] { return Differing(kBadgeBox, idle) == 0; }, 2s)) << "the badge should read OFF";
+  std::this_thread::sleep_for(500ms);
+  EXPECT_LT(Rms(Listen(1000ms)), kSilentRms);
+
+  ASSERT_TRUE(PressPlay());
+  const auto live = TimeUntil([&] { return BadgeLive(); }, Clock::now(), 10s);
+  ASSERT_TRUE(live) << "never LIVE again";
+  EXPECT_LE(live->count(), 1000);
+  ExpectTone(Listen(1000ms), kToneAmplitude * kDefaultVolume);
+}
+
+TEST_F(ListenerTest, StreamDroppedByTheStationGoesOffQuietlyAndStopPlayRecovers) {
+  Start(With(kOneLongSong, {"--drop-stream-after", "4"}));
+  if (HasFatalFailure()) return;
+  const ReferenceFrame idle(SongText(0));
+  ASSERT_TRUE(PressPlay());
+  ASSERT_TRUE(WaitForSurface([&] { return BadgeLive(); }, 10s));
+  // Dropped 4 s after it began; what was buffered plays out first.
+  EXPECT_TRUE(WaitForSurface([&] { return Differing(kBadgeBox, idle) == 0; }, 15s)) << "the badge should read OFF";
+  EXPECT_FALSE(FindWindow(session, "Erreur", 500ms)) << "no message for a dropped stream";
+  ASSERT_TRUE(PlayerRunning());
+
+  ASSERT_TRUE(PressStop());
+  ASSERT_TRUE(PressPlay());
+  EXPECT_TRUE(WaitForSurface([&] { return BadgeLive(); }, 3s)) << "never LIVE again";
+  ExpectTone(Listen(1000ms), kToneAmplitude * kDefaultVolume);
+}
+
+TEST_F(ListenerTest, RefusedStreamShowsTheErrorWithTheEngineCode) {
+  Start({"--refuse-stream", "404"});
+  if (HasFatalFailure()) return;
+  ASSERT_TRUE(PressPlay());
+  const auto box = FindWindow(session, "Erreur", 15s);
+  ASSERT_TRUE(box) << "no message box";
+  // Select the message as a person would, with the keyboard, and read it back.
+  std::optional<std::string> text;
+  WaitUntil(
+      [&] {
+        RunInSession(session, "xdotool windowfocus --sync " + *box + " key Tab");
+        text = PrimarySelection(session.display, 1s);
+        return text && text->find("Impossible") != std::string::npos;
+      },
+      10s);
+  ASSERT_TRUE(text) << "nothing selectable in the message box";
+  EXPECT_EQ(*text, "Impossible d'ouvrir le flux (code 2)");
+  ASSERT_TRUE(RunInSession(session, "xdotool windowfocus --sync " + *box + " key Return"));
+  EXPECT_TRUE(WaitUntil([&] { return !FindWindow(session, "Erreur", 0ms); }, 5s));
+  ASSERT_TRUE(PlayerRunning());
+  EXPECT_TRUE(WaitForSurface([&] { return !BadgeLive(); }, 2s));
+}
+
+TEST_F(ListenerTest, FailingStatusPagesKeepTheLastTitle) {
+  // Titles for 4 s, then every status page fails while the songs go on changing.
+  Start({"--first-song", "0", "--song-seconds", "5", "--faults-after", "4", "--stats-fault", "notjson",
+         "--status-fault", "404"});
+  if (HasFatalFailure()) return;
+  const ReferenceFrame song0(SongText(0));
+  ASSERT_TRUE(WaitForSurface([&] { return ShowsSong(song0); }, 10s));
+  ASSERT_TRUE(WaitForSong(2, 15s));
+  // The poll of 10 s after start has failed by now.
+  std::this_thread::sleep_until(playerStartedAt + 12s);
+  ASSERT_TRUE(Capture());
+  EXPECT_TRUE(ShowsSong(song0));
+  EXPECT_TRUE(PlayerRunning());
+}
+
+TEST_F(ListenerTest, StatisticsPageFailingFallsBackToTheStatusPages) {
+  Start({"--first-song", "1", "--song-seconds", "6", "--stats-fault", "404"});
+  if (HasFatalFailure()) return;
+  const ReferenceFrame song1(SongText(1));
+  EXPECT_TRUE(WaitForSurface([&] { return ShowsSong(song1); }, 5s));
+  ASSERT_TRUE(WaitForSong(2, 15s));
+  const ReferenceFrame song2(SongText(2));
+  EXPECT_TRUE(WaitForSurface([&] { return ShowsSong(song2); }, 15s));
+}
+
+TEST_F(ListenerTest, PictureThatIsAWebPageKeepsThePreviousCover) {
+  // Pictures are fine for 3 s, then every picture is an HTML page.
+  Start({"--first-song", "0", "--song-seconds", "6", "--faults-after", "3", "--picture-fault", "html"});
+  if (HasFatalFailure()) return;
+  ASSERT_TRUE(WaitForSurface([&] { return CoverIs(kCoverOf[0]); }, 10s));
+  ASSERT_TRUE(WaitForSong(1, 15s));
+  const ReferenceFrame song1(SongText(1));
+  ASSERT_TRUE(WaitForSurface([&] { return ShowsSong(song1); }, 15s));
+  EXPECT_TRUE(CoverIs(kCoverOf[0])) << std::hex << At(143, 143);
+  // A retry of the cover comes 7 s after the first attempt, and fails the same way.
+  std::this_thread::sleep_for(8s);
+  ASSERT_TRUE(Capture());
+  EXPECT_TRUE(CoverIs(kCoverOf[0])) << std::hex << At(143, 143);
+  EXPECT_TRUE(PlayerRunning());
+}
+
+TEST_F(ListenerTest, AboutWindowOpensFromItsMenuAndClosesLeavingThePlayer) {
+  Start(kOneLongSong);
+  if (HasFatalFailure()) return;
+  ASSERT_TRUE(OpenMenu(3));
+  ASSERT_TRUE(ClickMenuItem(0, 1));
+  const auto about = FindWindow(session, "À propos de Orvelle", 10s);
+  ASSERT_TRUE(about) << "no About window";
+  ASSERT_TRUE(RequestClose(session.display, *about));
+  EXPECT_TRUE(WaitUntil([&] { return !FindWindow(session, "À propos de Orvelle", 0ms); }, 5s));
+  ASSERT_TRUE(PlayerRunning());
+  // The player still answers: play goes LIVE.
+  ASSERT_TRUE(PressPlay());
+  EXPECT_TRUE(WaitForSurface([&] { return BadgeLive(); }, 5s));
+}
+
+TEST_F(ListenerTest, QuitWhilePlayingEndsWithZero) {
+  Start(kOneLongSong);
+  if (HasFatalFailure()) return;
+  ASSERT_TRUE(PressPlay());
+  ASSERT_TRUE(WaitForSurface([&] { return BadgeLive(); }, 10s));
+  ASSERT_TRUE(OpenMenu(0));
+  ASSERT_TRUE(ClickMenuItem(0, 1));
+  const auto code = WaitForPlayerExit(10s);
+  ASSERT_TRUE(code) << "still running";
+  EXPECT_EQ(*code, 0);
+}
+
+}  // namespace
