@@ -143,19 +143,24 @@ bool Listener::StartStation(const std::vector<std::string>& options) {
 }
 
 void Listener::TearDown() {
+  if (HasFailure()) {
+    // What the screen showed at the end, for whoever reads the failure.
+    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    const std::string shot = std::string(FAILURE_DIR) + "/" + test->name() + ".png";
+    std::error_code ignored;
+    fs::create_directories(FAILURE_DIR, ignored);
+    if (RunInSession(session, "import -window root " + Quote("png:" + shot))) std::cerr << "screen: " << shot << "\n";
+  }
   if (playerPid > 0) KillProcess(playerPid);
   KillProcess(recorderPid_);
   KillProcess(stationPid_);
   KillProcess(pulsePid_);
-  const std::string playerLog = ReadFile(session.workDir + "/player/orvelle-player.log");
   const std::string log = ReadFile(session.workDir + "/player/player.log");
   // A sanitizer report is a failure even when the window looked right.
   for (const char* report : {"ERROR: AddressSanitizer", "runtime error:", "ERROR: LeakSanitizer"}) {
     EXPECT_EQ(log.find(report), std::string::npos) << log;
   }
-  if (HasFailure()) {
-    std::cerr << "--- player output\n" << log << "--- station output\n" << ReadFile(stationLog_);
-  }
+  if (HasFailure()) std::cerr << "--- player output\n" << log << "--- station output\n" << ReadFile(stationLog_);
   for (cairo_surface_t* kept : kept_) cairo_surface_destroy(kept);
   if (capture_ != nullptr) cairo_surface_destroy(capture_);
   StopXSession(session);
@@ -327,14 +332,15 @@ bool Listener::OpenMenu(int index) {
   if (runStart >= 0) titles.push_back({runStart, lastInk});
   if (index >= int(titles.size())) return false;
   const int x = (titles[index].first + titles[index].second) / 2;
+  menuTitleX_ = x;
   return RunInSession(session, "xdotool mousemove --window " + window + " " + std::to_string(x) + " " +
                                    std::to_string(surfaceTop / 2) + " click 1")
       .has_value();
 }
 
 bool Listener::ClickMenuItem(int index, int itemCount) {
-  // The open menu is a window of its own below the bar: the part of the
-  // screen under the bar that is no longer the player's surface.
+  // The open menu is a window of its own hanging from the bar under its
+  // title: where the screen below the bar stops being the player's surface.
   const auto geometry = RunInSession(session, "xdotool getwindowgeometry --shell " + window);
   if (!geometry) return false;
   const auto value = [&](const char* name) {
@@ -352,15 +358,27 @@ bool Listener::ClickMenuItem(int index, int itemCount) {
           cairo_surface_destroy(root);
           return false;
         }
-        int left = 800, right = -1, bottom = -1;
-        for (int y = surfaceTop; y < surfaceTop + 300; ++y) {
-          for (int x = 0; x < 800; ++x) {
-            if (PixelAt(root, windowX + x, windowY + y) == PixelAt(capture_, x, y)) continue;
-            left = std::min(left, x), right = std::max(right, x), bottom = std::max(bottom, y);
-          }
+        const auto covered = [&](int x, int y) {
+          return PixelAt(root, windowX + x, windowY + y) != PixelAt(capture_, x, y);
+        };
+        // Along a row just under the bar, from the title sideways; then down
+        // a column just inside the menu's left edge. The visualizer, which
+        // may change between the two pictures, lies lower and further right.
+        const int row = surfaceTop + 3;
+        int left = menuTitleX_, right = menuTitleX_;
+        if (covered(menuTitleX_, row)) {
+          while (left > 0 && covered(left - 1, row)) --left;
+          while (right < 799 && covered(right + 1, row)) ++right;
+        } else {
+          cairo_surface_destroy(root);
+          return false;
+        }
+        int bottom = row, unchanged = 0;
+        for (int y = row; y < surfaceTop + 300 && unchanged < 6; ++y) {
+          if (covered(left + 3, y)) bottom = y, unchanged = 0;
+          else ++unchanged;
         }
         cairo_surface_destroy(root);
-        if (right < 0) return false;
         menu = PixelBox{left, surfaceTop, right - left + 1, bottom - surfaceTop + 1};
         return true;
       },
@@ -368,7 +386,7 @@ bool Listener::ClickMenuItem(int index, int itemCount) {
   if (!menu) return false;
   constexpr int kPaddingPx = 4;
   const int itemHeight = (menu->height - 2 * kPaddingPx) / itemCount;
-  const int x = menu->x + menu->width / 2;
+  const int x = menu->x + std::min(menu->width / 2, 60);
   const int y = menu->y + kPaddingPx + itemHeight * index + itemHeight / 2;
   return RunInSession(session, "xdotool mousemove --window " + window + " " + std::to_string(x) + " " +
                                    std::to_string(y) + " click 1")

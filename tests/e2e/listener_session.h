@@ -127,6 +127,7 @@ class Listener : public ::testing::Test {
   std::string pulseDir_, recordingPath_, stationLog_;
   std::vector<OnAir> songs_;
   size_t stationLogRead_ = 0;
+  int menuTitleX_ = 0;
   cairo_surface_t* capture_ = nullptr;
   std::vector<cairo_surface_t*> kept_;
 };
