@@ -282,9 +282,11 @@ std::optional<std::chrono::milliseconds> Listener::TimeUntil(const std::function
 
 // ---------------------------------------------------------------- input
 
-bool Listener::PressPlay() {
+std::optional<Clock::time_point> Listener::PressPlay() {
   WaitForWarmRecorder();
-  return Click(306, 236);
+  const auto at = Clock::now();
+  if (!Click(306, 236)) return std::nullopt;
+  return at;
 }
 
 bool Listener::PressStop() { return Click(366, 236); }

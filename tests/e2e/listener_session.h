@@ -89,8 +89,9 @@ class Listener : public ::testing::Test {
                                                      std::chrono::milliseconds timeout);
 
   // --- the pointer and keyboard, in drawing-surface coordinates
-  // The round buttons; play waits until the recorder has warmed the sink up.
-  bool PressPlay();
+  // The round buttons; play waits until the recorder has warmed the sink up
+  // and gives the moment it clicked.
+  std::optional<Clock::time_point> PressPlay();
   bool PressStop();
   bool Click(int x, int y);
   bool Drag(int fromX, int fromY, int toX, int toY);
