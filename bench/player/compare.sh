@@ -5,6 +5,8 @@
 # sink, and prints for each the CPU seconds (user + system) it used in that
 # window and its peak resident memory, with the ratios to Audacious.
 # Run by hand: ./bench/player/compare.sh [seconds]   (default 30)
+# PLAYER_ENV="NAME=value ..." starts the player with those variables, to try
+# toolkit settings (for instance GDK_GL=disable) without rebuilding.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 seconds=${1:-30}
@@ -56,19 +58,36 @@ measure() {
   after=$(cpu_ticks "$pid")
   awk -v l="$label" -v c=$((after - before)) -v t="$tick" -v m="$(peak_kib "$pid")" \
     'BEGIN { printf "%s %.2f %.1f\n", l, c / t, m / 1024 }' >>"$work/results"
-  kill "$pid" 2>/dev/null || true
-  wait "$pid" 2>/dev/null || true
+  stop "$pid"
+}
+
+# A process that does not end on SIGTERM within 3 s is killed.
+stop() {
+  kill "$1" 2>/dev/null || true
+  local i
+  for ((i = 0; i < 30; i++)); do
+    kill -0 "$1" 2>/dev/null || break
+    sleep 0.1
+  done
+  if kill -0 "$1" 2>/dev/null; then
+    demo_log "pid $1 ignored SIGTERM; killed"
+    kill -KILL "$1" 2>/dev/null || true
+  fi
+  wait "$1" 2>/dev/null || true
   sleep 1
 }
 
 # The player: its window, the play button, the bars of the default mode.
-"$build/orvelle-player" >"$work/player.log" 2>&1 &
+# shellcheck disable=SC2086 # PLAYER_ENV is a list of words on purpose
+env ${PLAYER_ENV:-} "$build/orvelle-player" >"$work/player.log" 2>&1 &
 player=$!
 DEMO_PIDS+=("$player")
 demo_wait_for 100 xdotool search --onlyvisible --name '^Orvelle Player$'
 window=$(xdotool search --onlyvisible --name '^Orvelle Player$' | head -1)
 eval "$(xdotool getwindowgeometry --shell "$window")"
 xdotool mousemove --window "$window" 306 $((HEIGHT - 300 + 236)) click 1
+# Half-way through, a picture of the window shows the bars at work.
+(sleep $((settle + seconds / 2)) && import -window "$window" "$build/bench-player.png") &
 measure orvelle-player "$player"
 
 # Audacious with a fresh configuration: its own window and default interface.
@@ -82,11 +101,12 @@ DEMO_PIDS+=("$!")
 measure ffplay "$!"
 
 echo "$seconds s of the demo stream each, after $settle s to settle"
+echo "(a picture of the player half-way: $build/bench-player.png)"
 awk '
   { name[NR] = $1; cpu[NR] = $2; mem[NR] = $3; if ($1 == "audacious") { ac = $2; am = $3 } }
   END {
     printf "%-15s %8s %10s %10s %14s %14s\n", "player", "cpu_s", "cpu_%core", "peak_mib", "cpu/audacious", "mem/audacious"
     for (i = 1; i <= NR; i++)
       printf "%-15s %8.2f %10.2f %10.1f %14.2f %14.2f\n", name[i], cpu[i], 100 * cpu[i] / '"$seconds"', mem[i],
-        ac > 0 ? cpu[i] / ac : 0, am > 0 ? mem[i] / am : 0
+        (ac > 0 ? cpu[i] / ac : 0), (am > 0 ? mem[i] / am : 0)
   }' "$work/results"

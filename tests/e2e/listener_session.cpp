@@ -43,6 +43,17 @@ pid_t Spawn(const std::vector<std::string>& argv, const std::string& logPath,
   _exit(127);
 }
 
+// SIGTERM, then SIGKILL after a second. The audio engine's output layer
+// takes SIGTERM for itself, so the player does not end on it.
+void EndProcess(pid_t pid) {
+  if (pid <= 0) return;
+  kill(pid, SIGTERM);
+  if (!WaitForExit(pid, 1s)) {
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+  }
+}
+
 std::string Quote(const std::string& text) {
   std::string quoted = "'";
   for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
@@ -151,10 +162,10 @@ void Listener::TearDown() {
     fs::create_directories(FAILURE_DIR, ignored);
     if (RunInSession(session, "import -window root " + Quote("png:" + shot))) std::cerr << "screen: " << shot << "\n";
   }
-  if (playerPid > 0) KillProcess(playerPid);
-  KillProcess(recorderPid_);
-  KillProcess(stationPid_);
-  KillProcess(pulsePid_);
+  if (playerPid > 0) EndProcess(playerPid);
+  EndProcess(recorderPid_);
+  EndProcess(stationPid_);
+  EndProcess(pulsePid_);
   const std::string log = ReadFile(session.workDir + "/player/player.log");
   // A sanitizer report is a failure even when the window looked right.
   for (const char* report : {"ERROR: AddressSanitizer", "runtime error:", "ERROR: LeakSanitizer"}) {
