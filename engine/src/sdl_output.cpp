@@ -42,6 +42,9 @@ void RunSilentClock(Output* out, int rateHz) {
 }
 
 int OpenDevice(Output* out, int rateHz) {
+  // SDL would otherwise take SIGINT and SIGTERM for an event queue that
+  // nobody reads, and the host program would no longer end on them.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Orvelle Player");
   SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, "Radio");
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return BASS_ERROR_DRIVER;

@@ -1,5 +1,6 @@
 #include "platform/gtk_shell.h"
 
+#include <glib-unix.h>
 #include <gtk/gtk.h>
 
 #include <cmath>
@@ -208,12 +209,20 @@ bool OpenPlayerWindow(Player& player) {
   return true;
 }
 
+// A termination request (logout, kill) ends the run like "Quitter": the
+// usual shutdown, exit code 0.
+gboolean OnTerminationSignal(gpointer) {
+  QuitLoop();
+  return G_SOURCE_CONTINUE;
+}
+
 void StartTimers(Player&) {
   g.timerIds[0] = g_timeout_add(kNowPlayingIntervalMs, OnTimer, GINT_TO_POINTER(kTimerNowPlaying));
   g.timerIds[1] = g_timeout_add(kAnimationIntervalMs, OnTimer, GINT_TO_POINTER(kTimerAnimation));
 }
 
 void RunEventLoop(Player&) {
+  for (int signal : {SIGTERM, SIGINT, SIGHUP}) g_unix_signal_add(signal, OnTerminationSignal, nullptr);
   g.looping = true;
   gtk_main();
   g.looping = false;
@@ -277,7 +286,12 @@ void CloseWindows(Player& player) {
 
 }  // namespace
 
-bool InitToolkit() { return gtk_init_check(nullptr, nullptr); }
+bool InitToolkit() {
+  // Everything is painted into Cairo image surfaces; without this GDK loads
+  // the whole OpenGL stack (some 50 MB) just to look for GL visuals.
+  g_setenv("GDK_GL", "disable", FALSE);
+  return gtk_init_check(nullptr, nullptr);
+}
 
 Shell MakeGtkShell() {
   Shell shell;

@@ -2,6 +2,7 @@
 // V shortcut, quitting from the menu and the missing-library message.
 #include <gtest/gtest.h>
 #include <netinet/in.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -161,6 +162,16 @@ TEST_F(WindowTest, QuitFromTheFileMenuExitsWithZero) {
         return code.has_value();
       },
       10s);
+  ASSERT_TRUE(code) << "still running";
+  playerPid = 0;
+  EXPECT_EQ(*code, 0);
+}
+
+TEST_F(WindowTest, TerminationSignalShutsDownWithZero) {
+  StartPlayerWindow();
+  if (IsSkipped() || HasFatalFailure()) return;
+  kill(playerPid, SIGTERM);
+  const std::optional<int> code = WaitForExit(playerPid, 10s);
   ASSERT_TRUE(code) << "still running";
   playerPid = 0;
   EXPECT_EQ(*code, 0);
