@@ -189,9 +189,30 @@ void EndDrawing(Surface& s) {
   const unsigned char* data = cairo_image_surface_get_data(s.pixels);
   const size_t size = size_t(cairo_image_surface_get_stride(s.pixels)) * size_t(s.height);
   if (data == nullptr) return;
-  if (s.presented.size() == size && std::memcmp(s.presented.data(), data, size) == 0) return;
-  s.presented.assign(data, data + size);  // same size every time: no new allocation after the first
-  s.present();
+  if (s.presented.size() != size) {
+    s.presented.assign(data, data + size);  // the first picture: shown whole
+    s.present(0, 0, s.width, s.height);
+    return;
+  }
+  // Bands of a few rows: each band shows the columns that changed in it.
+  constexpr int kBandRows = 12;
+  const size_t stride = size_t(cairo_image_surface_get_stride(s.pixels));
+  for (int top = 0; top < s.height; top += kBandRows) {
+    const int rows = std::min(kBandRows, s.height - top);
+    int left = s.width, right = -1;
+    for (int y = top; y < top + rows; ++y) {
+      const auto* now = reinterpret_cast<const uint32_t*>(data + y * stride);
+      auto* shown = reinterpret_cast<uint32_t*>(s.presented.data() + y * stride);
+      if (std::memcmp(now, shown, size_t(s.width) * 4) == 0) continue;
+      int l = 0, r = s.width - 1;
+      while (now[l] == shown[l]) ++l;
+      while (now[r] == shown[r]) --r;
+      left = std::min(left, l);
+      right = std::max(right, r);
+      std::memcpy(shown, now, size_t(s.width) * 4);
+    }
+    if (right >= left) s.present(left, top, right - left + 1, rows);
+  }
 }
 
 void SetDrawMode(Surface& s, DrawMode mode) { s.mode = mode; }

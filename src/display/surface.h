@@ -84,9 +84,13 @@ struct Surface {
     Image picture = nullptr;
   };
   CachedGradient gradient;
-  std::function<void()> present;                       // shows the picture (set by the window)
+  // Shows the part (x, y, width, height) of the picture that changed; set by
+  // the window. Called once per changed band of rows, not at all for a
+  // picture the same as the last one.
+  std::function<void(int x, int y, int width, int height)> present;
   // What `present` last showed. An idle player draws the same picture 12 times
-  // a second; showing it again would only copy it to the screen for nothing.
+  // a second, and a playing one mostly changes only the panel and the badge:
+  // copying the rest to the screen again would be work for nothing.
   std::vector<unsigned char> presented;
   std::vector<DrawOp>* recording = nullptr;            // tests only
 };

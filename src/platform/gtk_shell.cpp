@@ -203,7 +203,7 @@ bool OpenPlayerWindow(Player& player) {
   FixClientSize(g.window, g.area, kMainSurfaceWidth, kMainSurfaceHeight);
   if (player.mainSurface != nullptr) {
     GtkWidget* area = g.area;
-    player.mainSurface->present = [area] { gtk_widget_queue_draw(area); };
+    player.mainSurface->present = [area](int x, int y, int w, int h) { gtk_widget_queue_draw_area(area, x, y, w, h); };
   }
   gtk_widget_show_all(g.window);
   return true;
@@ -255,7 +255,7 @@ void OpenAboutWindow(Player& player) {
   gtk_container_add(GTK_CONTAINER(g.aboutWindow), area);
   FixClientSize(g.aboutWindow, area, kAboutWidth, kAboutHeight);
   if (g.aboutSurface != nullptr) {
-    g.aboutSurface->present = [area] { gtk_widget_queue_draw(area); };
+    g.aboutSurface->present = [area](int x, int y, int w, int h) { gtk_widget_queue_draw_area(area, x, y, w, h); };
     DrawAboutWindow(player, *g.aboutSurface);
   }
   gtk_widget_show_all(g.aboutWindow);

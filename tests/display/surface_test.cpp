@@ -2,6 +2,9 @@
 // for, one-pixel lines, and the bounded cache of laid-out texts.
 #include <gtest/gtest.h>
 
+#include <array>
+#include <functional>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -132,23 +135,40 @@ TEST(SurfaceShortcuts, DrawnTextsKeepTheirLayouts) {
   pango_font_description_free(font);
 }
 
-TEST(SurfacePresent, AnUnchangedPictureIsNotShownAgain) {
+TEST(SurfacePresent, OnlyWhatChangedIsShownAgain) {
   Surface* s = CreateSurface(100, 50);
-  int shown = 0;
-  s->present = [&shown] { ++shown; };
-  const Colour frames[] = {Rgb(1, 2, 3), Rgb(1, 2, 3), Rgb(1, 2, 4), Rgb(1, 2, 4), Rgb(1, 2, 3)};
-  const int expected[] = {1, 1, 2, 2, 3};
-  for (size_t i = 0; i < std::size(frames); ++i) {
+  std::vector<std::array<int, 4>> shown;
+  s->present = [&shown](int x, int y, int w, int h) { shown.push_back({x, y, w, h}); };
+  auto frame = [&](Colour fill, std::function<void()> extra = {}) {
+    shown.clear();
     BeginDrawing(*s);
-    FillBox(*s, 0, 0, 100, 50, frames[i]);
-    if (i == 3) DrawLine(*s, 99, 49, 99, 49, Rgb(1, 2, 4));  // drawn over with the same colour: no change
+    FillBox(*s, 0, 0, 100, 50, fill);
+    if (extra) extra();
     EndDrawing(*s);
-    EXPECT_EQ(shown, expected[i]) << i;
+    return shown;
+  };
+  using Rects = std::vector<std::array<int, 4>>;
+  EXPECT_EQ(frame(Rgb(1, 2, 3)), (Rects{{0, 0, 100, 50}}));  // the first picture, whole
+  EXPECT_EQ(frame(Rgb(1, 2, 3)), Rects{});                   // the same again: nothing
+  // Everything changed: every band of rows, full width, and nothing more.
+  const Rects all = frame(Rgb(1, 2, 4));
+  int rows = 0;
+  for (const auto& r : all) {
+    EXPECT_EQ(r[0], 0);
+    EXPECT_EQ(r[2], 100);
+    EXPECT_EQ(r[1], rows);
+    rows += r[3];
   }
-  BeginDrawing(*s);
-  DrawLine(*s, 99, 49, 99, 49, Rgb(9, 9, 9));  // one pixel is enough
-  EndDrawing(*s);
-  EXPECT_EQ(shown, 4);
+  EXPECT_EQ(rows, 50);
+  // Drawn over with the same colour: no change.
+  EXPECT_EQ(frame(Rgb(1, 2, 4), [&] { DrawLine(*s, 99, 49, 99, 49, Rgb(1, 2, 4)); }), Rects{});
+  // One pixel is enough, and only its band's columns are shown.
+  const Rects one = frame(Rgb(1, 2, 4), [&] { DrawLine(*s, 97, 49, 98, 49, Rgb(9, 9, 9)); });
+  ASSERT_EQ(one.size(), 1u);
+  EXPECT_EQ(one[0][0], 97);
+  EXPECT_EQ(one[0][2], 2);
+  EXPECT_LE(one[0][1], 49);
+  EXPECT_GT(one[0][1] + one[0][3], 49);
   DestroySurface(s);
 }
 
