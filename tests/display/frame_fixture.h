@@ -14,24 +14,31 @@
 #include "display/surface.h"
 #include "fake_audio.h"
 
+// A player as start-up leaves it, on the fake library, drawing headless.
+inline void SetUpHeadlessPlayer(Player& player) {
+  ResetFake();
+  InitPlayerState(player);
+  player.audioLibrary.api = FakeAudioApi();
+  LoadFonts(player.fonts);
+  ComputeLayout(player.layout, player.volume);
+  player.mainSurface = CreateSurface(800, 300);
+}
+
+inline void TearDownHeadlessPlayer(Player& player) {
+  DestroySurface(player.mainSurface);
+  FreeImage(player.coverImage);
+  FreeImage(player.coverScaled);
+  FreeFonts(player.fonts);
+}
+
 class FrameTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetFake();
-    InitPlayerState(player);
-    player.audioLibrary.api = FakeAudioApi();
-    LoadFonts(player.fonts);
-    ComputeLayout(player.layout, player.volume);
-    player.mainSurface = CreateSurface(800, 300);
+    SetUpHeadlessPlayer(player);
     ASSERT_NE(player.mainSurface, nullptr);
     player.mainSurface->recording = &ops;
   }
-  void TearDown() override {
-    DestroySurface(player.mainSurface);
-    FreeImage(player.coverImage);
-    FreeImage(player.coverScaled);
-    FreeFonts(player.fonts);
-  }
+  void TearDown() override { TearDownHeadlessPlayer(player); }
   Surface& S() { return *player.mainSurface; }
 
   // 0xRRGGBB of a pixel of the main surface.

@@ -10,6 +10,7 @@
 #include "app/player_state.h"
 #include "display/main_view.h"
 #include "fake_audio.h"
+#include "frame_fixture.h"
 #include "x_session.h"
 
 namespace {
@@ -89,18 +90,10 @@ class WindowTest : public ::testing::Test {
 // The same start-up frame drawn in this process, without a window.
 struct HeadlessFrame {
   HeadlessFrame() {
-    ResetFake();
-    InitPlayerState(player);
-    player.audioLibrary.api = FakeAudioApi();
-    LoadFonts(player.fonts);
-    ComputeLayout(player.layout, player.volume);
-    player.mainSurface = CreateSurface(800, 300);
+    SetUpHeadlessPlayer(player);
     RenderMainView(player);
   }
-  ~HeadlessFrame() {
-    DestroySurface(player.mainSurface);
-    FreeFonts(player.fonts);
-  }
+  ~HeadlessFrame() { TearDownHeadlessPlayer(player); }
   uint32_t At(int x, int y) { return PixelAt(player.mainSurface->pixels, x, y); }
   Player player;
 };
