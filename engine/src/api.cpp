@@ -32,10 +32,23 @@ struct Engine {
   DWORD lastHandle = 0;
 };
 
-// Never destroyed: threads may still be winding down at process exit.
-Engine& TheEngine() {
+// Not destroyed at exit while initialised: a call may still be under way on
+// another thread of the host.
+Engine*& EnginePointer() {
   static Engine* engine = new Engine;
-  return *engine;
+  return engine;
+}
+
+Engine& TheEngine() { return *EnginePointer(); }
+
+// Unloaded (or at exit) after BASS_Free or without BASS_Init: no stream, no
+// output, nothing left running, so the engine goes too and the host's leak
+// checks see nothing of ours once the library is gone.
+__attribute__((destructor)) void ReleaseEngineAtUnload() {
+  Engine*& engine = EnginePointer();
+  if (engine == nullptr || engine->initialised) return;
+  delete engine;
+  engine = nullptr;
 }
 
 template <typename T>

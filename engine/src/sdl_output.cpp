@@ -87,6 +87,9 @@ void CloseOutput(Output* out) {
   if (out->device != 0) {
     SDL_CloseAudioDevice(out->device);  // waits for a running callback
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    // SDL keeps its hints until SDL_Quit; with nothing else of SDL in use,
+    // release them so that no allocation outlives the library.
+    if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) SDL_Quit();
   }
   if (out->silentClock.joinable()) {
     out->stopClock.store(true, std::memory_order_release);
