@@ -9,6 +9,8 @@
 
 SANITIZER_DEFAULT const char* __asan_default_options() { return "detect_leaks=1:abort_on_error=0"; }
 
+SANITIZER_DEFAULT const char* __lsan_default_options() { return "print_suppressions=0"; }
+
 SANITIZER_DEFAULT const char* __ubsan_default_options() { return "print_stacktrace=1:halt_on_error=1"; }
 
 SANITIZER_DEFAULT const char* __tsan_default_options() { return "halt_on_error=1:second_deadlock_stack=1"; }
