@@ -108,3 +108,11 @@ Text TrimSpaces(std::u16string_view text) {
   while (end > begin && text[end - 1] == u' ') --end;
   return Text(text.substr(begin, end - begin));
 }
+
+Text UpperCaseAscii(std::u16string_view text) {
+  Text upper(text);
+  for (char16_t& c : upper) {
+    if (c >= u'a' && c <= u'z') c = char16_t(c - u'a' + u'A');
+  }
+  return upper;
+}

@@ -19,5 +19,9 @@ inline Text T(std::string_view utf8) { return Utf8ToText(utf8); }
 // Removes U+0020 spaces at both ends, nothing else (tabs and NBSP stay).
 Text TrimSpaces(std::u16string_view text);
 
+// A copy with ASCII a-z made upper case, same length: a position found in it
+// is the position in the original. Other characters are left as they are.
+Text UpperCaseAscii(std::u16string_view text);
+
 inline bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 inline bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }

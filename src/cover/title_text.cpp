@@ -2,21 +2,13 @@
 
 namespace {
 
-// Keeps the part before the first `marker` in `haystack` (found in `search`,
+// Keeps the part of `text` before the first `marker` (found in `search`,
 // an equally long copy used for case-insensitive matching), trimmed.
 bool CutAt(Text& text, const Text& search, std::u16string_view marker) {
   const size_t at = search.find(marker);
   if (at == Text::npos) return false;
   text = TrimSpaces(std::u16string_view(text).substr(0, at));
   return true;
-}
-
-Text UpperAscii(const Text& text) {
-  Text upper = text;
-  for (char16_t& c : upper) {
-    if (c >= u'a' && c <= u'z') c = char16_t(c - u'a' + u'A');
-  }
-  return upper;
 }
 
 void AppendPercent(Text& out, unsigned byte) {
@@ -40,7 +32,7 @@ Text NormalizeForSearch(const Text& input) {
   CutAt(text, text, u" (");
   CutAt(text, text, u" [");
   // " FEAT." wins over " FT." even when the latter comes first.
-  const Text upper = UpperAscii(text);
+  const Text upper = UpperCaseAscii(text);
   if (!CutAt(text, upper, u" FEAT.")) CutAt(text, upper, u" FT.");
   for (size_t at; (at = text.find(u"  ")) != Text::npos;) text.erase(at, 1);
   return text;

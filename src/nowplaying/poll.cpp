@@ -27,15 +27,12 @@ Text CommaFormTitle(const Text& page) {
 // are read from the body alone, and with seven of them the title is all that
 // follows the sixth comma (commas in a title are kept there).
 std::optional<Text> HtmlBody(const Text& page) {
-  Text lower = page;
-  for (char16_t& c : lower) {
-    if (c >= u'A' && c <= u'Z') c = char16_t(c - u'A' + u'a');
-  }
-  const size_t open = lower.find(u"<body");
+  const Text upper = UpperCaseAscii(page);
+  const size_t open = upper.find(u"<BODY");
   if (open == Text::npos) return std::nullopt;
-  const size_t start = lower.find(u'>', open);
+  const size_t start = upper.find(u'>', open);
   if (start == Text::npos) return std::nullopt;
-  const size_t close = lower.find(u"</body", start);
+  const size_t close = upper.find(u"</BODY", start);
   return page.substr(start + 1, close == Text::npos ? Text::npos : close - start - 1);
 }
 
