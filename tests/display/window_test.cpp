@@ -11,6 +11,7 @@
 #include "display/main_view.h"
 #include "fake_audio.h"
 #include "frame_fixture.h"
+#include "player_window.h"
 #include "x_session.h"
 
 namespace {
@@ -49,14 +50,8 @@ class WindowTest : public ::testing::Test {
     if (DemoStationAnswers()) GTEST_SKIP() << "something answers on 127.0.0.1:18000";
     playerPid = StartPlayer(session, PLAYER_PATH, FAKE_BASS_PATH);
     ASSERT_GT(playerPid, 0);
-    const auto id = FindWindow(session, "Orvelle Player", 15s);
-    ASSERT_TRUE(id) << "no player window";
-    window = *id;
-    const auto size = WindowSize(session, window);
-    ASSERT_TRUE(size);
-    ASSERT_EQ(size->first, 800);
-    ASSERT_GT(size->second, 300);  // the menu bar sits above the 800 by 300 surface
-    surfaceTop = size->second - 300;
+    FindPlayerWindow(session, 15s, window, surfaceTop);
+    if (HasFatalFailure()) return;
     ASSERT_TRUE(WaitForSurface([this] { return At(200, 200) == kPlaceholder; }, 10s))
         << "the first frame never showed";
   }

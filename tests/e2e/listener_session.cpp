@@ -16,6 +16,7 @@
 #include "app/fonts.h"
 #include "app/player_state.h"
 #include "display/main_view.h"
+#include "player_window.h"
 
 namespace fs = std::filesystem;
 
@@ -104,14 +105,7 @@ void Listener::Start(const std::vector<std::string>& stationOptions) {
   playerPid = StartPlayer(session, PLAYER_PATH, ENGINE_PATH);
   playerStartedAt = Clock::now();
   ASSERT_GT(playerPid, 0);
-  const auto id = FindWindow(session, "Orvelle Player", 20s);
-  ASSERT_TRUE(id) << "no player window";
-  window = *id;
-  const auto size = WindowSize(session, window);
-  ASSERT_TRUE(size);
-  ASSERT_EQ(size->first, 800);
-  ASSERT_GT(size->second, 300);
-  surfaceTop = size->second - 300;
+  FindPlayerWindow(session, 20s, window, surfaceTop);
 }
 
 bool Listener::StartPulse() {

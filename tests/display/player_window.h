@@ -1,0 +1,23 @@
+// Finding the player's window in a test's X session.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+
+#include "x_session.h"
+
+// Finds the player's window, checks its size, and gives where its 800 by 300
+// surface starts under the menu bar. Fails the test when there is none.
+inline void FindPlayerWindow(const XSession& session, std::chrono::milliseconds timeout, std::string& window,
+                             int& surfaceTop) {
+  const auto id = FindWindow(session, "Orvelle Player", timeout);
+  ASSERT_TRUE(id) << "no player window";
+  window = *id;
+  const auto size = WindowSize(session, window);
+  ASSERT_TRUE(size);
+  ASSERT_EQ(size->first, 800);
+  ASSERT_GT(size->second, 300);  // the menu bar sits above the 800 by 300 surface
+  surfaceTop = size->second - 300;
+}
