@@ -42,6 +42,10 @@ void RunDecoder(Stream* s) {
       s->wake.wait_for(lock, kFullRingPoll, [s] { return s->abort.load(std::memory_order_acquire); });
     }
   }
+  // Let go of the connection now: a server sending junk would otherwise go on
+  // filling the socket until the stream is freed.
+  CloseAvInput(s->input);
+  s->input = nullptr;
   s->channel.ended.store(true, std::memory_order_release);
 }
 

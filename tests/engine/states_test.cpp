@@ -46,6 +46,17 @@ TEST(States, PlaysOutWhatIsBufferedWhenTheServerHangsUpThenStops) {
   EXPECT_EQ(station.connections(), 1);
 }
 
+// A stream that turns into NUL bytes at line speed ends instead of reading
+// them into memory without end.
+TEST(States, AStreamThatTurnsIntoNulsEndsAfterABoundedRead) {
+  EngineSession session;
+  StationServer station({.audioPath = Fixture("noise.mp3"), .junkAfterBytes = 40000});
+  const HSTREAM stream = OpenPlaying(station.url());
+  EXPECT_TRUE(BecomesActive(stream, BASS_ACTIVE_STOPPED, 8000));
+  EXPECT_LT(station.bytesSent(), 16l << 20) << "what the engine read, and what the sockets hold";
+  BASS_StreamFree(stream);
+}
+
 TEST(States, PauseResumeStopAndFree) {
   EngineSession session;
   StationServer station({.audioPath = Fixture("noise.mp3")});

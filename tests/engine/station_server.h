@@ -24,6 +24,11 @@ struct StationOptions {
   int status = 200;                 // anything else: an error page
   std::string body{};               // when set, sent instead of audio (an HTML page...)
   std::string certPath{}, keyPath{};  // when set, serve HTTPS
+  // Bytes that never become audio: after this much audio, NUL bytes without
+  // end, fast (a test that fails on them stays cheap); -1: never.
+  long junkAfterBytes = -1;
+  double junkBytesPerSecond = 16e6;
+  bool gzip = false;                // the stream goes out gzip-encoded, and says so
 };
 
 class StationServer {
