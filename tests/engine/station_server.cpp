@@ -96,6 +96,11 @@ StationServer::StationServer(StationOptions options) : options_(std::move(option
     server_ = std::make_unique<httplib::Server>();
   server_->Get(".*", [this](const httplib::Request& req, httplib::Response& res) {
     ++connections_;
+    if (down_.load()) {
+      res.status = 503;
+      res.set_content("<html><body>Down</body></html>", "text/html");
+      return;
+    }
     if (options_.status != 200 || !options_.body.empty()) {
       res.status = options_.status;
       res.set_content(options_.body.empty() ? "<html><body>Not here</body></html>" : options_.body,
@@ -106,7 +111,8 @@ StationServer::StationServer(StationOptions options) : options_(std::move(option
     if (titles) res.set_header("icy-metaint", std::to_string(options_.icyMetaInterval));
     res.set_header("icy-name", "Orvelle test");
     if (options_.gzip) res.set_header("Content-Encoding", "gzip");
-    res.set_content_provider(options_.contentType, [this, titles](size_t, httplib::DataSink& sink) {
+    const int hangUps = hangUps_.load();
+    res.set_content_provider(options_.contentType, [this, titles, hangUps](size_t, httplib::DataSink& sink) {
       BodyWriter body(sink, options_.gzip);
       const double bytesPerSecond = double(audio_.size()) / options_.fileSeconds;
       double budget = options_.burstSeconds * bytesPerSecond;  // bytes we may send now
@@ -115,9 +121,10 @@ StationServer::StationServer(StationOptions options) : options_(std::move(option
       int sinceTitle = 0, titleIndex = 0;
       auto last = std::chrono::steady_clock::now();
       while (!stopping_.load()) {
+        if (hangUps_.load() != hangUps) return false;
         if (options_.junkAfterBytes >= 0 && sent >= options_.junkAfterBytes)
           return SendJunk(body, options_.junkBytesPerSecond,
-                          [&] { return !stopping_.load(); }, bytesSent_);
+                          [&] { return !stopping_.load() && hangUps_.load() == hangUps; }, bytesSent_);
         const auto now = std::chrono::steady_clock::now();
         if (!paused_.load()) budget += std::chrono::duration<double>(now - last).count() * bytesPerSecond;
         last = now;
