@@ -41,6 +41,9 @@ constexpr int kMaxInputChannels = 8;
 // above what any codec frame gives, far below what would hurt.
 constexpr int kMaxResampledFramesPerPacket = 1 << 20;
 constexpr size_t kMaxUrlBytes = 4096;
+// A live stream never seeks, yet the demuxers index every frame they read, up
+// to a megabyte a stream by default: 3 MB an hour of MP3 until it got there.
+constexpr unsigned kMaxSeekIndexBytes = 4096;
 
 }  // namespace orvelle
 
@@ -281,6 +284,7 @@ int OpenSteps(AvInput* in, const char* url) {
   in->format->interrupt_callback = interrupt;
   in->format->probesize = kProbeBytes;
   in->format->max_analyze_duration = kAnalyzeMicroseconds;
+  in->format->max_index_size = kMaxSeekIndexBytes;
   if (avformat_open_input(&in->format, url, demuxer, nullptr) < 0)
     return in->timedOut ? BASS_ERROR_TIMEOUT : BASS_ERROR_FILEFORM;
   if (int code = OpenDecoder(in, probed); code != 0) return code;
