@@ -200,6 +200,7 @@ BOOL BASS_ChannelStop(DWORD handle) try {
   Stream* s = FindStream(e, handle);
   if (s == nullptr) return Fail(BASS_ERROR_HANDLE, 0);
   s->channel.playState.store(PlayState::Stopped, std::memory_order_release);
+  WakeDecoder(*s);  // a stopped stream does not come back by itself
   return Succeed(1);
 } GUARDED(0)
 
