@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cstdint>
 #include <cstdlib>
+#include <string_view>
 
 namespace orvelle {
 namespace {

@@ -18,7 +18,10 @@ using EnvLookup = std::function<const char*(const char* name)>;
 // proxy given without scheme is an http one, without port on 1080; none for
 // a host in no_proxy (else NO_PROXY). A variable set to "" counts as unset.
 // FIXME: libav speaks only to http proxies; with a socks or https one the
-// stream connects directly where libcurl would use it.
+// stream connects directly where libcurl would use it. libav also reads
+// no_proxy (not NO_PROXY) itself and goes direct for three kinds of entry
+// that libcurl ignores: "*" inside a list, "*.example.org", and the end of an
+// address ("0.0.1" for 127.0.0.1).
 std::string ProxyForUrl(const std::string& url, const EnvLookup& lookup);
 
 // Whether `host` (a name, or an address without brackets) is in the no_proxy
