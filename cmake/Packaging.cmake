@@ -13,11 +13,13 @@ set(ORVELLE_PACKAGE_MAINTAINER "Orvelle Player maintainers <maintainers@orvelle.
 set(CPACK_PACKAGE_CONTACT "${ORVELLE_PACKAGE_MAINTAINER}")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
+set(CPACK_SOURCE_IGNORE_FILES "/build/" "/\\.git")
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Opens web pages through xdg-open; its absence only costs the menu's links.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS xdg-utils)
+# Not needed to run: xdg-open opens the menu's web pages, and these faces
+# are the ones the window is drawn and tested with.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, fonts-noto-core, fonts-symbola")
 
 include(CPack)
