@@ -14,12 +14,14 @@ extern "C" {
 #include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <string>
 
 #include "frame_ring.h"
 #include "orvelle/bass.h"
+#include "proxy_route.h"
 
 namespace orvelle {
 
@@ -263,7 +265,10 @@ int OpenSteps(AvInput* in, const char* url) {
   av_dict_set(&options, "user_agent", "OrvellePlayer/1.0", 0);
   av_dict_set(&options, "icy", "1", 0);         // ask for in-stream titles: libav strips them
   av_dict_set(&options, "tls_verify", "1", 0);  // libav trusts any certificate unless told
-  av_dict_set(&options, "protocol_whitelist", "http,https,tcp,tls", 0);  // a redirect cannot reach files
+  // httpproxy is the CONNECT tunnel to an https station; a redirect still cannot reach files.
+  av_dict_set(&options, "protocol_whitelist", "http,https,tcp,tls,httpproxy", 0);
+  // Always given, "" for none: libav alone would read http_proxy even for https.
+  av_dict_set(&options, "http_proxy", ProxyForUrl(url, std::getenv).c_str(), 0);
   // A live stream cannot seek; an answer with a length would otherwise let the
   // demuxers "seek" by reconnecting, thousands of times on a bad answer.
   av_dict_set(&options, "seekable", "0", 0);
