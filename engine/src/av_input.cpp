@@ -8,9 +8,6 @@ extern "C" {
 #include <libswresample/swresample.h>
 }
 
-#include <netdb.h>
-#include <sys/socket.h>
-
 #include <algorithm>
 #include <cctype>
 #include <chrono>
@@ -19,6 +16,7 @@ extern "C" {
 #include <string>
 
 #include "frame_ring.h"
+#include "host_lookup.h"
 #include "orvelle/bass.h"
 
 namespace orvelle {
@@ -94,17 +92,11 @@ bool IsAcceptableUrl(const char* url) {
   return false;
 }
 
-bool HostResolves(const char* url) {
+bool UrlHostResolves(const char* url) {
   char host[1024] = {0};
   int port = 0;
   av_url_split(nullptr, 0, nullptr, 0, host, sizeof host, &port, nullptr, 0, url);
-  if (host[0] == '\0') return false;
-  addrinfo hints{};
-  hints.ai_socktype = SOCK_STREAM;
-  addrinfo* found = nullptr;
-  if (getaddrinfo(host, nullptr, &hints, &found) != 0) return false;
-  freeaddrinfo(found);
-  return true;
+  return host[0] != '\0' && HostResolves(host);
 }
 
 int OpenErrorCode(int err, const AvInput& in, const char* url) {
@@ -114,7 +106,7 @@ int OpenErrorCode(int err, const AvInput& in, const char* url) {
   if (err == AVERROR_PROTOCOL_NOT_FOUND || err == AVERROR(EINVAL)) return BASS_ERROR_ILLPARAM;
   // libav reports TLS failures and unknown hosts alike as I/O errors: a host
   // that resolves points at the TLS layer.
-  if (err == AVERROR(EIO) && StartsWithNoCase(url, "https://") && HostResolves(url)) return BASS_ERROR_SSL;
+  if (err == AVERROR(EIO) && StartsWithNoCase(url, "https://") && UrlHostResolves(url)) return BASS_ERROR_SSL;
   return BASS_ERROR_FILEOPEN;
 }
 

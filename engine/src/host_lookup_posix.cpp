@@ -1,0 +1,17 @@
+#include <netdb.h>
+#include <sys/socket.h>
+
+#include "host_lookup.h"
+
+namespace orvelle {
+
+bool HostResolves(const char* host) {
+  addrinfo hints{};
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* found = nullptr;
+  if (getaddrinfo(host, nullptr, &hints, &found) != 0) return false;
+  freeaddrinfo(found);
+  return true;
+}
+
+}  // namespace orvelle
