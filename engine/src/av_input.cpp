@@ -15,8 +15,8 @@ extern "C" {
 #include <mutex>
 #include <string>
 
+#include "av_net.h"
 #include "frame_ring.h"
-#include "host_lookup.h"
 #include "orvelle/bass.h"
 
 namespace orvelle {
@@ -100,6 +100,7 @@ bool UrlHostResolves(const char* url) {
 }
 
 int OpenErrorCode(int err, const AvInput& in, const char* url) {
+  err = PortableNetError(err);
   if (in.timedOut || err == AVERROR(ETIMEDOUT)) return BASS_ERROR_TIMEOUT;
   if (err == AVERROR_EXIT) return in.abort->load() ? BASS_ERROR_UNKNOWN : BASS_ERROR_TIMEOUT;
   if (err == AVERROR(ENOMEM)) return BASS_ERROR_MEM;

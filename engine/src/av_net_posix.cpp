@@ -1,7 +1,7 @@
 #include <netdb.h>
 #include <sys/socket.h>
 
-#include "host_lookup.h"
+#include "av_net.h"
 
 namespace orvelle {
 
@@ -13,5 +13,7 @@ bool HostResolves(const char* host) {
   freeaddrinfo(found);
   return true;
 }
+
+int PortableNetError(int averror) { return averror; }
 
 }  // namespace orvelle
