@@ -40,7 +40,11 @@ parec --device=null.monitor --latency-msec=20 --raw >/dev/null 2>&1 &
 DEMO_PIDS+=($!)
 wine_make_prefix "$PWD/$windows/wineprefix"
 wine_server_start
-server=$(pgrep -n -x wineserver)
+server=
+for pid in $(pgrep wineserver); do  # this prefix's, not another developer's
+  tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && server=$pid
+done
+[ -n "$server" ] || { echo "no wineserver for $WINEPREFIX" >&2; exit 1; }
 
 cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
 
