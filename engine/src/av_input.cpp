@@ -8,9 +8,6 @@ extern "C" {
 #include <libswresample/swresample.h>
 }
 
-#include <netdb.h>
-#include <sys/socket.h>
-
 #include <algorithm>
 #include <cctype>
 #include <chrono>
@@ -19,6 +16,7 @@ extern "C" {
 #include <mutex>
 #include <string>
 
+#include "av_net.h"
 #include "frame_ring.h"
 #include "orvelle/bass.h"
 #include "proxy_route.h"
@@ -116,27 +114,22 @@ bool IsAcceptableUrl(const char* url) {
   return false;
 }
 
-bool HostResolves(const char* url) {
+bool UrlHostResolves(const char* url) {
   char host[1024] = {0};
   int port = 0;
   av_url_split(nullptr, 0, nullptr, 0, host, sizeof host, &port, nullptr, 0, url);
-  if (host[0] == '\0') return false;
-  addrinfo hints{};
-  hints.ai_socktype = SOCK_STREAM;
-  addrinfo* found = nullptr;
-  if (getaddrinfo(host, nullptr, &hints, &found) != 0) return false;
-  freeaddrinfo(found);
-  return true;
+  return host[0] != '\0' && HostResolves(host);
 }
 
 int OpenErrorCode(int err, const AvInput& in, const char* url) {
+  err = PortableNetError(err);
   if (in.timedOut || err == AVERROR(ETIMEDOUT)) return BASS_ERROR_TIMEOUT;
   if (err == AVERROR_EXIT) return in.abort->load() ? BASS_ERROR_UNKNOWN : BASS_ERROR_TIMEOUT;
   if (err == AVERROR(ENOMEM)) return BASS_ERROR_MEM;
   if (err == AVERROR_PROTOCOL_NOT_FOUND || err == AVERROR(EINVAL)) return BASS_ERROR_ILLPARAM;
   // libav reports TLS failures and unknown hosts alike as I/O errors: a host
   // that resolves points at the TLS layer.
-  if (err == AVERROR(EIO) && StartsWithNoCase(url, "https://") && HostResolves(url)) return BASS_ERROR_SSL;
+  if (err == AVERROR(EIO) && StartsWithNoCase(url, "https://") && UrlHostResolves(url)) return BASS_ERROR_SSL;
   return BASS_ERROR_FILEOPEN;
 }
 

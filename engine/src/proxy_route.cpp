@@ -1,6 +1,10 @@
 #include "proxy_route.h"
 
+#ifdef _WIN32
+#include <ws2tcpip.h>  // inet_pton
+#else
 #include <arpa/inet.h>
+#endif
 
 #include <algorithm>
 #include <cctype>

@@ -1,4 +1,4 @@
-// The eleven calls of the Orvelle audio engine (libbass.so), with C linkage.
+// The eleven calls of the Orvelle audio engine (libbass.so, libbass.dll), with C linkage.
 // Every call comes from one application thread; the engine plays on threads
 // of its own and never calls back into the application.
 #pragma once
@@ -9,13 +9,19 @@
 extern "C" {
 #endif
 
+#ifdef _WIN32
+typedef unsigned long DWORD;  // 32 bits there, and what <windows.h> says
+#else
 typedef uint32_t DWORD;
+#endif
 typedef int BOOL;
 typedef uint64_t QWORD;
 typedef DWORD HSTREAM;
 
 #if defined(_WIN32) && !defined(_WIN64)
 #define BASSDEF(type) __declspec(dllexport) type __stdcall
+#elif defined(_WIN32)
+#define BASSDEF(type) __declspec(dllexport) type
 #else
 #define BASSDEF(type) __attribute__((visibility("default"))) type
 #endif
