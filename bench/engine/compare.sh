@@ -2,10 +2,17 @@
 # Plays the same local 128 kbit/s MP3 and AAC stations through the engine's
 # headless driver, mpv and ffplay, one after the other, into one private
 # PulseAudio null sink, and prints CPU seconds (user + system) and peak memory
-# for each. Run by hand: ./bench/engine/compare.sh [seconds]
+# for each, and how often its threads wake up while it plays. Run by hand:
+#   ./bench/engine/compare.sh [seconds] [rounds]   (default 30 s, 2 rounds)
+# The players take turns within each round, so that noise from other work on
+# the machine falls on all of them alike. BURST_SECONDS=0.5 makes the station
+# send that much at once on connect, as most real stations do (default 0).
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 seconds=${1:-30}
+rounds=${2:-2}
+burst=${BURST_SECONDS:-0}
+settle=5  # connecting and first buffers, left out of the wake-up count
 
 # The players to compare against are needed here only, not by the tests.
 ./scripts/install-deps
@@ -43,27 +50,41 @@ parec --device=null.monitor --latency-msec=20 --raw >/dev/null 2>&1 &
 pids+=($!)
 sleep 2
 
-measure() {  # label command...: prints "cpu_s peak_mib"
-  local label=$1; shift
-  /usr/bin/time -f "%U %S %M" -o "$work/time" "$@" >"$work/out" 2>/dev/null || true
-  # the last line: time may first note the exit status that timeout gives
-  awk -v label="$label" 'END { printf "%s %.2f %.1f\n", label, $1 + $2, $3 / 1024 }' "$work/time"
+player_pid() {  # the player itself, under time and timeout
+  local pid=$1 child
+  while child=$(pgrep -P "$pid" | head -n 1) && [ -n "$child" ]; do pid=$child; done
+  echo "$pid"
 }
 
-printf "%-6s %-8s %8s %10s\n" stream player cpu_s peak_mib
-for format in mp3:audio/mpeg aac:audio/aacp; do
-  ext=${format%%:*}; type=${format#*:}
-  "$bin/engine_station_serve" "$work/music.$ext" 60 "$type" >"$work/url" &
-  pids+=($!)
-  for _ in $(seq 50); do [ -s "$work/url" ] && break; sleep 0.1; done
-  url=$(cat "$work/url")
-  read -r _ engine_cpu engine_rss < <(measure engine "$bin/engine_drive" "$url" "$seconds")
-  first=$(grep -o 'first_sound_ms=[0-9.]*' "$work/out" | cut -d= -f2)
-  # A live stream never ends by itself: both players are stopped after the same time.
-  read -r _ mpv_cpu mpv_rss < <(measure mpv timeout -s INT "$seconds" mpv --no-video --no-config --ao=pulse "$url")
-  read -r _ ffplay_cpu ffplay_rss < <(measure ffplay timeout -s INT "$seconds" ffplay -nodisp -autoexit -loglevel quiet "$url")
-  printf "%-6s %-8s %8s %10s   first sound %s ms\n" "$ext" engine "$engine_cpu" "$engine_rss" "$first"
-  printf "%-6s %-8s %8s %10s\n" "$ext" mpv "$mpv_cpu" "$mpv_rss"
-  printf "%-6s %-8s %8s %10s\n" "$ext" ffplay "$ffplay_cpu" "$ffplay_rss"
-  kill "${pids[-1]}"; unset 'pids[-1]'
+measure() {  # label command...: prints "label cpu_s peak_mib wakeups_per_s"
+  local label=$1; shift
+  /usr/bin/time -f "%U %S %M" -o "$work/time" "$@" >"$work/out" 2>/dev/null &
+  local timed=$!
+  sleep "$settle"
+  ./bench/wakeups.sh "$(player_pid "$timed")" $((seconds > settle + 3 ? seconds - settle - 2 : 1)) >"$work/wakeups" 2>/dev/null || true
+  wait "$timed" || true
+  local wakeups
+  wakeups=$(awk '/all threads/ { print $(NF - 1) }' "$work/wakeups")
+  # the last line: time may first note the exit status that timeout gives
+  awk -v label="$label" -v w="${wakeups:--}" 'END { printf "%s %.2f %.1f %s\n", label, $1 + $2, $3 / 1024, w }' "$work/time"
+}
+
+printf "%-5s %-6s %-8s %8s %10s %10s\n" round stream player cpu_s peak_mib wakeups/s
+for round in $(seq "$rounds"); do
+  for format in mp3:audio/mpeg aac:audio/aacp; do
+    ext=${format%%:*}; type=${format#*:}
+    "$bin/engine_station_serve" "$work/music.$ext" 60 "$type" "$burst" >"$work/url" &
+    pids+=($!)
+    for _ in $(seq 50); do [ -s "$work/url" ] && break; sleep 0.1; done
+    url=$(cat "$work/url")
+    read -r _ cpu rss wake < <(measure engine "$bin/engine_drive" "$url" "$seconds")
+    first=$(grep -o 'first_sound_ms=[0-9.]*' "$work/out" | cut -d= -f2)
+    printf "%-5s %-6s %-8s %8s %10s %10s   first sound %s ms\n" "$round" "$ext" engine "$cpu" "$rss" "$wake" "$first"
+    # A live stream never ends by itself: both players are stopped after the same time.
+    read -r _ cpu rss wake < <(measure mpv timeout -s INT "$seconds" mpv --no-video --no-config --ao=pulse "$url")
+    printf "%-5s %-6s %-8s %8s %10s %10s\n" "$round" "$ext" mpv "$cpu" "$rss" "$wake"
+    read -r _ cpu rss wake < <(measure ffplay timeout -s INT "$seconds" ffplay -nodisp -autoexit -loglevel quiet "$url")
+    printf "%-5s %-6s %-8s %8s %10s %10s\n" "$round" "$ext" ffplay "$cpu" "$rss" "$wake"
+    kill "${pids[-1]}"; unset 'pids[-1]'
+  done
 done
