@@ -80,13 +80,16 @@ void DestroyAllStreams(Engine& e) {
   e.streams.clear();
 }
 
-// Hands unread frames to `sink` in chunks, through the stream's own buffer.
+// Hands `sink` the frames about to be heard, in chunks, through the stream's
+// own buffer: from the one the listener hears now, which the device may have
+// taken from the ring a while ago, onwards.
 template <typename Sink>
-size_t PeekFrames(Stream& s, size_t wanted, Sink sink) {
+size_t PeekFrames(const Mixer& mixer, Stream& s, size_t wanted, Sink sink) {
+  const ptrdiff_t from = -ptrdiff_t(std::min(UnheardFrames(mixer, s.channel), s.channel.ring.historyFrames()));
   size_t done = 0;
   while (done < wanted) {
     const size_t chunk = std::min(wanted - done, s.peekFrames.size() / kChannels);
-    const size_t got = s.channel.ring.peek(s.peekFrames.data(), chunk, done);
+    const size_t got = s.channel.ring.peek(s.peekFrames.data(), chunk, from + ptrdiff_t(done));
     sink(s.peekFrames.data(), done, got);
     done += got;
     if (got < chunk) break;
@@ -94,9 +97,9 @@ size_t PeekFrames(Stream& s, size_t wanted, Sink sink) {
   return done;
 }
 
-DWORD SpectrumData(Stream& s, void* buffer) {
+DWORD SpectrumData(const Mixer& mixer, Stream& s, void* buffer) {
   float mono[kFftSize] = {};
-  const size_t frames = PeekFrames(s, kFftSize, [&](const float* f, size_t at, size_t n) {
+  const size_t frames = PeekFrames(mixer, s, kFftSize, [&](const float* f, size_t at, size_t n) {
     for (size_t i = 0; i < n; ++i) mono[at + i] = 0.5f * (f[i * kChannels] + f[i * kChannels + 1]);
   });
   float magnitudes[kFftBins];
@@ -105,20 +108,20 @@ DWORD SpectrumData(Stream& s, void* buffer) {
   return DWORD(frames * kChannels * sizeof(float));
 }
 
-DWORD FloatData(Stream& s, void* buffer, size_t bytes) {
+DWORD FloatData(const Mixer& mixer, Stream& s, void* buffer, size_t bytes) {
   auto* out = static_cast<unsigned char*>(buffer);
   const size_t frameBytes = kChannels * sizeof(float);
-  const size_t frames = PeekFrames(s, bytes / frameBytes, [&](const float* f, size_t at, size_t n) {
+  const size_t frames = PeekFrames(mixer, s, bytes / frameBytes, [&](const float* f, size_t at, size_t n) {
     std::memcpy(out + at * frameBytes, f, n * frameBytes);
   });
   return DWORD(frames * frameBytes);
 }
 
 // Without BASS_DATA_FLOAT the channel reads as 16-bit samples.
-DWORD Int16Data(Stream& s, void* buffer, size_t bytes) {
+DWORD Int16Data(const Mixer& mixer, Stream& s, void* buffer, size_t bytes) {
   auto* out = static_cast<unsigned char*>(buffer);
   const size_t frameBytes = kChannels * sizeof(int16_t);
-  const size_t frames = PeekFrames(s, bytes / frameBytes, [&](const float* f, size_t at, size_t n) {
+  const size_t frames = PeekFrames(mixer, s, bytes / frameBytes, [&](const float* f, size_t at, size_t n) {
     for (size_t i = 0; i < n * kChannels; ++i) {
       const auto v = int16_t(std::lrint(std::clamp(f[i], -1.0f, 1.0f) * 32767.0f));
       std::memcpy(out + at * frameBytes + i * sizeof v, &v, sizeof v);
@@ -260,9 +263,9 @@ DWORD BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length) try {
   if (buffer == nullptr) return Fail(BASS_ERROR_ILLPARAM, kDataError);
   if ((length & 0x80000000u) != 0) {
     if (length != BASS_DATA_FFT1024) return Fail(BASS_ERROR_ILLPARAM, kDataError);
-    return Succeed(SpectrumData(*s, buffer));
+    return Succeed(SpectrumData(e.mixer, *s, buffer));
   }
   const size_t bytes = length & ~kDataFlagsMask;
-  if ((length & BASS_DATA_FLOAT) != 0) return Succeed(FloatData(*s, buffer, bytes));
-  return Succeed(Int16Data(*s, buffer, bytes));
+  if ((length & BASS_DATA_FLOAT) != 0) return Succeed(FloatData(e.mixer, *s, buffer, bytes));
+  return Succeed(Int16Data(e.mixer, *s, buffer, bytes));
 } GUARDED(kDataError)

@@ -22,7 +22,7 @@ enum class PlayState : int { Stopped = 0, Playing = 1, Paused = 3 };
 //   fields marked "mixer only"; it never allocates, never locks, never waits.
 // Fields written by more than one thread are atomics; no field needs a lock.
 struct Channel {
-  Channel(size_t ringFrames, size_t prebufferFrames, size_t maxRebufferFrames);
+  Channel(size_t ringFrames, size_t prebufferFrames, size_t maxRebufferFrames, size_t historyFrames = 0);
 
   // Fixed at creation.
   FrameRing ring;
@@ -44,6 +44,9 @@ struct Channel {
   // The refill target: grows after each underrun, up to maxRebufferFrames.
   std::atomic<size_t> refillFrames;
 
+  // Set by the mixer: its clock just after the latest frame of this channel it mixed.
+  std::atomic<uint64_t> mixedUntilClock{0};
+
   // Mixer only.
   float currentGain = 1.0f;
   bool gainStarted = false;
@@ -53,6 +56,16 @@ struct Channel {
 constexpr int kMaxChannels = 64;
 constexpr size_t kMixChunkFrames = 1024;  // the mixer works through a device period in chunks
 
+// How far behind the mix the listener is: published by the output after it
+// hands frames to the device, read by anyone. A sequence count guards the
+// three values (odd while they change); the writer never waits.
+struct DeviceDelay {
+  std::atomic<uint32_t> sequence{0};
+  std::atomic<uint64_t> heardClock{0};   // the mixer clock of the frame heard at `atNs`
+  std::atomic<uint64_t> mixedClock{0};   // the mixer clock at that moment
+  std::atomic<int64_t> atNs{0};          // steady clock; 0: the output never said
+};
+
 // The device callback's view of the channels. Slots are published by the API
 // thread; `callbacksRun` is odd while a mix is in progress, which is how
 // DetachChannel knows when the mixer can no longer hold a detached channel.
@@ -61,11 +74,21 @@ struct Mixer {
   size_t rampFrames = 220;  // volume changes glide over about 5 ms
   std::array<std::atomic<Channel*>, kMaxChannels> slots{};
   std::atomic<uint64_t> callbacksRun{0};
+  uint64_t clockFrames = 0;  // mixer only: frames mixed since the output opened
+  DeviceDelay delay;
 };
 
 // Mixer thread: fills `out` (interleaved stereo) with every playing channel,
 // whatever the period length the device asks for.
 void MixChannels(Mixer& mixer, float* out, size_t frames);
+
+// Mixer thread, after handing mixed frames to the device: `queuedFrames` of
+// them are still to be heard.
+void PublishDeviceDelay(Mixer& mixer, size_t queuedFrames);
+
+// Anyone: how many of the channel's mixed frames are not heard yet, so that a
+// reader can look at what is heard rather than at what is mixed next.
+size_t UnheardFrames(const Mixer& mixer, const Channel& channel);
 
 // API thread. AttachChannel fails when every slot is taken.
 bool AttachChannel(Mixer& mixer, Channel* channel);

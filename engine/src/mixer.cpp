@@ -7,8 +7,8 @@
 
 namespace orvelle {
 
-Channel::Channel(size_t ringFrames, size_t prebuffer, size_t maxRebuffer)
-    : ring(ringFrames),
+Channel::Channel(size_t ringFrames, size_t prebuffer, size_t maxRebuffer, size_t historyFrames)
+    : ring(ringFrames, historyFrames),
       prebufferFrames(prebuffer),
       maxRebufferFrames(std::max(prebuffer, maxRebuffer)),
       refillFrames(prebuffer),
@@ -47,7 +47,13 @@ void AddWithGain(Channel& ch, const Mixer& mixer, float* out, size_t frames) {
   }
 }
 
-void MixOne(Channel& ch, const Mixer& mixer, float* out, size_t frames) {
+int64_t NowNs() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+// `clock` is the mixer clock at the first of the `frames`.
+void MixOne(Channel& ch, const Mixer& mixer, uint64_t clock, float* out, size_t frames) {
   if (ch.playState.load(std::memory_order_acquire) != PlayState::Playing) return;
   const bool ended = ch.ended.load(std::memory_order_acquire);
   size_t available = ch.ring.availableFrames();
@@ -60,6 +66,7 @@ void MixOne(Channel& ch, const Mixer& mixer, float* out, size_t frames) {
     ch.stalled.store(false, std::memory_order_relaxed);
   }
   const size_t got = ch.ring.read(ch.scratch.data(), frames);
+  if (got > 0) ch.mixedUntilClock.store(clock + got, std::memory_order_release);
   AddWithGain(ch, mixer, out, got);
   if (got < frames) {
     if (ended) {
@@ -82,11 +89,43 @@ void MixChannels(Mixer& mixer, float* out, size_t frames) {
     const size_t chunk = std::min(kMixChunkFrames, frames - done);
     for (auto& slot : mixer.slots) {
       Channel* ch = slot.load(std::memory_order_seq_cst);
-      if (ch != nullptr) MixOne(*ch, mixer, out + done * kChannels, chunk);
+      if (ch != nullptr) MixOne(*ch, mixer, mixer.clockFrames + done, out + done * kChannels, chunk);
     }
   }
+  mixer.clockFrames += frames;
   for (size_t i = 0; i < frames * kChannels; ++i) out[i] = std::clamp(out[i], -1.0f, 1.0f);
   mixer.callbacksRun.fetch_add(1, std::memory_order_seq_cst);  // even: idle
+}
+
+void PublishDeviceDelay(Mixer& mixer, size_t queuedFrames) {
+  DeviceDelay& d = mixer.delay;
+  const uint32_t sequence = d.sequence.load(std::memory_order_relaxed);
+  d.sequence.store(sequence + 1, std::memory_order_seq_cst);  // odd: changing
+  d.mixedClock.store(mixer.clockFrames, std::memory_order_seq_cst);
+  d.heardClock.store(mixer.clockFrames - std::min<uint64_t>(queuedFrames, mixer.clockFrames),
+                     std::memory_order_seq_cst);
+  d.atNs.store(NowNs(), std::memory_order_seq_cst);
+  d.sequence.store(sequence + 2, std::memory_order_seq_cst);
+}
+
+size_t UnheardFrames(const Mixer& mixer, const Channel& channel) {
+  const DeviceDelay& d = mixer.delay;
+  uint64_t heard, mixed;
+  int64_t atNs;
+  for (;;) {
+    const uint32_t before = d.sequence.load(std::memory_order_seq_cst);
+    heard = d.heardClock.load(std::memory_order_seq_cst);
+    mixed = d.mixedClock.load(std::memory_order_seq_cst);
+    atNs = d.atNs.load(std::memory_order_seq_cst);
+    if (before % 2 == 0 && d.sequence.load(std::memory_order_seq_cst) == before) break;
+    std::this_thread::yield();
+  }
+  if (atNs == 0) return 0;  // no delay known: what is mixed next is what is heard
+  // The device plays on at the real-time pace, up to the last frame it was given.
+  const int64_t elapsedNs = std::max<int64_t>(0, NowNs() - atNs);
+  heard = std::min(mixed, heard + uint64_t(double(elapsedNs) * 1e-9 * mixer.rateHz));
+  const uint64_t until = channel.mixedUntilClock.load(std::memory_order_acquire);
+  return until > heard ? size_t(until - heard) : 0;
 }
 
 bool AttachChannel(Mixer& mixer, Channel* channel) {

@@ -26,6 +26,9 @@ namespace {
 void DeviceCallback(void* user, Uint8* stream, int bytes) {
   auto* mixer = static_cast<Mixer*>(user);
   MixChannels(*mixer, reinterpret_cast<float*>(stream), size_t(bytes) / (sizeof(float) * kChannels));
+  // SDL says nothing of the device's delay; typically it holds this period
+  // and the one before it.
+  PublishDeviceDelay(*mixer, 2 * kDevicePeriodFrames);
 }
 
 int OpenDevice(Output* out, int rateHz) {

@@ -15,7 +15,7 @@ constexpr auto kFullRingPoll = std::chrono::milliseconds(20);
 
 Stream::Stream(const char* url, int rateHz, const ReconnectPolicy& reconnect)
     : channel(size_t(rateHz) * kRingSeconds, size_t(rateHz) * kPrebufferMs / 1000,
-              size_t(rateHz) * kMaxRefillMs / 1000),
+              size_t(rateHz) * kMaxRefillMs / 1000, size_t(rateHz) * kHeardHistoryMs / 1000),
       url(url),
       rateHz(rateHz),
       reconnect(reconnect),

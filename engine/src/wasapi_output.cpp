@@ -105,7 +105,9 @@ bool Feed(Device& d, Mixer& mixer) {
   BYTE* data = nullptr;
   if (FAILED(d.render->GetBuffer(frames, &data))) return false;
   MixChannels(mixer, reinterpret_cast<float*>(data), frames);
-  return SUCCEEDED(d.render->ReleaseBuffer(frames, 0));
+  if (FAILED(d.render->ReleaseBuffer(frames, 0))) return false;
+  PublishDeviceDelay(mixer, padding + frames);
+  return true;
 }
 
 // The device thread. COM is set up here, in a multithreaded apartment of our

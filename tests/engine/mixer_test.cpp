@@ -129,6 +129,27 @@ TEST_F(MixerTest, TheSumIsClippedToFullScale) {
   DetachChannel(mixer, &second);
 }
 
+// A reader wants what is heard: the device still holds what it was handed,
+// and plays it at the real-time pace up to the last frame of the channel.
+TEST_F(MixerTest, TheUnheardFramesFollowTheDevicesDelay) {
+  mixer.rateHz = 1000;  // a frame a millisecond
+  EXPECT_EQ(UnheardFrames(mixer, channel), 0u);  // no delay said yet
+  Feed(kPrebuffer + 600);
+  StartChannel(channel);
+  Mix(kPrebuffer);
+  PublishDeviceDelay(mixer, 200);
+  EXPECT_LE(UnheardFrames(mixer, channel), 200u);
+  EXPECT_GT(UnheardFrames(mixer, channel), 150u);
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_LE(UnheardFrames(mixer, channel), 100u);
+  // The channel runs dry 300 frames before the end of a pull: once those are
+  // all that is left unheard, nothing of it is.
+  Mix(600 + 300);
+  EXPECT_TRUE(channel.stalled);
+  PublishDeviceDelay(mixer, 300);
+  EXPECT_EQ(UnheardFrames(mixer, channel), 0u);
+}
+
 // The device callback mixes without pause while channels come and go: a
 // detached channel is destroyed at once, so the grace period must hold.
 TEST(MixerDetach, AChannelCanBeDestroyedAsSoonAsDetachReturns) {

@@ -40,9 +40,10 @@ TEST(States, StallsWhenTheServerPausesAndPlaysAgainWhenItResumes) {
   const HSTREAM stream = OpenPlaying(station.url());
   station.setPaused(true);
   EXPECT_TRUE(BecomesActive(stream, BASS_ACTIVE_STALLED));
-  // What is still buffered is readable while stalled: nothing, once drained.
+  // What is still buffered is readable while stalled: nothing, once drained
+  // and the device has played its last frames.
   std::array<float, 1024> samples;
-  EXPECT_EQ(BASS_ChannelGetData(stream, samples.data(), BASS_DATA_FLOAT | 4096), 0u);
+  EXPECT_TRUE(WaitUntil([&] { return BASS_ChannelGetData(stream, samples.data(), BASS_DATA_FLOAT | 4096) == 0; }, 1000));
   station.setPaused(false);
   EXPECT_TRUE(BecomesActive(stream, BASS_ACTIVE_PLAYING));
   EXPECT_EQ(station.connections(), 1);  // the same connection carried on
