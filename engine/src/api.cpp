@@ -170,15 +170,17 @@ int BASS_ErrorGetCode(void) { return lastError; }
 HSTREAM BASS_StreamCreateURL(const char* url, DWORD, DWORD, void*, void*) try {
   Engine& e = TheEngine();
   int rateHz;
+  size_t pullFrames;
   uint64_t generation;
   {
     std::lock_guard lock(e.mutex);
     if (!e.initialised) return Fail(BASS_ERROR_INIT, HSTREAM(0));
     rateHz = e.mixer.rateHz;
+    pullFrames = e.mixer.pullFrames;
     generation = e.generation;
   }
   // Connecting takes up to seconds: other calls go on meanwhile.
-  StreamOpenResult opened = OpenStream(url, rateHz);
+  StreamOpenResult opened = OpenStream(url, rateHz, pullFrames);
   if (opened.stream == nullptr) return Fail(opened.error, HSTREAM(0));
   std::lock_guard lock(e.mutex);
   if (!e.initialised || e.generation != generation) return Fail(BASS_ERROR_INIT, HSTREAM(0));

@@ -72,6 +72,9 @@ struct DeviceDelay {
 struct Mixer {
   int rateHz = 44100;
   size_t rampFrames = 220;  // volume changes glide over about 5 ms
+  // Set by the output when it opens: the most frames it takes in one pull. A
+  // stream must hold that much beyond its pre-buffer before it starts.
+  size_t pullFrames = kMixChunkFrames;
   std::array<std::atomic<Channel*>, kMaxChannels> slots{};
   std::atomic<uint64_t> callbacksRun{0};
   uint64_t clockFrames = 0;  // mixer only: frames mixed since the output opened

@@ -11,7 +11,11 @@
 
 namespace orvelle {
 
-constexpr int kDevicePeriodFrames = 1024;  // about 23 ms at 44.1 kHz: low CPU, prompt volume
+// A live stream needs no low latency: a long period lets the device thread
+// and the sound server wake up a dozen times a second rather than 170 times
+// (at 1024 frames). The price is what a device period takes to be heard:
+// first sound, a stop and a volume change reach the ear that much later.
+constexpr int kDevicePeriodFrames = 8192;  // about 186 ms at 44.1 kHz
 
 struct Output {
   Mixer* mixer = nullptr;
@@ -26,9 +30,9 @@ namespace {
 void DeviceCallback(void* user, Uint8* stream, int bytes) {
   auto* mixer = static_cast<Mixer*>(user);
   MixChannels(*mixer, reinterpret_cast<float*>(stream), size_t(bytes) / (sizeof(float) * kChannels));
-  // SDL says nothing of the device's delay; typically it holds this period
-  // and the one before it.
-  PublishDeviceDelay(*mixer, 2 * kDevicePeriodFrames);
+  // SDL says nothing of the device's delay. Just after a callback PulseAudio
+  // holds about a period and a quarter (its own buffer plus the sink's).
+  PublishDeviceDelay(*mixer, kDevicePeriodFrames + kDevicePeriodFrames / 4);
 }
 
 int OpenDevice(Output* out, int rateHz) {
@@ -52,6 +56,7 @@ int OpenDevice(Output* out, int rateHz) {
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     return BASS_ERROR_DEVICE;
   }
+  out->mixer->pullFrames = kDevicePeriodFrames;
   SDL_PauseAudioDevice(out->device, 0);
   return 0;
 }

@@ -1,5 +1,5 @@
 // The only file that sees WASAPI: the default render device in shared mode,
-// event driven, fed by the mixer.
+// fed by the mixer on a timer of our own.
 #include <windows.h>
 #include <audioclient.h>
 #include <mmdeviceapi.h>
@@ -15,8 +15,12 @@
 
 namespace orvelle {
 
-constexpr REFERENCE_TIME kBufferHns = 400000;  // 40 ms: low CPU, prompt volume (units of 100 ns)
-constexpr DWORD kDeviceSilentMs = 2000;         // no buffer event this long: the device is gone
+// A live stream needs no low latency. An event-driven stream is woken at every
+// period of the audio engine (10 ms); a timer of our own over a deeper
+// buffer wakes a dozen times a second and still leaves 120 ms for a late wake.
+constexpr REFERENCE_TIME kBufferHns = 2000000;  // 200 ms (units of 100 ns)
+constexpr DWORD kFeedEveryMs = 80;
+constexpr DWORD kDeviceSilentMs = 2000;  // the device took nothing this long: it is gone
 
 struct Output {
   Mixer* mixer = nullptr;
@@ -59,8 +63,8 @@ struct Device {
   IMMDevice* endpoint = nullptr;
   IAudioClient* client = nullptr;
   IAudioRenderClient* render = nullptr;
-  HANDLE bufferEvent = nullptr;
   UINT32 bufferFrames = 0;
+  DWORD lastTakenMs = 0;  // when the device last made room
 
   ~Device() {
     if (client != nullptr) client->Stop();
@@ -68,7 +72,6 @@ struct Device {
     Release(client);
     Release(endpoint);
     Release(enumerator);
-    if (bufferEvent != nullptr) CloseHandle(bufferEvent);
   }
 };
 
@@ -82,26 +85,26 @@ int OpenDevice(Device& d, int rateHz) {
   if (FAILED(d.endpoint->Activate(__uuidof(IAudioClient), CLSCTX_ALL, nullptr, reinterpret_cast<void**>(&d.client))))
     return BASS_ERROR_DEVICE;
   const WAVEFORMATEXTENSIBLE format = StereoFloat(rateHz);
-  const DWORD flags = AUDCLNT_STREAMFLAGS_EVENTCALLBACK | AUDCLNT_STREAMFLAGS_AUTOCONVERTPCM |
-                      AUDCLNT_STREAMFLAGS_SRC_DEFAULT_QUALITY;
+  const DWORD flags = AUDCLNT_STREAMFLAGS_AUTOCONVERTPCM | AUDCLNT_STREAMFLAGS_SRC_DEFAULT_QUALITY;
   if (FAILED(d.client->Initialize(AUDCLNT_SHAREMODE_SHARED, flags, kBufferHns, 0,
                                   reinterpret_cast<const WAVEFORMATEX*>(&format), nullptr)))
     return BASS_ERROR_DEVICE;
-  d.bufferEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-  if (d.bufferEvent == nullptr || FAILED(d.client->SetEventHandle(d.bufferEvent)) ||
-      FAILED(d.client->GetBufferSize(&d.bufferFrames)) ||
+  if (FAILED(d.client->GetBufferSize(&d.bufferFrames)) ||
       FAILED(d.client->GetService(__uuidof(IAudioRenderClient), reinterpret_cast<void**>(&d.render))))
     return BASS_ERROR_DEVICE;
   return 0;
 }
 
 // Fills whatever part of the device buffer is free. False once the device
-// has failed (unplugged, its service restarted...).
+// has failed (unplugged, its service restarted...) or has stopped taking
+// frames.
 bool Feed(Device& d, Mixer& mixer) {
   UINT32 padding = 0;
   if (FAILED(d.client->GetCurrentPadding(&padding))) return false;
   const UINT32 frames = d.bufferFrames - padding;
-  if (frames == 0) return true;
+  const DWORD nowMs = GetTickCount();
+  if (frames == 0) return nowMs - d.lastTakenMs < kDeviceSilentMs;
+  d.lastTakenMs = nowMs;
   BYTE* data = nullptr;
   if (FAILED(d.render->GetBuffer(frames, &data))) return false;
   MixChannels(mixer, reinterpret_cast<float*>(data), frames);
@@ -119,16 +122,17 @@ void RunDevice(Output* out, std::promise<int> opened) {
     Device d;
     int code = com ? OpenDevice(d, out->rateHz) : BASS_ERROR_DRIVER;
     if (code == 0 && (!Feed(d, *out->mixer) || FAILED(d.client->Start()))) code = BASS_ERROR_DEVICE;
+    // A timer wake takes what was played since the last, 80 ms or a late one's more.
+    if (code == 0) out->mixer->pullFrames = d.bufferFrames / 2;
     opened.set_value(code);
     if (code != 0) {
       if (com) CoUninitialize();
       return;
     }
-    const HANDLE events[2] = {out->stopEvent, d.bufferEvent};
     while (!lost) {
-      const DWORD woke = WaitForMultipleObjects(2, events, FALSE, kDeviceSilentMs);
+      const DWORD woke = WaitForSingleObject(out->stopEvent, kFeedEveryMs);
       if (woke == WAIT_OBJECT_0) break;
-      lost = woke != WAIT_OBJECT_0 + 1 || !Feed(d, *out->mixer);
+      lost = woke != WAIT_TIMEOUT || !Feed(d, *out->mixer);
     }
   }
   if (com) CoUninitialize();

@@ -4,8 +4,10 @@
 #include <thread>
 #include <vector>
 
+#include "channel.h"
 #include "engine_session.h"
 #include "station_server.h"
+#include "stream.h"
 
 namespace orvelle::test {
 namespace {
@@ -158,6 +160,35 @@ TEST(States, ANewStreamStartsStalledWhenItsBufferIsEmpty) {
   EXPECT_EQ(BASS_ChannelIsActive(stream), DWORD(BASS_ACTIVE_STALLED));
   EXPECT_TRUE(BecomesActive(stream, BASS_ACTIVE_PLAYING));
   BASS_StreamFree(stream);
+}
+
+// A device that takes long periods, pulling right when a stream at the
+// real-time pace is ready to start (the worst moment): what it finds must
+// last it until its next pull, and the one after, without a gap.
+TEST(States, APacedStreamStartsWithEnoughForADeviceThatTakesLongPeriods) {
+  EngineSession session;
+  StationServer station({.audioPath = Fixture("noise.mp3"), .burstSeconds = 0.0});
+  constexpr int kRateHz = 44100;
+  constexpr size_t kPullFrames = 8192;
+  const auto period = std::chrono::microseconds(kPullFrames * 1000000 / kRateHz);
+  StreamOpenResult opened = OpenStream(station.url().c_str(), kRateHz, kPullFrames);
+  ASSERT_NE(opened.stream, nullptr);
+  Channel& channel = opened.stream->channel;
+  Mixer mixer;
+  mixer.rateHz = kRateHz;
+  ASSERT_TRUE(AttachChannel(mixer, &channel));
+  StartChannel(channel);
+  ASSERT_TRUE(WaitUntil([&] { return channel.ring.availableFrames() >= channel.refillFrames.load(); }, 5000));
+  std::vector<float> out(kPullFrames * kChannels);
+  auto next = std::chrono::steady_clock::now();
+  for (int pull = 0; pull < 4; ++pull) {
+    SCOPED_TRACE(pull);
+    std::this_thread::sleep_until(next);
+    MixChannels(mixer, out.data(), kPullFrames);
+    EXPECT_FALSE(channel.stalled.load());
+    next += period;
+  }
+  DetachChannel(mixer, &channel);
 }
 
 }  // namespace
