@@ -26,6 +26,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "BASS_Init failed: %d\n", BASS_ErrorGetCode());
     return 1;
   }
+  // A player initialises its output at start-up, well before the listener
+  // presses play; PulseAudio takes close to a second to ask a new stream for
+  // its second period, which would otherwise count as the station's delay.
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
   const auto start = std::chrono::steady_clock::now();
   const HSTREAM stream = BASS_StreamCreateURL(argv[1], 0, 0, nullptr, nullptr);
   const double openMs = MsSince(start);
