@@ -13,11 +13,15 @@ bool FileHasContent(const std::string& path) {
   return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0;
 }
 
+// Finds `name`; false only when a required call is missing.
 template <typename Fn>
-bool Resolve(void* handle, const char* name, Fn& slot) {
+bool Resolve(void* handle, const char* name, bool required, Fn& slot) {
   slot = reinterpret_cast<Fn>(dlsym(handle, name));
-  return slot != nullptr;
+  return slot != nullptr || !required;
 }
+
+constexpr bool kNeed_required = true;
+constexpr bool kNeed_optional = false;
 
 }  // namespace
 
@@ -30,17 +34,11 @@ bool LoadAudioLibrary(AudioLibrary& library, const std::string& executableDir) {
   if (handle == nullptr) return false;
 
   AudioApi api;
-  const bool complete = Resolve(handle, "BASS_Init", api.BASS_Init) &&
-                        Resolve(handle, "BASS_ErrorGetCode", api.BASS_ErrorGetCode) &&
-                        Resolve(handle, "BASS_StreamCreateURL", api.BASS_StreamCreateURL) &&
-                        Resolve(handle, "BASS_ChannelPlay", api.BASS_ChannelPlay) &&
-                        Resolve(handle, "BASS_ChannelStop", api.BASS_ChannelStop) &&
-                        Resolve(handle, "BASS_StreamFree", api.BASS_StreamFree) &&
-                        Resolve(handle, "BASS_ChannelSetAttribute", api.BASS_ChannelSetAttribute) &&
-                        Resolve(handle, "BASS_ChannelIsActive", api.BASS_ChannelIsActive) &&
-                        Resolve(handle, "BASS_ChannelGetData", api.BASS_ChannelGetData) &&
-                        Resolve(handle, "BASS_Free", api.BASS_Free) &&
-                        Resolve(handle, "BASS_ChannelPause", api.BASS_ChannelPause);
+  bool complete = true;
+#define ORVELLE_BASS_CALL(need, result, name, parameters) \
+  complete = Resolve(handle, #name, kNeed_##need, api.name) && complete;
+#include "orvelle/bass_calls.h"
+#undef ORVELLE_BASS_CALL
   if (!complete) {
     dlclose(handle);
     return false;

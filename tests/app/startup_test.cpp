@@ -130,14 +130,9 @@ TEST_F(LoaderTest, LoadsAllEntryPointsBesideTheExecutable) {
   ASSERT_TRUE(LoadAudioLibrary(library, FAKE_BASS_DIR));
   EXPECT_NE(library.handle, nullptr);
   const AudioApi& a = library.api;
-  for (const void* fn : {(const void*)a.BASS_Init, (const void*)a.BASS_ErrorGetCode,
-                         (const void*)a.BASS_StreamCreateURL, (const void*)a.BASS_ChannelPlay,
-                         (const void*)a.BASS_ChannelStop, (const void*)a.BASS_StreamFree,
-                         (const void*)a.BASS_ChannelSetAttribute, (const void*)a.BASS_ChannelIsActive,
-                         (const void*)a.BASS_ChannelGetData, (const void*)a.BASS_Free,
-                         (const void*)a.BASS_ChannelPause}) {
-    EXPECT_NE(fn, nullptr);
-  }
+#define ORVELLE_BASS_CALL(need, result, name, parameters) EXPECT_NE(a.name, nullptr) << #name;
+#include "orvelle/bass_calls.h"
+#undef ORVELLE_BASS_CALL
   UnloadAudioLibrary(library);
   EXPECT_EQ(library.handle, nullptr);
   EXPECT_EQ(library.api.BASS_Init, nullptr);

@@ -1,4 +1,4 @@
-# Fails unless LIBRARY defines exactly the eleven BASS_* functions.
+# Fails unless LIBRARY defines exactly the calls listed in CALLS (bass_calls.h).
 execute_process(COMMAND nm -D --defined-only ${LIBRARY} OUTPUT_VARIABLE symbols RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "nm failed on ${LIBRARY}")
@@ -10,9 +10,17 @@ foreach(line ${lines})
   list(APPEND exported ${name})
 endforeach()
 list(SORT exported)
-set(expected BASS_ChannelGetData BASS_ChannelIsActive BASS_ChannelPause BASS_ChannelPlay
-  BASS_ChannelSetAttribute BASS_ChannelStop BASS_ErrorGetCode BASS_Free BASS_Init
-  BASS_StreamCreateURL BASS_StreamFree)
+file(STRINGS ${CALLS} call_lines REGEX "^ORVELLE_BASS_CALL\\(")
+set(expected)
+foreach(line ${call_lines})
+  string(REGEX REPLACE "^ORVELLE_BASS_CALL\\([^,]*,[^,]*, *([A-Za-z0-9_]+),.*" "\\1" name "${line}")
+  list(APPEND expected ${name})
+endforeach()
+list(LENGTH expected count)
+if(count EQUAL 0)
+  message(FATAL_ERROR "no calls read from ${CALLS}")
+endif()
+list(SORT expected)
 if(NOT exported STREQUAL expected)
   message(FATAL_ERROR "exports differ:\n  got ${exported}\n  want ${expected}")
 endif()
