@@ -9,7 +9,7 @@
 #include <string>
 
 #include "app/layout.h"
-#include "app/text.h"
+#include "text/text.h"
 #include "audio/audio_api.h"
 #include "display/image.h"
 #include "display/surface.h"

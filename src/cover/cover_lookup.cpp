@@ -1,6 +1,6 @@
 #include "cover/cover_lookup.h"
 
-#include "cover/title_text.h"
+#include "text/title_text.h"
 #include "nowplaying/fetch_text.h"
 #include "nowplaying/json_text.h"
 

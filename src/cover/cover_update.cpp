@@ -3,7 +3,7 @@
 #include "app/rescale_cover.h"
 #include "cover/cover_lookup.h"
 #include "cover/image_decode.h"
-#include "cover/title_text.h"
+#include "text/title_text.h"
 #include "nowplaying/fetch_text.h"
 
 Image DownloadImage(const Player& player, const Text& url) {

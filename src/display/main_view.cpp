@@ -1,7 +1,7 @@
 #include "display/main_view.h"
 
 #include "audio/playback.h"
-#include "cover/title_text.h"
+#include "text/title_text.h"
 #include "display/gradient.h"
 #include "display/text_fit.h"
 #include "display/visualizer.h"

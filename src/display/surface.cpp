@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/text.h"
+#include "text/text.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/text.h"
+#include "text/text.h"
 #include "display/colour.h"
 #include "display/image.h"
 

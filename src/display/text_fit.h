@@ -1,7 +1,7 @@
 // Shortening a line of text to a pixel width with a trailing ellipsis.
 #pragma once
 
-#include "app/text.h"
+#include "text/text.h"
 #include "display/surface.h"
 
 // The text itself when it is at most `maxWidth` pixels wide in the selected

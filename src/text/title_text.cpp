@@ -1,4 +1,4 @@
-#include "cover/title_text.h"
+#include "text/title_text.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // cleaning for a search, and encoding for a query string. Pure functions.
 #pragma once
 
-#include "app/text.h"
+#include "text/text.h"
 
 struct ArtistTitle {
   Text artist;
