@@ -17,11 +17,11 @@ std::string HostOfUrl(const std::string& url) {
 
 void DrawAboutWindow(Player& player, Surface& s) {
   if (!BeginDrawing(s)) return;
-  const int w = s.width, h = s.height;
+  const int w = SurfaceWidth(s), h = SurfaceHeight(s);
   DrawVerticalGradient(s, 0, 0, w, h, Rgb(10, 20, 45), Rgb(3, 10, 20));
 
   if (player.logoImage != nullptr) {
-    DrawImageStretched(s, player.logoImage, 42, 42, 256, 256);
+    DrawPictureStretched(s, *player.logoImage, 42, 42, 256, 256);
   } else {
     // Stand-in disc; its colour carries alpha 230 but is drawn without blending.
     FillCircle(s, 80, 80, 38, Rgba(60, 140, 255, 230));

@@ -4,7 +4,7 @@
 
 void InitPlayerState(Player& player) {
   player.audioLibrary = AudioLibrary{};
-  player.logoImage = nullptr;
+  player.logoImage.reset();
   player.visualizerMode = 1;
   player.peakLevels.fill(0.0f);
   player.peakFall = 0.02f;
@@ -12,8 +12,8 @@ void InitPlayerState(Player& player) {
   player.volume = 0.8f;
   player.currentSong.clear();
   player.serverBase.clear();
-  player.coverImage = nullptr;
-  player.coverScaled = nullptr;
+  player.coverImage.reset();
+  player.coverScaled.reset();
   player.spectrum.fill(0.0f);
   player.pulsePhase = 0.0f;
   player.volumeDragging = 0;

@@ -11,8 +11,10 @@
 #include "app/layout.h"
 #include "text/text.h"
 #include "audio/audio_api.h"
-#include "display/image.h"
 #include "display/surface.h"
+#include "display/view_caches.h"
+#include "model/font.h"
+#include "model/picture.h"
 
 // Addresses the player uses. The program fills them from its built-in
 // constants; tests point them at servers on 127.0.0.1.
@@ -27,13 +29,13 @@ struct StationConfig {
 };
 
 struct Fonts {
-  Font fontSmall = nullptr;      // 10 pt
-  Font fontLabel = nullptr;      // 12 pt
-  Font fontAbout = nullptr;      // 10 pt
-  Font fontArtist = nullptr;     // 12 pt
-  Font fontTitle = nullptr;      // 18 pt
-  Font fontStopGlyph = nullptr;  // 22 pt
-  Font fontPlayGlyph = nullptr;  // 26 pt
+  FontSpec fontSmall;      // 10 pt
+  FontSpec fontLabel;      // 12 pt
+  FontSpec fontAbout;      // 10 pt
+  FontSpec fontArtist;     // 12 pt
+  FontSpec fontTitle;      // 18 pt
+  FontSpec fontStopGlyph;  // 22 pt
+  FontSpec fontPlayGlyph;  // 26 pt
 };
 
 struct Player;
@@ -61,8 +63,8 @@ struct Player {
   Text coverSong;
   int32_t lastCoverAttemptMs = 0;
   int32_t coverFailCount = 0;
-  Image coverImage = nullptr;
-  Image coverScaled = nullptr;
+  Image coverImage;
+  Image coverScaled;
 
   // Playback.
   AudioLibrary audioLibrary;
@@ -79,10 +81,11 @@ struct Player {
 
   // User interface.
   int32_t volumeDragging = 0;
-  Image logoImage = nullptr;
+  Image logoImage;
   Fonts fonts;
   Layout layout;
   Surface* mainSurface = nullptr;  // surface 1, owned by the player window
+  MainViewCaches viewCaches;
 
   // Edges.
   StationConfig config;

@@ -1,5 +1,6 @@
 #include "app/rescale_cover.h"
 
+#include "display/picture_scale.h"
 #include "display/surface.h"
 
 void RescaleCover(Player& player) {
@@ -7,5 +8,5 @@ void RescaleCover(Player& player) {
   if (player.coverImage == nullptr || !(box.width > 0) || !(box.height > 0)) return;
   FreeImage(player.coverScaled);
   // On failure coverScaled stays empty and the view stretches coverImage instead.
-  player.coverScaled = ResizeImageSmooth(player.coverImage, RoundPixel(box.width), RoundPixel(box.height));
+  player.coverScaled = ResizePictureSmooth(*player.coverImage, RoundPixel(box.width), RoundPixel(box.height));
 }

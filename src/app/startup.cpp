@@ -61,6 +61,5 @@ int RunPlayer(Player& player, const std::function<bool(AudioLibrary&)>& loadLibr
 
   ShutDown(player);
   if (player.shell.closeWindows) player.shell.closeWindows(player);
-  FreeFonts(player.fonts);
   return 0;
 }

@@ -24,8 +24,7 @@ void UpdateCover(Player& player, const Text& nowPlaying) {
     return;
   }
 
-  FreeImage(player.coverImage);
-  player.coverImage = picture;
+  player.coverImage = std::move(picture);
   // Never leave the previous song's scaled copy beside the new cover: if the
   // copy cannot be made, the view stretches coverImage instead.
   FreeImage(player.coverScaled);

@@ -29,9 +29,9 @@ constexpr float kKnobRadius = 10;  // cut to 9 by the radius rule: a disc
 void DrawCover(const Player& player, Surface& s) {
   const Box& box = player.layout.coverBox;
   if (player.coverScaled != nullptr) {
-    DrawImage(s, player.coverScaled, box.x, box.y);
+    DrawPicture(s, *player.coverScaled, box.x, box.y);
   } else if (player.coverImage != nullptr) {
-    DrawImageStretched(s, player.coverImage, box.x, box.y, box.width, box.height);
+    DrawPictureStretched(s, *player.coverImage, box.x, box.y, box.width, box.height);
   } else {
     FillBox(s, box.x, box.y, box.width, box.height, kPlaceholder);
     SetDrawMode(s, DrawMode::TransparentText);
@@ -40,16 +40,16 @@ void DrawCover(const Player& player, Surface& s) {
   }
 }
 
-void DrawSongLines(const Player& player, Surface& s) {
+void DrawSongLines(const Player& player, FittedTextCache& fitted, Surface& s) {
   ArtistTitle song = SplitNowPlaying(player.currentSong);
   if (song.title.empty()) song.title = u"Titre inconnu";
   if (song.artist.empty()) song.artist = u"Artiste inconnu";
   const Box& titleBox = player.layout.titleBox;
   const Box& artistBox = player.layout.artistBox;
   SelectFont(s, player.fonts.fontTitle);
-  DrawText(s, FitTextToWidth(s, song.title, titleBox.width), titleBox.x, titleBox.y, kTitleText);
+  DrawText(s, FitTextToWidth(s, fitted, song.title, titleBox.width), titleBox.x, titleBox.y, kTitleText);
   SelectFont(s, player.fonts.fontArtist);
-  DrawText(s, FitTextToWidth(s, song.artist, artistBox.width), artistBox.x, artistBox.y, kArtistText);
+  DrawText(s, FitTextToWidth(s, fitted, song.artist, artistBox.width), artistBox.x, artistBox.y, kArtistText);
 }
 
 void DrawVolumeSlider(Player& player, Surface& s) {
@@ -72,8 +72,9 @@ void RenderMainView(Player& player) {
   if (!BeginDrawing(s)) return;
   const Layout& layout = player.layout;
 
-  FillBox(s, 0, 0, float(s.width), float(s.height), kBackground);
-  DrawVerticalGradient(s, 0, 0, kGradientWidth, kGradientHeight, kGradientTop, kBackground);
+  FillBox(s, 0, 0, float(SurfaceWidth(s)), float(SurfaceHeight(s)), kBackground);
+  DrawVerticalGradient(s, player.viewCaches.gradient, 0, 0, kGradientWidth, kGradientHeight, kGradientTop,
+                       kBackground);
 
   // Asked even without a stream, which then reads as not live.
   const Box& badge = layout.liveBadgeBox;
@@ -82,7 +83,7 @@ void RenderMainView(Player& player) {
 
   DrawCover(player, s);
   SetDrawMode(s, DrawMode::TransparentText);
-  DrawSongLines(player, s);
+  DrawSongLines(player, player.viewCaches.fittedTexts, s);
 
   const Box& play = layout.playButtonBox;
   const Box& stop = layout.stopButtonBox;

@@ -72,8 +72,13 @@ gboolean OnDraw(GtkWidget*, cairo_t* cr, gpointer surfacePtr) {
   // The window shows the retained picture; nothing is drawn here.
   auto* surface = static_cast<Surface**>(surfacePtr);
   if (*surface != nullptr) {
-    cairo_set_source_surface(cr, (*surface)->pixels, 0, 0);
+    const PixelView view = SurfacePixels(**surface);
+    cairo_surface_t* pixels = cairo_image_surface_create_for_data(const_cast<unsigned char*>(view.data),
+                                                                  CAIRO_FORMAT_RGB24, view.width, view.height,
+                                                                  view.stride);
+    cairo_set_source_surface(cr, pixels, 0, 0);
     cairo_paint(cr);
+    cairo_surface_destroy(pixels);
   }
   return TRUE;
 }
@@ -165,9 +170,13 @@ GtkWidget* BuildMenuBar() {
   return bar;
 }
 
-void SetIconFromLogo(GtkWidget* window, Image logo) {
+void SetIconFromLogo(GtkWidget* window, const Image& logo) {
   if (logo == nullptr) return;
-  GdkPixbuf* icon = gdk_pixbuf_get_from_surface(logo, 0, 0, ImageWidth(logo), ImageHeight(logo));
+  cairo_surface_t* pixels = cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(logo->pixels.data()),
+                                                                CAIRO_FORMAT_ARGB32, logo->width, logo->height,
+                                                                logo->stride);
+  GdkPixbuf* icon = gdk_pixbuf_get_from_surface(pixels, 0, 0, logo->width, logo->height);
+  cairo_surface_destroy(pixels);
   if (icon == nullptr) return;
   gtk_window_set_icon(GTK_WINDOW(window), icon);
   g_object_unref(icon);
@@ -203,7 +212,7 @@ bool OpenPlayerWindow(Player& player) {
   FixClientSize(g.window, g.area, kMainSurfaceWidth, kMainSurfaceHeight);
   if (player.mainSurface != nullptr) {
     GtkWidget* area = g.area;
-    player.mainSurface->present = [area](int x, int y, int w, int h) { gtk_widget_queue_draw_area(area, x, y, w, h); };
+    SetPresent(*player.mainSurface, [area](int x, int y, int w, int h) { gtk_widget_queue_draw_area(area, x, y, w, h); });
   }
   gtk_widget_show_all(g.window);
   return true;
@@ -255,7 +264,7 @@ void OpenAboutWindow(Player& player) {
   gtk_container_add(GTK_CONTAINER(g.aboutWindow), area);
   FixClientSize(g.aboutWindow, area, kAboutWidth, kAboutHeight);
   if (g.aboutSurface != nullptr) {
-    g.aboutSurface->present = [area](int x, int y, int w, int h) { gtk_widget_queue_draw_area(area, x, y, w, h); };
+    SetPresent(*g.aboutSurface, [area](int x, int y, int w, int h) { gtk_widget_queue_draw_area(area, x, y, w, h); });
     DrawAboutWindow(player, *g.aboutSurface);
   }
   gtk_widget_show_all(g.aboutWindow);

@@ -106,10 +106,8 @@ TEST_F(StartupTest, LogoIsDecodedFromTheEmbeddedPictureOpaque256) {
               width = ImageWidth(p.logoImage);
               height = ImageHeight(p.logoImage);
               transparent = 0;
-              const auto* data = cairo_image_surface_get_data(p.logoImage);
-              const int stride = cairo_image_surface_get_stride(p.logoImage);
               for (int y = 0; y < height; ++y)
-                for (int x = 0; x < width; ++x) transparent += data[y * stride + 4 * x + 3] != 255;
+                for (int x = 0; x < width; ++x) transparent += (p.logoImage->Row(y)[x] >> 24) != 255;
             }),
             0);
   EXPECT_EQ(width, 256);

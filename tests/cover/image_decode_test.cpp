@@ -17,10 +17,8 @@ struct Decoded {
 };
 
 // The premultiplied pixel at (x, y) as a, r, g, b.
-RgbaPixel PixelAt(Image image, int x, int y) {
-  cairo_surface_flush(image);
-  const auto* row = cairo_image_surface_get_data(image) + size_t(y) * cairo_image_surface_get_stride(image);
-  const uint32_t argb = reinterpret_cast<const uint32_t*>(row)[x];
+RgbaPixel PixelAt(const Image& image, int x, int y) {
+  const uint32_t argb = image->Row(y)[x];
   return {uint8_t(argb >> 16), uint8_t(argb >> 8), uint8_t(argb), uint8_t(argb >> 24)};
 }
 

@@ -89,7 +89,7 @@ struct HeadlessFrame {
     RenderMainView(player);
   }
   ~HeadlessFrame() { TearDownHeadlessPlayer(player); }
-  uint32_t At(int x, int y) { return PixelAt(player.mainSurface->pixels, x, y); }
+  uint32_t At(int x, int y) { return SurfacePixel(*player.mainSurface, x, y); }
   Player player;
 };
 

@@ -90,11 +90,10 @@ ReferenceFrame::ReferenceFrame(const std::string& song) : state_(new State) {
 
 ReferenceFrame::~ReferenceFrame() {
   DestroySurface(state_->player.mainSurface);
-  FreeFonts(state_->player.fonts);
   delete state_;
 }
 
-uint32_t ReferenceFrame::At(int x, int y) const { return PixelAt(state_->player.mainSurface->pixels, x, y); }
+uint32_t ReferenceFrame::At(int x, int y) const { return SurfacePixel(*state_->player.mainSurface, x, y); }
 
 // ---------------------------------------------------------------- set-up
 

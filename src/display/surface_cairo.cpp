@@ -1,5 +1,4 @@
-#include "display/surface.h"
-
+// The surface, its shapes and pictures, drawn with Cairo.
 #include <pango/pangocairo.h>
 
 #include <algorithm>
@@ -7,98 +6,11 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "text/text.h"
+#include "display/cairo_surface.h"
 
 namespace {
 
 constexpr double kDpi = 96.0;  // so that font sizes in points map to pixels as on the reference screen
-
-void SetSource(Surface& s, Colour c) {
-  const double r = RedOf(c) / 255.0, g = GreenOf(c) / 255.0, b = BlueOf(c) / 255.0;
-  if (s.mode == DrawMode::AlphaBlend) {
-    cairo_set_source_rgba(s.cr, r, g, b, AlphaOf(c) / 255.0);
-  } else {
-    cairo_set_source_rgb(s.cr, r, g, b);
-  }
-}
-
-void Record(Surface& s, DrawOp::Kind kind, Colour colour, int x, int y, int w, int h, int rx = 0, int ry = 0) {
-  if (s.recording == nullptr) return;
-  DrawOp op;
-  op.kind = kind;
-  op.mode = s.mode;
-  op.colour = colour;
-  op.x = x, op.y = y, op.w = w, op.h = h, op.rx = rx, op.ry = ry;
-  s.recording->push_back(std::move(op));
-}
-
-constexpr size_t kMaxCachedLayouts = 24;
-
-PangoLayout* NewLayout(Surface& s, Font font) {
-  PangoLayout* layout = pango_layout_new(s.pango);
-  pango_layout_set_font_description(layout, font);
-  return layout;
-}
-
-void SetLayoutText(PangoLayout* layout, std::u16string_view text) {
-  const std::string utf8 = TextToUtf8(text);  // Pango wants UTF-8; the player keeps UTF-16
-  pango_layout_set_text(layout, utf8.data(), int(utf8.size()));
-}
-
-Surface::FontLayouts* FontEntry(Surface& s) {
-  if (s.font == nullptr) return nullptr;
-  for (auto& entry : s.fonts) {
-    if (entry.font == s.font) return &entry;
-  }
-  PangoLayout* scratch = NewLayout(s, s.font);
-  PangoRectangle logical;
-  pango_layout_get_extents(scratch, nullptr, &logical);  // an empty layout still has one line
-  s.fonts.push_back({s.font, scratch, float(logical.height) / PANGO_SCALE});
-  return &s.fonts.back();
-}
-
-Surface::CachedLayout* FindCached(Surface& s, std::u16string_view text) {
-  for (auto& cached : s.layouts) {
-    if (cached.font == s.font && cached.text == text) {
-      cached.lastUse = ++s.useCount;
-      return &cached;
-    }
-  }
-  return nullptr;
-}
-
-// The layout that draws `text` in the selected font: kept from an earlier
-// frame when possible, else a new one or the least recently used one.
-PangoLayout* LayoutToDraw(Surface& s, std::u16string_view text) {
-  if (FontEntry(s) == nullptr) return nullptr;
-  if (Surface::CachedLayout* cached = FindCached(s, text)) return cached->layout;
-  Surface::CachedLayout* slot = nullptr;
-  if (s.layouts.size() < kMaxCachedLayouts) {
-    s.layouts.push_back({s.font, Text(), NewLayout(s, s.font), 0});
-    slot = &s.layouts.back();
-  } else {
-    slot = &s.layouts.front();
-    for (auto& cached : s.layouts) {
-      if (cached.lastUse < slot->lastUse) slot = &cached;
-    }
-    pango_layout_set_font_description(slot->layout, s.font);
-    slot->font = s.font;
-  }
-  slot->text.assign(text);
-  slot->lastUse = ++s.useCount;
-  SetLayoutText(slot->layout, text);
-  return slot->layout;
-}
-
-// A layout that holds `text` for measuring only: a drawn one if it exists,
-// so measuring does not push drawn texts out of the cache.
-PangoLayout* LayoutToMeasure(Surface& s, std::u16string_view text) {
-  Surface::FontLayouts* entry = FontEntry(s);
-  if (entry == nullptr) return nullptr;
-  if (Surface::CachedLayout* cached = FindCached(s, text)) return cached->layout;
-  SetLayoutText(entry->scratch, text);
-  return entry->scratch;
-}
 
 // Floor of a / b for b > 0.
 int64_t FloorDiv(int64_t a, int64_t b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
@@ -139,6 +51,32 @@ void PlotLine(Surface& s, int x1, int y1, int x2, int y2, Colour colour) {
 
 }  // namespace
 
+void SetSource(Surface& s, Colour c) {
+  const double r = RedOf(c) / 255.0, g = GreenOf(c) / 255.0, b = BlueOf(c) / 255.0;
+  if (s.mode == DrawMode::AlphaBlend) {
+    cairo_set_source_rgba(s.cr, r, g, b, AlphaOf(c) / 255.0);
+  } else {
+    cairo_set_source_rgb(s.cr, r, g, b);
+  }
+}
+
+void Record(Surface& s, DrawOp::Kind kind, Colour colour, int x, int y, int w, int h, int rx, int ry) {
+  if (s.recording == nullptr) return;
+  DrawOp op;
+  op.kind = kind;
+  op.mode = s.mode;
+  op.colour = colour;
+  op.x = x, op.y = y, op.w = w, op.h = h, op.rx = rx, op.ry = ry;
+  s.recording->push_back(std::move(op));
+}
+
+cairo_surface_t* WrapPicture(const Picture& picture) {
+  // Cairo only reads a surface it draws from.
+  auto* data = const_cast<unsigned char*>(reinterpret_cast<const unsigned char*>(picture.pixels.data()));
+  return cairo_image_surface_create_for_data(data, CAIRO_FORMAT_ARGB32, picture.width, picture.height,
+                                             picture.stride);
+}
+
 int RoundPixel(float value) {
   if (!std::isfinite(value)) return 0;
   // lrint follows the current rounding mode, which is to-nearest-even.
@@ -164,10 +102,8 @@ Surface* CreateSurface(int width, int height) {
 
 void DestroySurface(Surface*& s) {
   if (s == nullptr) return;
-  for (auto& cached : s->layouts) g_object_unref(cached.layout);
-  for (auto& entry : s->fonts) g_object_unref(entry.scratch);
+  ReleaseTextObjects(*s);
   g_object_unref(s->pango);
-  FreeImage(s->gradient.picture);
   cairo_destroy(s->cr);
   cairo_surface_destroy(s->pixels);
   delete s;
@@ -180,6 +116,26 @@ bool BeginDrawing(Surface& s) {
   s.mode = DrawMode::Opaque;
   return true;
 }
+
+int SurfaceWidth(const Surface& s) { return s.width; }
+int SurfaceHeight(const Surface& s) { return s.height; }
+bool IsDrawing(const Surface& s) { return s.drawing; }
+
+void SetPresent(Surface& s, std::function<void(int x, int y, int width, int height)> present) {
+  s.present = std::move(present);
+}
+
+PixelView SurfacePixels(Surface& s) {
+  cairo_surface_flush(s.pixels);  // Cairo's own drawing lands first
+  return {cairo_image_surface_get_data(s.pixels), s.width, s.height, cairo_image_surface_get_stride(s.pixels)};
+}
+
+uint32_t SurfacePixel(Surface& s, int x, int y) {
+  const PixelView view = SurfacePixels(s);
+  return reinterpret_cast<const uint32_t*>(view.data + size_t(y) * size_t(view.stride))[x] & 0xFFFFFF;
+}
+
+void SetRecording(Surface& s, std::vector<DrawOp>* ops) { s.recording = ops; }
 
 void EndDrawing(Surface& s) {
   if (!s.drawing) return;
@@ -216,7 +172,6 @@ void EndDrawing(Surface& s) {
 }
 
 void SetDrawMode(Surface& s, DrawMode mode) { s.mode = mode; }
-void SelectFont(Surface& s, Font font) { s.font = font; }
 
 void FillBox(Surface& s, float x, float y, float w, float h, Colour colour) {
   const int ix = RoundPixel(x), iy = RoundPixel(y), iw = RoundPixel(w), ih = RoundPixel(h);
@@ -276,54 +231,25 @@ void DrawLine(Surface& s, float x1, float y1, float x2, float y2, Colour colour)
   PlotLine(s, ix1, iy1, ix2, iy2, colour);
 }
 
-void DrawImage(Surface& s, Image image, float x, float y) {
-  if (image == nullptr) return;
-  DrawImageStretched(s, image, x, y, float(ImageWidth(image)), float(ImageHeight(image)));
+void DrawPicture(Surface& s, const Picture& picture, float x, float y) {
+  DrawPictureStretched(s, picture, x, y, float(picture.width), float(picture.height));
   if (s.recording && !s.recording->empty()) s.recording->back().kind = DrawOp::Kind::Picture;
 }
 
-void DrawImageStretched(Surface& s, Image image, float x, float y, float w, float h) {
-  if (image == nullptr) return;
+void DrawPictureStretched(Surface& s, const Picture& picture, float x, float y, float w, float h) {
   const int ix = RoundPixel(x), iy = RoundPixel(y), iw = RoundPixel(w), ih = RoundPixel(h);
   Record(s, DrawOp::Kind::PictureStretched, 0, ix, iy, iw, ih);
-  const int sw = ImageWidth(image), sh = ImageHeight(image);
+  const int sw = picture.width, sh = picture.height;
   if (iw <= 0 || ih <= 0 || sw <= 0 || sh <= 0) return;
+  cairo_surface_t* source = WrapPicture(picture);
   cairo_save(s.cr);
   cairo_rectangle(s.cr, ix, iy, iw, ih);
   cairo_clip(s.cr);
   cairo_translate(s.cr, ix, iy);
   if (iw != sw || ih != sh) cairo_scale(s.cr, double(iw) / sw, double(ih) / sh);
-  cairo_set_source_surface(s.cr, image, 0, 0);
+  cairo_set_source_surface(s.cr, source, 0, 0);
   cairo_pattern_set_filter(cairo_get_source(s.cr), iw == sw && ih == sh ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_GOOD);
   cairo_paint(s.cr);
   cairo_restore(s.cr);
-}
-
-void DrawText(Surface& s, std::u16string_view text, float x, float y, Colour colour) {
-  if (s.recording) {
-    Record(s, DrawOp::Kind::Text, colour, 0, 0, 0, 0);
-    s.recording->back().textX = x;
-    s.recording->back().textY = y;
-    s.recording->back().text = TextToUtf8(text);
-  }
-  if (text.empty()) return;
-  PangoLayout* layout = LayoutToDraw(s, text);
-  if (layout == nullptr) return;
-  SetSource(s, colour);
-  cairo_move_to(s.cr, x, y);
-  pango_cairo_show_layout(s.cr, layout);
-}
-
-float TextWidth(Surface& s, std::u16string_view text) {
-  if (text.empty()) return 0.0f;
-  PangoLayout* layout = LayoutToMeasure(s, text);
-  if (layout == nullptr) return 0.0f;
-  PangoRectangle logical;
-  pango_layout_get_extents(layout, nullptr, &logical);
-  return float(logical.width) / PANGO_SCALE;
-}
-
-float LineHeight(Surface& s) {
-  Surface::FontLayouts* entry = FontEntry(s);
-  return entry ? entry->lineHeight : 0.0f;
+  cairo_surface_destroy(source);
 }
