@@ -7,7 +7,7 @@
 
 #include "app/fonts.h"
 #include "app/player_state.h"
-#include "display/main_view.h"
+#include "app/frame.h"
 #include "fake_audio.h"
 
 namespace {

@@ -2,8 +2,8 @@
 
 #include <cmath>
 
+#include "app/frame.h"
 #include "audio/playback.h"
-#include "display/main_view.h"
 #include "display/visualizer.h"
 #include "nowplaying/poll.h"
 
@@ -28,12 +28,7 @@ float ClampUnit(float value) {
 
 void NextVisualizerMode(Player& player) {
   player.visualizerMode += 1;
-  if (player.visualizerMode > 5) player.visualizerMode = 0;
-}
-
-void AdvancePulsePhase(Player& player) {
-  player.pulsePhase = player.pulsePhase + 0.06f;
-  if (player.pulsePhase > 1.0f) player.pulsePhase = 0.0f;
+  if (player.visualizerMode > kVisualizerModeCount - 1) player.visualizerMode = 0;
 }
 
 Dispatch HandleMenuEvent(Player& player, int event) {
@@ -60,7 +55,7 @@ Dispatch HandleMenuEvent(Player& player, int event) {
       RenderMainView(player);
       break;
     default:
-      if (event >= kMenuVisualizerFirst && event <= kMenuVisualizerLast) {
+      if (event >= kMenuVisualizerFirst && event < kMenuVisualizerFirst + kVisualizerModeCount) {
         player.visualizerMode = event - kMenuVisualizerFirst;
         RenderMainView(player);
       }
@@ -73,8 +68,7 @@ void HandleTimer(Player& player, int timer) {
   if (timer == kTimerNowPlaying) {
     PollNowPlaying(player);
   } else if (timer == kTimerAnimation) {
-    AdvancePulsePhase(player);
-    FetchSpectrum(player);
+    StepAnimation(player);
     RenderMainView(player);
   }
 }

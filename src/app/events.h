@@ -12,8 +12,7 @@ enum MenuEvent : int {
   kMenuTop30 = 112,
   kMenuForum = 113,
   kMenuAbout = 120,
-  kMenuVisualizerFirst = 200,  // 200..205 select a mode
-  kMenuVisualizerLast = 205,
+  kMenuVisualizerFirst = 200,  // and on: one per visualizer mode, in the table's order
   kMenuNextVisualizer = 206,   // the V key
 };
 
@@ -41,9 +40,7 @@ void HandleTimer(Player& player, int timer);
 // Handles one pointer event of the main surface.
 void HandleSurfaceEvent(Player& player, const SurfaceEvent& event);
 
-// Steps the visualizer mode, wrapping from 5 to 0.
+// Steps the visualizer mode, wrapping from the last to 0.
 void NextVisualizerMode(Player& player);
 // 0 below 0 or for NaN, 1 above 1, the value otherwise.
 float ClampUnit(float value);
-// The phase step of one animation tick, wrapping to 0 past 1.
-void AdvancePulsePhase(Player& player);

@@ -3,23 +3,8 @@
 #include "app/config.h"
 
 void InitPlayerState(Player& player) {
+  static_cast<PlayerModel&>(player) = PlayerModel{};
   player.audioLibrary = AudioLibrary{};
-  player.logoImage.reset();
-  player.visualizerMode = 1;
-  player.peakLevels.fill(0.0f);
-  player.peakFall = 0.02f;
-  player.streamHandle = 0;
-  player.volume = 0.8f;
-  player.currentSong.clear();
-  player.serverBase.clear();
-  player.coverImage.reset();
-  player.coverScaled.reset();
-  player.spectrum.fill(0.0f);
-  player.pulsePhase = 0.0f;
-  player.volumeDragging = 0;
-  player.coverSong.clear();
-  player.lastCoverAttemptMs = 0;
-  player.coverFailCount = 0;
 }
 
 StationConfig BuiltInConfig() {

@@ -1,5 +1,6 @@
-// The one player state, passed explicitly to every operation. It lives for
-// the whole run and is touched only by the user-interface thread.
+// The running player: the model (model/player_model.h) with the edges it
+// reaches the world through. Passed explicitly to every operation that needs
+// an edge; what only reads the model takes a PlayerModel.
 #pragma once
 
 #include <array>
@@ -8,13 +9,11 @@
 #include <optional>
 #include <string>
 
-#include "app/layout.h"
 #include "text/text.h"
 #include "audio/audio_api.h"
 #include "display/surface.h"
 #include "display/view_caches.h"
-#include "model/font.h"
-#include "model/picture.h"
+#include "model/player_model.h"
 
 // Addresses the player uses. The program fills them from its built-in
 // constants; tests point them at servers on 127.0.0.1.
@@ -26,16 +25,6 @@ struct StationConfig {
   std::string forumUrl;
   std::string itunesBase;  // scheme://host[:port] of the first cover search service
   std::string deezerBase;  // scheme://host[:port] of the second one
-};
-
-struct Fonts {
-  FontSpec fontSmall;      // 10 pt
-  FontSpec fontLabel;      // 12 pt
-  FontSpec fontAbout;      // 10 pt
-  FontSpec fontArtist;     // 12 pt
-  FontSpec fontTitle;      // 18 pt
-  FontSpec fontStopGlyph;  // 22 pt
-  FontSpec fontPlayGlyph;  // 26 pt
 };
 
 struct Player;
@@ -57,33 +46,9 @@ using HttpGetFn = std::function<std::optional<std::string>(const std::string& ur
 // The 32-bit monotonic millisecond clock.
 using ClockFn = std::function<uint32_t()>;
 
-struct Player {
-  // Now-playing record.
-  Text currentSong;
-  Text coverSong;
-  int32_t lastCoverAttemptMs = 0;
-  int32_t coverFailCount = 0;
-  Image coverImage;
-  Image coverScaled;
-
-  // Playback.
-  AudioLibrary audioLibrary;
-  HSTREAM streamHandle = 0;
-  float volume = 0.8f;
-  Text serverBase;
-
-  // Visualizer.
-  int32_t visualizerMode = 1;
-  std::array<float, 512> spectrum{};
-  std::array<float, 128> peakLevels{};
-  float peakFall = 0.02f;
-  float pulsePhase = 0.0f;
-
-  // User interface.
-  int32_t volumeDragging = 0;
-  Image logoImage;
-  Fonts fonts;
-  Layout layout;
+// The model and its edges: everything the running player holds.
+struct Player : PlayerModel {
+  AudioLibrary audioLibrary;       // the loaded library; its table is the only way to it
   Surface* mainSurface = nullptr;  // surface 1, owned by the player window
   MainViewCaches viewCaches;
 
@@ -94,7 +59,8 @@ struct Player {
   ClockFn clockMs;
 };
 
-// Resets every state variable to its start-up value (edges are kept).
+// Resets the model to its start-up values and forgets the audio library
+// (edges are kept).
 void InitPlayerState(Player& player);
 
 // The built-in addresses.

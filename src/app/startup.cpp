@@ -4,7 +4,7 @@
 #include "app/rescale_cover.h"
 #include "audio/audio_library.h"
 #include "cover/image_decode.h"
-#include "display/main_view.h"
+#include "app/frame.h"
 #include "embedded.h"
 #include "nowplaying/poll.h"
 #include "nowplaying/server_base.h"

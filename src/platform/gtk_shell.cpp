@@ -7,7 +7,8 @@
 
 #include "app/about_window.h"
 #include "app/events.h"
-#include "app/layout.h"
+#include "display/visualizer.h"
+#include "model/layout.h"
 
 namespace {
 
@@ -159,12 +160,9 @@ GtkWidget* BuildMenuBar() {
   AddMenuItem(station, "Top 30", kMenuTop30);
   AddMenuItem(station, "Forum", kMenuForum);
   GtkWidget* view = AddMenu(bar, "Affichage");
-  AddMenuItem(view, "Visualizer : Ligne", 200);
-  AddMenuItem(view, "Visualizer : Barres", 201);
-  AddMenuItem(view, "Visualizer : Barres miroir", 202);
-  AddMenuItem(view, "Visualizer : Cercle", 203);
-  AddMenuItem(view, "Visualizer : Rayons", 204);
-  AddMenuItem(view, "Visualizer : Oscilloscope", 205);
+  for (int32_t mode = 0; mode < kVisualizerModeCount; ++mode) {
+    AddMenuItem(view, kVisualizerModes[mode].label, kMenuVisualizerFirst + mode);
+  }
   GtkWidget* about = AddMenu(bar, "\u00C0 propos");
   AddMenuItem(about, "\u00C0 propos de Orvelle\u2026", kMenuAbout);
   return bar;

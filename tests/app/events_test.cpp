@@ -166,6 +166,18 @@ TEST_F(EventsTest, PulsePhaseCyclesEvery17Ticks) {
   EXPECT_EQ(player.pulsePhase, 0.0f);
 }
 
+TEST_F(EventsTest, TickFetchesTheSpectrumBeforeTheFrameThatShowsIt) {
+  player.mainSurface = CreateSurface(800, 300);
+  player.streamHandle = 7;
+  player.visualizerMode = 5;
+  HandleTimer(player, kTimerAnimation);
+  const std::string fft = std::to_string(kDataFft1024), samples = std::to_string(kDataFloat | 4096);
+  EXPECT_EQ(FakeLog().calls, (std::vector<std::string>{"BASS_ChannelIsActive(7)", "BASS_ChannelGetData(7," + fft + ")",
+                                                       "BASS_ChannelIsActive(7)", "BASS_ChannelGetData(7," + samples + ")"}));
+  EXPECT_EQ(player.spectrum[0], FakeScript().spectrumValue);
+  DestroySurface(player.mainSurface);
+}
+
 TEST(ClampUnit, Bounds) {
   const float inf = std::numeric_limits<float>::infinity();
   const std::pair<float, float> cases[] = {{-0.5f, 0}, {0, 0}, {0.3f, 0.3f}, {1, 1}, {1.5f, 1},

@@ -1,4 +1,4 @@
-#include "app/layout.h"
+#include "model/layout.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 
 #include <regex>
 
-#include "app/layout.h"
+#include "model/layout.h"
 #include "cover/test_pictures.h"
 #include "nowplaying/local_server.h"
 

@@ -1,3 +1,4 @@
+#include "app/frame.h"
 #include "display/main_view.h"
 
 #include <gtest/gtest.h>

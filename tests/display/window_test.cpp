@@ -8,7 +8,7 @@
 
 #include "app/fonts.h"
 #include "app/player_state.h"
-#include "display/main_view.h"
+#include "app/frame.h"
 #include "fake_audio.h"
 #include "frame_fixture.h"
 #include "player_window.h"

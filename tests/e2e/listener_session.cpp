@@ -15,7 +15,7 @@
 
 #include "app/fonts.h"
 #include "app/player_state.h"
-#include "display/main_view.h"
+#include "app/frame.h"
 #include "player_window.h"
 
 namespace fs = std::filesystem;

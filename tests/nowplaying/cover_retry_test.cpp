@@ -5,7 +5,7 @@
 
 #include <map>
 
-#include "app/layout.h"
+#include "model/layout.h"
 #include "cover/test_pictures.h"
 #include "nowplaying/poll.h"
 

@@ -1,4 +1,4 @@
-#include "app/layout.h"
+#include "model/layout.h"
 
 void ComputeLayout(Layout& layout, float volume) {
   layout.coverBox = {18, 18, 250, 250};
