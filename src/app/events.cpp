@@ -3,9 +3,9 @@
 #include <cmath>
 
 #include "app/frame.h"
-#include "audio/playback.h"
+#include "app/playback.h"
 #include "display/visualizer.h"
-#include "nowplaying/poll.h"
+#include "app/poll.h"
 
 namespace {
 

@@ -1,6 +1,7 @@
 #include "app/frame.h"
 
-#include "audio/playback.h"
+#include "app/playback.h"
+#include "audio/stream_control.h"
 #include "display/main_view.h"
 #include "display/visualizer.h"
 
@@ -12,7 +13,7 @@ void AdvancePulsePhase(Player& player) {
 void FetchSpectrum(Player& player) {
   if (player.streamHandle == 0) return;
   if (!IsStreamLive(player)) return;
-  Bass(player).BASS_ChannelGetData(player.streamHandle, player.spectrum.data(), kDataFft1024);
+  ReadSpectrum(Bass(player), player.streamHandle, player.spectrum);
 }
 
 void StepAnimation(Player& player) {
@@ -27,11 +28,7 @@ void UpdateVisualizer(Player& player) {
     // Zeroed so that a library claiming more than it wrote shows silence.
     player.samples.fill(0.0f);
     player.sampleBytes = 0;
-    if (player.streamHandle != 0) {
-      const DWORD request = kDataFloat | DWORD(sizeof player.samples);
-      // -1 on failure, which the drawing shows as no samples.
-      player.sampleBytes = int32_t(Bass(player).BASS_ChannelGetData(player.streamHandle, player.samples.data(), request));
-    }
+    if (player.streamHandle != 0) player.sampleBytes = ReadSamples(Bass(player), player.streamHandle, player.samples);
   }
   if (mode->step != nullptr) mode->step(player);
 }

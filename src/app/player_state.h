@@ -9,23 +9,13 @@
 #include <optional>
 #include <string>
 
-#include "text/text.h"
+#include "app/station_config.h"
 #include "audio/audio_api.h"
 #include "display/surface.h"
 #include "display/view_caches.h"
 #include "model/player_model.h"
-
-// Addresses the player uses. The program fills them from its built-in
-// constants; tests point them at servers on 127.0.0.1.
-struct StationConfig {
-  std::string streamUrl;
-  std::string stationSiteUrl;
-  std::string podcastUrl;
-  std::string top30Url;
-  std::string forumUrl;
-  std::string itunesBase;  // scheme://host[:port] of the first cover search service
-  std::string deezerBase;  // scheme://host[:port] of the second one
-};
+#include "nowplaying/http_get.h"
+#include "text/text.h"
 
 struct Player;
 
@@ -41,8 +31,6 @@ struct Shell {
   std::function<void(Player&)> closeWindows;      // destroys what windows remain
 };
 
-// The network seam: one blocking GET, the body or nothing on a failed transfer.
-using HttpGetFn = std::function<std::optional<std::string>(const std::string& url)>;
 // The 32-bit monotonic millisecond clock.
 using ClockFn = std::function<uint32_t()>;
 
@@ -62,9 +50,6 @@ struct Player : PlayerModel {
 // Resets the model to its start-up values and forgets the audio library
 // (edges are kept).
 void InitPlayerState(Player& player);
-
-// The built-in addresses.
-StationConfig BuiltInConfig();
 
 // Shorthand for the loaded audio library's function table.
 inline const AudioApi& Bass(const Player& player) { return player.audioLibrary.api; }

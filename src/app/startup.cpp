@@ -3,10 +3,11 @@
 #include "app/fonts.h"
 #include "app/rescale_cover.h"
 #include "audio/audio_library.h"
+#include "audio/stream_control.h"
 #include "cover/image_decode.h"
 #include "app/frame.h"
 #include "embedded.h"
-#include "nowplaying/poll.h"
+#include "app/poll.h"
 #include "nowplaying/server_base.h"
 
 Text MissingLibraryText() {
@@ -21,8 +22,7 @@ void ShutDown(Player& player) {
   FreeImage(player.coverImage);
   const AudioApi& bass = Bass(player);
   if (player.streamHandle != 0) {
-    bass.BASS_ChannelStop(player.streamHandle);
-    bass.BASS_StreamFree(player.streamHandle);
+    StopAndFreeStream(bass, player.streamHandle);
     player.streamHandle = 0;
   }
   if (bass.BASS_Free != nullptr) bass.BASS_Free();

@@ -1,22 +1,15 @@
 #include "audio/audio_library.h"
 
-#include <dlfcn.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <climits>
+#include "os/log.h"
+#include "os/os.h"
 
 namespace {
 
-bool FileHasContent(const std::string& path) {
-  struct stat st {};
-  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0;
-}
-
 // Finds `name`; false only when a required call is missing.
 template <typename Fn>
-bool Resolve(void* handle, const char* name, bool required, Fn& slot) {
-  slot = reinterpret_cast<Fn>(dlsym(handle, name));
+bool Resolve(void* library, const char* name, bool required, Fn& slot) {
+  slot = reinterpret_cast<Fn>(FindSymbol(library, name));
+  if (slot == nullptr && required) LogDiagnostic("the audio library has no %s", name);
   return slot != nullptr || !required;
 }
 
@@ -28,9 +21,9 @@ constexpr bool kNeed_optional = false;
 bool LoadAudioLibrary(AudioLibrary& library, const std::string& executableDir) {
   library = AudioLibrary{};
   const std::string besideUs = executableDir + "/" + kAudioLibraryFile;
-  const std::string path = FileHasContent(besideUs) ? besideUs : kAudioLibraryFile;
+  const std::string path = FileSizeBytes(besideUs) > 0 ? besideUs : kAudioLibraryFile;
 
-  void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  void* handle = LoadSharedLibrary(path);
   if (handle == nullptr) return false;
 
   AudioApi api;
@@ -40,7 +33,7 @@ bool LoadAudioLibrary(AudioLibrary& library, const std::string& executableDir) {
 #include "orvelle/bass_calls.h"
 #undef ORVELLE_BASS_CALL
   if (!complete) {
-    dlclose(handle);
+    UnloadSharedLibrary(handle);
     return false;
   }
   library.handle = handle;
@@ -49,15 +42,6 @@ bool LoadAudioLibrary(AudioLibrary& library, const std::string& executableDir) {
 }
 
 void UnloadAudioLibrary(AudioLibrary& library) {
-  if (library.handle != nullptr) dlclose(library.handle);
+  UnloadSharedLibrary(library.handle);
   library = AudioLibrary{};
-}
-
-std::string ExecutableDir() {
-  char buffer[PATH_MAX];
-  const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-  if (n <= 0) return ".";
-  std::string path(buffer, size_t(n));
-  const size_t slash = path.rfind('/');
-  return slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
 }

@@ -8,7 +8,7 @@
 #include "app/about_window.h"
 #include "app/events.h"
 #include "display/visualizer.h"
-#include "model/layout.h"
+#include "platform/web_page.h"
 
 namespace {
 
@@ -266,14 +266,6 @@ void OpenAboutWindow(Player& player) {
     DrawAboutWindow(player, *g.aboutSurface);
   }
   gtk_widget_show_all(g.aboutWindow);
-}
-
-void OpenWebPage(const std::string& url) {
-  // The desktop's URL handler, with the URL as one argument: no shell, no waiting.
-  gchar* argv[] = {const_cast<gchar*>("xdg-open"), const_cast<gchar*>(url.c_str()), nullptr};
-  g_spawn_async(nullptr, argv, nullptr,
-                GSpawnFlags(G_SPAWN_SEARCH_PATH | G_SPAWN_STDOUT_TO_DEV_NULL | G_SPAWN_STDERR_TO_DEV_NULL),
-                nullptr, nullptr, nullptr, nullptr);
 }
 
 void CloseWindows(Player& player) {

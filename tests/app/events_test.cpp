@@ -6,7 +6,7 @@
 #include <cmath>
 #include <limits>
 
-#include "audio/playback.h"
+#include "app/playback.h"
 #include "fake_audio.h"
 #include "fake_shell.h"
 

@@ -101,11 +101,4 @@ TEST(AboutWindow, DrawsLogoOrDiscAndTheTexts) {
   }
 }
 
-TEST(AboutWindow, HostOfUrl) {
-  EXPECT_EQ(HostOfUrl("http://radio.example/"), "radio.example");
-  EXPECT_EQ(HostOfUrl("http://127.0.0.1:18000/"), "127.0.0.1");
-  EXPECT_EQ(HostOfUrl("https://user:pw@host.example?x"), "host.example");
-  EXPECT_EQ(HostOfUrl("host.example/path"), "host.example");
-}
-
 }  // namespace

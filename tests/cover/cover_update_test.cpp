@@ -1,5 +1,5 @@
 // Cover updates end to end: search and picture servers on 127.0.0.1.
-#include "cover/cover_update.h"
+#include "app/cover_update.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 
 #include "model/layout.h"
 #include "cover/test_pictures.h"
-#include "nowplaying/poll.h"
+#include "app/poll.h"
 
 namespace {
 

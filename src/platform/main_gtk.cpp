@@ -1,19 +1,17 @@
-// The program's entry: wires the real edges (GTK, libcurl, the clock, the
-// audio library beside the executable) to the player and runs it.
-#include <curl/curl.h>
-
+// The program's entry on GTK: wires the real edges (the GTK shell, HttpGet,
+// the clock, the audio library beside the executable) to the player and runs it.
 #include <cstdio>
 
 #include "app/player_state.h"
 #include "app/startup.h"
 #include "audio/audio_library.h"
 #include "nowplaying/http_get.h"
-#include "nowplaying/monotonic_clock.h"
+#include "os/os.h"
 #include "platform/gtk_shell.h"
 
 int main() {
-  // Before any other thread exists: curl's global set-up is not thread-safe.
-  curl_global_init(CURL_GLOBAL_DEFAULT);
+  // Before any other thread exists: the HTTP library's set-up is not thread-safe.
+  InitHttp();
   if (!InitToolkit()) {
     std::fputs("orvelle-player: cannot open the display\n", stderr);
     return 0;
@@ -25,6 +23,6 @@ int main() {
   player.clockMs = MonotonicMs;
   const std::string dir = ExecutableDir();
   const int code = RunPlayer(player, [&dir](AudioLibrary& library) { return LoadAudioLibrary(library, dir); });
-  curl_global_cleanup();
+  CleanUpHttp();
   return code;
 }

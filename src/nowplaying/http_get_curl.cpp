@@ -1,6 +1,8 @@
-#include "nowplaying/http_get.h"
-
+// HttpGet on libcurl.
 #include <curl/curl.h>
+
+#include "nowplaying/http_get.h"
+#include "os/log.h"
 
 namespace {
 
@@ -26,9 +28,13 @@ size_t CollectBody(char* data, size_t size, size_t count, void* userData) {
 
 std::optional<std::string> HttpGet(const std::string& url, const HttpGetOptions& options) {
   CURL* curl = curl_easy_init();
-  if (curl == nullptr) return std::nullopt;
+  if (curl == nullptr) {
+    LogDiagnostic("GET %s: no transfer could be set up", url.c_str());
+    return std::nullopt;
+  }
 
   BodySink sink{{}, options.maxBodyBytes};
+  char error[CURL_ERROR_SIZE] = "";
   curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
   curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
   // Only the web: a URL read from a search answer must not reach local
@@ -50,9 +56,17 @@ std::optional<std::string> HttpGet(const std::string& url, const HttpGetOptions&
   curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(options.maxBodyBytes));
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, CollectBody);
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
+  curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, error);
 
   const CURLcode result = curl_easy_perform(curl);
   curl_easy_cleanup(curl);
-  if (result != CURLE_OK) return std::nullopt;
+  if (result != CURLE_OK) {
+    LogDiagnostic("GET %s failed: %s", url.c_str(), error[0] != '\0' ? error : curl_easy_strerror(result));
+    return std::nullopt;
+  }
   return std::move(sink.body);
 }
+
+bool InitHttp() { return curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK; }
+
+void CleanUpHttp() { curl_global_cleanup(); }

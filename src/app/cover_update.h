@@ -8,7 +8,3 @@
 // stay (an older song's cover included) and coverFailCount grows by one. A
 // text that splits into an empty artist and title does nothing at all.
 void UpdateCover(Player& player, const Text& nowPlaying);
-
-// The picture at `url` (with a cache-busting query added), decoded as PNG or
-// JPEG; nullptr when the download fails or the body is not such a picture.
-Image DownloadImage(const Player& player, const Text& url);

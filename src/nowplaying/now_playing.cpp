@@ -1,10 +1,10 @@
-#include "nowplaying/poll.h"
+#include "nowplaying/now_playing.h"
 
 #include <algorithm>
 
-#include "cover/cover_update.h"
 #include "nowplaying/fetch_text.h"
 #include "nowplaying/json_text.h"
+#include "os/log.h"
 
 namespace {
 
@@ -73,11 +73,14 @@ Text CleanTitle(const Text& text) {
   return TrimSpaces(joined);
 }
 
-Text FetchStatsTitle(const Player& player, const Text& serverBase) {
-  const std::optional<Text> page = FetchText(player, serverBase + u"/stats?json=1");
+Text FetchStatsTitle(const HttpGetFn& httpGet, const Text& serverBase) {
+  const std::optional<Text> page = FetchText(httpGet, serverBase + u"/stats?json=1");
   if (!page || page->empty()) return {};
   const nlohmann::json doc = ParseJson(*page);
-  if (doc.is_discarded()) return {};
+  if (doc.is_discarded()) {
+    LogDiagnostic("the statistics page of %s is not JSON", TextToUtf8(serverBase).c_str());
+    return {};
+  }
   Text title = JsonStringMember(doc, "songtitle");
   if (title.empty()) title = JsonStringMember(doc, "song");
   if (title.empty()) {
@@ -89,13 +92,13 @@ Text FetchStatsTitle(const Player& player, const Text& serverBase) {
   return CleanTitle(title);
 }
 
-Text FetchStatusPageTitle(const Player& player, const Text& serverBase) {
-  std::optional<Text> page = FetchText(player, serverBase + u"/7.html");
+Text FetchStatusPageTitle(const HttpGetFn& httpGet, const Text& serverBase) {
+  std::optional<Text> page = FetchText(httpGet, serverBase + u"/7.html");
   if (!page || page->empty()) return {};
   Text title = StatusPageCommaTitle(*page);
   if (title.empty()) {
     // The second page replaces the first only when it arrives, even empty.
-    if (std::optional<Text> second = FetchText(player, serverBase + u"/7.html?sid=1")) {
+    if (std::optional<Text> second = FetchText(httpGet, serverBase + u"/7.html?sid=1")) {
       page = std::move(second);
       title = StatusPageCommaTitle(*page);
     }
@@ -104,32 +107,9 @@ Text FetchStatusPageTitle(const Player& player, const Text& serverBase) {
   return CleanTitle(title);
 }
 
-Text FetchNowPlaying(const Player& player, const Text& serverBase) {
-  Text title = FetchStatsTitle(player, serverBase);
-  if (title.empty()) title = FetchStatusPageTitle(player, serverBase);
+Text FetchNowPlaying(const HttpGetFn& httpGet, const Text& serverBase) {
+  Text title = FetchStatsTitle(httpGet, serverBase);
+  if (title.empty()) title = FetchStatusPageTitle(httpGet, serverBase);
+  if (title.empty()) LogDiagnostic("no title on air from %s", TextToUtf8(serverBase).c_str());
   return title;
-}
-
-void PollNowPlaying(Player& player) {
-  const uint32_t nowMs = player.clockMs ? player.clockMs() : 0;
-  const Text title = FetchNowPlaying(player, player.serverBase);
-
-  if (!title.empty() && title != player.currentSong) {
-    // A new song always gets one attempt, whatever the failures so far.
-    player.currentSong = title;
-    player.coverSong = title;
-    player.lastCoverAttemptMs = int32_t(nowMs);
-    UpdateCover(player, title);
-    return;
-  }
-
-  // The clock wraps after about 49 days: only the signed difference counts.
-  const int32_t sinceAttemptMs = int32_t(nowMs - uint32_t(player.lastCoverAttemptMs));
-  const bool coverMissing = player.coverImage == nullptr || player.coverScaled == nullptr;
-  if (coverMissing && !player.coverSong.empty() && sinceAttemptMs >= kCoverRetryMs &&
-      player.coverFailCount < kMaxCoverFailures) {
-    player.lastCoverAttemptMs = int32_t(nowMs);
-    const Text retry = player.coverSong;
-    UpdateCover(player, retry);
-  }
 }
