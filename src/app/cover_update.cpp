@@ -23,4 +23,5 @@ void UpdateCover(Player& player, const Text& nowPlaying) {
   FreeImage(player.coverScaled);
   RescaleCover(player);
   player.coverFailCount = 0;
+  ++player.coverSerial;
 }

@@ -1,7 +1,9 @@
 // What each event does to the player, free of the toolkit: the GTK shell
 // translates its signals into these calls, and tests call them directly.
+// Menu events and pointer presses become commands (app/commands.h).
 #pragma once
 
+#include "app/commands.h"
 #include "app/player_state.h"
 
 // Menu event numbers.
@@ -31,8 +33,6 @@ struct SurfaceEvent {
   int py;
 };
 
-enum class Dispatch { Continue, Quit };
-
 // Runs one menu event (from the menu bar or the shortcut).
 Dispatch HandleMenuEvent(Player& player, int event);
 // Runs one timer event.
@@ -40,7 +40,3 @@ void HandleTimer(Player& player, int timer);
 // Handles one pointer event of the main surface.
 void HandleSurfaceEvent(Player& player, const SurfaceEvent& event);
 
-// Steps the visualizer mode, wrapping from the last to 0.
-void NextVisualizerMode(Player& player);
-// 0 below 0 or for NaN, 1 above 1, the value otherwise.
-float ClampUnit(float value);

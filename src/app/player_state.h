@@ -29,6 +29,9 @@ struct Shell {
   std::function<void(Player&)> openAboutWindow;   // window 2, replacing an open one
   std::function<void(const std::string& url)> openWebPage;
   std::function<void(Player&)> closeWindows;      // destroys what windows remain
+  // After a handler that changed what a listener sees: ListenerChange bits
+  // (app/listener_changes.h). May be left empty.
+  std::function<void(unsigned changes)> notifyChanged;
 };
 
 // The 32-bit monotonic millisecond clock.
@@ -39,6 +42,7 @@ struct Player : PlayerModel {
   AudioLibrary audioLibrary;       // the loaded library; its table is the only way to it
   Surface* mainSurface = nullptr;  // surface 1, owned by the player window
   MainViewCaches viewCaches;
+  uint32_t coverSerial = 0;        // counts the cover's replacements, for the change notification
 
   // Edges.
   StationConfig config;

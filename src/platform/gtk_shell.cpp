@@ -7,6 +7,7 @@
 
 #include "app/about_window.h"
 #include "app/events.h"
+#include "app/listener_changes.h"
 #include "display/visualizer.h"
 #include "platform/web_page.h"
 
@@ -43,7 +44,7 @@ template <typename Fn>
 void Guard(Fn&& fn) {
   if (g.busy || g.player == nullptr) return;
   g.busy = true;
-  fn(*g.player);
+  RunHandler(*g.player, fn);
   g.busy = false;
   if (g.quitRequested) {
     g.quitRequested = false;

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <limits>
 
+#include "app/listener_changes.h"
 #include "app/playback.h"
 #include "fake_audio.h"
 #include "fake_shell.h"
@@ -176,6 +177,57 @@ TEST_F(EventsTest, TickFetchesTheSpectrumBeforeTheFrameThatShowsIt) {
                                                        "BASS_ChannelIsActive(7)", "BASS_ChannelGetData(7," + samples + ")"}));
   EXPECT_EQ(player.spectrum[0], FakeScript().spectrumValue);
   DestroySurface(player.mainSurface);
+}
+
+TEST_F(EventsTest, ListenersHearOfSongPlayingAndVolumeChangesButNotOfAnIdleTick) {
+  player.mainSurface = CreateSurface(800, 300);
+  std::optional<std::string> stats;  // the station's answer; nothing else answers
+  player.httpGet = [&stats](const std::string& url) {
+    return url.find("/stats") != std::string::npos ? stats : std::nullopt;
+  };
+  std::vector<unsigned> heard;
+  player.shell.notifyChanged = [&heard](unsigned changes) { heard.push_back(changes); };
+  const struct {
+    const char* what;
+    std::function<void(Player&)> handler;
+    std::vector<unsigned> changes;
+  } steps[] = {
+      {"idle tick", [](Player& p) { HandleTimer(p, kTimerAnimation); }, {}},
+      {"press on the slider", [](Player& p) { HandleSurfaceEvent(p, {PointerKind::LeftPress, 500, 238}); }, {}},
+      {"drag", [](Player& p) { HandleSurfaceEvent(p, {PointerKind::Move, 530, 238}); }, {kVolumeChanged}},
+      {"release", [](Player& p) { HandleSurfaceEvent(p, {PointerKind::LeftRelease, 530, 238}); }, {}},
+      {"poll, no answer", [](Player& p) { HandleTimer(p, kTimerNowPlaying); }, {}},
+      {"poll, a new song",
+       [&stats](Player& p) {
+         stats = R"({"songtitle":"A - B"})";
+         HandleTimer(p, kTimerNowPlaying);
+       },
+       {kSongChanged}},
+      {"poll, the same song", [](Player& p) { HandleTimer(p, kTimerNowPlaying); }, {}},
+      {"play", [](Player& p) { HandleSurfaceEvent(p, {PointerKind::LeftPress, 306, 236}); }, {kPlayingChanged}},
+      {"tick while playing", [](Player& p) { HandleTimer(p, kTimerAnimation); }, {}},
+      {"stop", [](Player& p) { HandleSurfaceEvent(p, {PointerKind::LeftPress, 366, 236}); }, {kPlayingChanged}},
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.what);
+    heard.clear();
+    RunHandler(player, step.handler);
+    EXPECT_EQ(heard, step.changes);
+  }
+  DestroySurface(player.mainSurface);
+}
+
+TEST_F(EventsTest, CommandsFromOtherSourcesStayInRange) {
+  using Kind = Command::Kind;
+  for (const auto& [volume, stored] : {std::pair{1.5f, 1.0f}, {-0.5f, 0.0f}, {std::nanf(""), 0.0f}, {0.25f, 0.25f}}) {
+    RunCommand(player, {Kind::SetVolume, 0, volume});
+    EXPECT_EQ(player.volume, stored) << volume;
+  }
+  player.visualizerMode = 3;
+  for (int32_t mode : {-1, 6, 1000}) RunCommand(player, {Kind::SelectVisualizer, mode});
+  EXPECT_EQ(player.visualizerMode, 3);
+  RunCommand(player, {Kind::SelectVisualizer, 5});
+  EXPECT_EQ(player.visualizerMode, 5);
 }
 
 TEST(ClampUnit, Bounds) {
