@@ -41,7 +41,7 @@ class WindowTest : public ::testing::Test {
   void SetUp() override { ASSERT_TRUE(StartXSession(session)) << "Xvfb did not start"; }
   void TearDown() override {
     if (capture != nullptr) cairo_surface_destroy(capture);
-    if (playerPid > 0) KillProcess(playerPid);
+    if (playerPid > 0) EndProcess(playerPid);
     StopXSession(session);
   }
 
