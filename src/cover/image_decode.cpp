@@ -3,6 +3,7 @@
 #include <png.h>
 
 #include "cover/jpeg_decode.h"
+#include "cover/picture_checks.h"
 
 #include <cstring>
 
@@ -65,8 +66,8 @@ Image DecodePicture(const uint8_t* data, size_t size) {
   static constexpr uint8_t kJpegSignature[3] = {0xFF, 0xD8, 0xFF};  // start of image, then a marker
   if (data == nullptr) return nullptr;
   if (size >= sizeof kPngSignature && std::memcmp(data, kPngSignature, sizeof kPngSignature) == 0)
-    return DecodePng(data, size);
+    return PngIsWhole(data, size) ? DecodePng(data, size) : nullptr;
   if (size >= sizeof kJpegSignature && std::memcmp(data, kJpegSignature, sizeof kJpegSignature) == 0)
-    return DecodeJpeg(data, size);
+    return JpegIsWhole(data, size) ? DecodeJpeg(data, size) : nullptr;
   return nullptr;
 }
