@@ -2,6 +2,7 @@
 
 #include "display/picture_scale.h"
 #include "display/surface.h"
+#include "os/log.h"
 
 void RescaleCover(Player& player) {
   const Box& box = player.layout.coverBox;
@@ -9,4 +10,5 @@ void RescaleCover(Player& player) {
   FreeImage(player.coverScaled);
   // On failure coverScaled stays empty and the view stretches coverImage instead.
   player.coverScaled = ResizePictureSmooth(*player.coverImage, RoundPixel(box.width), RoundPixel(box.height));
+  if (player.coverScaled == nullptr) LogDiagnostic("the cover cannot be resized");
 }

@@ -7,6 +7,7 @@
 #include "cover/image_decode.h"
 #include "app/frame.h"
 #include "embedded.h"
+#include "os/log.h"
 #include "app/poll.h"
 #include "nowplaying/server_base.h"
 
@@ -49,8 +50,11 @@ int RunPlayer(Player& player, const std::function<bool(AudioLibrary&)>& loadLibr
   player.serverBase = DeriveServerBase(T(player.config.streamUrl));
   LoadFonts(player.fonts);
   player.logoImage = DecodePng(kLogoPng, kLogoPngSize);
+  if (player.logoImage == nullptr) LogDiagnostic("the embedded logo does not decode");
 
-  if (player.shell.openPlayerWindow(player)) {
+  const bool windowOpened = player.shell.openPlayerWindow(player);
+  if (!windowOpened) LogDiagnostic("the player window cannot be opened");
+  if (windowOpened) {
     ComputeLayout(player.layout, player.volume);
     RescaleCover(player);
     RenderMainView(player);

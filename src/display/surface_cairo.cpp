@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "display/cairo_surface.h"
+#include "os/log.h"
 
 namespace {
 
@@ -87,6 +88,8 @@ int RoundPixel(float value) {
 Surface* CreateSurface(int width, int height) {
   cairo_surface_t* pixels = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
   if (cairo_surface_status(pixels) != CAIRO_STATUS_SUCCESS) {
+    LogDiagnostic("cannot make a %dx%d drawing surface: %s", width, height,
+                  cairo_status_to_string(cairo_surface_status(pixels)));
     cairo_surface_destroy(pixels);
     return nullptr;
   }
