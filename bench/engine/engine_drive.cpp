@@ -1,6 +1,6 @@
 // Headless driver for the engine benchmark: open a URL, play it for a while,
-// free it. Prints how long the open took and when the first sound was handed
-// to the output device.
+// free it. Prints how long the open took, when the first sound was handed to
+// the output device, the state at the end and how long the free took.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -30,7 +30,7 @@ int main(int argc, char** argv) {
   const HSTREAM stream = BASS_StreamCreateURL(argv[1], 0, 0, nullptr, nullptr);
   const double openMs = MsSince(start);
   if (stream == 0) {
-    std::fprintf(stderr, "BASS_StreamCreateURL failed: %d\n", BASS_ErrorGetCode());
+    std::fprintf(stderr, "BASS_StreamCreateURL failed: %d after %.1f ms\n", BASS_ErrorGetCode(), openMs);
     BASS_Free();
     return 1;
   }
@@ -43,7 +43,9 @@ int main(int argc, char** argv) {
   std::fflush(stdout);
   std::this_thread::sleep_for(std::chrono::duration<double>(seconds) - std::chrono::milliseconds(int(firstSoundMs)));
   const DWORD state = BASS_ChannelIsActive(stream);
+  const auto freeStart = std::chrono::steady_clock::now();
   BASS_StreamFree(stream);
+  std::printf("state=%u free_ms=%.1f\n", unsigned(state), MsSince(freeStart));
   BASS_Free();
   return state == BASS_ACTIVE_PLAYING ? 0 : 3;
 }

@@ -1,5 +1,6 @@
 // A local station for the engine benchmark: loops an audio file at the
-// real-time pace on 127.0.0.1 until stopped, and prints its URL.
+// real-time pace on 127.0.0.1 until stopped, and prints its URL. Optionally
+// it turns into NUL bytes after some audio, as fast as asked, gzip-encoded or not.
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -15,7 +16,10 @@ void RequestStop(int) { stopRequested = 1; }
 
 int main(int argc, char** argv) {
   if (argc < 4) {
-    std::fprintf(stderr, "usage: %s FILE FILE_SECONDS CONTENT_TYPE [BURST_SECONDS]\n", argv[0]);
+    std::fprintf(stderr,
+                 "usage: %s FILE FILE_SECONDS CONTENT_TYPE [BURST_SECONDS [NULS_AFTER_BYTES [NULS_PER_SECOND "
+                 "[gzip]]]]\n",
+                 argv[0]);
     return 2;
   }
   std::signal(SIGTERM, RequestStop);
@@ -23,7 +27,10 @@ int main(int argc, char** argv) {
   orvelle::test::StationServer station({.audioPath = argv[1],
                                         .fileSeconds = std::atof(argv[2]),
                                         .contentType = argv[3],
-                                        .burstSeconds = argc > 4 ? std::atof(argv[4]) : 0.0});
+                                        .burstSeconds = argc > 4 ? std::atof(argv[4]) : 0.0,
+                                        .junkAfterBytes = argc > 5 ? std::atol(argv[5]) : -1,
+                                        .junkBytesPerSecond = argc > 6 ? std::atof(argv[6]) : 16e6,
+                                        .gzip = argc > 7 && std::string(argv[7]) == "gzip"});
   std::printf("%s\n", station.url().c_str());
   std::fflush(stdout);
   while (!stopRequested) std::this_thread::sleep_for(std::chrono::milliseconds(50));

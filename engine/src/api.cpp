@@ -207,6 +207,7 @@ BOOL BASS_ChannelPlay(DWORD handle, BOOL) try {
 BOOL BASS_ChannelStop(DWORD handle) try {
   return WithStream(handle, BOOL(0), [](Engine&, Stream& s) {
     s.channel.playState.store(PlayState::Stopped, std::memory_order_release);
+    WakeDecoder(s);  // a stopped stream does not come back by itself
     return Succeed(BOOL(1));
   });
 } GUARDED(0)

@@ -29,7 +29,21 @@ constexpr int kProbeBytes = 32 * 1024;
 constexpr int64_t kAnalyzeMicroseconds = 500000;
 constexpr int kMaxPacketsBeforeAudio = 400;  // then it is not audio we can play
 constexpr int kMaxBadPacketsInARow = 200;    // then the stream is beyond repair
+// Bytes that never become audio (NULs, an encoded body) would otherwise pile up
+// in the demuxer's parser without limit; a real stream decodes a frame every
+// few hundred bytes, with room left for tags and headers between frames.
+constexpr int64_t kMaxBytesWithoutAudio = 512 * 1024;
+// Outside these the "audio" is a lying header: a 1 Hz rate would have the
+// resampler make gigabytes out of one packet.
+constexpr int kMinInputRateHz = 4000, kMaxInputRateHz = 384000;
+constexpr int kMaxInputChannels = 8;
+// What one packet may become after resampling (8 MiB of stereo float): far
+// above what any codec frame gives, far below what would hurt.
+constexpr int kMaxResampledFramesPerPacket = 1 << 20;
 constexpr size_t kMaxUrlBytes = 4096;
+// A live stream never seeks, yet the demuxers index every frame they read, up
+// to a megabyte a stream by default: 3 MB an hour of MP3 until it got there.
+constexpr unsigned kMaxSeekIndexBytes = 4096;
 
 }  // namespace orvelle
 
@@ -47,6 +61,8 @@ struct orvelle::AvInput {
   AVFrame* frame = nullptr;
   int streamIndex = -1;
   int badPacketsInARow = 0;
+  int64_t audioAtByte = 0;     // input position when the last frame was decoded
+  bool withoutAudio = false;   // read kMaxBytesWithoutAudio past it
   // What the resampler was set up for; a change mid-stream sets it up again.
   int resamplerRateHz = 0;
   int resamplerFormat = -1;
@@ -66,6 +82,10 @@ int64_t NowMs() {
 int Interrupted(void* opaque) {
   auto* in = static_cast<AvInput*>(opaque);
   if (in->abort->load(std::memory_order_relaxed)) return 1;
+  if (in->io != nullptr && in->io->pos - in->audioAtByte > kMaxBytesWithoutAudio) {
+    in->withoutAudio = true;
+    return 1;
+  }
   if (NowMs() > in->deadlineMs) {
     in->timedOut = true;
     return 1;
@@ -144,11 +164,17 @@ const AVInputFormat* DemuxerForContentType(const std::string& type) {
   return nullptr;
 }
 
+// 0 (not known yet) passes: the decoder's frames are checked again.
+bool PlausibleFormat(int rateHz, int channels) {
+  const bool rateOk = rateHz == 0 || (rateHz >= kMinInputRateHz && rateHz <= kMaxInputRateHz);
+  return rateOk && channels <= kMaxInputChannels;
+}
+
 bool ConfigureResampler(AvInput* in, const AVFrame* f) {
   swr_free(&in->resampler);
   av_channel_layout_uninit(&in->resamplerLayout);
   const int channels = f->ch_layout.nb_channels;
-  if (channels <= 0 || f->sample_rate <= 0) return false;
+  if (channels <= 0 || f->sample_rate <= 0 || !PlausibleFormat(f->sample_rate, channels)) return false;
   AVChannelLayout inLayout{};
   if (f->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC) av_channel_layout_default(&inLayout, channels);
   else if (av_channel_layout_copy(&inLayout, &f->ch_layout) < 0) return false;
@@ -174,6 +200,7 @@ bool AppendResampled(AvInput* in, const AVFrame* f, std::vector<float>& out) {
   }
   const int capacity = swr_get_out_samples(in->resampler, f->nb_samples);
   if (capacity <= 0) return true;
+  if (capacity > kMaxResampledFramesPerPacket) return false;
   const size_t base = out.size();
   out.resize(base + size_t(capacity) * kChannels);
   auto* dst = reinterpret_cast<uint8_t*>(out.data() + base);
@@ -196,6 +223,7 @@ bool DecodePacket(AvInput* in, std::vector<float>& out) {
   int err;
   while ((err = avcodec_receive_frame(in->codec, in->frame)) >= 0) {
     in->badPacketsInARow = 0;
+    in->audioAtByte = in->io->pos;
     const bool ok = AppendResampled(in, in->frame, out);
     av_frame_unref(in->frame);
     if (!ok) return false;
@@ -214,6 +242,8 @@ int OpenDecoder(AvInput* in, bool probed) {
   if (in->streamIndex < 0) return BASS_ERROR_FILEFORM;
   const AVCodec* decoder = avcodec_find_decoder(in->format->streams[in->streamIndex]->codecpar->codec_id);
   if (decoder == nullptr) return BASS_ERROR_CODEC;
+  const AVCodecParameters* params = in->format->streams[in->streamIndex]->codecpar;
+  if (!PlausibleFormat(params->sample_rate, params->ch_layout.nb_channels)) return BASS_ERROR_FILEFORM;
   for (unsigned i = 0; i < in->format->nb_streams; ++i)
     if (int(i) != in->streamIndex) in->format->streams[i]->discard = AVDISCARD_ALL;
   const AVStream* stream = in->format->streams[in->streamIndex];
@@ -254,6 +284,7 @@ int OpenSteps(AvInput* in, const char* url) {
   in->format->interrupt_callback = interrupt;
   in->format->probesize = kProbeBytes;
   in->format->max_analyze_duration = kAnalyzeMicroseconds;
+  in->format->max_index_size = kMaxSeekIndexBytes;
   if (avformat_open_input(&in->format, url, demuxer, nullptr) < 0)
     return in->timedOut ? BASS_ERROR_TIMEOUT : BASS_ERROR_FILEFORM;
   if (int code = OpenDecoder(in, probed); code != 0) return code;

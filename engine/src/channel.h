@@ -30,7 +30,8 @@ struct Channel {
   const size_t maxRebufferFrames;   // ceiling of the refill target after underruns
 
   // Set by the API thread; the mixer may move Playing to Stopped once the
-  // stream has ended and every buffered frame has been heard.
+  // stream has ended and every buffered frame has been heard. The decoder
+  // thread reads it: a stopped channel's stream is not connected again.
   std::atomic<PlayState> playState{PlayState::Stopped};
   std::atomic<float> targetGain{1.0f};
 

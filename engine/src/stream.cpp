@@ -1,6 +1,8 @@
 #include "stream.h"
 
 #include <chrono>
+#include <cstdint>
+#include <random>
 #include <vector>
 
 #include "av_input.h"
@@ -11,9 +13,12 @@ namespace orvelle {
 
 constexpr auto kFullRingPoll = std::chrono::milliseconds(20);
 
-Stream::Stream(int rateHz)
+Stream::Stream(const char* url, int rateHz, const ReconnectPolicy& reconnect)
     : channel(size_t(rateHz) * kRingSeconds, size_t(rateHz) * kPrebufferMs / 1000,
               size_t(rateHz) * kMaxRefillMs / 1000),
+      url(url),
+      rateHz(rateHz),
+      reconnect(reconnect),
       peekFrames(kMixChunkFrames * kChannels) {}
 
 Stream::~Stream() {
@@ -24,8 +29,17 @@ Stream::~Stream() {
 
 namespace {
 
-// Decoder thread: decode ahead while the ring has room, wait while it is full.
-void RunDecoder(Stream* s) {
+std::mutex policyMutex;
+ReconnectPolicy currentPolicy;  // guarded by policyMutex
+
+int64_t NowMs() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+// Decoder thread: decode ahead while the ring has room, wait while it is full,
+// until the input ends, fails or is aborted.
+void DecodeUntilEnd(Stream* s) {
   std::vector<float> pending;
   size_t offset = 0;  // samples of `pending` already in the ring
   while (!s->abort.load(std::memory_order_acquire)) {
@@ -42,13 +56,77 @@ void RunDecoder(Stream* s) {
       s->wake.wait_for(lock, kFullRingPoll, [s] { return s->abort.load(std::memory_order_acquire); });
     }
   }
+}
+
+bool StoppedOrFreed(const Stream* s) {
+  return s->abort.load(std::memory_order_acquire) ||
+         s->channel.playState.load(std::memory_order_acquire) == PlayState::Stopped;
+}
+
+// One outage: from a drop until a connection holds for the policy's stable time.
+struct Outage {
+  int64_t startMs = -1;  // -1: none yet
+  int64_t previousMs = 0;
+  int triesMade = 0;
+};
+
+// Connects again on the policy's schedule until a connection decodes audio
+// (true, with the new input in place) or the stream is stopped, freed or out
+// of time (false).
+bool Reconnect(Stream* s, Outage& outage, std::mt19937& random) {
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  for (;;) {
+    const int64_t atMs =
+        NextReconnectMs(s->reconnect, outage.triesMade, outage.startMs, outage.previousMs, unit(random));
+    if (atMs < 0) return false;
+    {
+      std::unique_lock lock(s->wakeMutex);
+      const auto at = std::chrono::steady_clock::time_point(std::chrono::milliseconds(atMs));
+      if (s->wake.wait_until(lock, at, [s] { return StoppedOrFreed(s); })) return false;
+    }
+    outage.previousMs = NowMs();
+    ++outage.triesMade;
+    const AvOpenResult opened = OpenAvInput(s->url.c_str(), s->rateHz, &s->abort);
+    if (opened.input != nullptr && !StoppedOrFreed(s)) {
+      CloseAvInput(s->input);
+      s->input = opened.input;
+      return true;
+    }
+    CloseAvInput(opened.input);
+    if (StoppedOrFreed(s)) return false;
+  }
+}
+
+void RunDecoder(Stream* s) {
+  // Each listener its own draws, even where random_device is weak.
+  std::seed_seq seeds{std::random_device{}(), unsigned(NowMs()), unsigned(reinterpret_cast<uintptr_t>(s))};
+  std::mt19937 random(seeds);
+  Outage outage;
+  for (;;) {
+    const int64_t connectedMs = NowMs();
+    DecodeUntilEnd(s);
+    if (StoppedOrFreed(s)) break;
+    const int64_t nowMs = NowMs();
+    if (outage.startMs < 0 || nowMs - connectedMs >= s->reconnect.stableMs) outage = {nowMs, nowMs, 0};
+    outage.previousMs = nowMs;  // a short-lived connection still delays the next try
+    if (!Reconnect(s, outage, random)) break;
+  }
+  // Let go of the connection now: a server sending junk would otherwise go on
+  // filling the socket until the stream is freed.
+  CloseAvInput(s->input);
+  s->input = nullptr;
   s->channel.ended.store(true, std::memory_order_release);
 }
 
 }  // namespace
 
 StreamOpenResult OpenStream(const char* url, int rateHz) {
-  auto stream = std::make_unique<Stream>(rateHz);
+  ReconnectPolicy policy;
+  {
+    std::lock_guard lock(policyMutex);
+    policy = currentPolicy;
+  }
+  auto stream = std::make_unique<Stream>(url == nullptr ? "" : url, rateHz, policy);
   stream->analyser = CreateSpectrumAnalyser();
   if (stream->analyser == nullptr) return {nullptr, BASS_ERROR_MEM};
   const AvOpenResult opened = OpenAvInput(url, rateHz, &stream->abort);
@@ -65,6 +143,16 @@ void StopDecoder(Stream& s) {
   }
   s.wake.notify_all();
   if (s.decoder.joinable()) s.decoder.join();
+}
+
+void WakeDecoder(Stream& s) {
+  { std::lock_guard lock(s.wakeMutex); }  // a decoder between its check and its wait sees the change
+  s.wake.notify_all();
+}
+
+void SetReconnectPolicy(const ReconnectPolicy& policy) {
+  std::lock_guard lock(policyMutex);
+  currentPolicy = policy;
 }
 
 }  // namespace orvelle

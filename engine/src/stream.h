@@ -1,14 +1,19 @@
 // One URL stream: its channel, its decoder thread and its spectrum analyser.
+// The decoder thread also brings a dropped stream back: after a drop or an
+// end it connects again on the reconnect policy's schedule, while the channel
+// reads as stalled, unless the stream was stopped or freed meanwhile.
 #pragma once
 
 #include <atomic>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
 #include "channel.h"
+#include "reconnect_policy.h"
 
 namespace orvelle {
 
@@ -20,10 +25,14 @@ constexpr int kPrebufferMs = 100;          // first sound comes quickly...
 constexpr int kMaxRefillMs = 2000;         // ...and each underrun asks for a deeper refill
 
 struct Stream {
-  explicit Stream(int rateHz);
+  Stream(const char* url, int rateHz, const ReconnectPolicy& reconnect);
   ~Stream();
 
   Channel channel;
+  // Fixed at creation: what a reconnection needs.
+  const std::string url;
+  const int rateHz;
+  const ReconnectPolicy reconnect;
   // API thread only: the transform and a copy of the frames it reads.
   SpectrumAnalyser* analyser = nullptr;
   std::vector<float> peekFrames;
@@ -31,7 +40,7 @@ struct Stream {
   // Set by the API thread to end the decoder thread and any blocking read.
   std::atomic<bool> abort{false};
   std::mutex wakeMutex;           // only pairs with `wake`
-  std::condition_variable wake;   // the decoder waits on it while the ring is full
+  std::condition_variable wake;   // the decoder waits on it while the ring is full or before a reconnection
 
   AvInput* input = nullptr;       // the decoder thread's once it runs
   std::thread decoder;
@@ -47,5 +56,11 @@ StreamOpenResult OpenStream(const char* url, int rateHz);
 
 // Ends the decoder thread promptly, interrupting a blocked network read.
 void StopDecoder(Stream& stream);
+
+// API thread, after stopping the channel: a decoder waiting to reconnect gives up at once.
+void WakeDecoder(Stream& stream);
+
+// The reconnect schedule of streams opened from now on. Tests shorten it.
+void SetReconnectPolicy(const ReconnectPolicy& policy);
 
 }  // namespace orvelle

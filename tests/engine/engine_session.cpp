@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <thread>
 
+#include "stream.h"
+
 namespace orvelle::test {
 
 // Sound goes nowhere in these tests, at the real-time pace, unless the
@@ -22,6 +24,10 @@ EngineSession::EngineSession() {
 EngineSession::~EngineSession() {
   if (ok_) BASS_Free();
 }
+
+ScopedReconnectPolicy::ScopedReconnectPolicy(const ReconnectPolicy& policy) { SetReconnectPolicy(policy); }
+
+ScopedReconnectPolicy::~ScopedReconnectPolicy() { SetReconnectPolicy({}); }
 
 bool WaitUntil(const std::function<bool()>& condition, int timeoutMs) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);

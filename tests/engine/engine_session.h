@@ -6,6 +6,7 @@
 #include <string>
 
 #include "orvelle/bass.h"
+#include "reconnect_policy.h"
 
 namespace orvelle::test {
 
@@ -19,6 +20,14 @@ class EngineSession {
 
  private:
   bool ok_ = false;
+};
+
+// The reconnect schedule of the streams a test opens, the engine's own again
+// afterwards.
+class ScopedReconnectPolicy {
+ public:
+  explicit ScopedReconnectPolicy(const ReconnectPolicy& policy);
+  ~ScopedReconnectPolicy();
 };
 
 // Polls `condition` every 5 ms; false if it never held within `timeoutMs`.

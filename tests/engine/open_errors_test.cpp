@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdint>
+#include <string>
 
 #include "engine_session.h"
 #include "station_server.h"
@@ -45,6 +47,61 @@ TEST(OpenErrors, ServersThatGiveNoAudio) {
   }
   // An answer with a length must not be "seeked" by reconnecting over and over.
   EXPECT_EQ(htmlAsMp3.connections(), 1);
+}
+
+// Bytes that never become audio are read up to a bound, not until the open's
+// deadline: at full line speed that was a gigabyte.
+TEST(OpenErrors, BytesThatNeverBecomeAudioFailTheOpenAfterABoundedRead) {
+  EngineSession session;
+  struct Case { const char* what; StationOptions options; } const cases[] = {
+      {"NULs", {.junkAfterBytes = 0}},
+      {"gzip-encoded NULs", {.junkAfterBytes = 0, .gzip = true}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    StationServer station(c.options);
+    EXPECT_EQ(OpenError(station.url().c_str()), BASS_ERROR_FILEFORM);
+    EXPECT_LT(station.bytesSent(), 16l << 20) << "what the engine read, and what the sockets hold";
+  }
+}
+
+// A PCM WAV file whose header claims `rateHz` and `channels`, with 64 KiB of a sawtooth.
+std::string Wav(uint32_t rateHz, uint16_t channels) {
+  constexpr uint32_t kDataBytes = 64 * 1024;
+  std::string wav;
+  const auto put = [&](const char* text, uint32_t value, int bytes) {
+    wav += text;
+    for (int i = 0; i < bytes; ++i) wav += char(value >> (8 * i));
+  };
+  put("RIFF", 36 + kDataBytes, 4);
+  put("WAVEfmt ", 16, 4);
+  put("", 1, 2);  // PCM
+  put("", channels, 2);
+  put("", rateHz, 4);
+  put("", rateHz * channels * 2, 4);
+  put("", channels * 2, 2);
+  put("", 16, 2);
+  put("data", kDataBytes, 4);
+  for (uint32_t i = 0; i < kDataBytes / 2; ++i) put("", uint16_t(i * 64), 2);
+  return wav;
+}
+
+// Served untyped, so probed: a lying header must not have the resampler make
+// gigabytes out of one packet.
+TEST(OpenErrors, FormatsNoStationSendsAreRefused) {
+  EngineSession session;
+  struct Case { const char* what; std::string file; int error; } const cases[] = {
+      {"100 Hz", Wav(100, 2), BASS_ERROR_FILEFORM},
+      {"1 MHz", Wav(1000000, 2), BASS_ERROR_FILEFORM},
+      {"16 channels", ReadFile(Fixture("sine_16ch.wav")), BASS_ERROR_FILEFORM},
+      {"4 kHz mono", Wav(4000, 1), 0},
+      {"384 kHz stereo", Wav(384000, 2), 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    StationServer station({.contentType = "application/octet-stream", .body = c.file});
+    EXPECT_EQ(OpenError(station.url().c_str()), c.error);
+  }
 }
 
 TEST(OpenErrors, AnUntrustedCertificateIsATlsError) {

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <thread>
+#include <vector>
 
 #include "engine_session.h"
 #include "station_server.h"
@@ -14,6 +15,24 @@ using namespace std::chrono_literals;
 bool BecomesActive(HSTREAM stream, DWORD state, int timeoutMs = 5000) {
   return WaitUntil([&] { return BASS_ChannelIsActive(stream) == state; }, timeoutMs);
 }
+
+// The states a stream goes through, each change once.
+class StateTrail {
+ public:
+  explicit StateTrail(HSTREAM stream) : stream_(stream) { note(); }
+  void note() {
+    const DWORD state = BASS_ChannelIsActive(stream_);
+    if (states.empty() || states.back() != state) states.push_back(state);
+  }
+  // Notes the state every 5 ms until `condition` holds.
+  bool noteUntil(const std::function<bool()>& condition, int timeoutMs) {
+    return WaitUntil([&] { note(); return condition(); }, timeoutMs);
+  }
+  std::vector<DWORD> states;
+
+ private:
+  HSTREAM stream_;
+};
 
 TEST(States, StallsWhenTheServerPausesAndPlaysAgainWhenItResumes) {
   EngineSession session;
@@ -31,6 +50,7 @@ TEST(States, StallsWhenTheServerPausesAndPlaysAgainWhenItResumes) {
 }
 
 TEST(States, PlaysOutWhatIsBufferedWhenTheServerHangsUpThenStops) {
+  ScopedReconnectPolicy noTries({.windowMs = 0});  // as once the time to come back is over
   EngineSession session;
   // About 1.2 s of audio, then the server closes the connection.
   StationServer station({.audioPath = Fixture("sine1k.mp3"), .closeAfterBytes = 20000});
@@ -44,6 +64,61 @@ TEST(States, PlaysOutWhatIsBufferedWhenTheServerHangsUpThenStops) {
   EXPECT_EQ(BASS_ChannelGetData(stream, samples.data(), BASS_DATA_FLOAT | 4096), 0u);
   EXPECT_TRUE(BASS_StreamFree(stream));
   EXPECT_EQ(station.connections(), 1);
+}
+
+TEST(States, ADroppedStreamReadsStalledWhileTheStationIsDownThenPlaysAgainByItself) {
+  // Quick tries, so that an outage takes a test a second rather than minutes.
+  ScopedReconnectPolicy quick({.firstDelayMs = 200, .maxDelayMs = 400, .windowMs = 10000});
+  EngineSession session;
+  StationServer station({.audioPath = Fixture("noise.mp3")});
+  const HSTREAM stream = OpenPlaying(station.url());
+  StateTrail trail(stream);
+  station.setDown(true);
+  station.hangUp();
+  // Down until the buffer has run dry and two tries have failed.
+  EXPECT_TRUE(trail.noteUntil(
+      [&] { return station.connections() >= 3 && trail.states.back() == BASS_ACTIVE_STALLED; }, 5000));
+  station.setDown(false);
+  EXPECT_TRUE(trail.noteUntil(
+      [&] { return station.connections() >= 4 && trail.states.back() == BASS_ACTIVE_PLAYING; }, 5000));
+  EXPECT_EQ(trail.states, (std::vector<DWORD>{BASS_ACTIVE_PLAYING, BASS_ACTIVE_STALLED, BASS_ACTIVE_PLAYING}));
+  BASS_StreamFree(stream);
+}
+
+TEST(States, AStreamStoppedInAnOutageStaysDownAndAnyOtherEndsAfterTheWindow) {
+  ScopedReconnectPolicy quick({.firstDelayMs = 200, .maxDelayMs = 400, .windowMs = 1500});
+  EngineSession session;
+  StationServer stoppedStation({.audioPath = Fixture("noise.mp3")});
+  StationServer leftStation({.audioPath = Fixture("noise.mp3")});
+  const HSTREAM stopped = OpenPlaying(stoppedStation.url()), left = OpenPlaying(leftStation.url());
+  StateTrail trail(left);
+  for (StationServer* station : {&stoppedStation, &leftStation}) {
+    station->setDown(true);
+    station->hangUp();
+  }
+  ASSERT_TRUE(BecomesActive(stopped, BASS_ACTIVE_STALLED));
+  ASSERT_TRUE(BASS_ChannelStop(stopped));
+  std::this_thread::sleep_for(100ms);  // a try under way when stopped may still reach the station
+  const int connectionsWhenStopped = stoppedStation.connections();
+  EXPECT_TRUE(trail.noteUntil([&] { return trail.states.back() == BASS_ACTIVE_STOPPED; }, 5000));
+  EXPECT_EQ(trail.states, (std::vector<DWORD>{BASS_ACTIVE_PLAYING, BASS_ACTIVE_STALLED, BASS_ACTIVE_STOPPED}));
+  EXPECT_GE(leftStation.connections(), 3) << "it tried while it could";
+  EXPECT_EQ(stoppedStation.connections(), connectionsWhenStopped);
+  EXPECT_EQ(BASS_ChannelIsActive(stopped), DWORD(BASS_ACTIVE_STOPPED));
+  BASS_StreamFree(stopped);
+  BASS_StreamFree(left);
+}
+
+// A stream that turns into NUL bytes at line speed ends instead of reading
+// them into memory without end.
+TEST(States, AStreamThatTurnsIntoNulsEndsAfterABoundedRead) {
+  ScopedReconnectPolicy noTries({.windowMs = 0});
+  EngineSession session;
+  StationServer station({.audioPath = Fixture("noise.mp3"), .junkAfterBytes = 40000});
+  const HSTREAM stream = OpenPlaying(station.url());
+  EXPECT_TRUE(BecomesActive(stream, BASS_ACTIVE_STOPPED, 8000));
+  EXPECT_LT(station.bytesSent(), 16l << 20) << "what the engine read, and what the sockets hold";
+  BASS_StreamFree(stream);
 }
 
 TEST(States, PauseResumeStopAndFree) {

@@ -1,6 +1,6 @@
 // Local stand-ins for a radio station, for the engine tests: an HTTP(S)
 // server that loops an audio file at the real-time pace, with optional
-// in-stream titles, and that can pause, hang up or misbehave on demand.
+// in-stream titles, and that can pause, hang up, go down or misbehave on demand.
 #pragma once
 
 #include <atomic>
@@ -24,6 +24,11 @@ struct StationOptions {
   int status = 200;                 // anything else: an error page
   std::string body{};               // when set, sent instead of audio (an HTML page...)
   std::string certPath{}, keyPath{};  // when set, serve HTTPS
+  // Bytes that never become audio: after this much audio, NUL bytes without
+  // end, fast (a test that fails on them stays cheap); -1: never.
+  long junkAfterBytes = -1;
+  double junkBytesPerSecond = 16e6;
+  bool gzip = false;                // the stream goes out gzip-encoded, and says so
 };
 
 class StationServer {
@@ -38,6 +43,10 @@ class StationServer {
 
   // While paused the connection stays open but no byte is sent.
   void setPaused(bool paused) { paused_.store(paused); }
+  // Ends every stream being sent, as a station restart does.
+  void hangUp() { ++hangUps_; }
+  // While down every request gets a 503 answer.
+  void setDown(bool down) { down_.store(down); }
   long bytesSent() const { return bytesSent_.load(); }
   int connections() const { return connections_.load(); }
   int titlesSent() const { return titlesSent_.load(); }
@@ -51,6 +60,8 @@ class StationServer {
   std::thread thread_;
   int port_ = 0;
   std::atomic<bool> paused_{false};
+  std::atomic<bool> down_{false};
+  std::atomic<int> hangUps_{0};
   std::atomic<bool> stopping_{false};
   std::atomic<long> bytesSent_{0};
   std::atomic<int> connections_{0};
