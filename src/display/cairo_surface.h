@@ -53,5 +53,7 @@ void Record(Surface& s, DrawOp::Kind kind, Colour colour, int x, int y, int w, i
 void SetSource(Surface& s, Colour c);
 // A Cairo image over the picture's own pixels (no copy); destroy it after use.
 cairo_surface_t* WrapPicture(const Picture& picture);
+// The same for drawing it: an opaque picture is wrapped without alpha.
+cairo_surface_t* WrapPictureToDraw(const Picture& picture);
 // Releases the text objects of a surface that is being destroyed.
 void ReleaseTextObjects(Surface& s);

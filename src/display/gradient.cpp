@@ -14,6 +14,7 @@ uint8_t Mix(uint8_t from, uint8_t to, float t) {
 Image GradientPicture(int32_t width, int32_t height, Colour top, Colour bottom) {
   Image picture = CreateImage(width, height);
   if (picture == nullptr) return nullptr;
+  picture->opaque = true;
   for (int32_t i = 0; i < height; ++i) {
     // A single row has no bottom end; it takes the top colour.
     const float t = height > 1 ? float(i) / float(height - 1) : 0.0f;

@@ -14,6 +14,9 @@ struct Picture {
   int height = 0;
   int stride = 0;                // bytes from one row to the next
   std::vector<uint32_t> pixels;  // height rows of stride / 4 words
+  // Every alpha is 255, as its maker knows (the gradient): a backend may then
+  // copy the picture where it would blend it, the same and much cheaper.
+  bool opaque = false;
 
   uint32_t* Row(int y) { return pixels.data() + size_t(y) * size_t(stride / 4); }
   const uint32_t* Row(int y) const { return pixels.data() + size_t(y) * size_t(stride / 4); }
