@@ -3,10 +3,8 @@
 // an edge; what only reads the model takes a PlayerModel.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <functional>
-#include <optional>
 #include <string>
 
 #include "app/station_config.h"
@@ -37,7 +35,10 @@ struct Shell {
 // The 32-bit monotonic millisecond clock.
 using ClockFn = std::function<uint32_t()>;
 
-// The model and its edges: everything the running player holds.
+// The model and its edges: everything the running player holds. It is the
+// model extended, not a holder of one, so that the model's variables read as
+// the player's own (player.volume) and the player is handed as it is to
+// whatever only reads the model (the drawing takes a const PlayerModel&).
 struct Player : PlayerModel {
   AudioLibrary audioLibrary;       // the loaded library; its table is the only way to it
   Surface* mainSurface = nullptr;  // surface 1, owned by the player window
