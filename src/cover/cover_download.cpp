@@ -10,6 +10,9 @@ Image DownloadImage(const HttpGetFn& httpGet, const Text& url) {
   const std::optional<std::string> body = httpGet(address);
   if (!body) return nullptr;
   Image picture = DecodePicture(reinterpret_cast<const uint8_t*>(body->data()), body->size());
-  if (picture == nullptr) LogDiagnostic("%s is not a whole PNG or JPEG picture (%zu bytes)", address.c_str(), body->size());
+  if (picture == nullptr) {
+    LogDiagnostic("%s is not a whole PNG or JPEG picture (%llu bytes)", address.c_str(),
+                  static_cast<unsigned long long>(body->size()));
+  }
   return picture;
 }
