@@ -8,18 +8,18 @@ extern "C" {
 #include <libswresample/swresample.h>
 }
 
-#include <netdb.h>
-#include <sys/socket.h>
-
 #include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <string>
 
+#include "av_net.h"
 #include "frame_ring.h"
 #include "orvelle/bass.h"
+#include "proxy_route.h"
 
 namespace orvelle {
 
@@ -114,27 +114,22 @@ bool IsAcceptableUrl(const char* url) {
   return false;
 }
 
-bool HostResolves(const char* url) {
+bool UrlHostResolves(const char* url) {
   char host[1024] = {0};
   int port = 0;
   av_url_split(nullptr, 0, nullptr, 0, host, sizeof host, &port, nullptr, 0, url);
-  if (host[0] == '\0') return false;
-  addrinfo hints{};
-  hints.ai_socktype = SOCK_STREAM;
-  addrinfo* found = nullptr;
-  if (getaddrinfo(host, nullptr, &hints, &found) != 0) return false;
-  freeaddrinfo(found);
-  return true;
+  return host[0] != '\0' && HostResolves(host);
 }
 
 int OpenErrorCode(int err, const AvInput& in, const char* url) {
+  err = PortableNetError(err);
   if (in.timedOut || err == AVERROR(ETIMEDOUT)) return BASS_ERROR_TIMEOUT;
   if (err == AVERROR_EXIT) return in.abort->load() ? BASS_ERROR_UNKNOWN : BASS_ERROR_TIMEOUT;
   if (err == AVERROR(ENOMEM)) return BASS_ERROR_MEM;
   if (err == AVERROR_PROTOCOL_NOT_FOUND || err == AVERROR(EINVAL)) return BASS_ERROR_ILLPARAM;
   // libav reports TLS failures and unknown hosts alike as I/O errors: a host
   // that resolves points at the TLS layer.
-  if (err == AVERROR(EIO) && StartsWithNoCase(url, "https://") && HostResolves(url)) return BASS_ERROR_SSL;
+  if (err == AVERROR(EIO) && StartsWithNoCase(url, "https://") && UrlHostResolves(url)) return BASS_ERROR_SSL;
   return BASS_ERROR_FILEOPEN;
 }
 
@@ -263,7 +258,10 @@ int OpenSteps(AvInput* in, const char* url) {
   av_dict_set(&options, "user_agent", "OrvellePlayer/1.0", 0);
   av_dict_set(&options, "icy", "1", 0);         // ask for in-stream titles: libav strips them
   av_dict_set(&options, "tls_verify", "1", 0);  // libav trusts any certificate unless told
-  av_dict_set(&options, "protocol_whitelist", "http,https,tcp,tls", 0);  // a redirect cannot reach files
+  // httpproxy is the CONNECT tunnel to an https station; a redirect still cannot reach files.
+  av_dict_set(&options, "protocol_whitelist", "http,https,tcp,tls,httpproxy", 0);
+  // Always given, "" for none: libav alone would read http_proxy even for https.
+  av_dict_set(&options, "http_proxy", ProxyForUrl(url, std::getenv).c_str(), 0);
   // A live stream cannot seek; an answer with a length would otherwise let the
   // demuxers "seek" by reconnecting, thousands of times on a bad answer.
   av_dict_set(&options, "seekable", "0", 0);

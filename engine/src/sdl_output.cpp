@@ -2,18 +2,16 @@
 #include <SDL2/SDL.h>
 
 #include <atomic>
-#include <chrono>
 #include <thread>
-#include <vector>
 
 #include "channel.h"
 #include "orvelle/bass.h"
 #include "output.h"
+#include "silent_clock.h"
 
 namespace orvelle {
 
 constexpr int kDevicePeriodFrames = 1024;  // about 23 ms at 44.1 kHz: low CPU, prompt volume
-constexpr int kSilentPeriodMs = 20;
 
 struct Output {
   Mixer* mixer = nullptr;
@@ -28,17 +26,6 @@ namespace {
 void DeviceCallback(void* user, Uint8* stream, int bytes) {
   auto* mixer = static_cast<Mixer*>(user);
   MixChannels(*mixer, reinterpret_cast<float*>(stream), size_t(bytes) / (sizeof(float) * kChannels));
-}
-
-void RunSilentClock(Output* out, int rateHz) {
-  const size_t frames = size_t(rateHz) * kSilentPeriodMs / 1000;
-  std::vector<float> discard(frames * kChannels);
-  auto next = std::chrono::steady_clock::now();
-  while (!out->stopClock.load(std::memory_order_acquire)) {
-    MixChannels(*out->mixer, discard.data(), frames);
-    next += std::chrono::milliseconds(kSilentPeriodMs);
-    std::this_thread::sleep_until(next);
-  }
 }
 
 int OpenDevice(Output* out, int rateHz) {
@@ -73,7 +60,7 @@ int OpenOutput(int device, int rateHz, Mixer* mixer, Output** output) {
   auto* out = new Output;
   out->mixer = mixer;
   if (device == 0) {
-    out->silentClock = std::thread(RunSilentClock, out, rateHz);
+    out->silentClock = std::thread([out, rateHz] { RunSilentClock(*out->mixer, rateHz, out->stopClock); });
   } else if (int code = OpenDevice(out, rateHz); code != 0) {
     delete out;
     return code;

@@ -1,7 +1,12 @@
 #include "engine_session.h"
 
-#include <dirent.h>
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#include <windows.h>
+#include <tlhelp32.h>
+#else
+#include <dirent.h>
+#endif
 
 #include <chrono>
 #include <cstdlib>
@@ -11,9 +16,14 @@
 
 namespace orvelle::test {
 
+#ifdef _WIN32
+// The test script gives Wine a private sound server whose sink nobody hears.
+const bool kDummyAudioDriver = true;
+#else
 // Sound goes nowhere in these tests, at the real-time pace, unless the
 // caller chose a driver.
 const bool kDummyAudioDriver = setenv("SDL_AUDIODRIVER", "dummy", 0) == 0;
+#endif
 
 EngineSession::EngineSession() {
   EXPECT_TRUE(kDummyAudioDriver);
@@ -53,6 +63,19 @@ std::array<float, 512> Spectrum(HSTREAM stream) {
   return bins;
 }
 
+#ifdef _WIN32
+int ThreadCount() {
+  const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  EXPECT_NE(snapshot, INVALID_HANDLE_VALUE);
+  int count = 0;
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
+    count += entry.th32OwnerProcessID == GetCurrentProcessId();
+  CloseHandle(snapshot);
+  return count;
+}
+#else
 int ThreadCount() {
   int count = 0;
   if (DIR* dir = opendir("/proc/self/task")) {
@@ -62,5 +85,6 @@ int ThreadCount() {
   }
   return count;
 }
+#endif
 
 }  // namespace orvelle::test

@@ -1,14 +1,17 @@
 #include "station_server.h"
 
+#include <httplib.h>  // on Windows: Winsock, started by httplib itself
+#ifndef _WIN32
 #include <arpa/inet.h>
-#include <httplib.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#endif
 #include <zlib.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -76,6 +79,18 @@ bool SendJunk(BodyWriter& body, double bytesPerSecond, const std::function<bool(
   return false;
 }
 
+#ifndef CPPHTTPLIB_OPENSSL_SUPPORT
+// Without a TLS library for the test's own platform (the Windows build), the
+// TLS station is `openssl s_server` with the fixture certificate, started
+// beside the tests on 127.0.0.1 (windows_tls_station.sh); it leaves its port here.
+int NativeTlsStationPort() {
+  const std::string text = ReadFile(std::string(FIXTURE_DIR) + "/tls-station.port");
+  const int port = std::atoi(text.c_str());
+  if (port <= 0) throw std::runtime_error("no port in tls-station.port");
+  return port;
+}
+#endif
+
 }  // namespace
 
 std::string ReadFile(const std::string& path) {
@@ -90,10 +105,16 @@ std::string Fixture(const std::string& name) { return std::string(FIXTURE_DIR) +
 
 StationServer::StationServer(StationOptions options) : options_(std::move(options)) {
   if (!options_.audioPath.empty()) audio_ = ReadFile(options_.audioPath);
-  if (!options_.certPath.empty())
+  if (!options_.certPath.empty()) {
+#ifdef CPPHTTPLIB_OPENSSL_SUPPORT
     server_ = std::make_unique<httplib::SSLServer>(options_.certPath.c_str(), options_.keyPath.c_str());
-  else
+#else
+    port_ = NativeTlsStationPort();
+    return;
+#endif
+  } else {
     server_ = std::make_unique<httplib::Server>();
+  }
   server_->Get(".*", [this](const httplib::Request& req, httplib::Response& res) {
     ++connections_;
     if (down_.load()) {
@@ -160,6 +181,7 @@ StationServer::StationServer(StationOptions options) : options_(std::move(option
 }
 
 StationServer::~StationServer() {
+  if (server_ == nullptr) return;
   stopping_.store(true);
   server_->stop();
   thread_.join();
@@ -172,8 +194,14 @@ std::string StationServer::url(const std::string& path) const {
 
 namespace {
 
+#ifdef _WIN32
+void CloseSocket(int fd) { closesocket(SOCKET(fd)); }
+#else
+void CloseSocket(int fd) { close(fd); }
+#endif
+
 int BoundSocket(int* port) {
-  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+  const int fd = int(socket(AF_INET, SOCK_STREAM, 0));
   sockaddr_in addr{};
   addr.sin_family = AF_INET;
   addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -189,7 +217,7 @@ int BoundSocket(int* port) {
 
 int RefusedPort() {
   int port = 0;
-  close(BoundSocket(&port));
+  CloseSocket(BoundSocket(&port));
   return port;
 }
 
@@ -198,6 +226,6 @@ SilentServer::SilentServer() {
   listen(fd_, 8);  // the kernel completes the handshakes; nobody ever answers
 }
 
-SilentServer::~SilentServer() { close(fd_); }
+SilentServer::~SilentServer() { CloseSocket(fd_); }
 
 }  // namespace orvelle::test

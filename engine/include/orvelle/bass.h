@@ -1,7 +1,7 @@
-// The eleven calls of the Orvelle audio engine (libbass.so), with C linkage,
-// and the types and constants they use. The calls themselves are listed in
-// bass_calls.h. Every call comes from one application thread; the engine
-// plays on threads of its own and never calls back into the application.
+// The eleven calls of the Orvelle audio engine (libbass.so, libbass.dll), with
+// C linkage, and the types and constants they use. The calls themselves are
+// listed in bass_calls.h. Every call comes from one application thread; the
+// engine plays on threads of its own and never calls back into the application.
 #pragma once
 
 #include <stdint.h>
@@ -10,10 +10,8 @@
 extern "C" {
 #endif
 
-// A 32-bit unsigned value: unsigned long on Windows, as <windows.h> has it,
-// so that the two headers can meet in one file.
 #ifdef _WIN32
-typedef unsigned long DWORD;
+typedef unsigned long DWORD;  // 32 bits there, and what <windows.h> says
 #else
 typedef uint32_t DWORD;
 #endif
@@ -26,6 +24,9 @@ typedef DWORD HSTREAM;
 #if defined(_WIN32) && !defined(_WIN64)
 #define BASSCALL __stdcall
 #define BASSDEF(type) __declspec(dllexport) type BASSCALL
+#elif defined(_WIN32)
+#define BASSCALL
+#define BASSDEF(type) __declspec(dllexport) type
 #else
 #define BASSCALL
 #define BASSDEF(type) __attribute__((visibility("default"))) type

@@ -1,0 +1,3 @@
+# 64-bit Windows
+set(ORVELLE_MINGW_ARCH x86_64)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)

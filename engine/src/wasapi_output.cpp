@@ -1,0 +1,177 @@
+// The only file that sees WASAPI: the default render device in shared mode,
+// event driven, fed by the mixer.
+#include <windows.h>
+#include <audioclient.h>
+#include <mmdeviceapi.h>
+
+#include <atomic>
+#include <future>
+#include <thread>
+
+#include "channel.h"
+#include "orvelle/bass.h"
+#include "output.h"
+#include "silent_clock.h"
+
+namespace orvelle {
+
+constexpr REFERENCE_TIME kBufferHns = 400000;  // 40 ms: low CPU, prompt volume (units of 100 ns)
+constexpr DWORD kDeviceSilentMs = 2000;         // no buffer event this long: the device is gone
+
+struct Output {
+  Mixer* mixer = nullptr;
+  int rateHz = 44100;
+  // The device thread, or the silent clock for device 0.
+  std::thread thread;
+  std::atomic<bool> stop{false};
+  HANDLE stopEvent = nullptr;  // wakes the device thread at once
+};
+
+namespace {
+
+// {00000003-0000-0010-8000-00aa00389b71}, KSDATAFORMAT_SUBTYPE_IEEE_FLOAT,
+// spelled out: the header's constant needs initguid.h in a particular order.
+constexpr GUID kFloatSubFormat = {0x00000003, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
+
+template <typename T>
+void Release(T*& p) {
+  if (p != nullptr) p->Release();
+  p = nullptr;
+}
+
+WAVEFORMATEXTENSIBLE StereoFloat(int rateHz) {
+  WAVEFORMATEXTENSIBLE f{};
+  f.Format.wFormatTag = WAVE_FORMAT_EXTENSIBLE;
+  f.Format.nChannels = kChannels;
+  f.Format.nSamplesPerSec = DWORD(rateHz);
+  f.Format.wBitsPerSample = 32;
+  f.Format.nBlockAlign = WORD(kChannels * sizeof(float));
+  f.Format.nAvgBytesPerSec = f.Format.nSamplesPerSec * f.Format.nBlockAlign;
+  f.Format.cbSize = sizeof(WAVEFORMATEXTENSIBLE) - sizeof(WAVEFORMATEX);
+  f.Samples.wValidBitsPerSample = 32;
+  f.dwChannelMask = SPEAKER_FRONT_LEFT | SPEAKER_FRONT_RIGHT;
+  f.SubFormat = kFloatSubFormat;
+  return f;
+}
+
+struct Device {
+  IMMDeviceEnumerator* enumerator = nullptr;
+  IMMDevice* endpoint = nullptr;
+  IAudioClient* client = nullptr;
+  IAudioRenderClient* render = nullptr;
+  HANDLE bufferEvent = nullptr;
+  UINT32 bufferFrames = 0;
+
+  ~Device() {
+    if (client != nullptr) client->Stop();
+    Release(render);
+    Release(client);
+    Release(endpoint);
+    Release(enumerator);
+    if (bufferEvent != nullptr) CloseHandle(bufferEvent);
+  }
+};
+
+// Opens the default device for our format; the audio engine converts the rate
+// and channel count to the device's own (AUTOCONVERTPCM).
+int OpenDevice(Device& d, int rateHz) {
+  if (FAILED(CoCreateInstance(__uuidof(MMDeviceEnumerator), nullptr, CLSCTX_ALL, __uuidof(IMMDeviceEnumerator),
+                              reinterpret_cast<void**>(&d.enumerator))))
+    return BASS_ERROR_DRIVER;
+  if (FAILED(d.enumerator->GetDefaultAudioEndpoint(eRender, eConsole, &d.endpoint))) return BASS_ERROR_DEVICE;
+  if (FAILED(d.endpoint->Activate(__uuidof(IAudioClient), CLSCTX_ALL, nullptr, reinterpret_cast<void**>(&d.client))))
+    return BASS_ERROR_DEVICE;
+  const WAVEFORMATEXTENSIBLE format = StereoFloat(rateHz);
+  const DWORD flags = AUDCLNT_STREAMFLAGS_EVENTCALLBACK | AUDCLNT_STREAMFLAGS_AUTOCONVERTPCM |
+                      AUDCLNT_STREAMFLAGS_SRC_DEFAULT_QUALITY;
+  if (FAILED(d.client->Initialize(AUDCLNT_SHAREMODE_SHARED, flags, kBufferHns, 0,
+                                  reinterpret_cast<const WAVEFORMATEX*>(&format), nullptr)))
+    return BASS_ERROR_DEVICE;
+  d.bufferEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  if (d.bufferEvent == nullptr || FAILED(d.client->SetEventHandle(d.bufferEvent)) ||
+      FAILED(d.client->GetBufferSize(&d.bufferFrames)) ||
+      FAILED(d.client->GetService(__uuidof(IAudioRenderClient), reinterpret_cast<void**>(&d.render))))
+    return BASS_ERROR_DEVICE;
+  return 0;
+}
+
+// Fills whatever part of the device buffer is free. False once the device
+// has failed (unplugged, its service restarted...).
+bool Feed(Device& d, Mixer& mixer) {
+  UINT32 padding = 0;
+  if (FAILED(d.client->GetCurrentPadding(&padding))) return false;
+  const UINT32 frames = d.bufferFrames - padding;
+  if (frames == 0) return true;
+  BYTE* data = nullptr;
+  if (FAILED(d.render->GetBuffer(frames, &data))) return false;
+  MixChannels(mixer, reinterpret_cast<float*>(data), frames);
+  return SUCCEEDED(d.render->ReleaseBuffer(frames, 0));
+}
+
+// The device thread. COM is set up here, in a multithreaded apartment of our
+// own, so the host's threads keep whatever COM state they chose.
+void RunDevice(Output* out, std::promise<int> opened) {
+  const bool com = SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED));
+  bool lost = false;
+  {
+    Device d;
+    int code = com ? OpenDevice(d, out->rateHz) : BASS_ERROR_DRIVER;
+    if (code == 0 && (!Feed(d, *out->mixer) || FAILED(d.client->Start()))) code = BASS_ERROR_DEVICE;
+    opened.set_value(code);
+    if (code != 0) {
+      if (com) CoUninitialize();
+      return;
+    }
+    const HANDLE events[2] = {out->stopEvent, d.bufferEvent};
+    while (!lost) {
+      const DWORD woke = WaitForMultipleObjects(2, events, FALSE, kDeviceSilentMs);
+      if (woke == WAIT_OBJECT_0) break;
+      lost = woke != WAIT_OBJECT_0 + 1 || !Feed(d, *out->mixer);
+    }
+  }
+  if (com) CoUninitialize();
+  // Without a device the streams still run at the real-time pace, unheard,
+  // as they would on a device that had been unplugged.
+  if (lost) RunSilentClock(*out->mixer, out->rateHz, out->stop);
+}
+
+}  // namespace
+
+int OpenOutput(int device, int rateHz, Mixer* mixer, Output** output) {
+  if (device != -1 && device != 0) return BASS_ERROR_DEVICE;
+  auto* out = new Output;
+  out->mixer = mixer;
+  out->rateHz = rateHz;
+  if (device == 0) {
+    out->thread = std::thread([out] { RunSilentClock(*out->mixer, out->rateHz, out->stop); });
+    *output = out;
+    return 0;
+  }
+  out->stopEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  if (out->stopEvent == nullptr) {
+    delete out;
+    return BASS_ERROR_MEM;
+  }
+  std::promise<int> opened;
+  std::future<int> result = opened.get_future();
+  out->thread = std::thread(RunDevice, out, std::move(opened));
+  if (const int code = result.get(); code != 0) {
+    out->thread.join();
+    CloseHandle(out->stopEvent);
+    delete out;
+    return code;
+  }
+  *output = out;
+  return 0;
+}
+
+void CloseOutput(Output* out) {
+  if (out == nullptr) return;
+  out->stop.store(true, std::memory_order_release);
+  if (out->stopEvent != nullptr) SetEvent(out->stopEvent);
+  if (out->thread.joinable()) out->thread.join();  // no mix runs once it has ended
+  if (out->stopEvent != nullptr) CloseHandle(out->stopEvent);
+  delete out;
+}
+
+}  // namespace orvelle

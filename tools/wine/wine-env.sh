@@ -1,0 +1,42 @@
+# The Wine side of the Windows tests, sourced by tools/wine/run and
+# scripts/test-windows. Every Wine process runs under a time limit, in a prefix
+# of the build folder made for the test run:
+#   wine_env PREFIX               exports WINEPREFIX, WINEDEBUG, WINEDLLOVERRIDES
+#   wine_make_prefix PREFIX       a fresh prefix: crash dialogs off, fonts for GDI+
+#   wine_server_start / _stop     one wineserver kept for the run, ended for this prefix only
+
+WINE_TIMEOUT_S=${WINE_TIMEOUT_S:-300}
+
+wine_env() {
+  export WINEPREFIX=$1
+  export WINEDEBUG=-all
+  # No Mono or Gecko download prompts: the tests need neither .NET nor HTML.
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+}
+
+wine_make_prefix() {
+  wine_env "$1"
+  rm -rf "$WINEPREFIX"
+  mkdir -p "$WINEPREFIX"
+  timeout -k 5 120 wineboot -i >/dev/null 2>&1
+  # An unhandled exception would start winedbg, whose dialog waits forever:
+  # print the backtrace and end instead.
+  timeout -k 5 60 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+  # A fresh prefix has no "Segoe UI", and GDI+ refuses to substitute it itself.
+  timeout -k 5 60 wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Segoe UI' /t REG_SZ /d 'DejaVu Sans' /f >/dev/null 2>&1
+  timeout -k 5 60 wineserver -w
+  if ! grep -q '"ShowCrashDialog"=dword:00000000' "$WINEPREFIX/user.reg"; then
+    echo "wine: the prefix $WINEPREFIX was not made" >&2
+    return 1
+  fi
+  touch "$WINEPREFIX/.orvelle-ready"
+}
+
+wine_server_start() {
+  # -p: stays up between programs (a cold start costs seconds each time).
+  timeout -k 5 30 wineserver -p
+}
+
+wine_server_stop() {
+  timeout -k 5 30 wineserver -k 2>/dev/null || true
+}
