@@ -127,10 +127,15 @@ TEST(AboutWindow, DrawsLogoOrDiscAndTheTexts) {
 }
 
 TEST(AboutWindow, HostOfUrl) {
-  EXPECT_EQ(HostOfUrl("http://radio.example/"), "radio.example");
-  EXPECT_EQ(HostOfUrl("http://127.0.0.1:18000/"), "127.0.0.1");
-  EXPECT_EQ(HostOfUrl("https://user:pw@host.example?x"), "host.example");
-  EXPECT_EQ(HostOfUrl("host.example/path"), "host.example");
+  const std::pair<const char*, const char*> cases[] = {
+      {"http://radio.example/", "radio.example"},
+      {"http://127.0.0.1:18000/", "127.0.0.1"},
+      {"https://user:pw@host.example?x", "host.example"},
+      {"host.example/path", "host.example"},
+      {"http://[::1]:8000/", "[::1]"},
+      {"http://[2001:db8::7]/", "[2001:db8::7]"},
+  };
+  for (const auto& [url, host] : cases) EXPECT_EQ(HostOfUrl(url), host) << url;
 }
 
 }  // namespace
