@@ -93,6 +93,18 @@ TEST_F(StartupTest, QuitWhilePlayingStopsBeforeFreeing) {
   EXPECT_EQ(player.streamHandle, 0u);
 }
 
+TEST_F(StartupTest, FirstFrameIsOnScreenBeforeThePollAndTheTimersStartAfterIt) {
+  // Nothing answers: the poll asks the statistics page and the status page.
+  player.httpGet = [this](const std::string& url) -> std::optional<std::string> {
+    shell.order.push_back("GET " + url.substr(url.find('/', url.find("://") + 3)));
+    return std::nullopt;
+  };
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(shell.order,
+            (std::vector<std::string>{"window", "shown", "GET /stats?json=1", "GET /7.html", "timers", "loop"}));
+  EXPECT_EQ(shell.shownCoverPixel, 0x2D374Bu) << "the placeholder cover was not drawn yet";
+}
+
 TEST_F(StartupTest, WindowThatCannotOpenStillShutsDown) {
   EXPECT_EQ(Run({}, false), 0);
   EXPECT_EQ(shell.timersStarted, 0);
