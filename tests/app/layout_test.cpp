@@ -85,7 +85,7 @@ TEST_F(RecordingTest, GradientRows) {
   EXPECT_EQ(ops[160].colour, Rgb(4, 11, 26));  // t = 160/319: 4.006, 10.99, 25.98
   // What the pixels show: the top row and the flat strip right of the gradient.
   EXPECT_EQ(Pixel(0, 0), 0x060E20u);
-  EXPECT_EQ(Pixel(739, 299), Pixel(739, 299));
+  EXPECT_EQ(Pixel(739, 299), 0x020815u);  // t = 299/319: 2.25, 8.38, 20.75
   EXPECT_EQ(Pixel(760, 10), 0x000000u);  // nothing drawn beyond x 740
 }
 
