@@ -38,8 +38,12 @@ bool StartXSession(XSession& session) {
     const int devnull = open("/dev/null", O_RDWR);
     dup2(devnull, 0), dup2(devnull, 1), dup2(devnull, 2);
     // -displayfd: the server picks a free display number and writes it to us.
+    // -noreset: by default the server resets when its last client leaves, and
+    // refuses connections meanwhile: an xdotool call that ends just as the
+    // player starts would leave the player without a display.
     const std::string fd = std::to_string(fds[1]);
-    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp", nullptr);
+    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-noreset", "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+           nullptr);
     _exit(127);
   }
   close(fds[1]);
