@@ -215,7 +215,7 @@ void ShowFirstFrame(Player& player) {
   // Start-up is still running: pointer and menu events of these moments are
   // dropped like those that come while a handler runs.
   player.handlingEvent = true;
-  while (!g.firstFrameShown && !deadlinePassed && !TerminationRequested()) g_main_context_iteration(nullptr, TRUE);
+  while (!g.firstFrameShown && !deadlinePassed && !g.quitPending) g_main_context_iteration(nullptr, TRUE);
   player.handlingEvent = false;
   if (!deadlinePassed) g_source_remove(deadline);
   gdk_display_flush(gtk_widget_get_display(g.area));
@@ -236,15 +236,15 @@ void StartTimers(Player&) {
 }
 
 void RunEventLoop(Player&) {
-  // Asked before the loop began (during the start-up poll, say): it ends at once.
-  if (g.quitPending || TerminationRequested()) return;
+  // Asked while the first frame was being shown: it ends at once. (A signal
+  // that came later still waits in its pipe and ends the loop at its start.)
+  if (g.quitPending) return;
   g.looping = true;
   gtk_main();
   g.looping = false;
 }
 
 void ShowMessageBox(const Text& title, const Text& message) {
-  if (TerminationRequested()) return;  // on the way out: no box to wait for
   GtkWidget* dialog = gtk_message_dialog_new(g.window ? GTK_WINDOW(g.window) : nullptr,
                                              GtkDialogFlags(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT),
                                              GTK_MESSAGE_ERROR, GTK_BUTTONS_OK, "%s", TextToUtf8(message).c_str());

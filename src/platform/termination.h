@@ -3,7 +3,8 @@
 // whatever the player is doing when they come.
 #pragma once
 
-// Installs the handlers. Call once, from the main thread, first thing.
+// Installs the handlers. Call once, first thing, on the main thread, which
+// must leave these signals unblocked.
 void InstallTerminationHandlers();
 
 // True once a termination signal has arrived. Safe on any thread: network
