@@ -19,7 +19,7 @@ struct HttpGetOptions {
   // then at least once a second and whenever a signal interrupts its wait.
   // True gives the transfer up, as a failure: the player quits promptly
   // while a server stalls.
-  std::function<bool()> shouldAbort;
+  std::function<bool()> shouldAbort{};
 };
 
 // GET of `url` (UTF-8), redirects followed to http and https only, with the
