@@ -10,7 +10,8 @@ std::string HostOfUrl(const std::string& url) {
   std::string host = url.substr(begin, end - begin);
   const size_t at = host.rfind('@');  // user:password@host
   if (at != std::string::npos) host.erase(0, at + 1);
-  const size_t port = host.find(':');
+  // An IPv6 literal keeps its brackets, as the URL writes it: "[::1]".
+  const size_t port = host.find(':', host.starts_with('[') ? host.find(']') : 0);
   if (port != std::string::npos) host.erase(port);
   return host;
 }

@@ -79,6 +79,25 @@ void HandleTimer(Player& player, int timer) {
   }
 }
 
+Dispatch DeliverEvent(Player& player, const ShellEvent& event) {
+  if (player.handlingEvent) return Dispatch::Continue;
+  player.handlingEvent = true;
+  Dispatch result = Dispatch::Continue;
+  switch (event.kind) {
+    case ShellEvent::Kind::Menu:
+      result = HandleMenuEvent(player, event.number);
+      break;
+    case ShellEvent::Kind::Timer:
+      HandleTimer(player, event.number);
+      break;
+    case ShellEvent::Kind::Surface:
+      HandleSurfaceEvent(player, event.pointer);
+      break;
+  }
+  player.handlingEvent = false;
+  return result;
+}
+
 void HandleSurfaceEvent(Player& player, const SurfaceEvent& event) {
   const float px = float(event.px), py = float(event.py);
   const Layout& layout = player.layout;

@@ -17,6 +17,7 @@ void InitPlayerState(Player& player) {
   player.spectrum.fill(0.0f);
   player.pulsePhase = 0.0f;
   player.volumeDragging = 0;
+  player.handlingEvent = false;
   player.coverSong.clear();
   player.lastCoverAttemptMs = 0;
   player.coverFailCount = 0;

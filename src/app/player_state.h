@@ -43,6 +43,9 @@ struct Player;
 struct Shell {
   std::function<void(const Text& title, const Text& message)> showMessageBox;
   std::function<bool(Player&)> openPlayerWindow;  // window 0 with its menu, shortcut and surface 1
+  // Lets the window appear with the frame drawn so far, before the start-up
+  // poll blocks; bounded, so that a display that never shows it cannot hang start-up.
+  std::function<void(Player&)> showFirstFrame;
   std::function<void(Player&)> startTimers;       // timer 10 (10 s) and timer 11 (80 ms)
   std::function<void(Player&)> runEventLoop;      // returns when the user quits
   std::function<void(Player&)> openAboutWindow;   // window 2, replacing an open one
@@ -79,6 +82,7 @@ struct Player {
 
   // User interface.
   int32_t volumeDragging = 0;
+  bool handlingEvent = false;  // a handler runs: events that arrive meanwhile are dropped (DeliverEvent)
   Image logoImage = nullptr;
   Fonts fonts;
   Layout layout;

@@ -7,10 +7,19 @@
 #include <limits>
 
 #include "audio/playback.h"
+#include "display/frame_fixture.h"
+#include "display/main_view.h"
 #include "fake_audio.h"
 #include "fake_shell.h"
 
 namespace {
+
+uint32_t Pixel(Surface* surface, int x, int y) {
+  cairo_surface_flush(surface->pixels);
+  const uint8_t* row =
+      cairo_image_surface_get_data(surface->pixels) + y * cairo_image_surface_get_stride(surface->pixels);
+  return reinterpret_cast<const uint32_t*>(row)[x] & 0xFFFFFF;
+}
 
 class EventsTest : public ::testing::Test {
  protected:
@@ -164,6 +173,92 @@ TEST_F(EventsTest, PulsePhaseCyclesEvery17Ticks) {
   EXPECT_EQ(player.pulsePhase, 0.0f);
   HandleTimer(player, 12);  // another timer: ignored
   EXPECT_EQ(player.pulsePhase, 0.0f);
+}
+
+TEST_F(EventsTest, EventsThatComeWhileAMessageBoxIsOpenDoNothing) {
+  FakeScript().createResult = 0;  // play fails with a message box
+  const ShellEvent press = {ShellEvent::Kind::Surface, 0, {PointerKind::LeftPress, 306, 236}};
+  const struct {
+    const char* what;
+    ShellEvent event;
+    std::function<bool(const Player&)> tookEffect;
+  } cases[] = {
+      {"animation tick", {ShellEvent::Kind::Timer, kTimerAnimation}, [](const Player& p) { return p.pulsePhase > 0; }},
+      {"press on the volume slider", {ShellEvent::Kind::Surface, 0, {PointerKind::LeftPress, 500, 238}},
+       [](const Player& p) { return p.volumeDragging == 1; }},
+      {"menu Visualizer : Cercle", {ShellEvent::Kind::Menu, 203}, [](const Player& p) { return p.visualizerMode == 3; }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    InitPlayerState(player);
+    player.audioLibrary.api = FakeAudioApi();
+    bool boxShown = false;
+    player.shell.showMessageBox = [&](const Text&, const Text&) {
+      boxShown = true;
+      EXPECT_EQ(DeliverEvent(player, c.event), Dispatch::Continue);
+    };
+    DeliverEvent(player, press);
+    ASSERT_TRUE(boxShown);
+    EXPECT_FALSE(c.tookEffect(player)) << "handled inside the press's handler";
+    DeliverEvent(player, c.event);
+    EXPECT_TRUE(c.tookEffect(player)) << "not handled once the box was closed";
+  }
+}
+
+// Events that change what the panel shows draw a frame at once, and it shows
+// the new state: compared with a frame drawn from that state directly.
+TEST(EventsRedraw, MenuModesTheShortcutAndTheTickShowTheirStateAtOnce) {
+  const auto ramp = [](Player& p) {
+    for (size_t k = 0; k < p.spectrum.size(); ++k) p.spectrum[k] = float(k % 64) / 64.0f;
+  };
+  struct Case {
+    std::string what;
+    ShellEvent event;
+    std::function<void(Player&)> before;    // the state the event finds, already on screen
+    std::function<void(Player&)> expected;  // the state the new frame must show
+  };
+  std::vector<Case> cases;
+  for (int mode = 0; mode <= 5; ++mode) {
+    cases.push_back({"menu " + std::to_string(200 + mode), {ShellEvent::Kind::Menu, 200 + mode},
+                     [=](Player& p) { ramp(p), p.visualizerMode = (mode + 1) % 6; },
+                     [=](Player& p) { ramp(p), p.visualizerMode = mode; }});
+  }
+  cases.push_back({"V", {ShellEvent::Kind::Menu, kMenuNextVisualizer}, [=](Player& p) { ramp(p), p.visualizerMode = 5; },
+                   [=](Player& p) { ramp(p), p.visualizerMode = 0; }});
+  // The tick fetches the spectrum (0.1 in every bin from the fake) and shows it.
+  cases.push_back({"animation tick", {ShellEvent::Kind::Timer, kTimerAnimation}, [](Player&) {},
+                   [](Player& p) { p.spectrum.fill(0.1f), p.pulsePhase = 0.06f; }});
+
+  const Box panel = [] {
+    Layout layout;
+    ComputeLayout(layout, 0.8f);
+    return layout.visualizerBox;
+  }();
+  const auto differing = [&](Surface* a, Surface* b) {
+    int count = 0;
+    for (int y = int(panel.y); y < int(panel.y + panel.height); ++y) {
+      for (int x = int(panel.x); x < int(panel.x + panel.width); ++x) count += Pixel(a, x, y) != Pixel(b, x, y);
+    }
+    return count;
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Player player, expected;
+    SetUpHeadlessPlayer(expected);
+    SetUpHeadlessPlayer(player);  // resets the fake: a live stream with the same samples for both
+    FakeScript().samples.resize(1024);
+    for (size_t k = 0; k < 1024; ++k) FakeScript().samples[k] = std::sin(float(k) * 0.05f);
+    player.streamHandle = expected.streamHandle = 7;
+    c.expected(expected);
+    RenderMainView(expected);
+    c.before(player);
+    RenderMainView(player);
+    ASSERT_GT(differing(player.mainSurface, expected.mainSurface), 100) << "the case shows no change";
+    DeliverEvent(player, c.event);
+    EXPECT_EQ(differing(player.mainSurface, expected.mainSurface), 0);
+    TearDownHeadlessPlayer(player);
+    TearDownHeadlessPlayer(expected);
+  }
 }
 
 TEST(ClampUnit, Bounds) {

@@ -15,6 +15,9 @@ struct FakeShellLog {
   int windowsOpened = 0;
   int aboutOpened = 0;
   int timersStarted = 0;
+  // What start-up asked for, in order: "window", "shown", "timers", "loop".
+  std::vector<std::string> order;
+  uint32_t shownCoverPixel = 0;  // 0xRRGGBB at the middle of the cover box when the window was shown
 };
 
 // `loop` stands for the user's actions between start-up and quitting.
@@ -26,11 +29,23 @@ inline Shell MakeFakeShell(FakeShellLog& log, std::function<void(Player&)> loop 
   shell.openPlayerWindow = [&log, windowOpens](Player& player) {
     if (!windowOpens) return false;
     ++log.windowsOpened;
+    log.order.push_back("window");
     player.mainSurface = CreateSurface(800, 300);
     return true;
   };
-  shell.startTimers = [&log](Player&) { ++log.timersStarted; };
-  shell.runEventLoop = [loop](Player& player) {
+  shell.showFirstFrame = [&log](Player& player) {
+    log.order.push_back("shown");
+    cairo_surface_t* pixels = player.mainSurface->pixels;
+    cairo_surface_flush(pixels);
+    const uint8_t* row = cairo_image_surface_get_data(pixels) + 143 * cairo_image_surface_get_stride(pixels);
+    log.shownCoverPixel = reinterpret_cast<const uint32_t*>(row)[143] & 0xFFFFFF;
+  };
+  shell.startTimers = [&log](Player&) {
+    ++log.timersStarted;
+    log.order.push_back("timers");
+  };
+  shell.runEventLoop = [&log, loop](Player& player) {
+    log.order.push_back("loop");
     if (loop) loop(player);
   };
   shell.openAboutWindow = [&log](Player&) { ++log.aboutOpened; };

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "app/about_window.h"
+#include "app/fonts.h"
 #include "app/player_state.h"
 #include "display/gradient.h"
 #include "display/surface.h"
@@ -85,7 +86,7 @@ TEST_F(RecordingTest, GradientRows) {
   EXPECT_EQ(ops[160].colour, Rgb(4, 11, 26));  // t = 160/319: 4.006, 10.99, 25.98
   // What the pixels show: the top row and the flat strip right of the gradient.
   EXPECT_EQ(Pixel(0, 0), 0x060E20u);
-  EXPECT_EQ(Pixel(739, 299), Pixel(739, 299));
+  EXPECT_EQ(Pixel(739, 299), 0x020815u);  // t = 299/319: 2.25, 8.38, 20.75
   EXPECT_EQ(Pixel(760, 10), 0x000000u);  // nothing drawn beyond x 740
 }
 
@@ -118,19 +119,74 @@ TEST(AboutWindow, DrawsLogoOrDiscAndTheTexts) {
       EXPECT_EQ(logo.kind, DrawOp::Kind::Circle);
       EXPECT_EQ((std::array{logo.x, logo.y, logo.w}), (std::array{80, 80, 38}));
     }
-    EXPECT_EQ(ops[402].text, "Logiciel offert gratuitement par radio.example \u00e0 ses auditeurs.");
-    EXPECT_EQ(ops[404].text, "\u2022 Librarie BASS");
-    EXPECT_EQ((std::pair{ops[406].textX, ops[406].textY}), (std::pair{40.0f, 360.0f}));
     FreeImage(player.logoImage);
     DestroySurface(surface);
   }
 }
 
+// The six texts as the window shows them: its picture, the logo aside, is
+// the gradient with each line of this table drawn on it, pixel for pixel.
+TEST(AboutWindow, TextsInTheirFontsColoursAndPlaces) {
+  Player player;
+  player.config = BuiltInConfig();
+  player.config.stationSiteUrl = "http://radio.example:8080/";
+  LoadFonts(player.fonts);
+  const Fonts& f = player.fonts;
+  const struct {
+    Font font;
+    float x, y;
+    Colour colour;
+    const char16_t* text;
+  } lines[] = {
+      {f.fontTitle, 320, 50, Rgb(235, 242, 255), u"Orvelle Player"},
+      {f.fontAbout, 320, 100, Rgb(210, 220, 235), u"Logiciel offert gratuitement par radio.example \u00e0 ses auditeurs."},
+      {f.fontLabel, 320, 160, Rgb(200, 210, 225), u"Le Player Orvelle utilise:"},
+      {f.fontLabel, 320, 200, Rgb(200, 210, 225), u"\u2022 Librarie BASS"},
+      {f.fontLabel, 320, 240, Rgb(200, 210, 225), u"\u2022 API Deezer pour les pochettes"},
+      {f.fontSmall, 40, 360, Rgb(170, 180, 200), u"\u00a9 2026 Radio Orvelle. Tous droits r\u00e9serv\u00e9s."},
+  };
+  Surface* shown = CreateSurface(800, 400);
+  Surface* expected = CreateSurface(800, 400);
+  ASSERT_TRUE(shown && expected);
+  DrawAboutWindow(player, *shown);
+  ASSERT_TRUE(BeginDrawing(*expected));
+  DrawVerticalGradient(*expected, 0, 0, 800, 400, Rgb(10, 20, 45), Rgb(3, 10, 20));
+  SetDrawMode(*expected, DrawMode::TransparentText);
+  for (const auto& line : lines) {
+    SelectFont(*expected, line.font);
+    DrawText(*expected, line.text, line.x, line.y, line.colour);
+  }
+  EndDrawing(*expected);
+
+  const auto pixel = [](Surface* s, int x, int y) {
+    cairo_surface_flush(s->pixels);
+    const auto* row = cairo_image_surface_get_data(s->pixels) + y * cairo_image_surface_get_stride(s->pixels);
+    return reinterpret_cast<const uint32_t*>(row)[x] & 0xFFFFFF;
+  };
+  int differing = 0, firstX = -1, firstY = -1;
+  for (int y = 0; y < 400; ++y) {
+    for (int x = 0; x < 800; ++x) {
+      const bool logo = x >= 40 && x < 300 && y >= 40 && y < 300;  // the stand-in disc, checked elsewhere
+      if (logo || pixel(shown, x, y) == pixel(expected, x, y)) continue;
+      if (differing++ == 0) firstX = x, firstY = y;
+    }
+  }
+  EXPECT_EQ(differing, 0) << "first at (" << firstX << ", " << firstY << ")";
+  DestroySurface(shown);
+  DestroySurface(expected);
+  FreeFonts(player.fonts);
+}
+
 TEST(AboutWindow, HostOfUrl) {
-  EXPECT_EQ(HostOfUrl("http://radio.example/"), "radio.example");
-  EXPECT_EQ(HostOfUrl("http://127.0.0.1:18000/"), "127.0.0.1");
-  EXPECT_EQ(HostOfUrl("https://user:pw@host.example?x"), "host.example");
-  EXPECT_EQ(HostOfUrl("host.example/path"), "host.example");
+  const std::pair<const char*, const char*> cases[] = {
+      {"http://radio.example/", "radio.example"},
+      {"http://127.0.0.1:18000/", "127.0.0.1"},
+      {"https://user:pw@host.example?x", "host.example"},
+      {"host.example/path", "host.example"},
+      {"http://[::1]:8000/", "[::1]"},
+      {"http://[2001:db8::7]/", "[2001:db8::7]"},
+  };
+  for (const auto& [url, host] : cases) EXPECT_EQ(HostOfUrl(url), host) << url;
 }
 
 }  // namespace

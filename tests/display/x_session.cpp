@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -34,12 +35,22 @@ bool StartXSession(XSession& session) {
   const pid_t pid = fork();
   if (pid < 0) return false;
   if (pid == 0) {
+    // A test that crashes leaves no server behind, nor one holding what the
+    // test inherited (the lock that keeps window tests apart, for one).
+    prctl(PR_SET_PDEATHSIG, SIGTERM);
     close(fds[0]);
     const int devnull = open("/dev/null", O_RDWR);
     dup2(devnull, 0), dup2(devnull, 1), dup2(devnull, 2);
+    for (int fd = 3; fd < 1024; ++fd) {
+      if (fd != fds[1]) close(fd);
+    }
     // -displayfd: the server picks a free display number and writes it to us.
+    // -noreset: by default the server resets when its last client leaves, and
+    // refuses connections meanwhile: an xdotool call that ends just as the
+    // player starts would leave the player without a display.
     const std::string fd = std::to_string(fds[1]);
-    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp", nullptr);
+    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-noreset", "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+           nullptr);
     _exit(127);
   }
   close(fds[1]);
