@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "app/frame.h"
+#include "app/listener_changes.h"
 #include "app/poll.h"
 #include "display/visualizer.h"
 
@@ -54,6 +55,27 @@ void HandleTimer(Player& player, int timer) {
     StepAnimation(player);
     RenderMainView(player);
   }
+}
+
+Dispatch DeliverEvent(Player& player, const ShellEvent& event) {
+  if (player.handlingEvent) return Dispatch::Continue;
+  player.handlingEvent = true;
+  Dispatch result = Dispatch::Continue;
+  RunHandler(player, [&event, &result](Player& p) {
+    switch (event.kind) {
+      case ShellEvent::Kind::Menu:
+        result = HandleMenuEvent(p, event.number);
+        break;
+      case ShellEvent::Kind::Timer:
+        HandleTimer(p, event.number);
+        break;
+      case ShellEvent::Kind::Surface:
+        HandleSurfaceEvent(p, event.pointer);
+        break;
+    }
+  });
+  player.handlingEvent = false;
+  return result;
 }
 
 void HandleSurfaceEvent(Player& player, const SurfaceEvent& event) {

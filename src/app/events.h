@@ -33,6 +33,19 @@ struct SurfaceEvent {
   int py;
 };
 
+// An event as the shell delivers it.
+struct ShellEvent {
+  enum class Kind { Menu, Timer, Surface };
+  Kind kind;
+  int number = 0;          // menu event or timer
+  SurfaceEvent pointer{};  // surface events
+};
+
+// The shell's one way in. A handler may open a message box, whose nested
+// loop goes on delivering timer, pointer and menu events: those are dropped,
+// so that a handler never runs inside another.
+Dispatch DeliverEvent(Player& player, const ShellEvent& event);
+
 // Runs one menu event (from the menu bar or the shortcut).
 Dispatch HandleMenuEvent(Player& player, int event);
 // Runs one timer event.

@@ -22,6 +22,9 @@ struct Player;
 struct Shell {
   std::function<void(const Text& title, const Text& message)> showMessageBox;
   std::function<bool(Player&)> openPlayerWindow;  // window 0 with its menu, shortcut and surface 1
+  // Lets the window appear with the frame drawn so far, before the start-up
+  // poll blocks; bounded, so that a display that never shows it cannot hang start-up.
+  std::function<void(Player&)> showFirstFrame;
   std::function<void(Player&)> startTimers;       // timer 10 (10 s) and timer 11 (80 ms)
   std::function<void(Player&)> runEventLoop;      // returns when the user quits
   std::function<void(Player&)> openAboutWindow;   // window 2, replacing an open one
@@ -44,6 +47,7 @@ struct Player : PlayerModel {
   Surface* mainSurface = nullptr;  // surface 1, owned by the player window
   MainViewCaches viewCaches;
   uint32_t coverSerial = 0;        // counts the cover's replacements, for the change notification
+  bool handlingEvent = false;      // a handler runs: events that arrive meanwhile are dropped (DeliverEvent)
 
   // Edges.
   StationConfig config;
@@ -52,8 +56,8 @@ struct Player : PlayerModel {
   ClockFn clockMs;
 };
 
-// Resets the model to its start-up values and forgets the audio library
-// (edges are kept).
+// Resets the model's state variables to their start-up values and forgets
+// the audio library; the fonts, the layout and the edges are kept.
 void InitPlayerState(Player& player);
 
 // Shorthand for the loaded audio library's function table.

@@ -58,6 +58,8 @@ int RunPlayer(Player& player, const std::function<bool(AudioLibrary&)>& loadLibr
     ComputeLayout(player.layout, player.volume);
     RescaleCover(player);
     RenderMainView(player);
+    // On screen before the poll, which may block for as long as a server stalls.
+    if (player.shell.showFirstFrame) player.shell.showFirstFrame(player);
     PollNowPlaying(player);
     player.shell.startTimers(player);
     player.shell.runEventLoop(player);

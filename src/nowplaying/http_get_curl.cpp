@@ -24,6 +24,11 @@ size_t CollectBody(char* data, size_t size, size_t count, void* userData) {
   return bytes;
 }
 
+// libcurl's progress callback: a non-zero answer aborts the transfer.
+int GiveUpWhenAsked(void* shouldAbort, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+  return (*static_cast<const std::function<bool()>*>(shouldAbort))() ? 1 : 0;
+}
+
 }  // namespace
 
 std::optional<std::string> HttpGet(const std::string& url, const HttpGetOptions& options) {
@@ -44,6 +49,8 @@ std::optional<std::string> HttpGet(const std::string& url, const HttpGetOptions&
   curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
   curl_easy_setopt(curl, CURLOPT_MAXREDIRS, kMaxRedirects);
   curl_easy_setopt(curl, CURLOPT_USERAGENT, kUserAgent);
+  // libcurl would otherwise ignore SIGPIPE and arm SIGALRM around a transfer,
+  // under the player's own signal handling.
   curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
   curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
@@ -57,6 +64,11 @@ std::optional<std::string> HttpGet(const std::string& url, const HttpGetOptions&
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, CollectBody);
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
   curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, error);
+  if (options.shouldAbort) {
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, GiveUpWhenAsked);
+    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &options.shouldAbort);
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+  }
 
   const CURLcode result = curl_easy_perform(curl);
   curl_easy_cleanup(curl);

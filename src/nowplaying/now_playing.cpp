@@ -23,12 +23,18 @@ Text CommaFormTitle(const Text& page) {
 // Real servers send their status page as an HTML document whose body holds
 // seven fields, the title last: "listeners,status,peak,max,unique,bitrate,title".
 // Read as plain text, its sixth field would be the bitrate, and a title with
-// markup would keep the closing tags. So when the page has a body, the fields
-// are read from the body alone, and with seven of them the title is all that
-// follows the sixth comma (commas in a title are kept there).
+// markup would keep the closing tags. So when the page is a document (it
+// opens with "<!DOCTYPE" or "<html", in any case, after white space), the
+// fields are read from its body alone, and with seven of them the title is
+// all that follows the sixth comma (commas in a title are kept there). Any
+// other page is plain text, whatever markup its title carries.
 std::optional<Text> HtmlBody(const Text& page) {
   const Text upper = UpperCaseAscii(page);
-  const size_t open = upper.find(u"<BODY");
+  const size_t first = upper.find_first_not_of(u" \t\r\n\f\v");
+  if (first == Text::npos) return std::nullopt;
+  const std::u16string_view head = std::u16string_view(upper).substr(first);
+  if (!head.starts_with(u"<!DOCTYPE") && !head.starts_with(u"<HTML")) return std::nullopt;
+  const size_t open = upper.find(u"<BODY", first);
   if (open == Text::npos) return std::nullopt;
   const size_t start = upper.find(u'>', open);
   if (start == Text::npos) return std::nullopt;

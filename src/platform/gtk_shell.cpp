@@ -2,13 +2,14 @@
 
 #include <glib-unix.h>
 #include <gtk/gtk.h>
+#include <unistd.h>
 
 #include <cmath>
 
 #include "app/about_window.h"
 #include "app/events.h"
-#include "app/listener_changes.h"
 #include "display/visualizer.h"
+#include "platform/termination.h"
 #include "platform/web_page.h"
 
 namespace {
@@ -21,52 +22,41 @@ struct GtkShellState {
   GtkWidget* aboutWindow = nullptr; // window 2
   Surface* aboutSurface = nullptr;  // surface 20
   guint timerIds[2] = {0, 0};
-  // A modal box runs a nested main loop in which timers, pointer and menu
-  // signals still fire. Handlers must not run inside another handler, so
-  // each one enters through Guard and events that arrive meanwhile are dropped.
-  bool busy = false;
-  bool quitRequested = false;
+  GtkWidget* openBox = nullptr;  // the message box being shown
+  bool firstFrameShown = false;  // the main surface has been painted into the window
+  bool quitPending = false;      // the user or a signal asked to quit
   bool looping = false;
 };
 
 GtkShellState g;
 
-void QuitLoop() {
-  if (g.busy) {
-    g.quitRequested = true;  // leave once the running handler returns
-    return;
-  }
-  if (g.looping) gtk_main_quit();
+// Leaves the loop once asked to, but never from inside a handler: that one
+// returns first (a message box it shows is closed by the request).
+void QuitIfPending() {
+  if (g.quitPending && g.looping && g.player != nullptr && !g.player->handlingEvent) gtk_main_quit();
 }
 
-// Runs `fn` as one event handler unless another is already running.
-template <typename Fn>
-void Guard(Fn&& fn) {
-  if (g.busy || g.player == nullptr) return;
-  g.busy = true;
-  RunHandler(*g.player, fn);
-  g.busy = false;
-  if (g.quitRequested) {
-    g.quitRequested = false;
-    QuitLoop();
-  }
+void RequestQuit() {
+  g.quitPending = true;
+  if (g.openBox != nullptr) gtk_dialog_response(GTK_DIALOG(g.openBox), GTK_RESPONSE_DELETE_EVENT);
+  QuitIfPending();
 }
 
-void DispatchMenu(int event) {
-  Guard([event](Player& player) {
-    if (HandleMenuEvent(player, event) == Dispatch::Quit) g.quitRequested = true;
-  });
+void Deliver(const ShellEvent& event) {
+  if (g.player == nullptr) return;
+  if (DeliverEvent(*g.player, event) == Dispatch::Quit) g.quitPending = true;
+  QuitIfPending();
 }
 
-void OnMenuItem(GtkMenuItem*, gpointer event) { DispatchMenu(GPOINTER_TO_INT(event)); }
+void OnMenuItem(GtkMenuItem*, gpointer event) { Deliver({ShellEvent::Kind::Menu, GPOINTER_TO_INT(event)}); }
 
 gboolean OnShortcut(GtkAccelGroup*, GObject*, guint, GdkModifierType, gpointer event) {
-  DispatchMenu(GPOINTER_TO_INT(event));
+  Deliver({ShellEvent::Kind::Menu, GPOINTER_TO_INT(event)});
   return TRUE;
 }
 
 gboolean OnTimer(gpointer timer) {
-  Guard([timer](Player& player) { HandleTimer(player, GPOINTER_TO_INT(timer)); });
+  Deliver({ShellEvent::Kind::Timer, GPOINTER_TO_INT(timer)});
   return G_SOURCE_CONTINUE;
 }
 
@@ -81,13 +71,13 @@ gboolean OnDraw(GtkWidget*, cairo_t* cr, gpointer surfacePtr) {
     cairo_set_source_surface(cr, pixels, 0, 0);
     cairo_paint(cr);
     cairo_surface_destroy(pixels);
+    if (g.player != nullptr && surface == &g.player->mainSurface) g.firstFrameShown = true;
   }
   return TRUE;
 }
 
 void SendPointer(PointerKind kind, double x, double y) {
-  const SurfaceEvent event{kind, int(std::floor(x)), int(std::floor(y))};
-  Guard([&event](Player& player) { HandleSurfaceEvent(player, event); });
+  Deliver({ShellEvent::Kind::Surface, 0, {kind, int(std::floor(x)), int(std::floor(y))}});
 }
 
 gboolean OnButtonPress(GtkWidget*, GdkEventButton* e, gpointer) {
@@ -108,7 +98,7 @@ gboolean OnMotion(GtkWidget*, GdkEventMotion* e, gpointer) {
 }
 
 gboolean OnPlayerWindowDelete(GtkWidget*, GdkEvent*, gpointer) {
-  QuitLoop();
+  RequestQuit();
   return TRUE;  // the window is destroyed at shutdown, not here
 }
 
@@ -217,10 +207,33 @@ bool OpenPlayerWindow(Player& player) {
   return true;
 }
 
-// A termination request (logout, kill) ends the run like "Quitter": the
-// usual shutdown, exit code 0.
-gboolean OnTerminationSignal(gpointer) {
-  QuitLoop();
+gboolean OnFirstFrameDeadline(gpointer passed) {
+  *static_cast<bool*>(passed) = true;
+  return G_SOURCE_REMOVE;
+}
+
+void ShowFirstFrame(Player& player) {
+  if (g.area == nullptr) return;
+  // A window manager maps a window within a few frames; a display that never
+  // does must not hold up start-up for longer than this.
+  constexpr guint kFirstFrameWaitMs = 2000;
+  bool deadlinePassed = false;
+  const guint deadline = g_timeout_add(kFirstFrameWaitMs, OnFirstFrameDeadline, &deadlinePassed);
+  // Start-up is still running: pointer and menu events of these moments are
+  // dropped like those that come while a handler runs.
+  player.handlingEvent = true;
+  while (!g.firstFrameShown && !deadlinePassed && !g.quitPending) g_main_context_iteration(nullptr, TRUE);
+  player.handlingEvent = false;
+  if (!deadlinePassed) g_source_remove(deadline);
+  gdk_display_flush(gtk_widget_get_display(g.area));
+}
+
+// A termination signal arrived: the same way out as the close box.
+gboolean OnTerminationWake(gint fd, GIOCondition, gpointer) {
+  char bytes[16];
+  while (read(fd, bytes, sizeof bytes) > 0) {
+  }
+  RequestQuit();
   return G_SOURCE_CONTINUE;
 }
 
@@ -230,24 +243,25 @@ void StartTimers(Player&) {
 }
 
 void RunEventLoop(Player&) {
-  for (int signal : {SIGTERM, SIGINT, SIGHUP}) g_unix_signal_add(signal, OnTerminationSignal, nullptr);
+  // Asked while the first frame was being shown: it ends at once. (A signal
+  // that came later still waits in its pipe and ends the loop at its start.)
+  if (g.quitPending) return;
   g.looping = true;
   gtk_main();
   g.looping = false;
 }
 
 void ShowMessageBox(const Text& title, const Text& message) {
-  const bool wasBusy = g.busy;
-  g.busy = true;  // nothing else runs while the box is open
   GtkWidget* dialog = gtk_message_dialog_new(g.window ? GTK_WINDOW(g.window) : nullptr,
                                              GtkDialogFlags(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT),
                                              GTK_MESSAGE_ERROR, GTK_BUTTONS_OK, "%s", TextToUtf8(message).c_str());
   gtk_window_set_title(GTK_WINDOW(dialog), TextToUtf8(title).c_str());
   gtk_window_set_position(GTK_WINDOW(dialog),
                           g.window ? GTK_WIN_POS_CENTER_ON_PARENT : GTK_WIN_POS_CENTER);
+  g.openBox = dialog;  // a termination request closes it
   gtk_dialog_run(GTK_DIALOG(dialog));
+  g.openBox = nullptr;
   gtk_widget_destroy(dialog);
-  g.busy = wasBusy;
 }
 
 void OpenAboutWindow(Player& player) {
@@ -290,13 +304,16 @@ bool InitToolkit() {
   // Everything is painted into Cairo image surfaces; without this GDK loads
   // the whole OpenGL stack (some 50 MB) just to look for GL visuals.
   g_setenv("GDK_GL", "disable", FALSE);
-  return gtk_init_check(nullptr, nullptr);
+  if (!gtk_init_check(nullptr, nullptr)) return false;
+  if (TerminationWakeFd() >= 0) g_unix_fd_add(TerminationWakeFd(), G_IO_IN, OnTerminationWake, nullptr);
+  return true;
 }
 
 Shell MakeGtkShell() {
   Shell shell;
   shell.showMessageBox = ShowMessageBox;
   shell.openPlayerWindow = OpenPlayerWindow;
+  shell.showFirstFrame = ShowFirstFrame;
   shell.startTimers = StartTimers;
   shell.runEventLoop = RunEventLoop;
   shell.openAboutWindow = OpenAboutWindow;

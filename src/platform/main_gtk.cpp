@@ -8,8 +8,10 @@
 #include "nowplaying/http_get.h"
 #include "os/os.h"
 #include "platform/gtk_shell.h"
+#include "platform/termination.h"
 
 int main() {
+  InstallTerminationHandlers();
   // Before any other thread exists: the HTTP library's set-up is not thread-safe.
   InitHttp();
   if (!InitToolkit()) {
@@ -19,7 +21,11 @@ int main() {
   Player player;
   player.config = BuiltInConfig();
   player.shell = MakeGtkShell();
-  player.httpGet = [](const std::string& url) { return HttpGet(url); };
+  player.httpGet = [](const std::string& url) {
+    HttpGetOptions options;
+    options.shouldAbort = TerminationRequested;  // no waiting out a stalled server on the way out
+    return HttpGet(url, options);
+  };
   player.clockMs = MonotonicMs;
   const std::string dir = ExecutableDir();
   const int code = RunPlayer(player, [&dir](AudioLibrary& library) { return LoadAudioLibrary(library, dir); });

@@ -1,5 +1,7 @@
 #include "text/title_text.h"
 
+#include <algorithm>
+
 namespace {
 
 // Keeps the part of `text` before the first `marker` (found in `search`,
@@ -34,7 +36,10 @@ Text NormalizeForSearch(const Text& input) {
   // " FEAT." wins over " FT." even when the latter comes first.
   const Text upper = UpperCaseAscii(text);
   if (!CutAt(text, upper, u" FEAT.")) CutAt(text, upper, u" FT.");
-  for (size_t at; (at = text.find(u"  ")) != Text::npos;) text.erase(at, 1);
+  // Every run of spaces becomes one space, in a single pass: a status page
+  // may hand over megabytes of them.
+  const auto twoSpaces = [](char16_t a, char16_t b) { return a == u' ' && b == u' '; };
+  text.erase(std::unique(text.begin(), text.end(), twoSpaces), text.end());
   return text;
 }
 

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "app/about_window.h"
+#include "app/fonts.h"
 #include "app/player_state.h"
 #include "display/gradient.h"
 #include "display/surface.h"
@@ -93,12 +94,57 @@ TEST(AboutWindow, DrawsLogoOrDiscAndTheTexts) {
       EXPECT_EQ(logo.kind, DrawOp::Kind::Circle);
       EXPECT_EQ((std::array{logo.x, logo.y, logo.w}), (std::array{80, 80, 38}));
     }
-    EXPECT_EQ(ops[3].text, "Logiciel offert gratuitement par radio.example \u00e0 ses auditeurs.");
-    EXPECT_EQ(ops[5].text, "\u2022 Librarie BASS");
-    EXPECT_EQ((std::pair{ops[7].textX, ops[7].textY}), (std::pair{40.0f, 360.0f}));
     FreeImage(player.logoImage);
     DestroySurface(surface);
   }
+}
+
+// The six texts as the window shows them: its picture, the logo aside, is
+// the gradient with each line of this table drawn on it, pixel for pixel.
+TEST(AboutWindow, TextsInTheirFontsColoursAndPlaces) {
+  Player player;
+  player.config = BuiltInConfig();
+  player.config.stationSiteUrl = "http://radio.example:8080/";
+  LoadFonts(player.fonts);
+  const Fonts& f = player.fonts;
+  const struct {
+    FontSpec font;
+    float x, y;
+    Colour colour;
+    const char16_t* text;
+  } lines[] = {
+      {f.fontTitle, 320, 50, Rgb(235, 242, 255), u"Orvelle Player"},
+      {f.fontAbout, 320, 100, Rgb(210, 220, 235), u"Logiciel offert gratuitement par radio.example \u00e0 ses auditeurs."},
+      {f.fontLabel, 320, 160, Rgb(200, 210, 225), u"Le Player Orvelle utilise:"},
+      {f.fontLabel, 320, 200, Rgb(200, 210, 225), u"\u2022 Librarie BASS"},
+      {f.fontLabel, 320, 240, Rgb(200, 210, 225), u"\u2022 API Deezer pour les pochettes"},
+      {f.fontSmall, 40, 360, Rgb(170, 180, 200), u"\u00a9 2026 Radio Orvelle. Tous droits r\u00e9serv\u00e9s."},
+  };
+  Surface* shown = CreateSurface(800, 400);
+  Surface* expected = CreateSurface(800, 400);
+  ASSERT_TRUE(shown && expected);
+  DrawAboutWindow(player, *shown);
+  ASSERT_TRUE(BeginDrawing(*expected));
+  DrawVerticalGradient(*expected, 0, 0, 800, 400, Rgb(10, 20, 45), Rgb(3, 10, 20));
+  SetDrawMode(*expected, DrawMode::TransparentText);
+  for (const auto& line : lines) {
+    SelectFont(*expected, line.font);
+    DrawText(*expected, line.text, line.x, line.y, line.colour);
+  }
+  EndDrawing(*expected);
+
+  const auto pixel = [](Surface* s, int x, int y) { return SurfacePixel(*s, x, y); };
+  int differing = 0, firstX = -1, firstY = -1;
+  for (int y = 0; y < 400; ++y) {
+    for (int x = 0; x < 800; ++x) {
+      const bool logo = x >= 40 && x < 300 && y >= 40 && y < 300;  // the stand-in disc, checked elsewhere
+      if (logo || pixel(shown, x, y) == pixel(expected, x, y)) continue;
+      if (differing++ == 0) firstX = x, firstY = y;
+    }
+  }
+  EXPECT_EQ(differing, 0) << "first at (" << firstX << ", " << firstY << ")";
+  DestroySurface(shown);
+  DestroySurface(expected);
 }
 
 }  // namespace

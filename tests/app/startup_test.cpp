@@ -93,6 +93,18 @@ TEST_F(StartupTest, QuitWhilePlayingStopsBeforeFreeing) {
   EXPECT_EQ(player.streamHandle, 0u);
 }
 
+TEST_F(StartupTest, FirstFrameIsOnScreenBeforeThePollAndTheTimersStartAfterIt) {
+  // Nothing answers: the poll asks the statistics page and the status page.
+  player.httpGet = [this](const std::string& url) -> std::optional<std::string> {
+    shell.order.push_back("GET " + url.substr(url.find('/', url.find("://") + 3)));
+    return std::nullopt;
+  };
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(shell.order,
+            (std::vector<std::string>{"window", "shown", "GET /stats?json=1", "GET /7.html", "timers", "loop"}));
+  EXPECT_EQ(shell.shownCoverPixel, 0x2D374Bu) << "the placeholder cover was not drawn yet";
+}
+
 TEST_F(StartupTest, WindowThatCannotOpenStillShutsDown) {
   EXPECT_EQ(Run({}, false), 0);
   EXPECT_EQ(shell.timersStarted, 0);
@@ -153,9 +165,13 @@ TEST_F(LoaderTest, EmptyFileBesideTheExecutableFallsBackToTheSystemSearch) {
     GTEST_SKIP() << "a libbass.so is already loaded in this process";
   }
   AudioLibrary library;
-  // No libbass.so is installed system-wide on a test machine.
-  EXPECT_FALSE(LoadAudioLibrary(library, dir));
-  EXPECT_EQ(library.handle, nullptr);
+  // The search finds the fake on this executable's library path.
+  EXPECT_TRUE(LoadAudioLibrary(library, dir));
+  Dl_info found{};
+  ASSERT_NE(library.api.BASS_Init, nullptr);
+  ASSERT_NE(dladdr(reinterpret_cast<void*>(library.api.BASS_Init), &found), 0);
+  EXPECT_EQ(std::string(found.dli_fname), FAKE_BASS_DIR "/libbass.so");
+  UnloadAudioLibrary(library);
   unlink((dir + "/libbass.so").c_str());
   rmdir(dir.c_str());
 }

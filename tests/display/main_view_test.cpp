@@ -259,6 +259,12 @@ TEST_F(MainViewTest, CoverScaledCopyThenFullPictureThenPlaceholder) {
   EXPECT_EQ(Pixel(268, 268), Pixel(268, 270));  // nothing beyond the box but the gradient row
   // The texts are drawn in the transparent mode whichever branch the cover took.
   EXPECT_EQ(Texts()[1].mode, DrawMode::TransparentText);
+
+  FreeImage(player.coverScaled);
+  FreeImage(player.coverImage);
+  Render();
+  EXPECT_EQ(Pixel(30, 260), 0x2D374Bu);  // the placeholder again
+  EXPECT_NE(FindText("Pochette"), nullptr);
 }
 
 TEST_F(MainViewTest, WholeFramePixels) {
@@ -307,7 +313,11 @@ TEST_F(MainViewTest, UnknownModeLeavesThePanelEmptyButTheRestDrawn) {
 
 TEST_F(MainViewTest, NothingWithoutASurface) {
   DestroySurface(player.mainSurface);
-  RenderMainView(player);  // no surface: returns
+  player.streamHandle = 7;  // live, with a spectrum that would raise the peak marks
+  FillSpectrum(0.5f);
+  RenderMainView(player);
+  EXPECT_TRUE(FakeLog().calls.empty()) << FakeLog().calls.front();
+  EXPECT_EQ(player.peakLevels, decltype(player.peakLevels){});
   player.mainSurface = CreateSurface(800, 300);
 }
 

@@ -107,6 +107,7 @@ TEST(Gradient, EmptyHeightDrawsNothingAndTwoRowsAreTheTwoColours) {
   // The main view's 320 rows: the row in the middle has the colour halfway.
   DrawVerticalGradient(*canvas.s, 0, 0, 740, 320, Rgb(6, 14, 32), Rgb(2, 8, 20));
   EXPECT_EQ(PixelOf(*canvas.s, 100, 160), 0x040B1Au);  // t = 160/319: 4.006, 10.99, 25.98
+  EXPECT_EQ(PixelOf(*canvas.s, 739, 299), 0x020815u);  // t = 299/319: 2.25, 8.38, 20.75
 }
 
 TEST(SurfaceLines, OnePixelPerStepBothEndsIncluded) {

@@ -2,8 +2,13 @@
 #include "nowplaying/http_get.h"
 
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <signal.h>
 #include <stdlib.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -123,6 +128,68 @@ TEST(HttpGet, StalledOrEndlessTransfersAreBounded) {
   EXPECT_EQ(HttpGet(server.Base() + "/slow", totalBound), std::nullopt);
   EXPECT_EQ(HttpGet(server.Base() + "/slow", lowSpeedBound)->size(), 20u) << "slow is not stalled";
   EXPECT_EQ(HttpGet(server.Base() + "/brief", totalBound), "tttt");
+}
+
+TEST(HttpGet, AConnectionThatNeverCompletesEndsAtTheConnectLimit) {
+  // A listener with a full queue: the kernel drops every further handshake.
+  const int listener = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), length), 0);
+  ASSERT_EQ(listen(listener, 0), 0);
+  ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+  const int filler = socket(AF_INET, SOCK_STREAM, 0);
+  ASSERT_EQ(connect(filler, reinterpret_cast<sockaddr*>(&address), length), 0);  // the queue's one place
+
+  HttpGetOptions options;
+  options.connectTimeoutMs = 300;
+  options.totalTimeoutMs = 10000;
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(HttpGet("http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/", options), std::nullopt);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
+  close(filler);
+  close(listener);
+}
+
+void NoteSignal(int) {}
+
+TEST(HttpGet, LeavesTheProcessSignalHandlersAlone) {
+  LocalServer server;  // ignores SIGPIPE itself when it starts
+  // libcurl, unless told not to, ignores SIGPIPE for as long as a transfer runs.
+  struct sigaction mine {}, old {}, during {};
+  mine.sa_handler = NoteSignal;
+  sigaction(SIGPIPE, &mine, &old);
+  server.Route("/", [&during](const httplib::Request&, httplib::Response& response) {
+    sigaction(SIGPIPE, nullptr, &during);  // in the middle of the transfer
+    response.set_content("ok", "text/plain");
+  });
+  EXPECT_EQ(HttpGet(server.Base() + "/"), "ok");
+  sigaction(SIGPIPE, &old, nullptr);
+  EXPECT_EQ(during.sa_handler, NoteSignal);
+}
+
+TEST(HttpGet, GivesUpWhenAskedBeforeOrDuringTheTransfer) {
+  LocalServer server;
+  Trickle(server, "/silent", 1, 10s);
+  server.Serve("/at-once", "answer");
+  std::atomic<bool> giveUp = false;
+  HttpGetOptions options;
+  options.shouldAbort = [&giveUp] { return giveUp.load(); };
+
+  std::thread asker([&giveUp] {
+    std::this_thread::sleep_for(200ms);
+    giveUp = true;
+  });
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(HttpGet(server.Base() + "/silent", options), std::nullopt);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 3s) << "waited for the server";
+  asker.join();
+
+  server.ClearRequests();
+  EXPECT_EQ(HttpGet(server.Base() + "/at-once", options), std::nullopt);
+  EXPECT_TRUE(server.Targets().empty()) << "asked the server all the same";
 }
 
 // A fresh self-signed certificate for 127.0.0.1 in a temporary folder.

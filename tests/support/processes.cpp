@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -33,9 +34,10 @@ std::string Quote(const std::string& text) {
 }  // namespace
 
 pid_t SpawnProcess(const std::vector<std::string>& argv, const std::string& outputPath,
-                   const EnvironmentVariables& environment) {
+                   const EnvironmentVariables& environment, int keepFd) {
   const pid_t pid = fork();
   if (pid != 0) return pid < 0 ? 0 : pid;
+  prctl(PR_SET_PDEATHSIG, SIGTERM);
   for (const auto& [name, value] : environment) {
     if (value.empty()) {
       unsetenv(name.c_str());
@@ -47,6 +49,9 @@ pid_t SpawnProcess(const std::vector<std::string>& argv, const std::string& outp
   const int out = open(outputPath.empty() ? "/dev/null" : outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
   if (in >= 0) dup2(in, 0);
   if (out >= 0) dup2(out, 1), dup2(out, 2);
+  for (int fd = 3; fd < 1024; ++fd) {
+    if (fd != keepFd) close(fd);
+  }
   std::vector<char*> args;
   for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);
@@ -89,8 +94,12 @@ std::optional<std::string> StartXvfb(pid_t& pid) {
   int fds[2];
   if (pipe(fds) != 0) return std::nullopt;
   // -displayfd: the server picks a free display number and writes it to us.
+  // -noreset: by default the server resets when its last client leaves, and
+  // refuses connections meanwhile: an xdotool call that ends just as the
+  // player starts would leave the player without a display.
   const std::string fd = std::to_string(fds[1]);
-  pid = SpawnProcess({"Xvfb", "-displayfd", fd, "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
+  pid = SpawnProcess({"Xvfb", "-displayfd", fd, "-noreset", "-screen", "0", "1024x768x24", "-nolisten", "tcp"}, "", {},
+                     fds[1]);
   close(fds[1]);
   std::string number;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);

@@ -18,9 +18,11 @@ using EnvironmentVariables = std::vector<std::pair<std::string, std::string>>;
 
 // Starts argv[0] (searched on PATH) with stdin from /dev/null and stdout and
 // stderr into `outputPath` (nothing kept when empty), these variables set in
-// its environment (an empty value removes one). Its pid, or 0.
+// its environment (an empty value removes one). It inherits no other file
+// of the test's but `keepFd` (the lock that keeps window tests apart stays
+// with the test), and ends when the test does, even by a crash. Its pid, or 0.
 pid_t SpawnProcess(const std::vector<std::string>& argv, const std::string& outputPath = "",
-                   const EnvironmentVariables& environment = {});
+                   const EnvironmentVariables& environment = {}, int keepFd = -1);
 
 // Waits up to `timeout` for the process to end; its exit code (128 + the
 // signal when one ended it), or nothing.

@@ -19,6 +19,7 @@ TEST(SplitUrl, Parts) {
       {"host.example/path", "", "host.example", "/path", "host.example", ""},
       {"http://[::1]:8000/", "http", "[::1]:8000", "/", "[::1]", "8000"},  // IPv6 keeps its brackets
       {"http://[fe80::1]/a", "http", "[fe80::1]", "/a", "[fe80::1]", ""},
+      {"http://[2001:db8::7]/", "http", "[2001:db8::7]", "/", "[2001:db8::7]", ""},
       {"http://h.example#top", "http", "h.example#top", "", "h.example", ""},
       {"/only/a/path", "", "", "/only/a/path", "", ""},
       {"", "", "", "", "", ""},
