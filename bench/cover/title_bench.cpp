@@ -3,7 +3,7 @@
 // user-interface thread.
 #include <benchmark/benchmark.h>
 
-#include "cover/title_text.h"
+#include "text/title_text.h"
 
 namespace {
 

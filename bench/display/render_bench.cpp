@@ -7,7 +7,7 @@
 
 #include "app/fonts.h"
 #include "app/player_state.h"
-#include "display/main_view.h"
+#include "app/frame.h"
 #include "fake_audio.h"
 
 namespace {
@@ -36,7 +36,6 @@ void RenderMainViewInMode(benchmark::State& state) {
     FakeLog().calls.clear();  // the fake notes every call; keep that out of the measurement's memory
   }
   DestroySurface(player.mainSurface);
-  FreeFonts(player.fonts);
 }
 
 BENCHMARK(RenderMainViewInMode)->DenseRange(0, 6)->Unit(benchmark::kMicrosecond)->Repetitions(5)

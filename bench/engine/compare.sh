@@ -18,13 +18,8 @@ cmake --build --preset bench -j 2 --target orvelle_bass engine_drive engine_stat
 bin=build/bench
 
 work=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+. tools/demo-env.sh
+trap 'demo_stop_all; rm -rf "$work"' EXIT
 
 # A minute of music-like noise in both formats.
 noise="anoisesrc=color=pink:amplitude=0.25:d=60:r=44100,aformat=channel_layouts=stereo"
@@ -33,14 +28,9 @@ ffmpeg -hide_banner -loglevel error -f lavfi -i "$noise" -c:a aac -b:a 128k -f a
 
 # The shared output: a private sound server with a null sink, kept brisk by a
 # low-latency recorder on its monitor.
-mkdir -p "$work/run" && chmod 700 "$work/run"
-export HOME=$work XDG_RUNTIME_DIR=$work/run PULSE_SERVER=unix:$work/run/pulse/native SDL_AUDIODRIVER=pulseaudio
-pulseaudio --daemonize=no --exit-idle-time=-1 -n --load=module-null-sink \
-  --load=module-native-protocol-unix --disable-shm=yes >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do [ -S "$work/run/pulse/native" ] && break; sleep 0.1; done
-parec --device=null.monitor --latency-msec=20 --raw >/dev/null 2>&1 &
-pids+=($!)
+demo_start_pulse
+export SDL_AUDIODRIVER=pulseaudio
+demo_start_recorder
 sleep 2
 
 measure() {  # label command...: prints "cpu_s peak_mib"
@@ -54,7 +44,7 @@ printf "%-6s %-8s %8s %10s\n" stream player cpu_s peak_mib
 for format in mp3:audio/mpeg aac:audio/aacp; do
   ext=${format%%:*}; type=${format#*:}
   "$bin/engine_station_serve" "$work/music.$ext" 60 "$type" >"$work/url" &
-  pids+=($!)
+  DEMO_PIDS+=("$!")
   for _ in $(seq 50); do [ -s "$work/url" ] && break; sleep 0.1; done
   url=$(cat "$work/url")
   read -r _ engine_cpu engine_rss < <(measure engine "$bin/engine_drive" "$url" "$seconds")
@@ -65,5 +55,5 @@ for format in mp3:audio/mpeg aac:audio/aacp; do
   printf "%-6s %-8s %8s %10s   first sound %s ms\n" "$ext" engine "$engine_cpu" "$engine_rss" "$first"
   printf "%-6s %-8s %8s %10s\n" "$ext" mpv "$mpv_cpu" "$mpv_rss"
   printf "%-6s %-8s %8s %10s\n" "$ext" ffplay "$ffplay_cpu" "$ffplay_rss"
-  kill "${pids[-1]}"; unset 'pids[-1]'
+  kill "${DEMO_PIDS[-1]}"; unset 'DEMO_PIDS[-1]'
 done

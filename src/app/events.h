@@ -1,7 +1,9 @@
 // What each event does to the player, free of the toolkit: the GTK shell
 // translates its signals into these calls, and tests call them directly.
+// Menu events and pointer presses become commands (app/commands.h).
 #pragma once
 
+#include "app/commands.h"
 #include "app/player_state.h"
 
 // Menu event numbers.
@@ -12,8 +14,7 @@ enum MenuEvent : int {
   kMenuTop30 = 112,
   kMenuForum = 113,
   kMenuAbout = 120,
-  kMenuVisualizerFirst = 200,  // 200..205 select a mode
-  kMenuVisualizerLast = 205,
+  kMenuVisualizerFirst = 200,  // and on: one per visualizer mode, in the table's order
   kMenuNextVisualizer = 206,   // the V key
 };
 
@@ -31,8 +32,6 @@ struct SurfaceEvent {
   int px;  // whole pixels of the main surface
   int py;
 };
-
-enum class Dispatch { Continue, Quit };
 
 // An event as the shell delivers it.
 struct ShellEvent {
@@ -54,9 +53,3 @@ void HandleTimer(Player& player, int timer);
 // Handles one pointer event of the main surface.
 void HandleSurfaceEvent(Player& player, const SurfaceEvent& event);
 
-// Steps the visualizer mode, wrapping from 5 to 0.
-void NextVisualizerMode(Player& player);
-// 0 below 0 or for NaN, 1 above 1, the value otherwise.
-float ClampUnit(float value);
-// The phase step of one animation tick, wrapping to 0 past 1.
-void AdvancePulsePhase(Player& player);

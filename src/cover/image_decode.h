@@ -1,11 +1,11 @@
-// Decoding pictures from memory into Images. Nothing here throws or jumps
-// out: a picture that does not decode simply gives nullptr.
+// Decoding pictures from memory into the player's neutral pictures. Nothing
+// here throws or jumps out: a picture that does not decode gives nullptr.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
-#include "display/image.h"
+#include "model/picture.h"
 
 // Pictures larger than this on either side are refused: a header can claim
 // any size, and the memory is allocated before the first pixel arrives.

@@ -24,23 +24,20 @@ static void OnJpegMessage(j_common_ptr info, int level) {
   if (level < 0 && info->err->msg_code == JWRN_JPEG_EOF) errors->truncated = 1;
 }
 
-cairo_surface_t* DecodeJpegSurface(const unsigned char* data, size_t size, unsigned maxSide) {
+int DecodeJpegPixels(const unsigned char* data, size_t size, unsigned maxSide, JpegPixelsFn pixels, void* context) {
   struct jpeg_decompress_struct info;
   struct JpegErrors errors;
-  /* Set after setjmp and read after the jump: must be volatile. */
-  cairo_surface_t* volatile surface = NULL;
-  unsigned char* pixels;
-  int stride;
+  unsigned char* rows;
+  size_t stride;
 
-  if (data == NULL || size == 0) return NULL;
+  if (data == NULL || size == 0) return 0;
   info.err = jpeg_std_error(&errors.base);
   errors.base.error_exit = OnJpegError;
   errors.base.emit_message = OnJpegMessage;
   errors.truncated = 0;
   if (setjmp(errors.escape)) {
     jpeg_destroy_decompress(&info);
-    if (surface != NULL) cairo_surface_destroy(surface);
-    return NULL;
+    return 0;
   }
 
   jpeg_create_decompress(&info);
@@ -49,9 +46,9 @@ cairo_surface_t* DecodeJpegSurface(const unsigned char* data, size_t size, unsig
   if (info.image_width == 0 || info.image_height == 0 || info.image_width > maxSide ||
       info.image_height > maxSide) {
     jpeg_destroy_decompress(&info);
-    return NULL;
+    return 0;
   }
-  /* Cairo's ARGB32 is one native-endian 32-bit word per pixel. */
+  /* One native-endian 32-bit word per pixel, as the player's pictures hold them. */
 #if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
   info.out_color_space = JCS_EXT_BGRA;
 #else
@@ -59,26 +56,17 @@ cairo_surface_t* DecodeJpegSurface(const unsigned char* data, size_t size, unsig
 #endif
   jpeg_start_decompress(&info);
 
-  surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, (int)info.output_width, (int)info.output_height);
-  if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
-    cairo_surface_destroy(surface);
+  rows = pixels(context, info.output_width, info.output_height);
+  if (rows == NULL) {
     jpeg_destroy_decompress(&info);
-    return NULL;
+    return 0;
   }
-  cairo_surface_flush(surface);
-  pixels = cairo_image_surface_get_data(surface);
-  stride = cairo_image_surface_get_stride(surface);
+  stride = (size_t)info.output_width * 4;
   while (info.output_scanline < info.output_height) {
-    JSAMPROW row = pixels + (size_t)info.output_scanline * (size_t)stride;
+    JSAMPROW row = rows + (size_t)info.output_scanline * stride;
     if (jpeg_read_scanlines(&info, &row, 1) != 1) longjmp(errors.escape, 1); /* never loop on no progress */
   }
   jpeg_finish_decompress(&info);
   jpeg_destroy_decompress(&info);
-
-  if (errors.truncated) {
-    cairo_surface_destroy(surface);
-    return NULL;
-  }
-  cairo_surface_mark_dirty(surface);
-  return surface;
+  return !errors.truncated;
 }

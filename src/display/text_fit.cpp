@@ -31,18 +31,20 @@ Text Shorten(Surface& s, const Text& text, float maxWidth) {
 
 }  // namespace
 
-Text FitTextToWidth(Surface& s, const Text& text, float maxWidth) {
-  // The same title is fitted on every frame; the search runs once per text.
-  for (const auto& entry : s.fitted) {
-    if (entry.font == s.font && entry.maxWidth == maxWidth && entry.text == text) return entry.fitted;
+Text FitTextToWidth(Surface& s, const Text& text, float maxWidth) { return Shorten(s, text, maxWidth); }
+
+const Text& FitTextToWidth(Surface& s, FittedTextCache& cache, const Text& text, float maxWidth) {
+  const FontSpec& font = SelectedFont(s);
+  for (const auto& entry : cache.entries) {
+    if (entry.font == font && entry.maxWidth == maxWidth && entry.text == text) return entry.fitted;
   }
-  Text fitted = Shorten(s, text, maxWidth);
-  Surface::FittedText entry{s.font, maxWidth, text, fitted};
-  if (s.fitted.size() < kMaxFitted) {
-    s.fitted.push_back(std::move(entry));
-  } else {
-    s.fitted[s.nextFitted] = std::move(entry);
-    s.nextFitted = (s.nextFitted + 1) % kMaxFitted;
+  FittedTextCache::Entry entry{font, maxWidth, text, Shorten(s, text, maxWidth)};
+  if (cache.entries.size() < kMaxFitted) {
+    cache.entries.push_back(std::move(entry));
+    return cache.entries.back().fitted;
   }
-  return fitted;
+  FittedTextCache::Entry& slot = cache.entries[cache.next];
+  slot = std::move(entry);
+  cache.next = (cache.next + 1) % kMaxFitted;
+  return slot.fitted;
 }

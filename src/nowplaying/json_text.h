@@ -5,7 +5,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "app/text.h"
+#include "text/text.h"
 
 // The parsed document; is_discarded() when the text is not JSON. Never throws.
 nlohmann::json ParseJson(const Text& text);

@@ -8,8 +8,9 @@
 
 #include "app/about_window.h"
 #include "app/events.h"
-#include "app/layout.h"
+#include "display/visualizer.h"
 #include "platform/termination.h"
+#include "platform/web_page.h"
 
 namespace {
 
@@ -63,8 +64,13 @@ gboolean OnDraw(GtkWidget*, cairo_t* cr, gpointer surfacePtr) {
   // The window shows the retained picture; nothing is drawn here.
   auto* surface = static_cast<Surface**>(surfacePtr);
   if (*surface != nullptr) {
-    cairo_set_source_surface(cr, (*surface)->pixels, 0, 0);
+    const PixelView view = SurfacePixels(**surface);
+    cairo_surface_t* pixels = cairo_image_surface_create_for_data(const_cast<unsigned char*>(view.data),
+                                                                  CAIRO_FORMAT_RGB24, view.width, view.height,
+                                                                  view.stride);
+    cairo_set_source_surface(cr, pixels, 0, 0);
     cairo_paint(cr);
+    cairo_surface_destroy(pixels);
     if (g.player != nullptr && surface == &g.player->mainSurface) g.firstFrameShown = true;
   }
   return TRUE;
@@ -145,20 +151,21 @@ GtkWidget* BuildMenuBar() {
   AddMenuItem(station, "Top 30", kMenuTop30);
   AddMenuItem(station, "Forum", kMenuForum);
   GtkWidget* view = AddMenu(bar, "Affichage");
-  AddMenuItem(view, "Visualizer : Ligne", 200);
-  AddMenuItem(view, "Visualizer : Barres", 201);
-  AddMenuItem(view, "Visualizer : Barres miroir", 202);
-  AddMenuItem(view, "Visualizer : Cercle", 203);
-  AddMenuItem(view, "Visualizer : Rayons", 204);
-  AddMenuItem(view, "Visualizer : Oscilloscope", 205);
+  for (int32_t mode = 0; mode < kVisualizerModeCount; ++mode) {
+    AddMenuItem(view, kVisualizerModes[mode].label, kMenuVisualizerFirst + mode);
+  }
   GtkWidget* about = AddMenu(bar, "\u00C0 propos");
   AddMenuItem(about, "\u00C0 propos de Orvelle\u2026", kMenuAbout);
   return bar;
 }
 
-void SetIconFromLogo(GtkWidget* window, Image logo) {
+void SetIconFromLogo(GtkWidget* window, const Image& logo) {
   if (logo == nullptr) return;
-  GdkPixbuf* icon = gdk_pixbuf_get_from_surface(logo, 0, 0, ImageWidth(logo), ImageHeight(logo));
+  cairo_surface_t* pixels = cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(logo->pixels.data()),
+                                                                CAIRO_FORMAT_ARGB32, logo->width, logo->height,
+                                                                logo->stride);
+  GdkPixbuf* icon = gdk_pixbuf_get_from_surface(pixels, 0, 0, logo->width, logo->height);
+  cairo_surface_destroy(pixels);
   if (icon == nullptr) return;
   gtk_window_set_icon(GTK_WINDOW(window), icon);
   g_object_unref(icon);
@@ -194,7 +201,7 @@ bool OpenPlayerWindow(Player& player) {
   FixClientSize(g.window, g.area, kMainSurfaceWidth, kMainSurfaceHeight);
   if (player.mainSurface != nullptr) {
     GtkWidget* area = g.area;
-    player.mainSurface->present = [area](int x, int y, int w, int h) { gtk_widget_queue_draw_area(area, x, y, w, h); };
+    SetPresent(*player.mainSurface, [area](int x, int y, int w, int h) { gtk_widget_queue_draw_area(area, x, y, w, h); });
   }
   gtk_widget_show_all(g.window);
   return true;
@@ -270,18 +277,10 @@ void OpenAboutWindow(Player& player) {
   gtk_container_add(GTK_CONTAINER(g.aboutWindow), area);
   FixClientSize(g.aboutWindow, area, kAboutWidth, kAboutHeight);
   if (g.aboutSurface != nullptr) {
-    g.aboutSurface->present = [area](int x, int y, int w, int h) { gtk_widget_queue_draw_area(area, x, y, w, h); };
+    SetPresent(*g.aboutSurface, [area](int x, int y, int w, int h) { gtk_widget_queue_draw_area(area, x, y, w, h); });
     DrawAboutWindow(player, *g.aboutSurface);
   }
   gtk_widget_show_all(g.aboutWindow);
-}
-
-void OpenWebPage(const std::string& url) {
-  // The desktop's URL handler, with the URL as one argument: no shell, no waiting.
-  gchar* argv[] = {const_cast<gchar*>("xdg-open"), const_cast<gchar*>(url.c_str()), nullptr};
-  g_spawn_async(nullptr, argv, nullptr,
-                GSpawnFlags(G_SPAWN_SEARCH_PATH | G_SPAWN_STDOUT_TO_DEV_NULL | G_SPAWN_STDERR_TO_DEV_NULL),
-                nullptr, nullptr, nullptr, nullptr);
 }
 
 void CloseWindows(Player& player) {

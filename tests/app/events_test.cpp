@@ -6,20 +6,16 @@
 #include <cmath>
 #include <limits>
 
-#include "audio/playback.h"
+#include "app/frame.h"
+#include "app/listener_changes.h"
+#include "app/playback.h"
 #include "display/frame_fixture.h"
-#include "display/main_view.h"
 #include "fake_audio.h"
 #include "fake_shell.h"
 
 namespace {
 
-uint32_t Pixel(Surface* surface, int x, int y) {
-  cairo_surface_flush(surface->pixels);
-  const uint8_t* row =
-      cairo_image_surface_get_data(surface->pixels) + y * cairo_image_surface_get_stride(surface->pixels);
-  return reinterpret_cast<const uint32_t*>(row)[x] & 0xFFFFFF;
-}
+uint32_t Pixel(Surface* surface, int x, int y) { return SurfacePixel(*surface, x, y); }
 
 class EventsTest : public ::testing::Test {
  protected:
@@ -173,6 +169,67 @@ TEST_F(EventsTest, PulsePhaseCyclesEvery17Ticks) {
   EXPECT_EQ(player.pulsePhase, 0.0f);
   HandleTimer(player, 12);  // another timer: ignored
   EXPECT_EQ(player.pulsePhase, 0.0f);
+}
+
+TEST_F(EventsTest, TickFetchesTheSpectrumBeforeTheFrameThatShowsIt) {
+  player.mainSurface = CreateSurface(800, 300);
+  player.streamHandle = 7;
+  player.visualizerMode = 5;
+  HandleTimer(player, kTimerAnimation);
+  const std::string fft = std::to_string(kDataFft1024), samples = std::to_string(kDataFloat | 4096);
+  EXPECT_EQ(FakeLog().calls, (std::vector<std::string>{"BASS_ChannelIsActive(7)", "BASS_ChannelGetData(7," + fft + ")",
+                                                       "BASS_ChannelIsActive(7)", "BASS_ChannelGetData(7," + samples + ")"}));
+  EXPECT_EQ(player.spectrum[0], FakeScript().spectrumValue);
+  DestroySurface(player.mainSurface);
+}
+
+TEST_F(EventsTest, ListenersHearOfSongPlayingAndVolumeChangesButNotOfAnIdleTick) {
+  player.mainSurface = CreateSurface(800, 300);
+  std::optional<std::string> stats;  // the station's answer; nothing else answers
+  player.httpGet = [&stats](const std::string& url) {
+    return url.find("/stats") != std::string::npos ? stats : std::nullopt;
+  };
+  std::vector<unsigned> heard;
+  player.shell.notifyChanged = [&heard](unsigned changes) { heard.push_back(changes); };
+  using K = ShellEvent::Kind;
+  const struct {
+    const char* what;
+    ShellEvent event;
+    std::optional<std::string> stats;
+    std::vector<unsigned> changes;
+  } steps[] = {
+      {"idle tick", {K::Timer, kTimerAnimation}, std::nullopt, {}},
+      {"press on the slider", {K::Surface, 0, {PointerKind::LeftPress, 500, 238}}, std::nullopt, {}},
+      {"drag", {K::Surface, 0, {PointerKind::Move, 530, 238}}, std::nullopt, {kVolumeChanged}},
+      {"release", {K::Surface, 0, {PointerKind::LeftRelease, 530, 238}}, std::nullopt, {}},
+      {"poll, no answer", {K::Timer, kTimerNowPlaying}, std::nullopt, {}},
+      {"poll, a new song", {K::Timer, kTimerNowPlaying}, R"({"songtitle":"A - B"})", {kSongChanged}},
+      {"poll, the same song", {K::Timer, kTimerNowPlaying}, R"({"songtitle":"A - B"})", {}},
+      {"play", {K::Surface, 0, {PointerKind::LeftPress, 306, 236}}, std::nullopt, {kPlayingChanged}},
+      {"tick while playing", {K::Timer, kTimerAnimation}, std::nullopt, {}},
+      {"stop", {K::Surface, 0, {PointerKind::LeftPress, 366, 236}}, std::nullopt, {kPlayingChanged}},
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.what);
+    heard.clear();
+    stats = step.stats;
+    DeliverEvent(player, step.event);
+    EXPECT_EQ(heard, step.changes);
+  }
+  DestroySurface(player.mainSurface);
+}
+
+TEST_F(EventsTest, CommandsFromOtherSourcesStayInRange) {
+  using Kind = Command::Kind;
+  for (const auto& [volume, stored] : {std::pair{1.5f, 1.0f}, {-0.5f, 0.0f}, {std::nanf(""), 0.0f}, {0.25f, 0.25f}}) {
+    RunCommand(player, {Kind::SetVolume, 0, volume});
+    EXPECT_EQ(player.volume, stored) << volume;
+  }
+  player.visualizerMode = 3;
+  for (int32_t mode : {-1, 6, 1000}) RunCommand(player, {Kind::SelectVisualizer, mode});
+  EXPECT_EQ(player.visualizerMode, 3);
+  RunCommand(player, {Kind::SelectVisualizer, 5});
+  EXPECT_EQ(player.visualizerMode, 5);
 }
 
 TEST_F(EventsTest, EventsThatComeWhileAMessageBoxIsOpenDoNothing) {

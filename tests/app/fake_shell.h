@@ -35,10 +35,7 @@ inline Shell MakeFakeShell(FakeShellLog& log, std::function<void(Player&)> loop 
   };
   shell.showFirstFrame = [&log](Player& player) {
     log.order.push_back("shown");
-    cairo_surface_t* pixels = player.mainSurface->pixels;
-    cairo_surface_flush(pixels);
-    const uint8_t* row = cairo_image_surface_get_data(pixels) + 143 * cairo_image_surface_get_stride(pixels);
-    log.shownCoverPixel = reinterpret_cast<const uint32_t*>(row)[143] & 0xFFFFFF;
+    log.shownCoverPixel = SurfacePixel(*player.mainSurface, 143, 143);
   };
   shell.startTimers = [&log](Player&) {
     ++log.timersStarted;

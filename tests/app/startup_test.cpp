@@ -118,10 +118,8 @@ TEST_F(StartupTest, LogoIsDecodedFromTheEmbeddedPictureOpaque256) {
               width = ImageWidth(p.logoImage);
               height = ImageHeight(p.logoImage);
               transparent = 0;
-              const auto* data = cairo_image_surface_get_data(p.logoImage);
-              const int stride = cairo_image_surface_get_stride(p.logoImage);
               for (int y = 0; y < height; ++y)
-                for (int x = 0; x < width; ++x) transparent += data[y * stride + 4 * x + 3] != 255;
+                for (int x = 0; x < width; ++x) transparent += (p.logoImage->Row(y)[x] >> 24) != 255;
             }),
             0);
   EXPECT_EQ(width, 256);
@@ -142,14 +140,9 @@ TEST_F(LoaderTest, LoadsAllEntryPointsBesideTheExecutable) {
   ASSERT_TRUE(LoadAudioLibrary(library, FAKE_BASS_DIR));
   EXPECT_NE(library.handle, nullptr);
   const AudioApi& a = library.api;
-  for (const void* fn : {(const void*)a.BASS_Init, (const void*)a.BASS_ErrorGetCode,
-                         (const void*)a.BASS_StreamCreateURL, (const void*)a.BASS_ChannelPlay,
-                         (const void*)a.BASS_ChannelStop, (const void*)a.BASS_StreamFree,
-                         (const void*)a.BASS_ChannelSetAttribute, (const void*)a.BASS_ChannelIsActive,
-                         (const void*)a.BASS_ChannelGetData, (const void*)a.BASS_Free,
-                         (const void*)a.BASS_ChannelPause}) {
-    EXPECT_NE(fn, nullptr);
-  }
+#define ORVELLE_BASS_CALL(need, result, name, parameters) EXPECT_NE(a.name, nullptr) << #name;
+#include "orvelle/bass_calls.h"
+#undef ORVELLE_BASS_CALL
   UnloadAudioLibrary(library);
   EXPECT_EQ(library.handle, nullptr);
   EXPECT_EQ(library.api.BASS_Init, nullptr);

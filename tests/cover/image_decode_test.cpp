@@ -1,4 +1,5 @@
 #include "cover/image_decode.h"
+#include "cover/picture_checks.h"
 
 #include <gtest/gtest.h>
 
@@ -17,10 +18,8 @@ struct Decoded {
 };
 
 // The premultiplied pixel at (x, y) as a, r, g, b.
-RgbaPixel PixelAt(Image image, int x, int y) {
-  cairo_surface_flush(image);
-  const auto* row = cairo_image_surface_get_data(image) + size_t(y) * cairo_image_surface_get_stride(image);
-  const uint32_t argb = reinterpret_cast<const uint32_t*>(row)[x];
+RgbaPixel PixelAt(const Image& image, int x, int y) {
+  const uint32_t argb = image->Row(y)[x];
   return {uint8_t(argb >> 16), uint8_t(argb >> 8), uint8_t(argb), uint8_t(argb >> 24)};
 }
 
@@ -97,6 +96,32 @@ TEST(DecodePicture, AnythingElseFailsCleanly) {
     const Decoded picture(c.file);
     EXPECT_EQ(picture.image, nullptr);
   }
+}
+
+TEST(PictureChecks, OnlyWholeFilesPass) {
+  const auto bytes = [](const std::string& file) { return reinterpret_cast<const uint8_t*>(file.data()); };
+  const struct {
+    const char* name;
+    std::string file;
+    bool (*whole)(const uint8_t*, size_t);
+  } pictures[] = {
+      {"PNG", EncodePng(7, 5, Solid({10, 20, 30, 255})), PngIsWhole},
+      {"JPEG", EncodeJpeg(16, 8, Solid({10, 20, 30, 255})), JpegIsWhole},
+  };
+  for (const auto& p : pictures) {
+    SCOPED_TRACE(p.name);
+    EXPECT_TRUE(p.whole(bytes(p.file), p.file.size()));
+    const std::string trailing = p.file + "trailing bytes";  // some servers pad their files
+    EXPECT_TRUE(p.whole(bytes(trailing), trailing.size()));
+    for (size_t cut = 0; cut < p.file.size(); ++cut) {
+      if (p.whole(bytes(p.file), cut)) ADD_FAILURE() << "cut at " << cut << " of " << p.file.size();
+    }
+  }
+  std::string lying = EncodePng(7, 5, Solid({10, 20, 30, 255}));
+  lying[8] = char(0x7F);  // the first chunk claims far more bytes than follow
+  EXPECT_FALSE(PngIsWhole(bytes(lying), lying.size()));
+  const std::string noScan = "\xFF\xD8\xFF\xD9";
+  EXPECT_FALSE(JpegIsWhole(bytes(noScan), noScan.size()));
 }
 
 }  // namespace

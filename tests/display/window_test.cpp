@@ -16,7 +16,7 @@
 
 #include "app/fonts.h"
 #include "app/player_state.h"
-#include "display/main_view.h"
+#include "app/frame.h"
 #include "fake_audio.h"
 #include "frame_fixture.h"
 #include "player_window.h"
@@ -92,7 +92,7 @@ class WindowTest : public ::testing::Test {
   void SetUp() override { ASSERT_TRUE(StartXSession(session)) << "Xvfb did not start"; }
   void TearDown() override {
     if (capture != nullptr) cairo_surface_destroy(capture);
-    if (playerPid > 0) KillProcess(playerPid);
+    if (playerPid > 0) EndProcess(playerPid);
     server.reset();
     if (HasFailure()) {
       std::ifstream log(session.workDir + "/player/player.log");
@@ -167,7 +167,7 @@ struct HeadlessFrame {
     RenderMainView(player);
   }
   ~HeadlessFrame() { TearDownHeadlessPlayer(player); }
-  uint32_t At(int x, int y) { return PixelAt(player.mainSurface->pixels, x, y); }
+  uint32_t At(int x, int y) { return SurfacePixel(*player.mainSurface, x, y); }
   Player player;
 };
 

@@ -11,6 +11,8 @@
 
 #include <cairo.h>
 
+#include "support/processes.h"
+
 struct XSession {
   pid_t serverPid = 0;
   std::string display;  // ":N"
@@ -30,13 +32,6 @@ std::optional<std::string> RunInSession(const XSession& session, const std::stri
 // next to it when given, and starts it there; its pid, or 0.
 pid_t StartPlayer(const XSession& session, const std::string& playerPath, const std::string& libraryBeside);
 
-// Waits up to `timeout` for the process to end; its exit code, or nothing.
-std::optional<int> WaitForExit(pid_t pid, std::chrono::milliseconds timeout);
-// Ends a process we started that is still running.
-void KillProcess(pid_t pid);
-
-// Polls `condition` every 50 ms until it holds or `timeout` passes.
-bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
 
 // The first visible window whose whole title is `title`, or nothing before the timeout.
 std::optional<std::string> FindWindow(const XSession& session, const std::string& title,

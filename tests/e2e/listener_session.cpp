@@ -15,7 +15,7 @@
 
 #include "app/fonts.h"
 #include "app/player_state.h"
-#include "display/main_view.h"
+#include "app/frame.h"
 #include "player_window.h"
 
 namespace fs = std::filesystem;
@@ -26,34 +26,6 @@ namespace {
 const char* const kSongs[] = {"Blue Sky - Night Song", "Les Ondes Vertes - Carré Magique",
                               "Red Moon feat. Ash - Slow Tide (Radio Edit)", "Quatuor Zinc - Square Dance [Live]",
                               "Anonyme - Silence Radio"};
-
-// Starts a program with its output in `logPath` and these variables added.
-pid_t Spawn(const std::vector<std::string>& argv, const std::string& logPath,
-            const std::vector<std::pair<std::string, std::string>>& env = {}) {
-  const pid_t pid = fork();
-  if (pid != 0) return pid < 0 ? 0 : pid;
-  for (const auto& [name, value] : env) setenv(name.c_str(), value.c_str(), 1);
-  const int in = open("/dev/null", O_RDONLY);
-  const int out = open(logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  if (in >= 0) dup2(in, 0);
-  if (out >= 0) dup2(out, 1), dup2(out, 2);
-  std::vector<char*> args;
-  for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-  args.push_back(nullptr);
-  execvp(args[0], args.data());
-  _exit(127);
-}
-
-// SIGTERM, then SIGKILL after a second. The audio engine's output layer
-// takes SIGTERM for itself, so the player does not end on it.
-void EndProcess(pid_t pid) {
-  if (pid <= 0) return;
-  kill(pid, SIGTERM);
-  if (!WaitForExit(pid, 1s)) {
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
-  }
-}
 
 std::string Quote(const std::string& text) {
   std::string quoted = "'";
@@ -90,11 +62,10 @@ ReferenceFrame::ReferenceFrame(const std::string& song) : state_(new State) {
 
 ReferenceFrame::~ReferenceFrame() {
   DestroySurface(state_->player.mainSurface);
-  FreeFonts(state_->player.fonts);
   delete state_;
 }
 
-uint32_t ReferenceFrame::At(int x, int y) const { return PixelAt(state_->player.mainSurface->pixels, x, y); }
+uint32_t ReferenceFrame::At(int x, int y) const { return SurfacePixel(*state_->player.mainSurface, x, y); }
 
 // ---------------------------------------------------------------- set-up
 
@@ -110,41 +81,29 @@ void Listener::Start(const std::vector<std::string>& stationOptions) {
 
 bool Listener::StartPulse() {
   pulseDir_ = session.workDir + "/pulse";
-  fs::create_directories(pulseDir_ + "/run");
-  chmod((pulseDir_ + "/run").c_str(), 0700);
-  const std::string socket = pulseDir_ + "/run/pulse/native";
-  pulsePid_ = Spawn({"pulseaudio", "--daemonize=no", "--exit-idle-time=-1", "-n", "--disallow-exit",
-                     "--load=module-null-sink", "--load=module-native-protocol-unix"},
-                    pulseDir_ + "/pulseaudio.log", {{"HOME", pulseDir_}, {"XDG_RUNTIME_DIR", pulseDir_ + "/run"}});
-  if (pulsePid_ == 0 || !WaitUntil([&] { return fs::exists(socket); }, 10s)) return false;
+  const std::optional<std::string> server = StartPrivatePulse(pulseDir_, pulsePid_);
+  if (!server) return false;
   // Everything started from here on (recorder, player) plays into this server.
-  setenv("PULSE_SERVER", ("unix:" + socket).c_str(), 1);
+  setenv("PULSE_SERVER", server->c_str(), 1);
   setenv("PULSE_COOKIE", (pulseDir_ + "/.config/pulse/cookie").c_str(), 1);
   setenv("SDL_AUDIODRIVER", "pulseaudio", 1);
-  // An idle null sink runs at a 2-second latency and starves a new stream; a
-  // low-latency recorder keeps it brisk. It needs a moment before play.
+  // The recorder needs a moment before play.
   recordingPath_ = session.workDir + "/monitor.f32";
   const int out = open(recordingPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
   if (out < 0) return false;
   close(out);
-  recorderPid_ = Spawn({"sh", "-c",
-                        "exec parec --device=null.monitor --latency-msec=20 --format=float32le --rate=44100 "
-                        "--channels=2 --raw >" + Quote(recordingPath_)},
-                       pulseDir_ + "/parec.log");
+  recorderPid_ = StartRecorder(recordingPath_);
   recorderStartedAt_ = Clock::now();
   return recorderPid_ != 0;
 }
 
 bool Listener::StartStation(const std::vector<std::string>& options) {
   stationLog_ = session.workDir + "/station.log";
-  std::vector<std::string> argv = {STATION_PATH, "--quiet", "--die-with-parent",
-                                   "--port", std::to_string(STREAM_PORT),
-                                   "--itunes-port", std::to_string(ITUNES_PORT),
-                                   "--deezer-port", std::to_string(DEEZER_PORT)};
-  argv.insert(argv.end(), options.begin(), options.end());
-  stationPid_ = Spawn(argv, stationLog_);
-  return stationPid_ != 0 &&
-         WaitUntil([&] { return ReadFile(stationLog_).find("ports ") != std::string::npos; }, 10s);
+  std::vector<std::string> all = {"--quiet", "--port", std::to_string(STREAM_PORT), "--itunes-port",
+                                  std::to_string(ITUNES_PORT), "--deezer-port", std::to_string(DEEZER_PORT)};
+  all.insert(all.end(), options.begin(), options.end());
+  stationPid_ = ::StartStation(STATION_PATH, all, stationLog_);
+  return stationPid_ != 0;
 }
 
 void Listener::TearDown() {
@@ -156,10 +115,8 @@ void Listener::TearDown() {
     fs::create_directories(FAILURE_DIR, ignored);
     if (RunInSession(session, "import -window root " + Quote("png:" + shot))) std::cerr << "screen: " << shot << "\n";
   }
-  if (playerPid > 0) EndProcess(playerPid);
-  EndProcess(recorderPid_);
-  EndProcess(stationPid_);
-  EndProcess(pulsePid_);
+  // The player ends on SIGTERM as on "Quitter"; the others at once.
+  for (pid_t pid : {playerPid, recorderPid_, stationPid_, pulsePid_}) EndProcess(pid, 1s);
   const std::string log = ReadFile(session.workDir + "/player/player.log");
   // A sanitizer report is a failure even when the window looked right.
   for (const char* report : {"ERROR: AddressSanitizer", "runtime error:", "ERROR: LeakSanitizer"}) {

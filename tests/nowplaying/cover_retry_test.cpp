@@ -5,9 +5,9 @@
 
 #include <map>
 
-#include "app/layout.h"
+#include "model/layout.h"
 #include "cover/test_pictures.h"
-#include "nowplaying/poll.h"
+#include "app/poll.h"
 
 namespace {
 
@@ -95,12 +95,12 @@ TEST_F(CoverRetry, ThreeFailuresStopRetriesButEveryNewSongIsTried) {
 TEST_F(CoverRetry, ANewSongWithoutCoverKeepsThePreviousOneAndIsNotRetried) {
   network.coverFound = true;
   ASSERT_EQ(PollAt(0, "A - B"), 1);
-  const Image shown = player.coverImage;
+  const Picture* shown = player.coverImage.get();
   ASSERT_NE(shown, nullptr);
 
   network.coverFound = false;
   EXPECT_EQ(PollAt(10000, "C - D"), 1);
-  EXPECT_EQ(player.coverImage, shown);
+  EXPECT_EQ(player.coverImage.get(), shown);
   EXPECT_EQ(player.coverFailCount, 1);
   EXPECT_EQ(player.currentSong, u"C - D");
   EXPECT_EQ(PollAt(20000, "C - D"), 0);
@@ -122,18 +122,15 @@ TEST_F(CoverRetry, SpacingUsesTheSignedDifferenceOfTheWrappingClock) {
       {20000, 1000, false, 0},              // a reading before the last attempt
       {1000, 8000, true, 1},                // a missing scaled copy is a missing cover too
   };
-  Image fullSize = CreateImage(4, 4);
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.lastMs << " -> " << c.nowMs);
     player.currentSong = player.coverSong = u"A - B";
     player.coverFailCount = 0;
-    player.coverImage = c.scaledMissingOnly ? fullSize : nullptr;
+    player.coverImage = c.scaledMissingOnly ? CreateImage(4, 4) : nullptr;
     player.lastCoverAttemptMs = int32_t(c.lastMs);
     EXPECT_EQ(PollAt(c.nowMs, "A - B"), c.updates);
     EXPECT_EQ(uint32_t(player.lastCoverAttemptMs), c.updates ? c.nowMs : c.lastMs);
   }
-  player.coverImage = nullptr;
-  FreeImage(fullSize);
 }
 
 }  // namespace

@@ -229,8 +229,7 @@ TEST(HttpGet, SelfSignedCertificateFailsTheTransfer) {
 
 TEST(FetchText, DecodesUtf8UpToTheFirstZeroByte) {
   LocalServer server;
-  Player player;
-  player.httpGet = RealHttpGet();
+  HttpGetFn httpGet = RealHttpGet();
   const struct {
     const char* path;
     std::string body;
@@ -244,12 +243,12 @@ TEST(FetchText, DecodesUtf8UpToTheFirstZeroByte) {
   for (const auto& c : cases) server.Serve(c.path, c.body);
   for (const auto& c : cases) {
     SCOPED_TRACE(c.path);
-    EXPECT_EQ(FetchText(player, T(server.Base() + c.path)), c.text);
+    EXPECT_EQ(FetchText(httpGet, T(server.Base() + c.path)), c.text);
   }
   server.Break("/broken");
-  EXPECT_EQ(FetchText(player, T(server.Base() + "/broken")), std::nullopt);
-  player.httpGet = nullptr;
-  EXPECT_EQ(FetchText(player, T(server.Base() + "/zero")), std::nullopt) << "no network wired";
+  EXPECT_EQ(FetchText(httpGet, T(server.Base() + "/broken")), std::nullopt);
+  httpGet = nullptr;
+  EXPECT_EQ(FetchText(httpGet, T(server.Base() + "/zero")), std::nullopt) << "no network wired";
 }
 
 TEST(AddCacheBuster, JoinsWithTheRightSeparator) {

@@ -1,6 +1,6 @@
 // Reading the title on air from the statistics and status pages of a stream
 // server running on 127.0.0.1.
-#include "nowplaying/poll.h"
+#include "nowplaying/now_playing.h"
 
 #include <gtest/gtest.h>
 
@@ -30,8 +30,7 @@ const std::vector<std::string> kAllThree = {"/stats?json=1", "/7.html", "/7.html
 
 void RunTitleCases(const std::vector<TitleCase>& cases) {
   LocalServer server;
-  Player player;
-  player.httpGet = RealHttpGet();
+  HttpGetFn httpGet = RealHttpGet();
   for (const TitleCase& c : cases) {
     SCOPED_TRACE(c.name);
     c.pages.stats ? server.Serve("/stats", c.pages.stats) : server.Break("/stats");
@@ -46,7 +45,7 @@ void RunTitleCases(const std::vector<TitleCase>& cases) {
       }
     });
     server.ClearRequests();
-    EXPECT_EQ(FetchNowPlaying(player, T(server.Base())), c.title);
+    EXPECT_EQ(FetchNowPlaying(httpGet, T(server.Base())), c.title);
     EXPECT_EQ(server.Targets(), c.asked);
   }
 }
@@ -87,9 +86,8 @@ TEST(FetchNowPlaying, DeeplyNestedStatsPageIsNoAnswer) {
   const std::string nested = std::string(100000, '[') + std::string(100000, ']');
   LocalServer server;
   server.Serve("/stats", nested);
-  Player player;
-  player.httpGet = RealHttpGet();
-  EXPECT_EQ(FetchStatsTitle(player, T(server.Base())), u"");
+  HttpGetFn httpGet = RealHttpGet();
+  EXPECT_EQ(FetchStatsTitle(httpGet, T(server.Base())), u"");
 }
 
 TEST(FetchNowPlaying, StatusPageForms) {

@@ -1,0 +1,28 @@
+#include "app/poll.h"
+
+#include "app/cover_update.h"
+#include "nowplaying/now_playing.h"
+#include "nowplaying/poll_decision.h"
+
+void PollNowPlaying(Player& player) {
+  const uint32_t nowMs = player.clockMs ? player.clockMs() : 0;
+  const Text title = FetchNowPlaying(player.httpGet, player.serverBase);
+  const bool coverShown = player.coverImage != nullptr && player.coverScaled != nullptr;
+  switch (DecidePoll(title, nowMs,
+                     {player.currentSong, player.coverSong, coverShown, player.lastCoverAttemptMs, player.coverFailCount})) {
+    case PollAction::NewSong:
+      player.currentSong = title;
+      player.coverSong = title;
+      player.lastCoverAttemptMs = int32_t(nowMs);
+      UpdateCover(player, title);
+      break;
+    case PollAction::RetryCover: {
+      player.lastCoverAttemptMs = int32_t(nowMs);
+      const Text retry = player.coverSong;
+      UpdateCover(player, retry);
+      break;
+    }
+    case PollAction::Nothing:
+      break;
+  }
+}

@@ -1,0 +1,21 @@
+// Reading the song on air from the stream server: its JSON statistics page
+// first, its plain status pages second.
+#pragma once
+
+#include "nowplaying/http_get.h"
+#include "text/text.h"
+
+// The title on air: the statistics page first, the status pages second.
+// Empty when neither gives one.
+Text FetchNowPlaying(const HttpGetFn& httpGet, const Text& serverBase);
+
+// "songtitle" or "song" of serverBase + "/stats?json=1", at its root or in
+// its first "streams" element; cleaned.
+Text FetchStatsTitle(const HttpGetFn& httpGet, const Text& serverBase);
+
+// The sixth comma-separated field of "/7.html" (then "/7.html?sid=1"), or
+// the StreamTitle='…'; tag of the last page read; cleaned.
+Text FetchStatusPageTitle(const HttpGetFn& httpGet, const Text& serverBase);
+
+// CR LF pairs and tabs become spaces; spaces are trimmed at both ends.
+Text CleanTitle(const Text& text);
