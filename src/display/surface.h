@@ -78,8 +78,8 @@ void SetRecording(Surface& s, std::vector<DrawOp>* ops);
 
 void SetDrawMode(Surface& s, DrawMode mode);
 // A font with no points selects none: text then measures 0 and draws nothing.
-void SelectFont(Surface& s, const FontSpec& font);
-const FontSpec& SelectedFont(const Surface& s);
+void SelectFont(Surface& s, const FontFace& font);
+const FontFace& SelectedFont(const Surface& s);
 
 void FillBox(Surface& s, float x, float y, float w, float h, Colour colour);
 // Elliptic corners of radii rx, ry. Negative sizes are taken from the other

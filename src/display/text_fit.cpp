@@ -34,7 +34,7 @@ Text Shorten(Surface& s, const Text& text, float maxWidth) {
 Text FitTextToWidth(Surface& s, const Text& text, float maxWidth) { return Shorten(s, text, maxWidth); }
 
 const Text& FitTextToWidth(Surface& s, FittedTextCache& cache, const Text& text, float maxWidth) {
-  const FontSpec& font = SelectedFont(s);
+  const FontFace& font = SelectedFont(s);
   for (const auto& entry : cache.entries) {
     if (entry.font == font && entry.maxWidth == maxWidth && entry.text == text) return entry.fitted;
   }

@@ -15,7 +15,7 @@ Text FitTextToWidth(Surface& s, const Text& text, float maxWidth);
 // many times over: a caller that fits the same texts again keeps the results.
 struct FittedTextCache {
   struct Entry {
-    FontSpec font;
+    FontFace font;
     float maxWidth;
     Text text;
     Text fitted;

@@ -19,7 +19,7 @@ void SetLayoutText(PangoLayout* layout, std::u16string_view text) {
 }
 
 // The entry of `font`, made the first time the font is selected.
-int FontIndex(Surface& s, const FontSpec& font) {
+int FontIndex(Surface& s, const FontFace& font) {
   for (size_t i = 0; i < s.fonts.size(); ++i) {
     if (s.fonts[i].spec == font) return int(i);
   }
@@ -79,10 +79,10 @@ PangoLayout* LayoutToMeasure(Surface& s, std::u16string_view text) {
 
 }  // namespace
 
-void SelectFont(Surface& s, const FontSpec& font) { s.font = font.points > 0 ? FontIndex(s, font) : -1; }
+void SelectFont(Surface& s, const FontFace& font) { s.font = font.points > 0 ? FontIndex(s, font) : -1; }
 
-const FontSpec& SelectedFont(const Surface& s) {
-  static const FontSpec kNone;
+const FontFace& SelectedFont(const Surface& s) {
+  static const FontFace kNone;
   return s.font < 0 ? kNone : s.fonts[size_t(s.font)].spec;
 }
 

@@ -4,9 +4,9 @@
 
 #include <string>
 
-struct FontSpec {
+struct FontFace {
   std::string face;
   int points = 0;  // 0: no font
 
-  bool operator==(const FontSpec&) const = default;
+  bool operator==(const FontFace&) const = default;
 };

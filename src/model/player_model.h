@@ -14,13 +14,13 @@
 
 // The seven fonts, set by LoadFonts at start-up.
 struct Fonts {
-  FontSpec fontSmall;      // 10 pt
-  FontSpec fontLabel;      // 12 pt
-  FontSpec fontAbout;      // 10 pt
-  FontSpec fontArtist;     // 12 pt
-  FontSpec fontTitle;      // 18 pt
-  FontSpec fontStopGlyph;  // 22 pt
-  FontSpec fontPlayGlyph;  // 26 pt
+  FontFace fontSmall;      // 10 pt
+  FontFace fontLabel;      // 12 pt
+  FontFace fontAbout;      // 10 pt
+  FontFace fontArtist;     // 12 pt
+  FontFace fontTitle;      // 18 pt
+  FontFace fontStopGlyph;  // 22 pt
+  FontFace fontPlayGlyph;  // 26 pt
 };
 
 // The member initialisers below are the start-up values, and the only place

@@ -108,7 +108,7 @@ TEST(AboutWindow, TextsInTheirFontsColoursAndPlaces) {
   LoadFonts(player.fonts);
   const Fonts& f = player.fonts;
   const struct {
-    FontSpec font;
+    FontFace font;
     float x, y;
     Colour colour;
     const char16_t* text;

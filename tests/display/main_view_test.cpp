@@ -30,7 +30,7 @@ class MainViewTest : public FrameTest {
     }
     return nullptr;
   }
-  float WidthIn(const FontSpec& font, const Text& text) {
+  float WidthIn(const FontFace& font, const Text& text) {
     SelectFont(S(), font);
     return TextWidth(S(), text);
   }

@@ -161,7 +161,7 @@ TEST(SurfaceLines, FarEndsAreClippedAndBlendingFollowsTheMode) {
 TEST(SurfaceText, TextsDrawTheSameWhateverWasDrawnOrMeasuredBefore) {
   // The backend keeps laid-out texts from frame to frame and reuses the
   // oldest when it has many: whatever it kept, a text must come out the same.
-  const FontSpec label{"Segoe UI", 12}, title{"Segoe UI", 18};
+  const FontFace label{"Segoe UI", 12}, title{"Segoe UI", 18};
   Canvas fresh, churned;
   SelectFont(*fresh.s, label);
   DrawText(*fresh.s, u"Pochette", 30, 30, Rgb(1, 1, 1));
@@ -183,7 +183,7 @@ TEST(SurfaceText, TextsDrawTheSameWhateverWasDrawnOrMeasuredBefore) {
   SelectFont(*fresh.s, label);
   EXPECT_EQ(TextWidth(*churned.s, u"Pochette"), TextWidth(*fresh.s, u"Pochette"));
   EXPECT_GT(TextWidth(*churned.s, u"Pochette"), 0.0f);
-  SelectFont(*churned.s, FontSpec{});  // no font: nothing measured
+  SelectFont(*churned.s, FontFace{});  // no font: nothing measured
   EXPECT_EQ(TextWidth(*churned.s, u"Pochette"), 0.0f);
 }
 
