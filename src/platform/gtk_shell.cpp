@@ -68,6 +68,8 @@ gboolean OnDraw(GtkWidget*, cairo_t* cr, gpointer surfacePtr) {
     cairo_surface_t* pixels = cairo_image_surface_create_for_data(const_cast<unsigned char*>(view.data),
                                                                   CAIRO_FORMAT_RGB24, view.width, view.height,
                                                                   view.stride);
+    // At the window's own scale the picture lands one to one on its pixels.
+    cairo_surface_set_device_scale(pixels, view.scale, view.scale);
     cairo_set_source_surface(cr, pixels, 0, 0);
     cairo_paint(cr);
     cairo_surface_destroy(pixels);
@@ -124,6 +126,21 @@ GtkWidget* NewDrawingArea(Surface** surface) {
   GtkWidget* area = gtk_drawing_area_new();
   g_signal_connect(area, "draw", G_CALLBACK(OnDraw), surface);
   return area;
+}
+
+// The main surface follows the display's scale from its next frame on (the
+// animation draws one every 80 ms); drawing here would be a handler of its own.
+void OnMainScaleChanged(GObject* area, GParamSpec*, gpointer) {
+  if (g.player != nullptr && g.player->mainSurface != nullptr) {
+    SetSurfaceScale(*g.player->mainSurface, gtk_widget_get_scale_factor(GTK_WIDGET(area)));
+  }
+}
+
+// The About picture is drawn once: it is drawn again at the new scale.
+void OnAboutScaleChanged(GObject* area, GParamSpec*, gpointer) {
+  if (g.player == nullptr || g.aboutSurface == nullptr) return;
+  SetSurfaceScale(*g.aboutSurface, gtk_widget_get_scale_factor(GTK_WIDGET(area)));
+  DrawAboutWindow(*g.player, *g.aboutSurface);
 }
 
 void AddMenuItem(GtkWidget* menu, const char* label, int event) {
@@ -202,6 +219,8 @@ bool OpenPlayerWindow(Player& player) {
   if (player.mainSurface != nullptr) {
     GtkWidget* area = g.area;
     SetPresent(*player.mainSurface, [area](int x, int y, int w, int h) { gtk_widget_queue_draw_area(area, x, y, w, h); });
+    SetSurfaceScale(*player.mainSurface, gtk_widget_get_scale_factor(area));
+    g_signal_connect(area, "notify::scale-factor", G_CALLBACK(OnMainScaleChanged), nullptr);
   }
   gtk_widget_show_all(g.window);
   return true;
@@ -278,7 +297,9 @@ void OpenAboutWindow(Player& player) {
   FixClientSize(g.aboutWindow, area, kAboutWidth, kAboutHeight);
   if (g.aboutSurface != nullptr) {
     SetPresent(*g.aboutSurface, [area](int x, int y, int w, int h) { gtk_widget_queue_draw_area(area, x, y, w, h); });
+    SetSurfaceScale(*g.aboutSurface, gtk_widget_get_scale_factor(area));
     DrawAboutWindow(player, *g.aboutSurface);
+    g_signal_connect(area, "notify::scale-factor", G_CALLBACK(OnAboutScaleChanged), nullptr);
   }
   gtk_widget_show_all(g.aboutWindow);
 }

@@ -1,4 +1,5 @@
 #include "app/frame.h"
+#include "app/rescale_cover.h"
 #include "display/main_view.h"
 
 #include <gtest/gtest.h>
@@ -265,6 +266,32 @@ TEST_F(MainViewTest, CoverScaledCopyThenFullPictureThenPlaceholder) {
   Render();
   EXPECT_EQ(Pixel(30, 260), 0x2D374Bu);  // the placeholder again
   EXPECT_NE(FindText("Pochette"), nullptr);
+}
+
+TEST_F(MainViewTest, AtScaleTwoTheCoverComesFromTheDownloadedPictureAtDeviceResolution) {
+  // Columns one pixel wide, alternately white and black: the 250 by 250
+  // copy can only show them as grey, the device pixels of the box can show them.
+  player.coverImage = CreateImage(500, 500);
+  for (int y = 0; y < 500; ++y) {
+    for (int x = 0; x < 500; ++x) player.coverImage->Row(y)[x] = x % 2 ? 0xFF000000u : 0xFFFFFFFFu;
+  }
+  RescaleCover(player);
+  SetSurfaceScale(S(), 2);
+  Render();
+  const PixelView view = SurfacePixels(S());
+  ASSERT_EQ(view.scale, 2);
+  const auto device = [&](int x, int y) {
+    return reinterpret_cast<const uint32_t*>(view.data + y * view.stride)[x] & 0xFFFFFF;
+  };
+  const int left = 2 * 18, top = 2 * 18;
+  for (int x = left + 100; x < left + 104; ++x) EXPECT_EQ(device(x, top + 200), x % 2 ? 0u : 0xFFFFFFu) << x;
+
+  // A new cover replaces it.
+  for (uint32_t& pixel : player.coverImage->pixels) pixel = 0xFF00FF00u;
+  ++player.coverSerial;
+  RescaleCover(player);
+  Render();
+  EXPECT_EQ(device(left + 101, top + 200), 0x00FF00u);
 }
 
 TEST_F(MainViewTest, WholeFramePixels) {
