@@ -74,7 +74,13 @@ ArtistTitle ShownSong(const Text& nowPlaying) {
 void DrawMainView(const PlayerModel& player, MainViewCaches& caches, Surface& s) {
   const Layout& layout = player.layout;
 
-  FillBox(s, 0, 0, float(SurfaceWidth(s)), float(SurfaceHeight(s)), kBackground);
+  if (SurfaceScale(s) == 1) {
+    FillBox(s, 0, 0, float(SurfaceWidth(s)), float(SurfaceHeight(s)), kBackground);
+  } else {
+    // The opaque gradient covers all but the strip on the right: at device
+    // resolution, filling under it would be a pass over the picture for nothing.
+    FillBox(s, kGradientWidth, 0, float(SurfaceWidth(s) - kGradientWidth), float(SurfaceHeight(s)), kBackground);
+  }
   DrawVerticalGradient(s, caches.gradient, 0, 0, kGradientWidth, kGradientHeight, kGradientTop,
                        kBackground);
 

@@ -294,6 +294,39 @@ TEST_F(MainViewTest, AtScaleTwoTheCoverComesFromTheDownloadedPictureAtDeviceReso
   EXPECT_EQ(device(left + 101, top + 200), 0x00FF00u);
 }
 
+TEST_F(MainViewTest, AtScaleTwoEveryFlatAreaHasTheColourOfScaleOne) {
+  player.currentSong = u"Blue Sky - Night Song";
+  Render();
+  std::vector<uint32_t> one(800 * 300);
+  for (int y = 0; y < 300; ++y) {
+    for (int x = 0; x < 800; ++x) one[y * 800 + x] = Pixel(x, y);
+  }
+  SetSurfaceScale(S(), 2);
+  Render();
+  const PixelView view = SurfacePixels(S());
+  ASSERT_EQ(view.scale, 2);
+  // Away from every edge (where only anti-aliasing may differ), each surface
+  // pixel's 2 by 2 device pixels are its colour at scale 1.
+  int flat = 0, differing = 0;
+  for (int y = 1; y < 299; ++y) {
+    for (int x = 1; x < 799; ++x) {
+      bool uniform = true;
+      for (int dy = -1; dy <= 1; ++dy) {
+        for (int dx = -1; dx <= 1; ++dx) uniform = uniform && one[(y + dy) * 800 + x + dx] == one[y * 800 + x];
+      }
+      if (!uniform) continue;
+      ++flat;
+      for (int d = 0; d < 4; ++d) {
+        const int dx = 2 * x + d % 2, dy = 2 * y + d / 2;
+        differing += (reinterpret_cast<const uint32_t*>(view.data + dy * view.stride)[dx] & 0xFFFFFF) !=
+                     one[y * 800 + x];
+      }
+    }
+  }
+  EXPECT_GT(flat, 200000);
+  EXPECT_EQ(differing, 0);
+}
+
 TEST_F(MainViewTest, WholeFramePixels) {
   Render();
   EXPECT_EQ(Pixel(200, 200), 0x2D374Bu);  // placeholder (45, 55, 75)
