@@ -3,12 +3,19 @@
 #include <glib-unix.h>
 #include <gtk/gtk.h>
 #include <unistd.h>
+#ifdef GDK_WINDOWING_X11
+#include <gdk/gdkx.h>
+#endif
 
 #include <cmath>
+#include <cstdio>
 
 #include "app/about_window.h"
 #include "app/events.h"
+#include "app/screen_reader_text.h"
 #include "display/visualizer.h"
+#include "platform/keep_awake.h"
+#include "platform/media_controls_mpris.h"
 #include "platform/termination.h"
 #include "platform/web_page.h"
 
@@ -46,6 +53,58 @@ void Deliver(const ShellEvent& event) {
   if (g.player == nullptr) return;
   if (DeliverEvent(*g.player, event) == Dispatch::Quit) g.quitPending = true;
   QuitIfPending();
+}
+
+// A command from the desktop (its media controls), through the same guarded
+// entry as the window's events; false when another handler runs.
+bool RunFromDesktop(const Command& command) {
+  if (g.player == nullptr || g.player->handlingEvent || !g.looping) return false;
+  Deliver({ShellEvent::Kind::Command, 0, {}, command});
+  return true;
+}
+
+void PresentPlayerWindow() {
+  if (g.window != nullptr) gtk_window_present(GTK_WINDOW(g.window));
+}
+
+// The drawing area is all a screen reader finds in the window: its name and
+// description say what the surface shows.
+void SayWhatTheWindowShows() {
+  if (g.area == nullptr || g.player == nullptr) return;
+  AtkObject* accessible = gtk_widget_get_accessible(g.area);
+  if (accessible == nullptr) return;
+  const SpokenView spoken = DescribeMainView(*g.player);
+  const std::string name = TextToUtf8(spoken.name), description = TextToUtf8(spoken.description);
+  // Each setting is announced to assistive technologies: only real changes.
+  if (g_strcmp0(atk_object_get_name(accessible), name.c_str()) != 0) atk_object_set_name(accessible, name.c_str());
+  if (g_strcmp0(atk_object_get_description(accessible), description.c_str()) != 0) {
+    atk_object_set_description(accessible, description.c_str());
+  }
+}
+
+// How the session names the player window when asked to keep awake for it.
+KeepAwakeWindow SessionWindow() {
+  KeepAwakeWindow named;
+#ifdef GDK_WINDOWING_X11
+  GdkWindow* window = g.window != nullptr ? gtk_widget_get_window(g.window) : nullptr;
+  if (window != nullptr && GDK_IS_X11_WINDOW(window)) {
+    const unsigned long xid = GDK_WINDOW_XID(window);
+    char handle[32];
+    std::snprintf(handle, sizeof handle, "x11:%lx", xid);
+    named.portalHandle = handle;
+    named.x11Window = uint32_t(xid);
+  }
+#endif
+  return named;
+}
+
+// After each handler that changed what a listener sees, and once when the
+// loop starts: the screen reader, the session and the media controls follow.
+void FollowWhatTheListenerSees() {
+  if (g.player == nullptr) return;
+  SayWhatTheWindowShows();
+  KeepAwakeWhile(g.player->streamLive, SessionWindow());
+  MediaControlsFollow(*g.player);
 }
 
 void OnMenuItem(GtkMenuItem*, gpointer event) { Deliver({ShellEvent::Kind::Menu, GPOINTER_TO_INT(event)}); }
@@ -223,6 +282,7 @@ bool OpenPlayerWindow(Player& player) {
     g_signal_connect(area, "notify::scale-factor", G_CALLBACK(OnMainScaleChanged), nullptr);
   }
   gtk_widget_show_all(g.window);
+  SayWhatTheWindowShows();
   return true;
 }
 
@@ -256,9 +316,14 @@ gboolean OnTerminationWake(gint fd, GIOCondition, gpointer) {
   return G_SOURCE_CONTINUE;
 }
 
-void StartTimers(Player&) {
+void StartTimers(Player& player) {
   g.timerIds[0] = g_timeout_add(kNowPlayingIntervalMs, OnTimer, GINT_TO_POINTER(kTimerNowPlaying));
   g.timerIds[1] = g_timeout_add(kAnimationIntervalMs, OnTimer, GINT_TO_POINTER(kTimerAnimation));
+  // The player is up and its loop about to run: from here on the desktop may
+  // drive it. The start-up poll ran outside any handler, so what it brought
+  // is told once here.
+  StartMediaControls(player, {RunFromDesktop, PresentPlayerWindow, RequestQuit});
+  FollowWhatTheListenerSees();
 }
 
 void RunEventLoop(Player&) {
@@ -305,6 +370,8 @@ void OpenAboutWindow(Player& player) {
 }
 
 void CloseWindows(Player& player) {
+  StopMediaControls();
+  StopKeepingAwake();
   for (guint& id : g.timerIds) {
     if (id != 0) g_source_remove(id);
     id = 0;
@@ -340,5 +407,6 @@ Shell MakeGtkShell() {
   shell.openAboutWindow = OpenAboutWindow;
   shell.openWebPage = OpenWebPage;
   shell.closeWindows = CloseWindows;
+  shell.notifyChanged = [](unsigned) { FollowWhatTheListenerSees(); };
   return shell;
 }
