@@ -204,6 +204,27 @@ TEST_F(DesktopTest, MediaControlsScreenReaderAndSessionFollowTheWindow) {
   EXPECT_FALSE(fs::exists(fs::path(runtimeDir) / "orvelle-player"));
 }
 
+TEST_F(DesktopTest, ACommandWhileAnErrorBoxIsOpenIsRefusedAndTheFirstIsAnsweredWhenItCloses) {
+  StartOnDesktop({"--refuse-stream", "404"}, true);
+  if (HasFatalFailure()) return;
+  ASSERT_TRUE(WaitUntil([&] { return Trimmed(OnBus("playerctl --list-all")) == "orvelle_player"; }, 10s));
+  // Play opens the error box; its handler, and the call, last until the box is closed.
+  const pid_t first = SpawnProcess({"playerctl", "--player=orvelle_player", "play"}, "",
+                                   {{"DBUS_SESSION_BUS_ADDRESS", busAddress}});
+  const auto box = FindWindow(session, "Erreur", 15s);
+  ASSERT_TRUE(box) << "no message box";
+  EXPECT_FALSE(WaitForExit(first, 500ms)) << "answered before its handler ended";
+  // Another call meanwhile is not run inside that handler: refused at once.
+  EXPECT_FALSE(OnBus("playerctl --player=orvelle_player play", 5));
+  EXPECT_EQ(Trimmed(RunInSession(session, "xdotool search --onlyvisible --name '^Erreur$' | wc -l")), "1");
+  ASSERT_TRUE(RunInSession(session, "xdotool windowfocus --sync " + *box + " key Return"));
+  const auto answered = WaitForExit(first, 5s);
+  ASSERT_TRUE(answered) << "the first call never answered";
+  EXPECT_EQ(*answered, 0);
+  EXPECT_TRUE(PlayerRunning());
+  EXPECT_EQ(Playerctl("status"), "Stopped");
+}
+
 // How sharp the edges in a box of an image are, from 0 to 1: the mean
 // brightness step between neighbours, weighted by the step, over the box's
 // contrast. A step made in one pixel counts 1, one spread over two pixels
