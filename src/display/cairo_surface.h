@@ -24,7 +24,7 @@ struct Surface {
   PangoContext* pango = nullptr;
   // Each font drawn so far, with Pango's description of it.
   struct FontEntry {
-    FontFace spec;
+    FontFace face;
     PangoFontDescription* description;
     PangoLayout* scratch;  // measures texts that are not drawn (the fitting loop)
     float lineHeight;
