@@ -13,9 +13,11 @@
 #include "text/text.h"
 
 struct Surface {
-  int width = 0;
+  int width = 0;   // in surface pixels
   int height = 0;
-  cairo_surface_t* pixels = nullptr;  // the retained picture
+  int scale = 1;        // device pixels per surface pixel, each way, of `pixels`
+  int wantedScale = 1;  // what the next BeginDrawing makes `pixels` at
+  cairo_surface_t* pixels = nullptr;  // the retained picture, at device resolution
   cairo_t* cr = nullptr;              // lives as long as the surface
   bool drawing = false;               // between BeginDrawing and EndDrawing
   DrawMode mode = DrawMode::Opaque;

@@ -16,8 +16,8 @@ constexpr double kDpi = 96.0;  // so that font sizes in points map to pixels as 
 // Floor of a / b for b > 0.
 int64_t FloorDiv(int64_t a, int64_t b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
 
-// Writes one pixel of the picture: replaced, or blended by alpha.
-void PutPixel(uint8_t* data, int stride, int x, int y, Colour c, uint8_t alpha) {
+// Writes one device pixel of the picture: replaced, or blended by alpha.
+void PutDevicePixel(uint8_t* data, int stride, int x, int y, Colour c, uint8_t alpha) {
   auto* pixel = reinterpret_cast<uint32_t*>(data + y * stride) + x;
   uint32_t channels[3] = {RedOf(c), GreenOf(c), BlueOf(c)};
   if (alpha != 255) {
@@ -25,6 +25,13 @@ void PutPixel(uint8_t* data, int stride, int x, int y, Colour c, uint8_t alpha) 
     for (int i = 0; i < 3; ++i) channels[i] = (channels[i] * alpha + old[i] * (255u - alpha) + 127) / 255;
   }
   *pixel = 0xFF000000u | (channels[0] << 16) | (channels[1] << 8) | channels[2];
+}
+
+// Writes one surface pixel: `scale` by `scale` device pixels.
+void PutPixel(uint8_t* data, int stride, int scale, int x, int y, Colour c, uint8_t alpha) {
+  for (int dy = 0; dy < scale; ++dy) {
+    for (int dx = 0; dx < scale; ++dx) PutDevicePixel(data, stride, x * scale + dx, y * scale + dy, c, alpha);
+  }
 }
 
 // One pixel per step along the longer axis, the other coordinate rounded to
@@ -45,7 +52,7 @@ void PlotLine(Surface& s, int x1, int y1, int x2, int y2, Colour colour) {
   for (int64_t a = std::max<int64_t>(a1, 0); a <= std::min(a2, aLimit); ++a) {
     const int64_t b = da == 0 ? b1 : b1 + FloorDiv((a - a1) * 2 * db + da, 2 * da);
     if (b < 0 || b > bLimit) continue;
-    PutPixel(data, stride, int(steep ? b : a), int(steep ? a : b), colour, alpha);
+    PutPixel(data, stride, s.scale, int(steep ? b : a), int(steep ? a : b), colour, alpha);
   }
   cairo_surface_mark_dirty(s.pixels);
 }
@@ -94,14 +101,45 @@ int RoundPixel(float value) {
   return int(std::lrint(clamped));
 }
 
-Surface* CreateSurface(int width, int height) {
-  cairo_surface_t* pixels = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+namespace {
+
+// A picture of width by height surface pixels at `scale`; nullptr on failure.
+cairo_surface_t* NewPicture(int width, int height, int scale) {
+  cairo_surface_t* pixels = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width * scale, height * scale);
   if (cairo_surface_status(pixels) != CAIRO_STATUS_SUCCESS) {
-    LogDiagnostic("cannot make a %dx%d drawing surface: %s", width, height,
+    LogDiagnostic("cannot make a %dx%d drawing surface at scale %d: %s", width, height, scale,
                   cairo_status_to_string(cairo_surface_status(pixels)));
     cairo_surface_destroy(pixels);
     return nullptr;
   }
+  // Cairo then takes every coordinate in surface pixels and draws at device resolution.
+  cairo_surface_set_device_scale(pixels, scale, scale);
+  return pixels;
+}
+
+// Makes the picture again at the wanted scale; the old one stays if that fails.
+void ApplyWantedScale(Surface& s) {
+  if (s.wantedScale == s.scale) return;
+  cairo_surface_t* pixels = NewPicture(s.width, s.height, s.wantedScale);
+  if (pixels == nullptr) {
+    s.wantedScale = s.scale;
+    return;
+  }
+  cairo_destroy(s.cr);
+  cairo_surface_destroy(s.pixels);
+  s.pixels = pixels;
+  s.cr = cairo_create(pixels);
+  s.scale = s.wantedScale;
+  // Layouts and fonts stay: the device scale is not part of the user space
+  // they measure in, so texts keep their widths and only draw sharper.
+  s.presented.clear();  // the next picture is shown whole
+}
+
+}  // namespace
+
+Surface* CreateSurface(int width, int height) {
+  cairo_surface_t* pixels = NewPicture(width, height, 1);
+  if (pixels == nullptr) return nullptr;
   auto* s = new Surface;
   s->width = width;
   s->height = height;
@@ -111,6 +149,10 @@ Surface* CreateSurface(int width, int height) {
   pango_cairo_context_set_resolution(s->pango, kDpi);
   return s;
 }
+
+void SetSurfaceScale(Surface& s, int scale) { s.wantedScale = std::clamp(scale, 1, kMaxSurfaceScale); }
+
+int SurfaceScale(const Surface& s) { return s.scale; }
 
 void DestroySurface(Surface*& s) {
   if (s == nullptr) return;
@@ -123,6 +165,7 @@ void DestroySurface(Surface*& s) {
 }
 
 bool BeginDrawing(Surface& s) {
+  ApplyWantedScale(s);
   if (s.cr == nullptr || cairo_status(s.cr) != CAIRO_STATUS_SUCCESS) return false;
   s.drawing = true;
   s.mode = DrawMode::Opaque;
@@ -139,12 +182,14 @@ void SetPresent(Surface& s, std::function<void(int x, int y, int width, int heig
 
 PixelView SurfacePixels(Surface& s) {
   cairo_surface_flush(s.pixels);  // Cairo's own drawing lands first
-  return {cairo_image_surface_get_data(s.pixels), s.width, s.height, cairo_image_surface_get_stride(s.pixels)};
+  return {cairo_image_surface_get_data(s.pixels), s.width * s.scale, s.height * s.scale,
+          cairo_image_surface_get_stride(s.pixels), s.scale};
 }
 
 uint32_t SurfacePixel(Surface& s, int x, int y) {
   const PixelView view = SurfacePixels(s);
-  return reinterpret_cast<const uint32_t*>(view.data + size_t(y) * size_t(view.stride))[x] & 0xFFFFFF;
+  const size_t row = size_t(y) * size_t(view.scale), column = size_t(x) * size_t(view.scale);
+  return reinterpret_cast<const uint32_t*>(view.data + row * size_t(view.stride))[column] & 0xFFFFFF;
 }
 
 void SetRecording(Surface& s, std::vector<DrawOp>* ops) { s.recording = ops; }
@@ -155,7 +200,8 @@ void EndDrawing(Surface& s) {
   cairo_surface_flush(s.pixels);
   if (!s.present) return;
   const unsigned char* data = cairo_image_surface_get_data(s.pixels);
-  const size_t size = size_t(cairo_image_surface_get_stride(s.pixels)) * size_t(s.height);
+  const int deviceWidth = s.width * s.scale, deviceHeight = s.height * s.scale;
+  const size_t size = size_t(cairo_image_surface_get_stride(s.pixels)) * size_t(deviceHeight);
   if (data == nullptr) return;
   if (s.presented.size() != size) {
     s.presented.assign(data, data + size);  // the first picture: shown whole
@@ -163,23 +209,27 @@ void EndDrawing(Surface& s) {
     return;
   }
   // Bands of a few rows: each band shows the columns that changed in it.
+  // Compared in device pixels, shown in whole surface pixels.
   constexpr int kBandRows = 12;
   const size_t stride = size_t(cairo_image_surface_get_stride(s.pixels));
   for (int top = 0; top < s.height; top += kBandRows) {
     const int rows = std::min(kBandRows, s.height - top);
-    int left = s.width, right = -1;
-    for (int y = top; y < top + rows; ++y) {
+    int left = deviceWidth, right = -1;
+    for (int y = top * s.scale; y < (top + rows) * s.scale; ++y) {
       const auto* now = reinterpret_cast<const uint32_t*>(data + y * stride);
       auto* shown = reinterpret_cast<uint32_t*>(s.presented.data() + y * stride);
-      if (std::memcmp(now, shown, size_t(s.width) * 4) == 0) continue;
-      int l = 0, r = s.width - 1;
+      if (std::memcmp(now, shown, size_t(deviceWidth) * 4) == 0) continue;
+      int l = 0, r = deviceWidth - 1;
       while (now[l] == shown[l]) ++l;
       while (now[r] == shown[r]) --r;
       left = std::min(left, l);
       right = std::max(right, r);
-      std::memcpy(shown, now, size_t(s.width) * 4);
+      std::memcpy(shown, now, size_t(deviceWidth) * 4);
     }
-    if (right >= left) s.present(left, top, right - left + 1, rows);
+    if (right >= left) {
+      const int first = left / s.scale, last = right / s.scale;
+      s.present(first, top, last - first + 1, rows);
+    }
   }
 }
 
