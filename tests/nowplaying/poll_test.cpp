@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "nowplaying/json_text.h"
 #include "nowplaying/local_server.h"
 
 namespace {
@@ -88,6 +89,27 @@ TEST(FetchNowPlaying, DeeplyNestedStatsPageIsNoAnswer) {
   server.Serve("/stats", nested);
   HttpGetFn httpGet = RealHttpGet();
   EXPECT_EQ(FetchStatsTitle(httpGet, T(server.Base())), u"");
+}
+
+TEST(ParseJson, NestingPastTheBoundIsRefusedBeforeAnythingIsBuilt) {
+  const auto nested = [](size_t depth) { return std::string(depth, '[') + std::string(depth, ']'); };
+  const std::string brackets(100, '[');
+  const struct {
+    const char* name;
+    std::string json;
+    bool parses;
+  } cases[] = {
+      {"at the bound", nested(kMaxJsonDepth), true},
+      {"one deeper", nested(kMaxJsonDepth + 1), false},
+      {"objects count too", R"({"a":)" + nested(kMaxJsonDepth) + "}", false},
+      {"brackets in strings do not", R"({"a":")" + brackets + R"(","b":{"c":1}})", true},
+      {"nor after an escaped quote", R"({"a":"\")" + brackets + R"(\\"})", true},
+      {"a title beside a deep member", R"({"songtitle":"A - B","x":)" + nested(kMaxJsonDepth + 1) + "}", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(!ParseJson(T(c.json)).is_discarded(), c.parses);
+  }
 }
 
 TEST(FetchNowPlaying, StatusPageForms) {
