@@ -9,6 +9,8 @@
 #include "app/player_state.h"
 #include "app/frame.h"
 #include "fake_audio.h"
+#include "nowplaying/now_playing.h"
+#include "text/title_text.h"
 
 namespace {
 
@@ -40,6 +42,32 @@ void RenderMainViewInMode(benchmark::State& state) {
 
 BENCHMARK(RenderMainViewInMode)->DenseRange(0, 6)->Unit(benchmark::kMicrosecond)->Repetitions(5)
     ->ReportAggregatesOnly(true);
+
+// What a new title costs the user-interface thread before any request: the
+// poll's clean-up, the cover update's text rules and the first frame that
+// fits it to its lines. A status page may hand over a title as long as the
+// page itself.
+void NewLongTitle(benchmark::State& state) {
+  ResetFake();
+  Player player;
+  InitPlayerState(player);
+  player.audioLibrary.api = FakeAudioApi();
+  LoadFonts(player.fonts);
+  ComputeLayout(player.layout, player.volume);
+  player.mainSurface = CreateSurface(kMainSurfaceWidth, kMainSurfaceHeight);
+  Text page = u"Blue Sky - ";
+  while (page.size() < size_t(state.range(0))) page += u"Night Song Across The Harbour ";
+  for (auto _ : state) {
+    player.viewCaches = MainViewCaches{};
+    player.currentSong = CleanTitle(page);
+    const ArtistTitle parts = SplitNowPlaying(player.currentSong);
+    benchmark::DoNotOptimize(UrlEncode(NormalizeForSearch(parts.artist) + u" " + NormalizeForSearch(parts.title)));
+    RenderMainView(player);
+    FakeLog().calls.clear();
+  }
+  DestroySurface(player.mainSurface);
+}
+BENCHMARK(NewLongTitle)->Arg(100)->Arg(4000)->Arg(400000)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
 

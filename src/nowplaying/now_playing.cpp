@@ -76,7 +76,8 @@ Text CleanTitle(const Text& text) {
       joined += text[i] == u'\t' ? u' ' : text[i];
     }
   }
-  return TrimSpaces(joined);
+  const Text trimmed = TrimSpaces(joined);
+  return trimmed.size() <= kMaxTitleUnits ? trimmed : TrimSpaces(CutToUnits(trimmed, kMaxTitleUnits));
 }
 
 Text FetchStatsTitle(const HttpGetFn& httpGet, const Text& serverBase, std::optional<uint32_t> deadlineMs) {

@@ -21,5 +21,11 @@ Text FetchStatsTitle(const HttpGetFn& httpGet, const Text& serverBase, std::opti
 // the StreamTitle='…'; tag of the last page read; cleaned.
 Text FetchStatusPageTitle(const HttpGetFn& httpGet, const Text& serverBase, std::optional<uint32_t> deadlineMs = {});
 
-// CR LF pairs and tabs become spaces; spaces are trimmed at both ends.
+// No real title comes near this; a server may send one as long as its page,
+// and every frame and every search works on the title it keeps.
+constexpr size_t kMaxTitleUnits = 1024;
+
+// CR LF pairs and tabs become spaces; spaces are trimmed at both ends; what
+// is left is cut to kMaxTitleUnits (never between the halves of a surrogate
+// pair) and trimmed again.
 Text CleanTitle(const Text& text);

@@ -162,4 +162,23 @@ TEST(CleanTitle, JoinsLinesAndTrimsSpaces) {
   }
 }
 
+TEST(CleanTitle, LongTitlesAreCutWithoutSplittingACharacter) {
+  const Text a1023(kMaxTitleUnits - 1, u'a');
+  const struct {
+    const char* name;
+    Text in;
+    Text out;
+  } cases[] = {
+      {"at the bound", Text(kMaxTitleUnits, u'a'), Text(kMaxTitleUnits, u'a')},
+      {"a page of title", u"A - " + Text(400000, u'x'), u"A - " + Text(kMaxTitleUnits - 4, u'x')},
+      {"trimmed before the cut", u"\t  " + Text(kMaxTitleUnits, u'a') + u"\r\n", Text(kMaxTitleUnits, u'a')},
+      {"a pair across the bound", a1023 + u"\U0001F508", a1023},
+      {"a space at the cut", a1023 + u" tail", a1023},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(CleanTitle(c.in), c.out);
+  }
+}
+
 }  // namespace
