@@ -14,15 +14,20 @@
 
 namespace {
 
-void RenderMainViewInMode(benchmark::State& state) {
+// A player on the fake audio library, with its fonts, layout and surface.
+void SetUpPlayer(Player& player) {
   ResetFake();
-  FakeScript().spectrumValue = 0.3f;
-  Player player;
   InitPlayerState(player);
   player.audioLibrary.api = FakeAudioApi();
   LoadFonts(player.fonts);
   ComputeLayout(player.layout, player.volume);
   player.mainSurface = CreateSurface(kMainSurfaceWidth, kMainSurfaceHeight);
+}
+
+void RenderMainViewInMode(benchmark::State& state) {
+  Player player;
+  SetUpPlayer(player);
+  FakeScript().spectrumValue = 0.3f;
   player.streamHandle = 7;  // live: LIVE badge, and the oscilloscope gets 1024 samples
   player.currentSong = T("Blue Sky & The Northern Orchestra - Night Song Across The Silent Harbour (Extended Radio Edit)");
   player.visualizerMode = int32_t(state.range(0));
@@ -48,13 +53,8 @@ BENCHMARK(RenderMainViewInMode)->DenseRange(0, 6)->Unit(benchmark::kMicrosecond)
 // fits it to its lines. A status page may hand over a title as long as the
 // page itself.
 void NewLongTitle(benchmark::State& state) {
-  ResetFake();
   Player player;
-  InitPlayerState(player);
-  player.audioLibrary.api = FakeAudioApi();
-  LoadFonts(player.fonts);
-  ComputeLayout(player.layout, player.volume);
-  player.mainSurface = CreateSurface(kMainSurfaceWidth, kMainSurfaceHeight);
+  SetUpPlayer(player);
   Text page = u"Blue Sky - ";
   while (page.size() < size_t(state.range(0))) page += u"Night Song Across The Harbour ";
   for (auto _ : state) {
