@@ -61,6 +61,7 @@ int DecodeJpegPixels(const unsigned char* data, size_t size, const struct JpegBo
   struct JpegDecode decode;
   unsigned char* rows;
   size_t stride;
+  size_t decoderBytes;
   int inks;
   int inverted;
 
@@ -85,7 +86,9 @@ int DecodeJpegPixels(const unsigned char* data, size_t size, const struct JpegBo
   /* A progressive picture's coefficients are allocated at the start of the
      decode, for the whole picture: past this, libjpeg fails (it has no
      backing store) instead of allocating. */
-  info.mem->max_memory_to_use = (long)bounds->decoderBytes(info.image_width, info.image_height);
+  decoderBytes = bounds->decoderBytes(info.image_width, info.image_height);
+  if (decoderBytes == 0) longjmp(decode.escape, 1); /* 0 would mean no bound at all to libjpeg */
+  info.mem->max_memory_to_use = (long)decoderBytes;
   decode.progress.progress_monitor = OnJpegProgress;
   info.progress = &decode.progress;
 
