@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # A long run of the player, accelerated, for its memory over time. The station
-# changes song every SONG_SECONDS (4; a real one every three or four minutes,
-# so an hour here holds the cover changes of two days on air), V cycles the
-# visualizer every V_SECONDS (3), and the stream plays throughout. Every
+# changes song every SONG_SECONDS (2.5: each poll, 10 s apart, finds a new
+# song, and successive polls meet all five, the one without a cover
+# included; a real station changes every three or four minutes, so an hour
+# here holds the cover changes of a day on air), V cycles the visualizer
+# every V_SECONDS (3), and the stream plays throughout. Every
 # SAMPLE_SECONDS (10) the player's resident memory, descriptors and threads go
 # to a CSV; at the end the RSS slope after the warm-up (WARMUP_MINUTES, 5) is
 # printed in MB per hour, by least squares, with the slope of each half.
@@ -12,7 +14,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 minutes=${1:-60}
-song_seconds=${SONG_SECONDS:-4}
+song_seconds=${SONG_SECONDS:-2.5}
 v_seconds=${V_SECONDS:-3}
 sample_seconds=${SAMPLE_SECONDS:-10}
 warmup_minutes=${WARMUP_MINUTES:-5}
@@ -62,8 +64,8 @@ while [ "$(date +%s)" -lt "$end" ]; do
   echo "$(($(date +%s) - start)),$rss,$fds,$threads" >>"$csv"
   sleep "$sample_seconds"
 done
-songs=$(( (minutes * 60) / song_seconds ))
-awk -F, -v warm=$((warmup_minutes * 60)) -v songs="$songs" '
+polls=$((minutes * 6))
+awk -F, -v warm=$((warmup_minutes * 60)) -v polls="$polls" '
   function slope(lo, hi,   n, sx, sy, sxx, sxy, i) {
     for (i = 1; i <= count; ++i) if (t[i] >= lo && t[i] <= hi) {
       ++n; sx += t[i]; sy += r[i]; sxx += t[i] * t[i]; sxy += t[i] * r[i]
@@ -74,7 +76,7 @@ awk -F, -v warm=$((warmup_minutes * 60)) -v songs="$songs" '
   END {
     last = t[count]; mid = warm + (last - warm) / 2
     for (i = 1; i <= count && t[i] < warm; ++i) {}
-    printf "about %d song changes; RSS %.1f MB after the warm-up, %.1f MB at the end\n", songs, r[i] / 1000, r[count] / 1000
+    printf "about %d polls, each a new song; RSS %.1f MB after the warm-up, %.1f MB at the end\n", polls, r[i] / 1000, r[count] / 1000
     printf "slope after the warm-up: %.2f MB/h (first half %.2f, second half %.2f)\n", slope(warm, last), slope(warm, mid), slope(mid, last)
     printf "descriptors %d -> %d, threads %d -> %d\n", f[i], f[count], h[i], h[count]
   }' "$csv"
