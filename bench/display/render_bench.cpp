@@ -11,18 +11,25 @@
 #include "app/frame.h"
 #include "app/rescale_cover.h"
 #include "fake_audio.h"
+#include "nowplaying/now_playing.h"
+#include "text/title_text.h"
 
 namespace {
 
-void RenderMainViewInMode(benchmark::State& state) {
+// A player on the fake audio library, with its fonts, layout and surface.
+void SetUpPlayer(Player& player) {
   ResetFake();
-  FakeScript().spectrumValue = 0.3f;
-  Player player;
   InitPlayerState(player);
   player.audioLibrary.api = FakeAudioApi();
   LoadFonts(player.fonts);
   ComputeLayout(player.layout, player.volume);
   player.mainSurface = CreateSurface(kMainSurfaceWidth, kMainSurfaceHeight);
+}
+
+void RenderMainViewInMode(benchmark::State& state) {
+  Player player;
+  SetUpPlayer(player);
+  FakeScript().spectrumValue = 0.3f;
   player.streamHandle = 7;  // live: LIVE badge, and the oscilloscope gets 1024 samples
   player.currentSong = T("Blue Sky & The Northern Orchestra - Night Song Across The Silent Harbour (Extended Radio Edit)");
   player.visualizerMode = int32_t(state.range(0));
@@ -48,6 +55,27 @@ void RenderMainViewInMode(benchmark::State& state) {
 
 BENCHMARK(RenderMainViewInMode)->ArgsProduct({benchmark::CreateDenseRange(0, 6, 1), {1, 2}})
     ->ArgNames({"mode", "scale"})->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
+// What a new title costs the user-interface thread before any request: the
+// poll's clean-up, the cover update's text rules and the first frame that
+// fits it to its lines. A status page may hand over a title as long as the
+// page itself.
+void NewLongTitle(benchmark::State& state) {
+  Player player;
+  SetUpPlayer(player);
+  Text page = u"Blue Sky - ";
+  while (page.size() < size_t(state.range(0))) page += u"Night Song Across The Harbour ";
+  for (auto _ : state) {
+    player.viewCaches = MainViewCaches{};
+    player.currentSong = CleanTitle(page);
+    const ArtistTitle parts = SplitNowPlaying(player.currentSong);
+    benchmark::DoNotOptimize(UrlEncode(NormalizeForSearch(parts.artist) + u" " + NormalizeForSearch(parts.title)));
+    RenderMainView(player);
+    FakeLog().calls.clear();
+  }
+  DestroySurface(player.mainSurface);
+}
+BENCHMARK(NewLongTitle)->Arg(100)->Arg(4000)->Arg(400000)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
 

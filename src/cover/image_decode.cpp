@@ -30,7 +30,7 @@ Image DecodePng(const uint8_t* data, size_t size) {
   std::memset(&png, 0, sizeof png);
   png.version = PNG_IMAGE_VERSION;
   if (!png_image_begin_read_from_memory(&png, data, size)) return nullptr;
-  if (png.width == 0 || png.height == 0 || png.width > kMaxPictureSide || png.height > kMaxPictureSide) {
+  if (!PictureSizeAllowed({png.width, png.height})) {
     png_image_free(&png);
     return nullptr;
   }
@@ -57,17 +57,22 @@ Image DecodeJpeg(const uint8_t* data, size_t size) {
     made = CreateImage(int(width), int(height));
     return made ? made->Bytes() : nullptr;
   };
-  if (!DecodeJpegPixels(data, size, kMaxPictureSide, pixels, &image)) return nullptr;
+  static constexpr JpegBounds kBounds{
+      [](unsigned width, unsigned height) -> int { return PictureSizeAllowed({width, height}); },
+      [](unsigned width, unsigned height) { return PictureDecoderBytesAllowed({width, height}); },
+      kMaxJpegScans,
+  };
+  if (!DecodeJpegPixels(data, size, &kBounds, pixels, &image)) return nullptr;
   return image;
 }
 
 Image DecodePicture(const uint8_t* data, size_t size) {
   static constexpr uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
   static constexpr uint8_t kJpegSignature[3] = {0xFF, 0xD8, 0xFF};  // start of image, then a marker
-  if (data == nullptr) return nullptr;
+  if (data == nullptr || !PictureMayDecode(data, size)) return nullptr;
   if (size >= sizeof kPngSignature && std::memcmp(data, kPngSignature, sizeof kPngSignature) == 0)
-    return PngIsWhole(data, size) ? DecodePng(data, size) : nullptr;
+    return DecodePng(data, size);
   if (size >= sizeof kJpegSignature && std::memcmp(data, kJpegSignature, sizeof kJpegSignature) == 0)
-    return JpegIsWhole(data, size) ? DecodeJpeg(data, size) : nullptr;
+    return DecodeJpeg(data, size);
   return nullptr;
 }
