@@ -26,6 +26,10 @@ target_include_directories(orvelle_ffmpeg SYSTEM INTERFACE ${ffmpeg_prefix}/incl
 foreach(lib avformat avcodec swresample avutil)
   target_link_libraries(orvelle_ffmpeg INTERFACE ${ffmpeg_prefix}/lib/lib${lib}.a)
 endforeach()
+# zlib for gzip-encoded answers, as Debian's FFmpeg has it: static, so the
+# library imports nothing but Windows' own DLLs.
+find_library(ORVELLE_STATIC_ZLIB NAMES libz.a REQUIRED)
+target_link_libraries(orvelle_ffmpeg INTERFACE ${ORVELLE_STATIC_ZLIB})
 # Winsock, schannel TLS and its certificate checks, the random source, COM.
 target_link_libraries(orvelle_ffmpeg INTERFACE ws2_32 secur32 crypt32 bcrypt ole32 user32)
 

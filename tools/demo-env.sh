@@ -1,10 +1,12 @@
 # Pieces of a private environment for the player: a virtual display, a
 # private sound server with a null sink, and the demo station. Sourced by
-# scripts/run and by the end-to-end tests; every function records the
-# process it starts, and demo_stop_all ends exactly those.
+# scripts/run and the benchmark scripts (the C++ tests have the same pieces
+# in tests/support/processes.h); every function records the process it
+# starts, and demo_stop_all ends exactly those.
 #
 #   demo_start_xvfb                 sets DISPLAY, DEMO_XVFB_PID
 #   demo_start_pulse                sets PULSE_SERVER, DEMO_PULSE_PID, DEMO_PULSE_DIR
+#   demo_start_recorder [FILE]      records the null sink (raw float stereo) into FILE, or nowhere
 #   demo_start_station BIN [ARGS]   sets DEMO_STATION_PID, DEMO_STATION_LOG, DEMO_STATION_PORTS
 #   demo_start_screenshots FILE S   a screenshot of the display every S seconds
 #   demo_stop_all                   stops whatever the above started
@@ -58,6 +60,16 @@ demo_start_pulse() {
     demo_log "the private sound server did not start (see $DEMO_PULSE_DIR/pulseaudio.log)"
     return 1
   fi
+}
+
+# An idle null sink runs at a 2-second latency and starves a new stream; a
+# low-latency recorder on its monitor keeps it brisk. It needs a moment
+# (a second or two) before anything plays.
+demo_start_recorder() {
+  local file=${1:-/dev/null}
+  parec --device=null.monitor --latency-msec=20 --format=float32le --rate=44100 --channels=2 --raw \
+    >"$file" 2>/dev/null &
+  DEMO_PIDS+=("$!")
 }
 
 # True when a sound server already answers (ours or the desktop's).

@@ -7,23 +7,17 @@ set -euo pipefail
 build=${1:-build/bench}
 seconds=${2:-30}
 work=$(mktemp -d)
-cleanup() {
-  [ -n "${player:-}" ] && kill "$player" 2>/dev/null || true
-  [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+. "$(dirname "$0")/../../tools/demo-env.sh"
+trap 'demo_stop_all; rm -rf "$work"' EXIT
 
 cp "$build/orvelle-player" "$work/"
 cp "$build/tests/fakebass/libbass.so" "$work/"   # an audio library that initialises and plays nothing
 
-Xvfb -displayfd 4 -screen 0 1024x768x24 -nolisten tcp 4>"$work/display" >/dev/null 2>&1 &
-xvfb=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -n1 "$work/display")"
+demo_start_xvfb
 
 "$work/orvelle-player" >/dev/null 2>&1 &
 player=$!
+DEMO_PIDS+=("$player")
 for _ in $(seq 100); do xdotool search --onlyvisible --name '^Orvelle Player$' >/dev/null 2>&1 && break; sleep 0.1; done
 sleep 2  # past start-up
 

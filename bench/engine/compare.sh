@@ -6,7 +6,8 @@
 #   ./bench/engine/compare.sh [seconds] [rounds]   (default 30 s, 2 rounds)
 # The players take turns within each round, so that noise from other work on
 # the machine falls on all of them alike. BURST_SECONDS=0.5 makes the station
-# send that much at once on connect, as most real stations do (default 0).
+# send that much at once on connect, as most real stations do (default 0);
+# RECORDER_MS, below, sets the sink's cadence.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 seconds=${1:-30}
@@ -25,13 +26,8 @@ cmake --build --preset bench -j 2 --target orvelle_bass engine_drive engine_stat
 bin=build/bench
 
 work=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+. tools/demo-env.sh
+trap 'demo_stop_all; rm -rf "$work"' EXIT
 
 # A minute of music-like noise in both formats.
 noise="anoisesrc=color=pink:amplitude=0.25:d=60:r=44100,aformat=channel_layouts=stereo"
@@ -39,15 +35,15 @@ ffmpeg -hide_banner -loglevel error -f lavfi -i "$noise" -c:a libmp3lame -b:a 12
 ffmpeg -hide_banner -loglevel error -f lavfi -i "$noise" -c:a aac -b:a 128k -f adts "$work/music.aac"
 
 # The shared output: a private sound server with a null sink, kept brisk by a
-# low-latency recorder on its monitor.
-mkdir -p "$work/run" && chmod 700 "$work/run"
-export HOME=$work XDG_RUNTIME_DIR=$work/run PULSE_SERVER=unix:$work/run/pulse/native SDL_AUDIODRIVER=pulseaudio
-pulseaudio --daemonize=no --exit-idle-time=-1 -n --load=module-null-sink \
-  --load=module-native-protocol-unix --disable-shm=yes >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do [ -S "$work/run/pulse/native" ] && break; sleep 0.1; done
-parec --device=null.monitor --latency-msec=20 --raw >/dev/null 2>&1 &
-pids+=($!)
+# recorder on its monitor. The recorder's latency sets the sink's cadence, and
+# so how often the sink asks every player for data: 20 ms (the default) is a
+# desktop where some other program holds the sink at low latency,
+# RECORDER_MS=200 one where nothing does.
+demo_start_pulse
+export SDL_AUDIODRIVER=pulseaudio
+parec --device=null.monitor --latency-msec="${RECORDER_MS:-20}" --format=float32le --rate=44100 --channels=2 \
+  --raw >/dev/null 2>&1 &
+DEMO_PIDS+=("$!")
 sleep 2
 
 player_pid() {  # the player itself, under time and timeout
@@ -74,7 +70,7 @@ for round in $(seq "$rounds"); do
   for format in mp3:audio/mpeg aac:audio/aacp; do
     ext=${format%%:*}; type=${format#*:}
     "$bin/engine_station_serve" "$work/music.$ext" 60 "$type" "$burst" >"$work/url" &
-    pids+=($!)
+    DEMO_PIDS+=("$!")
     for _ in $(seq 50); do [ -s "$work/url" ] && break; sleep 0.1; done
     url=$(cat "$work/url")
     read -r _ cpu rss wake < <(measure engine "$bin/engine_drive" "$url" "$seconds")
@@ -85,6 +81,6 @@ for round in $(seq "$rounds"); do
     printf "%-5s %-6s %-8s %8s %10s %10s\n" "$round" "$ext" mpv "$cpu" "$rss" "$wake"
     read -r _ cpu rss wake < <(measure ffplay timeout -s INT "$seconds" ffplay -nodisp -autoexit -loglevel quiet "$url")
     printf "%-5s %-6s %-8s %8s %10s %10s\n" "$round" "$ext" ffplay "$cpu" "$rss" "$wake"
-    kill "${pids[-1]}"; unset 'pids[-1]'
+    kill "${DEMO_PIDS[-1]}"; unset 'DEMO_PIDS[-1]'
   done
 done

@@ -1,10 +1,9 @@
 // What one now-playing poll costs the user-interface thread when the stream
 // server answers its statistics page at once (a server on 127.0.0.1).
 #include <benchmark/benchmark.h>
-#include <curl/curl.h>
-
+#include "app/poll.h"
 #include "nowplaying/local_server.h"
-#include "nowplaying/poll.h"
+#include "nowplaying/now_playing.h"
 
 namespace {
 
@@ -24,7 +23,7 @@ void BM_PollStatsPage(benchmark::State& state) {
   server.Serve("/stats", kStatsPage, "application/json");
   Player player;
   player.httpGet = RealHttpGet();
-  player.clockMs = [] { return uint32_t(0); };
+  player.clockMs = MonotonicMs;  // the clock RealHttpGet reads
   player.serverBase = T(server.Base());
   player.currentSong = u"Blue Sky - Night Song";
   for (auto _ : state) PollNowPlaying(player);
@@ -34,19 +33,18 @@ BENCHMARK(BM_PollStatsPage)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The parsing half alone, without the network.
 void BM_StatsTitleFromMemory(benchmark::State& state) {
-  Player player;
-  player.httpGet = [](const std::string&) { return std::optional<std::string>(kStatsPage); };
-  for (auto _ : state) benchmark::DoNotOptimize(FetchStatsTitle(player, u"http://station"));
+  const HttpGetFn httpGet = [](const std::string&, const FetchBounds&) { return std::optional<std::string>(kStatsPage); };
+  for (auto _ : state) benchmark::DoNotOptimize(FetchStatsTitle(httpGet, u"http://station"));
 }
 BENCHMARK(BM_StatsTitleFromMemory)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  curl_global_init(CURL_GLOBAL_DEFAULT);
+  InitHttp();
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
-  curl_global_cleanup();
+  CleanUpHttp();
   return 0;
 }

@@ -32,9 +32,7 @@ trap 'demo_stop_all; rm -rf "$work"' EXIT
 demo_start_xvfb
 demo_start_pulse
 export SDL_AUDIODRIVER=pulseaudio
-# An idle null sink runs at a 2-second latency; a low-latency recorder keeps it brisk.
-parec --device=null.monitor --latency-msec=20 --raw >/dev/null 2>&1 &
-DEMO_PIDS+=("$!")
+demo_start_recorder
 demo_start_station "$build/orvelle-station" --quiet
 url="http://127.0.0.1:18000/;stream/1"
 tick=$(getconf CLK_TCK)

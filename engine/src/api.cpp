@@ -68,6 +68,18 @@ Stream* FindStream(Engine& e, DWORD handle) {
   return it == e.streams.end() ? nullptr : it->second.get();
 }
 
+// The preamble of every call on a handle: under the engine's lock, `fn` gets
+// the engine and the stream; a handle that names no stream fails with
+// BASS_ERROR_HANDLE and `failure`.
+template <typename T, typename Fn>
+T WithStream(DWORD handle, T failure, Fn&& fn) {
+  Engine& e = TheEngine();
+  std::lock_guard lock(e.mutex);
+  Stream* s = FindStream(e, handle);
+  if (s == nullptr) return Fail(BASS_ERROR_HANDLE, failure);
+  return fn(e, *s);
+}
+
 DWORD NextHandle(Engine& e) {
   do ++e.lastHandle;
   while (e.lastHandle == 0 || e.lastHandle == kDataError || e.streams.count(e.lastHandle) != 0);
@@ -191,83 +203,69 @@ HSTREAM BASS_StreamCreateURL(const char* url, DWORD, DWORD, void*, void*) try {
 } GUARDED(HSTREAM(0))
 
 BOOL BASS_ChannelPlay(DWORD handle, BOOL) try {
-  Engine& e = TheEngine();
-  std::lock_guard lock(e.mutex);
-  Stream* s = FindStream(e, handle);
-  if (s == nullptr) return Fail(BASS_ERROR_HANDLE, 0);
-  StartChannel(s->channel);  // a live stream has nowhere to restart from
-  return Succeed(1);
+  return WithStream(handle, BOOL(0), [](Engine&, Stream& s) {
+    StartChannel(s.channel);  // a live stream has nowhere to restart from
+    return Succeed(BOOL(1));
+  });
 } GUARDED(0)
 
 BOOL BASS_ChannelStop(DWORD handle) try {
-  Engine& e = TheEngine();
-  std::lock_guard lock(e.mutex);
-  Stream* s = FindStream(e, handle);
-  if (s == nullptr) return Fail(BASS_ERROR_HANDLE, 0);
-  s->channel.playState.store(PlayState::Stopped, std::memory_order_release);
-  WakeDecoder(*s);  // a stopped stream does not come back by itself
-  return Succeed(1);
+  return WithStream(handle, BOOL(0), [](Engine&, Stream& s) {
+    s.channel.playState.store(PlayState::Stopped, std::memory_order_release);
+    WakeDecoder(s);  // a stopped stream does not come back by itself
+    return Succeed(BOOL(1));
+  });
 } GUARDED(0)
 
 BOOL BASS_ChannelPause(DWORD handle) try {
-  Engine& e = TheEngine();
-  std::lock_guard lock(e.mutex);
-  Stream* s = FindStream(e, handle);
-  if (s == nullptr) return Fail(BASS_ERROR_HANDLE, 0);
-  PlayState expected = PlayState::Playing;
-  if (s->channel.playState.compare_exchange_strong(expected, PlayState::Paused)) return Succeed(1);
-  return Fail(expected == PlayState::Paused ? BASS_ERROR_ALREADY : BASS_ERROR_NOPLAY, 0);
+  return WithStream(handle, BOOL(0), [](Engine&, Stream& s) {
+    PlayState expected = PlayState::Playing;
+    if (s.channel.playState.compare_exchange_strong(expected, PlayState::Paused)) return Succeed(BOOL(1));
+    return Fail(expected == PlayState::Paused ? BASS_ERROR_ALREADY : BASS_ERROR_NOPLAY, BOOL(0));
+  });
 } GUARDED(0)
 
 BOOL BASS_StreamFree(HSTREAM handle) try {
-  Engine& e = TheEngine();
-  std::lock_guard lock(e.mutex);
-  const auto it = e.streams.find(handle);
-  if (it == e.streams.end()) return Fail(BASS_ERROR_HANDLE, 0);
-  it->second->abort.store(true);
-  DetachChannel(e.mixer, &it->second->channel);
-  e.streams.erase(it);  // joins the decoder thread
-  return Succeed(1);
+  return WithStream(handle, BOOL(0), [handle](Engine& e, Stream& s) {
+    s.abort.store(true);
+    DetachChannel(e.mixer, &s.channel);
+    e.streams.erase(handle);  // joins the decoder thread
+    return Succeed(BOOL(1));
+  });
 } GUARDED(0)
 
 BOOL BASS_ChannelSetAttribute(DWORD handle, DWORD attrib, float value) try {
-  Engine& e = TheEngine();
-  std::lock_guard lock(e.mutex);
-  Stream* s = FindStream(e, handle);
-  if (s == nullptr) return Fail(BASS_ERROR_HANDLE, 0);
-  if (attrib != BASS_ATTRIB_VOL) return Fail(BASS_ERROR_ILLTYPE, 0);
-  if (!std::isfinite(value)) return Fail(BASS_ERROR_ILLPARAM, 0);
-  s->channel.targetGain.store(std::clamp(value, 0.0f, 1.0f), std::memory_order_relaxed);
-  return Succeed(1);
+  return WithStream(handle, BOOL(0), [attrib, value](Engine&, Stream& s) {
+    if (attrib != BASS_ATTRIB_VOL) return Fail(BASS_ERROR_ILLTYPE, BOOL(0));
+    if (!std::isfinite(value)) return Fail(BASS_ERROR_ILLPARAM, BOOL(0));
+    s.channel.targetGain.store(std::clamp(value, 0.0f, 1.0f), std::memory_order_relaxed);
+    return Succeed(BOOL(1));
+  });
 } GUARDED(0)
 
 DWORD BASS_ChannelIsActive(DWORD handle) try {
-  Engine& e = TheEngine();
-  std::lock_guard lock(e.mutex);
-  Stream* s = FindStream(e, handle);
-  if (s == nullptr) return Fail(BASS_ERROR_HANDLE, DWORD(BASS_ACTIVE_STOPPED));
-  switch (s->channel.playState.load(std::memory_order_acquire)) {
-    case PlayState::Playing:
-      return Succeed(DWORD(s->channel.stalled.load() ? BASS_ACTIVE_STALLED : BASS_ACTIVE_PLAYING));
-    case PlayState::Paused: return Succeed(DWORD(BASS_ACTIVE_PAUSED));
-    case PlayState::Stopped: break;
-  }
-  return Succeed(DWORD(BASS_ACTIVE_STOPPED));
+  return WithStream(handle, DWORD(BASS_ACTIVE_STOPPED), [](Engine&, Stream& s) {
+    switch (s.channel.playState.load(std::memory_order_acquire)) {
+      case PlayState::Playing:
+        return Succeed(DWORD(s.channel.stalled.load() ? BASS_ACTIVE_STALLED : BASS_ACTIVE_PLAYING));
+      case PlayState::Paused: return Succeed(DWORD(BASS_ACTIVE_PAUSED));
+      case PlayState::Stopped: break;
+    }
+    return Succeed(DWORD(BASS_ACTIVE_STOPPED));
+  });
 } GUARDED(DWORD(BASS_ACTIVE_STOPPED))
 
 DWORD BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length) try {
-  Engine& e = TheEngine();
-  std::lock_guard lock(e.mutex);
-  Stream* s = FindStream(e, handle);
-  if (s == nullptr) return Fail(BASS_ERROR_HANDLE, kDataError);
-  if (length == BASS_DATA_AVAILABLE)
-    return Succeed(DWORD(s->channel.ring.availableFrames() * kChannels * sizeof(int16_t)));
-  if (buffer == nullptr) return Fail(BASS_ERROR_ILLPARAM, kDataError);
-  if ((length & 0x80000000u) != 0) {
-    if (length != BASS_DATA_FFT1024) return Fail(BASS_ERROR_ILLPARAM, kDataError);
-    return Succeed(SpectrumData(e.mixer, *s, buffer));
-  }
-  const size_t bytes = length & ~kDataFlagsMask;
-  if ((length & BASS_DATA_FLOAT) != 0) return Succeed(FloatData(e.mixer, *s, buffer, bytes));
-  return Succeed(Int16Data(e.mixer, *s, buffer, bytes));
+  return WithStream(handle, kDataError, [buffer, length](Engine& e, Stream& s) {
+    if (length == BASS_DATA_AVAILABLE)
+      return Succeed(DWORD(s.channel.ring.availableFrames() * kChannels * sizeof(int16_t)));
+    if (buffer == nullptr) return Fail(BASS_ERROR_ILLPARAM, kDataError);
+    if ((length & 0x80000000u) != 0) {
+      if (length != BASS_DATA_FFT1024) return Fail(BASS_ERROR_ILLPARAM, kDataError);
+      return Succeed(SpectrumData(e.mixer, s, buffer));
+    }
+    const size_t bytes = length & ~kDataFlagsMask;
+    if ((length & BASS_DATA_FLOAT) != 0) return Succeed(FloatData(e.mixer, s, buffer, bytes));
+    return Succeed(Int16Data(e.mixer, s, buffer, bytes));
+  });
 } GUARDED(kDataError)

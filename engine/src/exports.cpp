@@ -1,1 +1,2 @@
-// libbass.so is the engine archive linked whole; its symbol list is libbass.map.
+// libbass.so is the engine archive linked whole; its symbol list is made from
+// include/orvelle/bass_calls.h (see CMakeLists.txt).

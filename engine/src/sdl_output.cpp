@@ -1,6 +1,10 @@
 // The only file that sees SDL.
 #include <SDL2/SDL.h>
 
+#if defined(__linux__)
+#include <dlfcn.h>
+#endif
+
 #include <atomic>
 #include <thread>
 
@@ -20,6 +24,7 @@ constexpr int kDevicePeriodFrames = 8192;  // about 186 ms at 44.1 kHz
 struct Output {
   Mixer* mixer = nullptr;
   SDL_AudioDeviceID device = 0;
+  void* alsa = nullptr;  // our reference to SDL's ALSA library, while its messages are dropped
   // "No sound": a thread stands in for the device.
   std::thread silentClock;
   std::atomic<bool> stopClock{false};
@@ -35,6 +40,36 @@ void DeviceCallback(void* user, Uint8* stream, int bytes) {
   PublishDeviceDelay(*mixer, kDevicePeriodFrames + kDevicePeriodFrames / 4);
 }
 
+#if defined(__linux__)
+// With no sound device ALSA, which SDL falls back to, writes some eight lines
+// of errors to stderr. The player keeps no log: they are dropped. Only an
+// ALSA that SDL has already loaded is touched, and its own handler is put
+// back before our reference goes, since ours lives in this library.
+using AlsaErrorHandler = void (*)(const char*, int, const char*, int, const char*, ...);
+using AlsaSetErrorHandler = int (*)(AlsaErrorHandler);
+
+void DropAlsaMessage(const char*, int, const char*, int, const char*, ...) {}
+
+void SetAlsaErrorHandler(void* alsa, AlsaErrorHandler handler) {
+  if (auto set = reinterpret_cast<AlsaSetErrorHandler>(dlsym(alsa, "snd_lib_error_set_handler"))) set(handler);
+}
+
+void QuietAlsa(Output* out) {
+  out->alsa = dlopen("libasound.so.2", RTLD_NOW | RTLD_LOCAL | RTLD_NOLOAD);
+  if (out->alsa != nullptr) SetAlsaErrorHandler(out->alsa, DropAlsaMessage);
+}
+
+void ReleaseAlsa(Output* out) {
+  if (out->alsa == nullptr) return;
+  SetAlsaErrorHandler(out->alsa, nullptr);
+  dlclose(out->alsa);
+  out->alsa = nullptr;
+}
+#else
+void QuietAlsa(Output*) {}
+void ReleaseAlsa(Output*) {}
+#endif
+
 int OpenDevice(Output* out, int rateHz) {
   // SDL would otherwise take SIGINT and SIGTERM for an event queue that
   // nobody reads, and the host program would no longer end on them.
@@ -42,6 +77,7 @@ int OpenDevice(Output* out, int rateHz) {
   SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Orvelle Player");
   SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, "Radio");
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return BASS_ERROR_DRIVER;
+  QuietAlsa(out);
   SDL_AudioSpec want{};
   want.freq = rateHz;
   want.format = AUDIO_F32SYS;
@@ -53,6 +89,7 @@ int OpenDevice(Output* out, int rateHz) {
   // No changes allowed: SDL converts whatever the hardware wants.
   out->device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
   if (out->device == 0) {
+    ReleaseAlsa(out);
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     return BASS_ERROR_DEVICE;
   }
@@ -81,6 +118,7 @@ void CloseOutput(Output* out) {
   if (out == nullptr) return;
   if (out->device != 0) {
     SDL_CloseAudioDevice(out->device);  // waits for a running callback
+    ReleaseAlsa(out);
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     // SDL keeps its hints until SDL_Quit; with nothing else of SDL in use,
     // release them so that no allocation outlives the library.

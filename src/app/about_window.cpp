@@ -1,27 +1,15 @@
 #include "app/about_window.h"
 
 #include "display/gradient.h"
-
-std::string HostOfUrl(const std::string& url) {
-  const size_t scheme = url.find("://");
-  const size_t begin = scheme == std::string::npos ? 0 : scheme + 3;
-  size_t end = url.find_first_of("/?#", begin);
-  if (end == std::string::npos) end = url.size();
-  std::string host = url.substr(begin, end - begin);
-  const size_t at = host.rfind('@');  // user:password@host
-  if (at != std::string::npos) host.erase(0, at + 1);
-  const size_t port = host.find(':');
-  if (port != std::string::npos) host.erase(port);
-  return host;
-}
+#include "text/url.h"
 
 void DrawAboutWindow(Player& player, Surface& s) {
   if (!BeginDrawing(s)) return;
-  const int w = s.width, h = s.height;
+  const int w = SurfaceWidth(s), h = SurfaceHeight(s);
   DrawVerticalGradient(s, 0, 0, w, h, Rgb(10, 20, 45), Rgb(3, 10, 20));
 
   if (player.logoImage != nullptr) {
-    DrawImageStretched(s, player.logoImage, 42, 42, 256, 256);
+    DrawPictureStretched(s, *player.logoImage, 42, 42, 256, 256);
   } else {
     // Stand-in disc; its colour carries alpha 230 but is drawn without blending.
     FillCircle(s, 80, 80, 38, Rgba(60, 140, 255, 230));
@@ -32,7 +20,7 @@ void DrawAboutWindow(Player& player, Surface& s) {
   SelectFont(s, f.fontTitle);
   DrawText(s, u"Orvelle Player", 320, 50, Rgb(235, 242, 255));
   SelectFont(s, f.fontAbout);
-  DrawText(s, u"Logiciel offert gratuitement par " + T(HostOfUrl(player.config.stationSiteUrl)) + u" à ses auditeurs.",
+  DrawText(s, u"Logiciel offert gratuitement par " + SplitUrl(T(player.config.stationSiteUrl)).host + u" à ses auditeurs.",
            320, 100, Rgb(210, 220, 235));
   SelectFont(s, f.fontLabel);
   DrawText(s, u"Le Player Orvelle utilise:", 320, 160, Rgb(200, 210, 225));

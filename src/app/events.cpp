@@ -1,11 +1,11 @@
 #include "app/events.h"
 
-#include <cmath>
+#include <optional>
 
-#include "audio/playback.h"
-#include "display/main_view.h"
+#include "app/frame.h"
+#include "app/listener_changes.h"
+#include "app/poll.h"
 #include "display/visualizer.h"
-#include "nowplaying/poll.h"
 
 namespace {
 
@@ -20,63 +20,65 @@ constexpr float kVolumeGrabY = 12;
 
 }  // namespace
 
-float ClampUnit(float value) {
-  if (std::isnan(value) || value < 0.0f) return 0.0f;
-  if (value > 1.0f) return 1.0f;
-  return value;
+namespace {
+
+// The command of a menu event number, or nothing for a number without one.
+std::optional<Command> MenuCommand(int event) {
+  using Kind = Command::Kind;
+  switch (event) {
+    case kMenuQuit: return Command{Kind::Quit};
+    case kMenuSite: return Command{Kind::OpenStationPage, 0, 0.0f, StationPage::Site};
+    case kMenuPodcast: return Command{Kind::OpenStationPage, 0, 0.0f, StationPage::Podcast};
+    case kMenuTop30: return Command{Kind::OpenStationPage, 0, 0.0f, StationPage::Top30};
+    case kMenuForum: return Command{Kind::OpenStationPage, 0, 0.0f, StationPage::Forum};
+    case kMenuAbout: return Command{Kind::ShowAbout};
+    case kMenuNextVisualizer: return Command{Kind::NextVisualizer};
+    default: break;
+  }
+  if (event >= kMenuVisualizerFirst && event < kMenuVisualizerFirst + kVisualizerModeCount) {
+    return Command{Kind::SelectVisualizer, event - kMenuVisualizerFirst};
+  }
+  return std::nullopt;
 }
 
-void NextVisualizerMode(Player& player) {
-  player.visualizerMode += 1;
-  if (player.visualizerMode > 5) player.visualizerMode = 0;
-}
-
-void AdvancePulsePhase(Player& player) {
-  player.pulsePhase = player.pulsePhase + 0.06f;
-  if (player.pulsePhase > 1.0f) player.pulsePhase = 0.0f;
-}
+}  // namespace
 
 Dispatch HandleMenuEvent(Player& player, int event) {
-  switch (event) {
-    case kMenuQuit:
-      return Dispatch::Quit;
-    case kMenuSite:
-      player.shell.openWebPage(player.config.stationSiteUrl);
-      break;
-    case kMenuPodcast:
-      player.shell.openWebPage(player.config.podcastUrl);
-      break;
-    case kMenuTop30:
-      player.shell.openWebPage(player.config.top30Url);
-      break;
-    case kMenuForum:
-      player.shell.openWebPage(player.config.forumUrl);
-      break;
-    case kMenuAbout:
-      player.shell.openAboutWindow(player);
-      break;
-    case kMenuNextVisualizer:
-      NextVisualizerMode(player);
-      RenderMainView(player);
-      break;
-    default:
-      if (event >= kMenuVisualizerFirst && event <= kMenuVisualizerLast) {
-        player.visualizerMode = event - kMenuVisualizerFirst;
-        RenderMainView(player);
-      }
-      break;
-  }
-  return Dispatch::Continue;
+  const std::optional<Command> command = MenuCommand(event);
+  return command ? RunCommand(player, *command) : Dispatch::Continue;
 }
 
 void HandleTimer(Player& player, int timer) {
   if (timer == kTimerNowPlaying) {
     PollNowPlaying(player);
   } else if (timer == kTimerAnimation) {
-    AdvancePulsePhase(player);
-    FetchSpectrum(player);
+    StepAnimation(player);
     RenderMainView(player);
   }
+}
+
+Dispatch DeliverEvent(Player& player, const ShellEvent& event) {
+  if (player.handlingEvent) return Dispatch::Continue;
+  player.handlingEvent = true;
+  Dispatch result = Dispatch::Continue;
+  RunHandler(player, [&event, &result](Player& p) {
+    switch (event.kind) {
+      case ShellEvent::Kind::Menu:
+        result = HandleMenuEvent(p, event.number);
+        break;
+      case ShellEvent::Kind::Timer:
+        HandleTimer(p, event.number);
+        break;
+      case ShellEvent::Kind::Surface:
+        HandleSurfaceEvent(p, event.pointer);
+        break;
+      case ShellEvent::Kind::Command:
+        result = RunCommand(p, event.command);
+        break;
+    }
+  });
+  player.handlingEvent = false;
+  return result;
 }
 
 void HandleSurfaceEvent(Player& player, const SurfaceEvent& event) {
@@ -84,14 +86,8 @@ void HandleSurfaceEvent(Player& player, const SurfaceEvent& event) {
   const Layout& layout = player.layout;
   switch (event.kind) {
     case PointerKind::LeftPress:
-      if (Inside(layout.playButtonBox, px, py)) {
-        StartPlayback(player);
-        RenderMainView(player);
-      }
-      if (Inside(layout.stopButtonBox, px, py)) {
-        StopPlayback(player);
-        RenderMainView(player);
-      }
+      if (Inside(layout.playButtonBox, px, py)) RunCommand(player, {Command::Kind::Play});
+      if (Inside(layout.stopButtonBox, px, py)) RunCommand(player, {Command::Kind::Stop});
       if (Inside(layout.volumeTrackBox, px, py, kVolumeGrabX, kVolumeGrabY)) {
         player.volumeDragging = 1;  // the press itself does not change the volume
       }
@@ -102,8 +98,7 @@ void HandleSurfaceEvent(Player& player, const SurfaceEvent& event) {
     case PointerKind::Move:
       if (player.volumeDragging != 0) {
         const Box& track = layout.volumeTrackBox;
-        SetVolume(player, ClampUnit((px - track.x) / track.width));
-        RenderMainView(player);
+        RunCommand(player, {Command::Kind::SetVolume, 0, (px - track.x) / track.width});
       }
       break;
     case PointerKind::Other:

@@ -1,7 +1,9 @@
 // What each event does to the player, free of the toolkit: the GTK shell
 // translates its signals into these calls, and tests call them directly.
+// Menu events and pointer presses become commands (app/commands.h).
 #pragma once
 
+#include "app/commands.h"
 #include "app/player_state.h"
 
 // Menu event numbers.
@@ -12,8 +14,7 @@ enum MenuEvent : int {
   kMenuTop30 = 112,
   kMenuForum = 113,
   kMenuAbout = 120,
-  kMenuVisualizerFirst = 200,  // 200..205 select a mode
-  kMenuVisualizerLast = 205,
+  kMenuVisualizerFirst = 200,  // and on: one per visualizer mode, in the table's order
   kMenuNextVisualizer = 206,   // the V key
 };
 
@@ -32,7 +33,19 @@ struct SurfaceEvent {
   int py;
 };
 
-enum class Dispatch { Continue, Quit };
+// An event as the shell delivers it.
+struct ShellEvent {
+  enum class Kind { Menu, Timer, Surface, Command };
+  Kind kind;
+  int number = 0;          // menu event or timer
+  SurfaceEvent pointer{};  // surface events
+  Command command{};       // a command from outside the window (the desktop's media controls)
+};
+
+// The shell's one way in. A handler may open a message box, whose nested
+// loop goes on delivering timer, pointer and menu events: those are dropped,
+// so that a handler never runs inside another.
+Dispatch DeliverEvent(Player& player, const ShellEvent& event);
 
 // Runs one menu event (from the menu bar or the shortcut).
 Dispatch HandleMenuEvent(Player& player, int event);
@@ -41,9 +54,3 @@ void HandleTimer(Player& player, int timer);
 // Handles one pointer event of the main surface.
 void HandleSurfaceEvent(Player& player, const SurfaceEvent& event);
 
-// Steps the visualizer mode, wrapping from 5 to 0.
-void NextVisualizerMode(Player& player);
-// 0 below 0 or for NaN, 1 above 1, the value otherwise.
-float ClampUnit(float value);
-// The phase step of one animation tick, wrapping to 0 past 1.
-void AdvancePulsePhase(Player& player);

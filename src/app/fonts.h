@@ -2,8 +2,6 @@
 
 #include "app/player_state.h"
 
-// Loads the seven fonts, all "Segoe UI" regular at their point sizes. Where
-// the face is missing, fontconfig picks its fallback (Noto Sans on Debian).
+// The seven fonts, all "Segoe UI" regular at their point sizes, in the order
+// of their table. The drawing backend makes each one when first drawn.
 void LoadFonts(Fonts& fonts);
-// Releases the font descriptions (at the very end of the run).
-void FreeFonts(Fonts& fonts);

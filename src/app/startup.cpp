@@ -3,10 +3,12 @@
 #include "app/fonts.h"
 #include "app/rescale_cover.h"
 #include "audio/audio_library.h"
+#include "audio/stream_control.h"
 #include "cover/image_decode.h"
-#include "display/main_view.h"
+#include "app/frame.h"
 #include "embedded.h"
-#include "nowplaying/poll.h"
+#include "os/log.h"
+#include "app/poll.h"
 #include "nowplaying/server_base.h"
 
 Text MissingLibraryText() {
@@ -21,8 +23,7 @@ void ShutDown(Player& player) {
   FreeImage(player.coverImage);
   const AudioApi& bass = Bass(player);
   if (player.streamHandle != 0) {
-    bass.BASS_ChannelStop(player.streamHandle);
-    bass.BASS_StreamFree(player.streamHandle);
+    StopAndFreeStream(bass, player.streamHandle);
     player.streamHandle = 0;
   }
   if (bass.BASS_Free != nullptr) bass.BASS_Free();
@@ -49,11 +50,16 @@ int RunPlayer(Player& player, const std::function<bool(AudioLibrary&)>& loadLibr
   player.serverBase = DeriveServerBase(T(player.config.streamUrl));
   LoadFonts(player.fonts);
   player.logoImage = DecodePng(kLogoPng, kLogoPngSize);
+  if (player.logoImage == nullptr) LogDiagnostic("the embedded logo does not decode");
 
-  if (player.shell.openPlayerWindow(player)) {
+  const bool windowOpened = player.shell.openPlayerWindow(player);
+  if (!windowOpened) LogDiagnostic("the player window cannot be opened");
+  if (windowOpened) {
     ComputeLayout(player.layout, player.volume);
     RescaleCover(player);
     RenderMainView(player);
+    // On screen before the poll, which may block for as long as a server stalls.
+    if (player.shell.showFirstFrame) player.shell.showFirstFrame(player);
     PollNowPlaying(player);
     player.shell.startTimers(player);
     player.shell.runEventLoop(player);
@@ -61,6 +67,5 @@ int RunPlayer(Player& player, const std::function<bool(AudioLibrary&)>& loadLibr
 
   ShutDown(player);
   if (player.shell.closeWindows) player.shell.closeWindows(player);
-  FreeFonts(player.fonts);
   return 0;
 }

@@ -19,6 +19,3 @@ bool LoadAudioLibrary(AudioLibrary& library, const std::string& executableDir);
 
 // Unloads the library if one is loaded and clears the function table.
 void UnloadAudioLibrary(AudioLibrary& library);
-
-// The folder that holds the running executable (its real path), no trailing slash.
-std::string ExecutableDir();

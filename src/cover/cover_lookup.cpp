@@ -1,16 +1,18 @@
 #include "cover/cover_lookup.h"
 
-#include "cover/title_text.h"
+#include "text/title_text.h"
 #include "nowplaying/fetch_text.h"
 #include "nowplaying/json_text.h"
+#include "os/log.h"
 
 namespace {
 
 // "artworkUrl100" of the first result, pointing at the 600 by 600 rendition.
-Text AskItunes(const Player& player, const Text& artist, const Text& title) {
-  const Text url = T(player.config.itunesBase) + u"/search?term=" + UrlEncode(artist + u" " + title) +
+Text AskItunes(const HttpGetFn& httpGet, const std::string& base, const Text& artist, const Text& title,
+               std::optional<uint32_t> deadlineMs) {
+  const Text url = T(base) + u"/search?term=" + UrlEncode(artist + u" " + title) +
                    u"&media=music&entity=song&limit=1";
-  const std::optional<Text> answer = FetchText(player, url);
+  const std::optional<Text> answer = FetchText(httpGet, url, deadlineMs);
   if (!answer || answer->empty()) return {};
   const nlohmann::json doc = ParseJson(*answer);
   const nlohmann::json* first = doc.is_discarded() ? nullptr : JsonFirstElement(doc, "results");
@@ -23,10 +25,11 @@ Text AskItunes(const Player& player, const Text& artist, const Text& title) {
 }
 
 // "cover_xl" of the first result's album, or its "cover_big", unchanged.
-Text AskDeezer(const Player& player, const Text& artist, const Text& title) {
+Text AskDeezer(const HttpGetFn& httpGet, const std::string& base, const Text& artist, const Text& title,
+               std::optional<uint32_t> deadlineMs) {
   const Text query = u"artist:\"" + artist + u"\" track:\"" + title + u"\"";
-  const Text url = T(player.config.deezerBase) + u"/search?q=" + UrlEncode(query) + u"&limit=1";
-  const std::optional<Text> answer = FetchText(player, url);
+  const Text url = T(base) + u"/search?q=" + UrlEncode(query) + u"&limit=1";
+  const std::optional<Text> answer = FetchText(httpGet, url, deadlineMs);
   if (!answer || answer->empty()) return {};
   const nlohmann::json doc = ParseJson(*answer);
   const nlohmann::json* first = doc.is_discarded() ? nullptr : JsonFirstElement(doc, "data");
@@ -39,10 +42,12 @@ Text AskDeezer(const Player& player, const Text& artist, const Text& title) {
 
 }  // namespace
 
-Text LookupCoverUrl(const Player& player, const Text& artist, const Text& title) {
+Text LookupCoverUrl(const HttpGetFn& httpGet, const CoverServices& services, const Text& artist, const Text& title,
+                    std::optional<uint32_t> deadlineMs) {
   const Text a = NormalizeForSearch(artist);
   const Text t = NormalizeForSearch(title);
-  Text url = AskItunes(player, a, t);
-  if (url.empty()) url = AskDeezer(player, a, t);
+  Text url = AskItunes(httpGet, services.itunesBase, a, t, deadlineMs);
+  if (url.empty()) url = AskDeezer(httpGet, services.deezerBase, a, t, deadlineMs);
+  if (url.empty()) LogDiagnostic("cover lookup found nothing for %s - %s", TextToUtf8(a).c_str(), TextToUtf8(t).c_str());
   return url;
 }

@@ -3,12 +3,13 @@
 #include <png.h>
 
 #include "cover/jpeg_decode.h"
+#include "cover/picture_checks.h"
 
 #include <cstring>
 
 namespace {
 
-// Cairo wants premultiplied alpha in native-endian 32-bit words.
+// The player's pictures hold premultiplied alpha.
 void PremultiplyBgra(uint8_t* pixels, size_t count) {
   for (size_t i = 0; i < count; ++i) {
     uint8_t* p = pixels + 4 * i;
@@ -29,35 +30,46 @@ Image DecodePng(const uint8_t* data, size_t size) {
   std::memset(&png, 0, sizeof png);
   png.version = PNG_IMAGE_VERSION;
   if (!png_image_begin_read_from_memory(&png, data, size)) return nullptr;
-  if (png.width == 0 || png.height == 0 || png.width > kMaxPictureSide || png.height > kMaxPictureSide) {
+  if (!PictureSizeAllowed({png.width, png.height})) {
     png_image_free(&png);
     return nullptr;
   }
-  png.format = PNG_FORMAT_BGRA;  // the byte order of Cairo's ARGB32 on little-endian machines
+  png.format = PNG_FORMAT_BGRA;  // the byte order of a 0xAARRGGBB word on little-endian machines
   Image image = CreateImage(int(png.width), int(png.height));
   if (image == nullptr) {
     png_image_free(&png);
     return nullptr;
   }
-  cairo_surface_flush(image);
-  uint8_t* pixels = cairo_image_surface_get_data(image);
-  const int stride = cairo_image_surface_get_stride(image);
+  uint8_t* pixels = image->Bytes();
+  const int stride = image->stride;
   if (!png_image_finish_read(&png, nullptr, pixels, stride, nullptr)) {
     png_image_free(&png);
-    FreeImage(image);
     return nullptr;
   }
   for (uint32_t row = 0; row < png.height; ++row) PremultiplyBgra(pixels + size_t(row) * stride, png.width);
-  cairo_surface_mark_dirty(image);
   return image;
 }
 
-Image DecodeJpeg(const uint8_t* data, size_t size) { return DecodeJpegSurface(data, size, kMaxPictureSide); }
+Image DecodeJpeg(const uint8_t* data, size_t size) {
+  Image image;
+  const JpegPixelsFn pixels = [](void* context, unsigned width, unsigned height) -> unsigned char* {
+    Image& made = *static_cast<Image*>(context);
+    made = CreateImage(int(width), int(height));
+    return made ? made->Bytes() : nullptr;
+  };
+  static constexpr JpegBounds kBounds{
+      [](unsigned width, unsigned height) -> int { return PictureSizeAllowed({width, height}); },
+      [](unsigned width, unsigned height) { return PictureDecoderBytesAllowed({width, height}); },
+      kMaxJpegScans,
+  };
+  if (!DecodeJpegPixels(data, size, &kBounds, pixels, &image)) return nullptr;
+  return image;
+}
 
 Image DecodePicture(const uint8_t* data, size_t size) {
   static constexpr uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
   static constexpr uint8_t kJpegSignature[3] = {0xFF, 0xD8, 0xFF};  // start of image, then a marker
-  if (data == nullptr) return nullptr;
+  if (data == nullptr || !PictureMayDecode(data, size)) return nullptr;
   if (size >= sizeof kPngSignature && std::memcmp(data, kPngSignature, sizeof kPngSignature) == 0)
     return DecodePng(data, size);
   if (size >= sizeof kJpegSignature && std::memcmp(data, kJpegSignature, sizeof kJpegSignature) == 0)

@@ -9,51 +9,44 @@ uint8_t Mix(uint8_t from, uint8_t to, float t) {
   return uint8_t(std::lrint(value));  // nearest, ties to even
 }
 
-Colour RowColour(int32_t i, int32_t height, Colour top, Colour bottom) {
-  // A single row has no bottom end; it takes the top colour.
-  const float t = height > 1 ? float(i) / float(height - 1) : 0.0f;
-  return Rgb(Mix(RedOf(top), RedOf(bottom), t), Mix(GreenOf(top), GreenOf(bottom), t),
-             Mix(BlueOf(top), BlueOf(bottom), t));
-}
-
-// The rows drawn once, with the same one-pixel boxes as a direct drawing, into
-// a picture of the gradient's own size.
-Image BuildGradient(int32_t width, int32_t height, Colour top, Colour bottom) {
-  Surface* picture = CreateSurface(width, height);
-  if (picture == nullptr) return nullptr;
-  BeginDrawing(*picture);
-  for (int32_t i = 0; i < height; ++i) FillBox(*picture, 0, float(i), float(width), 1.0f, RowColour(i, height, top, bottom));
-  EndDrawing(*picture);
-  Image image = cairo_surface_reference(picture->pixels);
-  DestroySurface(picture);
-  return image;
-}
-
 }  // namespace
+
+Image GradientPicture(int32_t width, int32_t height, Colour top, Colour bottom, int scale) {
+  if (width <= 0 || height <= 0 || scale < 1) return nullptr;
+  Image picture = CreateImage(width * scale, height * scale);
+  if (picture == nullptr) return nullptr;
+  picture->opaque = true;
+  for (int32_t i = 0; i < height; ++i) {
+    // A single row has no bottom end; it takes the top colour.
+    const float t = height > 1 ? float(i) / float(height - 1) : 0.0f;
+    const uint32_t pixel = 0xFF000000u | uint32_t(Mix(RedOf(top), RedOf(bottom), t)) << 16 |
+                           uint32_t(Mix(GreenOf(top), GreenOf(bottom), t)) << 8 |
+                           uint32_t(Mix(BlueOf(top), BlueOf(bottom), t));
+    for (int copy = 0; copy < scale; ++copy) {
+      uint32_t* row = picture->Row(i * scale + copy);
+      for (int32_t x = 0; x < width * scale; ++x) row[x] = pixel;
+    }
+  }
+  return picture;
+}
 
 void DrawVerticalGradient(Surface& s, int32_t x, int32_t y, int32_t width, int32_t height, Colour top, Colour bottom) {
   if (height <= 0) return;
-  const DrawMode mode = s.mode;
-  SetDrawMode(s, DrawMode::Opaque);
-  if (s.recording != nullptr) {
-    for (int32_t i = 0; i < height; ++i) {
-      DrawOp row;
-      row.colour = RowColour(i, height, top, bottom);
-      row.x = x, row.y = y + i, row.w = width, row.h = 1;
-      s.recording->push_back(row);
-    }
-  }
-  // The same gradient is drawn on every frame: 320 fills become one copy.
-  Surface::CachedGradient& cache = s.gradient;
+  if (const Image picture = GradientPicture(width, height, top, bottom)) DrawPicture(s, *picture, float(x), float(y));
+}
+
+void DrawVerticalGradient(Surface& s, GradientCache& cache, int32_t x, int32_t y, int32_t width, int32_t height,
+                          Colour top, Colour bottom) {
+  if (height <= 0) return;
+  const int scale = SurfaceScale(s);
   if (cache.picture == nullptr || cache.width != width || cache.height != height || cache.top != top ||
-      cache.bottom != bottom) {
-    FreeImage(cache.picture);
-    cache = {width, height, top, bottom, BuildGradient(width, height, top, bottom)};
+      cache.bottom != bottom || cache.scale != scale) {
+    cache = {width, height, top, bottom, scale, GradientPicture(width, height, top, bottom, scale)};
   }
-  if (cache.picture != nullptr && width > 0) {
-    cairo_set_source_surface(s.cr, cache.picture, x, y);
-    cairo_rectangle(s.cr, x, y, width, height);
-    cairo_fill(s.cr);
+  if (cache.picture == nullptr) return;
+  if (scale == 1) {
+    DrawPicture(s, *cache.picture, float(x), float(y));
+  } else {
+    DrawPictureStretched(s, *cache.picture, float(x), float(y), float(width), float(height));
   }
-  SetDrawMode(s, mode);
 }

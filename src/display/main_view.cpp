@@ -1,7 +1,5 @@
 #include "display/main_view.h"
 
-#include "audio/playback.h"
-#include "cover/title_text.h"
 #include "display/gradient.h"
 #include "display/text_fit.h"
 #include "display/visualizer.h"
@@ -26,12 +24,16 @@ constexpr Colour kTrackFill = Rgb(60, 140, 255);
 constexpr Colour kKnob = Rgb(220, 225, 235);
 constexpr float kKnobRadius = 10;  // cut to 9 by the radius rule: a disc
 
-void DrawCover(const Player& player, Surface& s) {
+void DrawCover(const PlayerModel& player, const DeviceCover& sharp, Surface& s) {
   const Box& box = player.layout.coverBox;
-  if (player.coverScaled != nullptr) {
-    DrawImage(s, player.coverScaled, box.x, box.y);
+  if (player.coverScaled != nullptr && sharp.picture != nullptr && sharp.scale == SurfaceScale(s) &&
+      SurfaceScale(s) > 1) {
+    // Its device pixels land one to one on the surface's.
+    DrawPictureStretched(s, *sharp.picture, box.x, box.y, box.width, box.height);
+  } else if (player.coverScaled != nullptr) {
+    DrawPicture(s, *player.coverScaled, box.x, box.y);
   } else if (player.coverImage != nullptr) {
-    DrawImageStretched(s, player.coverImage, box.x, box.y, box.width, box.height);
+    DrawPictureStretched(s, *player.coverImage, box.x, box.y, box.width, box.height);
   } else {
     FillBox(s, box.x, box.y, box.width, box.height, kPlaceholder);
     SetDrawMode(s, DrawMode::TransparentText);
@@ -40,49 +42,55 @@ void DrawCover(const Player& player, Surface& s) {
   }
 }
 
-void DrawSongLines(const Player& player, Surface& s) {
-  ArtistTitle song = SplitNowPlaying(player.currentSong);
-  if (song.title.empty()) song.title = u"Titre inconnu";
-  if (song.artist.empty()) song.artist = u"Artiste inconnu";
+void DrawSongLines(const PlayerModel& player, FittedTextCache& fitted, Surface& s) {
+  const ArtistTitle song = ShownSong(player.currentSong);
   const Box& titleBox = player.layout.titleBox;
   const Box& artistBox = player.layout.artistBox;
   SelectFont(s, player.fonts.fontTitle);
-  DrawText(s, FitTextToWidth(s, song.title, titleBox.width), titleBox.x, titleBox.y, kTitleText);
+  DrawText(s, FitTextToWidth(s, fitted, song.title, titleBox.width), titleBox.x, titleBox.y, kTitleText);
   SelectFont(s, player.fonts.fontArtist);
-  DrawText(s, FitTextToWidth(s, song.artist, artistBox.width), artistBox.x, artistBox.y, kArtistText);
+  DrawText(s, FitTextToWidth(s, fitted, song.artist, artistBox.width), artistBox.x, artistBox.y, kArtistText);
 }
 
-void DrawVolumeSlider(Player& player, Surface& s) {
+void DrawVolumeSlider(const PlayerModel& player, Surface& s) {
   const Box& track = player.layout.volumeTrackBox;
   SelectFont(s, player.fonts.fontLabel);
   DrawText(s, u"\U0001F508", track.x - 22, track.y - 6, kSpeaker);
   FillBox(s, track.x, track.y, track.width, track.height, kTrack);
   FillBox(s, track.x, track.y, player.volume * track.width, track.height, kTrackFill);
-  // Recomputed on every frame, so the knob follows a drag at once.
-  PlaceVolumeKnob(player.layout, player.volume);
   const Box& knob = player.layout.volumeKnobBox;
   FillRoundedBox(s, knob.x, knob.y, knob.width, knob.height, kKnobRadius, kKnobRadius, kKnob);
 }
 
 }  // namespace
 
-void RenderMainView(Player& player) {
-  if (player.mainSurface == nullptr) return;
-  Surface& s = *player.mainSurface;
-  if (!BeginDrawing(s)) return;
+ArtistTitle ShownSong(const Text& nowPlaying) {
+  ArtistTitle song = SplitNowPlaying(nowPlaying);
+  if (song.title.empty()) song.title = u"Titre inconnu";
+  if (song.artist.empty()) song.artist = u"Artiste inconnu";
+  return song;
+}
+
+void DrawMainView(const PlayerModel& player, MainViewCaches& caches, Surface& s) {
   const Layout& layout = player.layout;
 
-  FillBox(s, 0, 0, float(s.width), float(s.height), kBackground);
-  DrawVerticalGradient(s, 0, 0, kGradientWidth, kGradientHeight, kGradientTop, kBackground);
+  if (SurfaceScale(s) == 1) {
+    FillBox(s, 0, 0, float(SurfaceWidth(s)), float(SurfaceHeight(s)), kBackground);
+  } else {
+    // The opaque gradient covers all but the strip on the right: at device
+    // resolution, filling under it would be a pass over the picture for nothing.
+    FillBox(s, kGradientWidth, 0, float(SurfaceWidth(s) - kGradientWidth), float(SurfaceHeight(s)), kBackground);
+  }
+  DrawVerticalGradient(s, caches.gradient, 0, 0, kGradientWidth, kGradientHeight, kGradientTop,
+                       kBackground);
 
-  // Asked even without a stream, which then reads as not live.
   const Box& badge = layout.liveBadgeBox;
   DrawLiveBadge(player, s, RoundPixel(badge.x), RoundPixel(badge.y), RoundPixel(badge.width),
-                RoundPixel(badge.height), IsStreamLive(player));
+                RoundPixel(badge.height), player.streamLive);
 
-  DrawCover(player, s);
+  DrawCover(player, caches.deviceCover, s);
   SetDrawMode(s, DrawMode::TransparentText);
-  DrawSongLines(player, s);
+  DrawSongLines(player, caches.fittedTexts, s);
 
   const Box& play = layout.playButtonBox;
   const Box& stop = layout.stopButtonBox;
@@ -96,5 +104,4 @@ void RenderMainView(Player& player) {
                  RoundPixel(panel.height));
 
   DrawVolumeSlider(player, s);
-  EndDrawing(s);
 }

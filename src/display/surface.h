@@ -1,6 +1,8 @@
-// The retained drawing surface: a Cairo image that keeps what was last drawn
-// on it. Drawing is opened, done with immediate operations in one of three
-// modes, and closed, which shows the new picture (through `present`).
+// The retained drawing surface: a picture that keeps what was last drawn on
+// it. Drawing is opened, done with immediate operations in one of three
+// modes, and closed, which shows the new picture (through the present
+// callback). What draws it (Cairo and Pango here) stays inside the backend
+// files; everything else sees this interface and the neutral Picture.
 //
 // Every float coordinate or size handed to a box, rounded box, circle, line
 // or picture is rounded to the nearest integer, halves to even, here and only
@@ -9,26 +11,23 @@
 // the picture rather than stroked, which would smear a slanted line over two.
 #pragma once
 
-#include <pango/pango.h>
-
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "app/text.h"
-#include "display/colour.h"
-#include "display/image.h"
+#include "model/colour.h"
+#include "model/font.h"
+#include "model/picture.h"
+
+struct Surface;
 
 enum class DrawMode {
   Opaque,           // shapes cover their pixels; colour alpha has no effect
   TransparentText,  // as Opaque; text has no background box
   AlphaBlend,       // shapes are blended by their colour's alpha
 };
-
-// A font is a Pango description ("Segoe UI 12"); 96 DPI, so 18 pt is 24 px.
-using Font = PangoFontDescription*;
 
 // What a test sees of a drawing, after rounding. Only filled when a test
 // hands the surface a recording vector.
@@ -43,69 +42,59 @@ struct DrawOp {
   std::string text;                // UTF-8
 };
 
-struct Surface {
+// The surface's pixels for whoever shows them: opaque 32-bit words 0x..RRGGBB
+// (the top byte means nothing), `stride` bytes from one row to the next.
+// Width and height count device pixels: `scale` of them each way per
+// surface pixel.
+struct PixelView {
+  const uint8_t* data = nullptr;
   int width = 0;
   int height = 0;
-  cairo_surface_t* pixels = nullptr;  // the retained picture
-  cairo_t* cr = nullptr;              // lives as long as the surface
-  bool drawing = false;               // between BeginDrawing and EndDrawing
-  DrawMode mode = DrawMode::Opaque;
-  Font font = nullptr;                // selected font
-  PangoContext* pango = nullptr;
-  // Shaping text is the dearest part of a frame, and a frame draws the same
-  // few strings as the one before: keep a laid-out copy of each, per font.
-  struct FontLayouts {
-    Font font;
-    PangoLayout* scratch;  // measures texts that are not drawn (the fitting loop)
-    float lineHeight;
-  };
-  struct CachedLayout {
-    Font font;
-    Text text;
-    PangoLayout* layout;
-    uint64_t lastUse;
-  };
-  std::vector<FontLayouts> fonts;
-  std::vector<CachedLayout> layouts;  // at most kMaxCachedLayouts, least recently used reused
-  uint64_t useCount = 0;
-  // Results of FitTextToWidth, which measures a long text many times over.
-  struct FittedText {
-    Font font;
-    float maxWidth;
-    Text text;
-    Text fitted;
-  };
-  std::vector<FittedText> fitted;
-  size_t nextFitted = 0;
-  // A gradient drawn once into a picture of its own and copied on later frames.
-  struct CachedGradient {
-    int32_t width = 0, height = 0;
-    Colour top = 0, bottom = 0;
-    Image picture = nullptr;
-  };
-  CachedGradient gradient;
-  // Shows the part (x, y, width, height) of the picture that changed; set by
-  // the window. Called once per changed band of rows, not at all for a
-  // picture the same as the last one.
-  std::function<void(int x, int y, int width, int height)> present;
-  // What `present` last showed. An idle player draws the same picture 12 times
-  // a second, and a playing one mostly changes only the panel and the badge:
-  // copying the rest to the screen again would be work for nothing.
-  std::vector<unsigned char> presented;
-  std::vector<DrawOp>* recording = nullptr;            // tests only
+  int stride = 0;
+  int scale = 1;
 };
 
 // Creates an opaque surface of the given size; nullptr on failure.
 Surface* CreateSurface(int width, int height);
 void DestroySurface(Surface*& surface);
 
+// In surface pixels, whatever the scale.
+int SurfaceWidth(const Surface& s);
+int SurfaceHeight(const Surface& s);
+
+// A display at a scale of 2 shows each surface pixel as 2 by 2 device
+// pixels. Drawing stays in surface pixels; the picture is kept at device
+// resolution, so that text and edges are as sharp as the display allows.
+// A new scale takes effect when drawing next opens: until then the last
+// picture is shown at its own. At scale 1 nothing differs from a surface
+// that never heard of scales.
+constexpr int kMaxSurfaceScale = 4;
+void SetSurfaceScale(Surface& s, int scale);  // clamped to 1..kMaxSurfaceScale
+// The scale of the picture being drawn or last drawn.
+int SurfaceScale(const Surface& s);
+
 // Opens drawing in the opaque mode; false if the surface cannot be drawn on.
 bool BeginDrawing(Surface& s);
 // Closes drawing and shows the new picture, unless it is the one already shown.
 void EndDrawing(Surface& s);
+// Between BeginDrawing and EndDrawing.
+bool IsDrawing(const Surface& s);
+
+// Shows the part (x, y, width, height) of the picture that changed, in
+// surface pixels; set by the window. Called once per changed band of rows, not at all for a picture
+// the same as the last one.
+void SetPresent(Surface& s, std::function<void(int x, int y, int width, int height)> present);
+// The picture as last drawn, for the window to show or a test to read.
+PixelView SurfacePixels(Surface& s);
+// 0xRRGGBB of one surface pixel of that picture (its top-left device pixel).
+uint32_t SurfacePixel(Surface& s, int x, int y);
+// Tests only: every operation from now on is appended to `ops` (nullptr stops).
+void SetRecording(Surface& s, std::vector<DrawOp>* ops);
 
 void SetDrawMode(Surface& s, DrawMode mode);
-void SelectFont(Surface& s, Font font);
+// A font with no points selects none: text then measures 0 and draws nothing.
+void SelectFont(Surface& s, const FontFace& font);
+const FontFace& SelectedFont(const Surface& s);
 
 void FillBox(Surface& s, float x, float y, float w, float h, Colour colour);
 // Elliptic corners of radii rx, ry. Negative sizes are taken from the other
@@ -113,8 +102,10 @@ void FillBox(Surface& s, float x, float y, float w, float h, Colour colour);
 void FillRoundedBox(Surface& s, float x, float y, float w, float h, float rx, float ry, Colour colour);
 void FillCircle(Surface& s, float cx, float cy, float radius, Colour colour);
 void DrawLine(Surface& s, float x1, float y1, float x2, float y2, Colour colour);
-void DrawImage(Surface& s, Image image, float x, float y);
-void DrawImageStretched(Surface& s, Image image, float x, float y, float w, float h);
+// The picture at its own size, its top-left corner at (x, y).
+void DrawPicture(Surface& s, const Picture& picture, float x, float y);
+// The picture stretched to w by h.
+void DrawPictureStretched(Surface& s, const Picture& picture, float x, float y, float w, float h);
 
 // Text in the selected font, the top-left corner of its line box at (x, y).
 void DrawText(Surface& s, std::u16string_view text, float x, float y, Colour colour);

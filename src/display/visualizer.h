@@ -1,20 +1,36 @@
-// The visualizer engine: the per-tick spectrum fetch, the level of a part of
-// the spectrum, and the drawing of the selected mode in the main view's panel.
+// The visualizer engine: the level of a part of the spectrum, the table of
+// the six drawings and the drawing of the selected one in the main view's panel.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
-#include "app/player_state.h"
 #include "display/surface.h"
-
-// Refreshes `spectrum` from the stream while it is live.
-void FetchSpectrum(Player& player);
+#include "model/player_model.h"
 
 // Level from 0 to 1 of the spectrum around relative position t (0 lowest
 // bin, 1 highest): t^curve picks the centre bin, five bins are averaged (the
 // ones past the ends count as 0) and the average is put on a log scale.
 // Values that are not numbers count as 0.
-float BandLevel(const Player& player, float t, float curve);
+float BandLevel(const std::array<float, 512>& spectrum, float t, float curve);
+
+// One visualizer mode: its menu item and its drawing.
+struct VisualizerMode {
+  const char* label;  // UTF-8
+  // Draws into (x, y, w, h) from the model alone.
+  void (*draw)(const PlayerModel& model, Surface& s, int32_t x, int32_t y, int32_t w, int32_t h);
+  // What moves with every drawing, stepped before it (the bars' peak marks); or nullptr.
+  void (*step)(PlayerModel& model);
+  // The drawing shows the audio library's latest samples, read before it.
+  bool showsSamples;
+};
+
+// The modes in menu order; the mode number is the index.
+inline constexpr int32_t kVisualizerModeCount = 6;
+extern const VisualizerMode kVisualizerModes[kVisualizerModeCount];
+
+// The mode of that number, or nullptr for a number outside the table.
+const VisualizerMode* FindVisualizerMode(int32_t mode);
 
 // Draws the drawing of `visualizerMode` into the area; any other mode draws nothing.
-void DrawVisualizer(Player& player, Surface& s, int32_t x, int32_t y, int32_t w, int32_t h);
+void DrawVisualizer(const PlayerModel& model, Surface& s, int32_t x, int32_t y, int32_t w, int32_t h);

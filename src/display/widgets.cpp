@@ -24,7 +24,7 @@ int LiveDotRadius(float pulsePhase) {
   return RoundPixel(pulse * 4.0f + 6.0f);
 }
 
-void DrawLiveBadge(const Player& player, Surface& s, int32_t x, int32_t y, int32_t w, int32_t h, bool live) {
+void DrawLiveBadge(const PlayerModel& player, Surface& s, int32_t x, int32_t y, int32_t w, int32_t h, bool live) {
   // Radii equal to the height: the radius rule turns the box into its ellipse.
   FillRoundedBox(s, float(x), float(y), float(w), float(h), float(h), float(h), kBadge);
   SetDrawMode(s, DrawMode::TransparentText);
@@ -49,7 +49,7 @@ void DrawButtonFace(Surface& s, int32_t x, int32_t y, int32_t size, Colour colou
   SetDrawMode(s, DrawMode::Opaque);
 }
 
-void DrawRoundButton(const Player& player, Surface& s, int32_t x, int32_t y, int32_t size, bool primary,
+void DrawRoundButton(const PlayerModel& player, Surface& s, int32_t x, int32_t y, int32_t size, bool primary,
                      std::u16string_view glyph) {
   DrawButtonFace(s, x, y, size, primary ? kPrimaryFace : kSecondaryFace, primary ? 60 : 40);
   SetDrawMode(s, DrawMode::TransparentText);

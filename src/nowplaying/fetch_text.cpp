@@ -1,18 +1,11 @@
 #include "nowplaying/fetch_text.h"
 
-#include <ctime>
 #include <random>
 #include <string>
 
-namespace {
+#include "os/os.h"
 
-// The wall clock as the local time zone shows it, counted as if it were UTC.
-int64_t LocalSecondsSince1970() {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  if (localtime_r(&now, &local) == nullptr) return int64_t(now);
-  return int64_t(timegm(&local));
-}
+namespace {
 
 uint32_t RandomBelowMillion() {
   static std::mt19937 generator{std::random_device{}()};
@@ -21,9 +14,9 @@ uint32_t RandomBelowMillion() {
 
 }  // namespace
 
-std::optional<Text> FetchText(const Player& player, const Text& url) {
-  if (!player.httpGet) return std::nullopt;
-  const std::optional<std::string> body = player.httpGet(TextToUtf8(url));
+std::optional<Text> FetchText(const HttpGetFn& httpGet, const Text& url, std::optional<uint32_t> deadlineMs) {
+  if (!httpGet) return std::nullopt;
+  const std::optional<std::string> body = httpGet(TextToUtf8(url), FetchBounds{FetchKind::Page, deadlineMs});
   if (!body) return std::nullopt;
   const size_t zero = body->find('\0');
   return Utf8ToText(std::string_view(*body).substr(0, zero));

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/text.h"
+#include "text/text.h"
 
 // Scheme, host and port of a URL: everything before the first "/" that
 // follows "://" (or the first "/" at all when there is no "://").

@@ -2,12 +2,22 @@
 
 #include <glib-unix.h>
 #include <gtk/gtk.h>
+#include <unistd.h>
+#ifdef GDK_WINDOWING_X11
+#include <gdk/gdkx.h>
+#endif
 
 #include <cmath>
+#include <cstdio>
 
 #include "app/about_window.h"
 #include "app/events.h"
-#include "app/layout.h"
+#include "app/screen_reader_text.h"
+#include "display/visualizer.h"
+#include "platform/keep_awake.h"
+#include "platform/media_controls_mpris.h"
+#include "platform/termination.h"
+#include "platform/web_page.h"
 
 namespace {
 
@@ -19,52 +29,93 @@ struct GtkShellState {
   GtkWidget* aboutWindow = nullptr; // window 2
   Surface* aboutSurface = nullptr;  // surface 20
   guint timerIds[2] = {0, 0};
-  // A modal box runs a nested main loop in which timers, pointer and menu
-  // signals still fire. Handlers must not run inside another handler, so
-  // each one enters through Guard and events that arrive meanwhile are dropped.
-  bool busy = false;
-  bool quitRequested = false;
+  GtkWidget* openBox = nullptr;  // the message box being shown
+  bool firstFrameShown = false;  // the main surface has been painted into the window
+  bool quitPending = false;      // the user or a signal asked to quit
   bool looping = false;
 };
 
 GtkShellState g;
 
-void QuitLoop() {
-  if (g.busy) {
-    g.quitRequested = true;  // leave once the running handler returns
-    return;
+// Leaves the loop once asked to, but never from inside a handler: that one
+// returns first (a message box it shows is closed by the request).
+void QuitIfPending() {
+  if (g.quitPending && g.looping && g.player != nullptr && !g.player->handlingEvent) gtk_main_quit();
+}
+
+void RequestQuit() {
+  g.quitPending = true;
+  if (g.openBox != nullptr) gtk_dialog_response(GTK_DIALOG(g.openBox), GTK_RESPONSE_DELETE_EVENT);
+  QuitIfPending();
+}
+
+void Deliver(const ShellEvent& event) {
+  if (g.player == nullptr) return;
+  if (DeliverEvent(*g.player, event) == Dispatch::Quit) g.quitPending = true;
+  QuitIfPending();
+}
+
+// A command from the desktop (its media controls), through the same guarded
+// entry as the window's events; false when another handler runs.
+bool RunFromDesktop(const Command& command) {
+  if (g.player == nullptr || g.player->handlingEvent || !g.looping) return false;
+  Deliver({ShellEvent::Kind::Command, 0, {}, command});
+  return true;
+}
+
+void PresentPlayerWindow() {
+  if (g.window != nullptr) gtk_window_present(GTK_WINDOW(g.window));
+}
+
+// The drawing area is all a screen reader finds in the window: its name and
+// description say what the surface shows.
+void SayWhatTheWindowShows() {
+  if (g.area == nullptr || g.player == nullptr) return;
+  AtkObject* accessible = gtk_widget_get_accessible(g.area);
+  if (accessible == nullptr) return;
+  const SpokenView spoken = DescribeMainView(*g.player);
+  const std::string name = TextToUtf8(spoken.name), description = TextToUtf8(spoken.description);
+  // Each setting is announced to assistive technologies: only real changes.
+  if (g_strcmp0(atk_object_get_name(accessible), name.c_str()) != 0) atk_object_set_name(accessible, name.c_str());
+  if (g_strcmp0(atk_object_get_description(accessible), description.c_str()) != 0) {
+    atk_object_set_description(accessible, description.c_str());
   }
-  if (g.looping) gtk_main_quit();
 }
 
-// Runs `fn` as one event handler unless another is already running.
-template <typename Fn>
-void Guard(Fn&& fn) {
-  if (g.busy || g.player == nullptr) return;
-  g.busy = true;
-  fn(*g.player);
-  g.busy = false;
-  if (g.quitRequested) {
-    g.quitRequested = false;
-    QuitLoop();
+// How the session names the player window when asked to keep awake for it.
+KeepAwakeWindow SessionWindow() {
+  KeepAwakeWindow named;
+#ifdef GDK_WINDOWING_X11
+  GdkWindow* window = g.window != nullptr ? gtk_widget_get_window(g.window) : nullptr;
+  if (window != nullptr && GDK_IS_X11_WINDOW(window)) {
+    const unsigned long xid = GDK_WINDOW_XID(window);
+    char handle[32];
+    std::snprintf(handle, sizeof handle, "x11:%lx", xid);
+    named.portalHandle = handle;
+    named.x11Window = uint32_t(xid);
   }
+#endif
+  return named;
 }
 
-void DispatchMenu(int event) {
-  Guard([event](Player& player) {
-    if (HandleMenuEvent(player, event) == Dispatch::Quit) g.quitRequested = true;
-  });
+// After each handler that changed what a listener sees, and once when the
+// loop starts: the screen reader, the session and the media controls follow.
+void FollowWhatTheListenerSees() {
+  if (g.player == nullptr) return;
+  SayWhatTheWindowShows();
+  KeepAwakeWhile(g.player->streamLive, SessionWindow());
+  MediaControlsFollow(*g.player);
 }
 
-void OnMenuItem(GtkMenuItem*, gpointer event) { DispatchMenu(GPOINTER_TO_INT(event)); }
+void OnMenuItem(GtkMenuItem*, gpointer event) { Deliver({ShellEvent::Kind::Menu, GPOINTER_TO_INT(event)}); }
 
 gboolean OnShortcut(GtkAccelGroup*, GObject*, guint, GdkModifierType, gpointer event) {
-  DispatchMenu(GPOINTER_TO_INT(event));
+  Deliver({ShellEvent::Kind::Menu, GPOINTER_TO_INT(event)});
   return TRUE;
 }
 
 gboolean OnTimer(gpointer timer) {
-  Guard([timer](Player& player) { HandleTimer(player, GPOINTER_TO_INT(timer)); });
+  Deliver({ShellEvent::Kind::Timer, GPOINTER_TO_INT(timer)});
   return G_SOURCE_CONTINUE;
 }
 
@@ -72,15 +123,22 @@ gboolean OnDraw(GtkWidget*, cairo_t* cr, gpointer surfacePtr) {
   // The window shows the retained picture; nothing is drawn here.
   auto* surface = static_cast<Surface**>(surfacePtr);
   if (*surface != nullptr) {
-    cairo_set_source_surface(cr, (*surface)->pixels, 0, 0);
+    const PixelView view = SurfacePixels(**surface);
+    cairo_surface_t* pixels = cairo_image_surface_create_for_data(const_cast<unsigned char*>(view.data),
+                                                                  CAIRO_FORMAT_RGB24, view.width, view.height,
+                                                                  view.stride);
+    // At the window's own scale the picture lands one to one on its pixels.
+    cairo_surface_set_device_scale(pixels, view.scale, view.scale);
+    cairo_set_source_surface(cr, pixels, 0, 0);
     cairo_paint(cr);
+    cairo_surface_destroy(pixels);
+    if (g.player != nullptr && surface == &g.player->mainSurface) g.firstFrameShown = true;
   }
   return TRUE;
 }
 
 void SendPointer(PointerKind kind, double x, double y) {
-  const SurfaceEvent event{kind, int(std::floor(x)), int(std::floor(y))};
-  Guard([&event](Player& player) { HandleSurfaceEvent(player, event); });
+  Deliver({ShellEvent::Kind::Surface, 0, {kind, int(std::floor(x)), int(std::floor(y))}});
 }
 
 gboolean OnButtonPress(GtkWidget*, GdkEventButton* e, gpointer) {
@@ -101,7 +159,7 @@ gboolean OnMotion(GtkWidget*, GdkEventMotion* e, gpointer) {
 }
 
 gboolean OnPlayerWindowDelete(GtkWidget*, GdkEvent*, gpointer) {
-  QuitLoop();
+  RequestQuit();
   return TRUE;  // the window is destroyed at shutdown, not here
 }
 
@@ -129,6 +187,21 @@ GtkWidget* NewDrawingArea(Surface** surface) {
   return area;
 }
 
+// The main surface follows the display's scale from its next frame on (the
+// animation draws one every 80 ms); drawing here would be a handler of its own.
+void OnMainScaleChanged(GObject* area, GParamSpec*, gpointer) {
+  if (g.player != nullptr && g.player->mainSurface != nullptr) {
+    SetSurfaceScale(*g.player->mainSurface, gtk_widget_get_scale_factor(GTK_WIDGET(area)));
+  }
+}
+
+// The About picture is drawn once: it is drawn again at the new scale.
+void OnAboutScaleChanged(GObject* area, GParamSpec*, gpointer) {
+  if (g.player == nullptr || g.aboutSurface == nullptr) return;
+  SetSurfaceScale(*g.aboutSurface, gtk_widget_get_scale_factor(GTK_WIDGET(area)));
+  DrawAboutWindow(*g.player, *g.aboutSurface);
+}
+
 void AddMenuItem(GtkWidget* menu, const char* label, int event) {
   GtkWidget* item = gtk_menu_item_new_with_label(label);  // no mnemonics: texts stay as written
   g_signal_connect(item, "activate", G_CALLBACK(OnMenuItem), GINT_TO_POINTER(event));
@@ -154,20 +227,21 @@ GtkWidget* BuildMenuBar() {
   AddMenuItem(station, "Top 30", kMenuTop30);
   AddMenuItem(station, "Forum", kMenuForum);
   GtkWidget* view = AddMenu(bar, "Affichage");
-  AddMenuItem(view, "Visualizer : Ligne", 200);
-  AddMenuItem(view, "Visualizer : Barres", 201);
-  AddMenuItem(view, "Visualizer : Barres miroir", 202);
-  AddMenuItem(view, "Visualizer : Cercle", 203);
-  AddMenuItem(view, "Visualizer : Rayons", 204);
-  AddMenuItem(view, "Visualizer : Oscilloscope", 205);
+  for (int32_t mode = 0; mode < kVisualizerModeCount; ++mode) {
+    AddMenuItem(view, kVisualizerModes[mode].label, kMenuVisualizerFirst + mode);
+  }
   GtkWidget* about = AddMenu(bar, "\u00C0 propos");
   AddMenuItem(about, "\u00C0 propos de Orvelle\u2026", kMenuAbout);
   return bar;
 }
 
-void SetIconFromLogo(GtkWidget* window, Image logo) {
+void SetIconFromLogo(GtkWidget* window, const Image& logo) {
   if (logo == nullptr) return;
-  GdkPixbuf* icon = gdk_pixbuf_get_from_surface(logo, 0, 0, ImageWidth(logo), ImageHeight(logo));
+  cairo_surface_t* pixels = cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(logo->pixels.data()),
+                                                                CAIRO_FORMAT_ARGB32, logo->width, logo->height,
+                                                                logo->stride);
+  GdkPixbuf* icon = gdk_pixbuf_get_from_surface(pixels, 0, 0, logo->width, logo->height);
+  cairo_surface_destroy(pixels);
   if (icon == nullptr) return;
   gtk_window_set_icon(GTK_WINDOW(window), icon);
   g_object_unref(icon);
@@ -203,43 +277,75 @@ bool OpenPlayerWindow(Player& player) {
   FixClientSize(g.window, g.area, kMainSurfaceWidth, kMainSurfaceHeight);
   if (player.mainSurface != nullptr) {
     GtkWidget* area = g.area;
-    player.mainSurface->present = [area](int x, int y, int w, int h) { gtk_widget_queue_draw_area(area, x, y, w, h); };
+    SetPresent(*player.mainSurface, [area](int x, int y, int w, int h) { gtk_widget_queue_draw_area(area, x, y, w, h); });
+    SetSurfaceScale(*player.mainSurface, gtk_widget_get_scale_factor(area));
+    g_signal_connect(area, "notify::scale-factor", G_CALLBACK(OnMainScaleChanged), nullptr);
   }
   gtk_widget_show_all(g.window);
+  SayWhatTheWindowShows();
   return true;
 }
 
-// A termination request (logout, kill) ends the run like "Quitter": the
-// usual shutdown, exit code 0.
-gboolean OnTerminationSignal(gpointer) {
-  QuitLoop();
+gboolean OnFirstFrameDeadline(gpointer passed) {
+  *static_cast<bool*>(passed) = true;
+  return G_SOURCE_REMOVE;
+}
+
+void ShowFirstFrame(Player& player) {
+  if (g.area == nullptr) return;
+  // A window manager maps a window within a few frames; a display that never
+  // does must not hold up start-up for longer than this.
+  constexpr guint kFirstFrameWaitMs = 2000;
+  bool deadlinePassed = false;
+  const guint deadline = g_timeout_add(kFirstFrameWaitMs, OnFirstFrameDeadline, &deadlinePassed);
+  // Start-up is still running: pointer and menu events of these moments are
+  // dropped like those that come while a handler runs.
+  player.handlingEvent = true;
+  while (!g.firstFrameShown && !deadlinePassed && !g.quitPending) g_main_context_iteration(nullptr, TRUE);
+  player.handlingEvent = false;
+  if (!deadlinePassed) g_source_remove(deadline);
+  gdk_display_flush(gtk_widget_get_display(g.area));
+}
+
+// A termination signal arrived: the same way out as the close box.
+gboolean OnTerminationWake(gint fd, GIOCondition, gpointer) {
+  char bytes[16];
+  while (read(fd, bytes, sizeof bytes) > 0) {
+  }
+  RequestQuit();
   return G_SOURCE_CONTINUE;
 }
 
-void StartTimers(Player&) {
+void StartTimers(Player& player) {
   g.timerIds[0] = g_timeout_add(kNowPlayingIntervalMs, OnTimer, GINT_TO_POINTER(kTimerNowPlaying));
   g.timerIds[1] = g_timeout_add(kAnimationIntervalMs, OnTimer, GINT_TO_POINTER(kTimerAnimation));
+  // The player is up and its loop about to run: from here on the desktop may
+  // drive it. The start-up poll ran outside any handler, so what it brought
+  // is told once here.
+  StartMediaControls(player, {RunFromDesktop, PresentPlayerWindow, RequestQuit});
+  FollowWhatTheListenerSees();
 }
 
 void RunEventLoop(Player&) {
-  for (int signal : {SIGTERM, SIGINT, SIGHUP}) g_unix_signal_add(signal, OnTerminationSignal, nullptr);
+  // Asked while the first frame was being shown: it ends at once. (A signal
+  // that came later still waits in its pipe and ends the loop at its start.)
+  if (g.quitPending) return;
   g.looping = true;
   gtk_main();
   g.looping = false;
 }
 
 void ShowMessageBox(const Text& title, const Text& message) {
-  const bool wasBusy = g.busy;
-  g.busy = true;  // nothing else runs while the box is open
   GtkWidget* dialog = gtk_message_dialog_new(g.window ? GTK_WINDOW(g.window) : nullptr,
                                              GtkDialogFlags(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT),
                                              GTK_MESSAGE_ERROR, GTK_BUTTONS_OK, "%s", TextToUtf8(message).c_str());
   gtk_window_set_title(GTK_WINDOW(dialog), TextToUtf8(title).c_str());
   gtk_window_set_position(GTK_WINDOW(dialog),
                           g.window ? GTK_WIN_POS_CENTER_ON_PARENT : GTK_WIN_POS_CENTER);
+  g.openBox = dialog;  // a termination request closes it
   gtk_dialog_run(GTK_DIALOG(dialog));
+  g.openBox = nullptr;
   gtk_widget_destroy(dialog);
-  g.busy = wasBusy;
 }
 
 void OpenAboutWindow(Player& player) {
@@ -255,21 +361,17 @@ void OpenAboutWindow(Player& player) {
   gtk_container_add(GTK_CONTAINER(g.aboutWindow), area);
   FixClientSize(g.aboutWindow, area, kAboutWidth, kAboutHeight);
   if (g.aboutSurface != nullptr) {
-    g.aboutSurface->present = [area](int x, int y, int w, int h) { gtk_widget_queue_draw_area(area, x, y, w, h); };
+    SetPresent(*g.aboutSurface, [area](int x, int y, int w, int h) { gtk_widget_queue_draw_area(area, x, y, w, h); });
+    SetSurfaceScale(*g.aboutSurface, gtk_widget_get_scale_factor(area));
     DrawAboutWindow(player, *g.aboutSurface);
+    g_signal_connect(area, "notify::scale-factor", G_CALLBACK(OnAboutScaleChanged), nullptr);
   }
   gtk_widget_show_all(g.aboutWindow);
 }
 
-void OpenWebPage(const std::string& url) {
-  // The desktop's URL handler, with the URL as one argument: no shell, no waiting.
-  gchar* argv[] = {const_cast<gchar*>("xdg-open"), const_cast<gchar*>(url.c_str()), nullptr};
-  g_spawn_async(nullptr, argv, nullptr,
-                GSpawnFlags(G_SPAWN_SEARCH_PATH | G_SPAWN_STDOUT_TO_DEV_NULL | G_SPAWN_STDERR_TO_DEV_NULL),
-                nullptr, nullptr, nullptr, nullptr);
-}
-
 void CloseWindows(Player& player) {
+  StopMediaControls();
+  StopKeepingAwake();
   for (guint& id : g.timerIds) {
     if (id != 0) g_source_remove(id);
     id = 0;
@@ -290,17 +392,21 @@ bool InitToolkit() {
   // Everything is painted into Cairo image surfaces; without this GDK loads
   // the whole OpenGL stack (some 50 MB) just to look for GL visuals.
   g_setenv("GDK_GL", "disable", FALSE);
-  return gtk_init_check(nullptr, nullptr);
+  if (!gtk_init_check(nullptr, nullptr)) return false;
+  if (TerminationWakeFd() >= 0) g_unix_fd_add(TerminationWakeFd(), G_IO_IN, OnTerminationWake, nullptr);
+  return true;
 }
 
 Shell MakeGtkShell() {
   Shell shell;
   shell.showMessageBox = ShowMessageBox;
   shell.openPlayerWindow = OpenPlayerWindow;
+  shell.showFirstFrame = ShowFirstFrame;
   shell.startTimers = StartTimers;
   shell.runEventLoop = RunEventLoop;
   shell.openAboutWindow = OpenAboutWindow;
   shell.openWebPage = OpenWebPage;
   shell.closeWindows = CloseWindows;
+  shell.notifyChanged = [](unsigned) { FollowWhatTheListenerSees(); };
   return shell;
 }

@@ -4,8 +4,9 @@
 
 #include "app/player_state.h"
 
-// Initialises the toolkit without reading the command line. False when no
-// display can be opened.
+// Initialises the toolkit without reading the command line, and has its loop
+// watch for termination requests (after InstallTerminationHandlers). False
+// when no display can be opened.
 bool InitToolkit();
 
 // A Shell whose operations are GTK windows, menus, timers and dialogs.

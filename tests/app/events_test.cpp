@@ -6,11 +6,16 @@
 #include <cmath>
 #include <limits>
 
-#include "audio/playback.h"
+#include "app/frame.h"
+#include "app/listener_changes.h"
+#include "app/playback.h"
+#include "display/frame_fixture.h"
 #include "fake_audio.h"
 #include "fake_shell.h"
 
 namespace {
+
+uint32_t Pixel(Surface* surface, int x, int y) { return SurfacePixel(*surface, x, y); }
 
 class EventsTest : public ::testing::Test {
  protected:
@@ -164,6 +169,153 @@ TEST_F(EventsTest, PulsePhaseCyclesEvery17Ticks) {
   EXPECT_EQ(player.pulsePhase, 0.0f);
   HandleTimer(player, 12);  // another timer: ignored
   EXPECT_EQ(player.pulsePhase, 0.0f);
+}
+
+TEST_F(EventsTest, TickFetchesTheSpectrumBeforeTheFrameThatShowsIt) {
+  player.mainSurface = CreateSurface(800, 300);
+  player.streamHandle = 7;
+  player.visualizerMode = 5;
+  HandleTimer(player, kTimerAnimation);
+  const std::string fft = std::to_string(kDataFft1024), samples = std::to_string(kDataFloat | 4096);
+  EXPECT_EQ(FakeLog().calls, (std::vector<std::string>{"BASS_ChannelIsActive(7)", "BASS_ChannelGetData(7," + fft + ")",
+                                                       "BASS_ChannelIsActive(7)", "BASS_ChannelGetData(7," + samples + ")"}));
+  EXPECT_EQ(player.spectrum[0], FakeScript().spectrumValue);
+  DestroySurface(player.mainSurface);
+}
+
+TEST_F(EventsTest, ListenersHearOfSongPlayingAndVolumeChangesButNotOfAnIdleTick) {
+  player.mainSurface = CreateSurface(800, 300);
+  std::optional<std::string> stats;  // the station's answer; nothing else answers
+  player.httpGet = [&stats](const std::string& url, const FetchBounds&) {
+    return url.find("/stats") != std::string::npos ? stats : std::nullopt;
+  };
+  std::vector<unsigned> heard;
+  player.shell.notifyChanged = [&heard](unsigned changes) { heard.push_back(changes); };
+  using K = ShellEvent::Kind;
+  const struct {
+    const char* what;
+    ShellEvent event;
+    std::optional<std::string> stats;
+    std::vector<unsigned> changes;
+  } steps[] = {
+      {"idle tick", {K::Timer, kTimerAnimation}, std::nullopt, {}},
+      {"press on the slider", {K::Surface, 0, {PointerKind::LeftPress, 500, 238}}, std::nullopt, {}},
+      {"drag", {K::Surface, 0, {PointerKind::Move, 530, 238}}, std::nullopt, {kVolumeChanged}},
+      {"release", {K::Surface, 0, {PointerKind::LeftRelease, 530, 238}}, std::nullopt, {}},
+      {"poll, no answer", {K::Timer, kTimerNowPlaying}, std::nullopt, {}},
+      {"poll, a new song", {K::Timer, kTimerNowPlaying}, R"({"songtitle":"A - B"})", {kSongChanged}},
+      {"poll, the same song", {K::Timer, kTimerNowPlaying}, R"({"songtitle":"A - B"})", {}},
+      {"play", {K::Surface, 0, {PointerKind::LeftPress, 306, 236}}, std::nullopt, {kPlayingChanged}},
+      {"tick while playing", {K::Timer, kTimerAnimation}, std::nullopt, {}},
+      {"stop", {K::Surface, 0, {PointerKind::LeftPress, 366, 236}}, std::nullopt, {kPlayingChanged}},
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.what);
+    heard.clear();
+    stats = step.stats;
+    DeliverEvent(player, step.event);
+    EXPECT_EQ(heard, step.changes);
+  }
+  DestroySurface(player.mainSurface);
+}
+
+TEST_F(EventsTest, CommandsFromOtherSourcesStayInRange) {
+  using Kind = Command::Kind;
+  for (const auto& [volume, stored] : {std::pair{1.5f, 1.0f}, {-0.5f, 0.0f}, {std::nanf(""), 0.0f}, {0.25f, 0.25f}}) {
+    RunCommand(player, {Kind::SetVolume, 0, volume});
+    EXPECT_EQ(player.volume, stored) << volume;
+  }
+  player.visualizerMode = 3;
+  for (int32_t mode : {-1, 6, 1000}) RunCommand(player, {Kind::SelectVisualizer, mode});
+  EXPECT_EQ(player.visualizerMode, 3);
+  RunCommand(player, {Kind::SelectVisualizer, 5});
+  EXPECT_EQ(player.visualizerMode, 5);
+}
+
+TEST_F(EventsTest, EventsThatComeWhileAMessageBoxIsOpenDoNothing) {
+  FakeScript().createResult = 0;  // play fails with a message box
+  const ShellEvent press = {ShellEvent::Kind::Surface, 0, {PointerKind::LeftPress, 306, 236}};
+  const struct {
+    const char* what;
+    ShellEvent event;
+    std::function<bool(const Player&)> tookEffect;
+  } cases[] = {
+      {"animation tick", {ShellEvent::Kind::Timer, kTimerAnimation}, [](const Player& p) { return p.pulsePhase > 0; }},
+      {"press on the volume slider", {ShellEvent::Kind::Surface, 0, {PointerKind::LeftPress, 500, 238}},
+       [](const Player& p) { return p.volumeDragging == 1; }},
+      {"menu Visualizer : Cercle", {ShellEvent::Kind::Menu, 203}, [](const Player& p) { return p.visualizerMode == 3; }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    InitPlayerState(player);
+    player.audioLibrary.api = FakeAudioApi();
+    bool boxShown = false;
+    player.shell.showMessageBox = [&](const Text&, const Text&) {
+      boxShown = true;
+      EXPECT_EQ(DeliverEvent(player, c.event), Dispatch::Continue);
+    };
+    DeliverEvent(player, press);
+    ASSERT_TRUE(boxShown);
+    EXPECT_FALSE(c.tookEffect(player)) << "handled inside the press's handler";
+    DeliverEvent(player, c.event);
+    EXPECT_TRUE(c.tookEffect(player)) << "not handled once the box was closed";
+  }
+}
+
+// Events that change what the panel shows draw a frame at once, and it shows
+// the new state: compared with a frame drawn from that state directly.
+TEST(EventsRedraw, MenuModesTheShortcutAndTheTickShowTheirStateAtOnce) {
+  const auto ramp = [](Player& p) {
+    for (size_t k = 0; k < p.spectrum.size(); ++k) p.spectrum[k] = float(k % 64) / 64.0f;
+  };
+  struct Case {
+    std::string what;
+    ShellEvent event;
+    std::function<void(Player&)> before;    // the state the event finds, already on screen
+    std::function<void(Player&)> expected;  // the state the new frame must show
+  };
+  std::vector<Case> cases;
+  for (int mode = 0; mode <= 5; ++mode) {
+    cases.push_back({"menu " + std::to_string(200 + mode), {ShellEvent::Kind::Menu, 200 + mode},
+                     [=](Player& p) { ramp(p), p.visualizerMode = (mode + 1) % 6; },
+                     [=](Player& p) { ramp(p), p.visualizerMode = mode; }});
+  }
+  cases.push_back({"V", {ShellEvent::Kind::Menu, kMenuNextVisualizer}, [=](Player& p) { ramp(p), p.visualizerMode = 5; },
+                   [=](Player& p) { ramp(p), p.visualizerMode = 0; }});
+  // The tick fetches the spectrum (0.1 in every bin from the fake) and shows it.
+  cases.push_back({"animation tick", {ShellEvent::Kind::Timer, kTimerAnimation}, [](Player&) {},
+                   [](Player& p) { p.spectrum.fill(0.1f), p.pulsePhase = 0.06f; }});
+
+  const Box panel = [] {
+    Layout layout;
+    ComputeLayout(layout, 0.8f);
+    return layout.visualizerBox;
+  }();
+  const auto differing = [&](Surface* a, Surface* b) {
+    int count = 0;
+    for (int y = int(panel.y); y < int(panel.y + panel.height); ++y) {
+      for (int x = int(panel.x); x < int(panel.x + panel.width); ++x) count += Pixel(a, x, y) != Pixel(b, x, y);
+    }
+    return count;
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Player player, expected;
+    SetUpHeadlessPlayer(expected);
+    SetUpHeadlessPlayer(player);  // resets the fake: a live stream with the same samples for both
+    FakeScript().samples.resize(1024);
+    for (size_t k = 0; k < 1024; ++k) FakeScript().samples[k] = std::sin(float(k) * 0.05f);
+    player.streamHandle = expected.streamHandle = 7;
+    c.expected(expected);
+    RenderMainView(expected);
+    c.before(player);
+    RenderMainView(player);
+    ASSERT_GT(differing(player.mainSurface, expected.mainSurface), 100) << "the case shows no change";
+    DeliverEvent(player, c.event);
+    EXPECT_EQ(differing(player.mainSurface, expected.mainSurface), 0);
+    TearDownHeadlessPlayer(player);
+    TearDownHeadlessPlayer(expected);
+  }
 }
 
 TEST(ClampUnit, Bounds) {

@@ -15,6 +15,9 @@ struct FakeShellLog {
   int windowsOpened = 0;
   int aboutOpened = 0;
   int timersStarted = 0;
+  // What start-up asked for, in order: "window", "shown", "timers", "loop".
+  std::vector<std::string> order;
+  uint32_t shownCoverPixel = 0;  // 0xRRGGBB at the middle of the cover box when the window was shown
 };
 
 // `loop` stands for the user's actions between start-up and quitting.
@@ -26,11 +29,20 @@ inline Shell MakeFakeShell(FakeShellLog& log, std::function<void(Player&)> loop 
   shell.openPlayerWindow = [&log, windowOpens](Player& player) {
     if (!windowOpens) return false;
     ++log.windowsOpened;
+    log.order.push_back("window");
     player.mainSurface = CreateSurface(800, 300);
     return true;
   };
-  shell.startTimers = [&log](Player&) { ++log.timersStarted; };
-  shell.runEventLoop = [loop](Player& player) {
+  shell.showFirstFrame = [&log](Player& player) {
+    log.order.push_back("shown");
+    log.shownCoverPixel = SurfacePixel(*player.mainSurface, 143, 143);
+  };
+  shell.startTimers = [&log](Player&) {
+    ++log.timersStarted;
+    log.order.push_back("timers");
+  };
+  shell.runEventLoop = [&log, loop](Player& player) {
+    log.order.push_back("loop");
     if (loop) loop(player);
   };
   shell.openAboutWindow = [&log](Player&) { ++log.aboutOpened; };

@@ -10,13 +10,12 @@ namespace {
 class CoverLookup : public testing::Test {
  protected:
   void SetUp() override {
-    player.httpGet = RealHttpGet();
-    player.config.itunesBase = itunes.Base();
-    player.config.deezerBase = deezer.Base();
+    services = {itunes.Base(), deezer.Base()};
   }
 
   LocalServer itunes, deezer;
-  Player player;
+  HttpGetFn httpGet = RealHttpGet();
+  CoverServices services;
 };
 
 TEST_F(CoverLookup, SendsTheExactQueries) {
@@ -42,7 +41,7 @@ TEST_F(CoverLookup, SendsTheExactQueries) {
     SCOPED_TRACE(TextToUtf8(c.artist) + " / " + TextToUtf8(c.title));
     itunes.ClearRequests();
     deezer.ClearRequests();
-    EXPECT_EQ(LookupCoverUrl(player, c.artist, c.title), u"");
+    EXPECT_EQ(LookupCoverUrl(httpGet, services, c.artist, c.title), u"");
     EXPECT_EQ(itunes.Targets(), std::vector<std::string>{c.itunesTarget});
     EXPECT_EQ(deezer.Targets(), std::vector<std::string>{c.deezerTarget});
   }
@@ -56,14 +55,14 @@ struct AnswerCase {
   bool deezerAsked;
 };
 
-void RunAnswerCases(LocalServer& itunes, LocalServer& deezer, const Player& player,
+void RunAnswerCases(LocalServer& itunes, LocalServer& deezer, const HttpGetFn& httpGet, const CoverServices& services,
                     const std::vector<AnswerCase>& cases) {
   for (const AnswerCase& c : cases) {
     SCOPED_TRACE(c.name);
     c.itunesAnswer ? itunes.Serve("/search", c.itunesAnswer) : itunes.Break("/search");
     c.deezerAnswer ? deezer.Serve("/search", c.deezerAnswer) : deezer.Break("/search");
     deezer.ClearRequests();
-    EXPECT_EQ(LookupCoverUrl(player, u"Blue Sky", u"Night Song"), c.url);
+    EXPECT_EQ(LookupCoverUrl(httpGet, services, u"Blue Sky", u"Night Song"), c.url);
     EXPECT_EQ(deezer.Requests().size(), c.deezerAsked ? 1u : 0u);
   }
 }
@@ -71,7 +70,7 @@ void RunAnswerCases(LocalServer& itunes, LocalServer& deezer, const Player& play
 constexpr const char* kDeezerXl = R"({"data":[{"album":{"cover_xl":"http://d/xl.jpg","cover_big":"http://d/big.jpg"}}]})";
 
 TEST_F(CoverLookup, FirstServiceAnswers) {
-  RunAnswerCases(itunes, deezer, player, {
+  RunAnswerCases(itunes, deezer, httpGet, services, {
       {"artwork at 600", R"({"results":[{"artworkUrl100":"http://i/a/100x100bb.jpg"}]})", kDeezerXl,
        u"http://i/a/600x600bb.jpg", false},
       {"every occurrence", R"({"results":[{"artworkUrl100":"http://i/100x100/100x100100x100.jpg"}]})", kDeezerXl,
@@ -84,7 +83,7 @@ TEST_F(CoverLookup, FirstServiceAnswers) {
 }
 
 TEST_F(CoverLookup, UnusableFirstServiceAsksTheSecond) {
-  RunAnswerCases(itunes, deezer, player, {
+  RunAnswerCases(itunes, deezer, httpGet, services, {
       {"no results", R"({"resultCount":0,"results":[]})", kDeezerXl, u"http://d/xl.jpg", true},
       {"results absent", R"({"resultCount":0})", kDeezerXl, u"http://d/xl.jpg", true},
       {"results not an array", R"({"results":{"artworkUrl100":"http://i/a.jpg"}})", kDeezerXl, u"http://d/xl.jpg", true},
@@ -101,7 +100,7 @@ TEST_F(CoverLookup, UnusableFirstServiceAsksTheSecond) {
 }
 
 TEST_F(CoverLookup, SecondServiceAnswers) {
-  RunAnswerCases(itunes, deezer, player, {
+  RunAnswerCases(itunes, deezer, httpGet, services, {
       {"xl kept unchanged", "{}", R"({"data":[{"album":{"cover_xl":"http://d/100x100.jpg"}}]})",
        u"http://d/100x100.jpg", true},
       {"big when xl null", "{}", R"({"data":[{"album":{"cover_xl":null,"cover_big":"http://d/big.jpg"}}]})",

@@ -1,20 +1,18 @@
 // Cover updates end to end: search and picture servers on 127.0.0.1.
-#include "cover/cover_update.h"
+#include "app/cover_update.h"
 
 #include <gtest/gtest.h>
 
 #include <regex>
 
-#include "app/layout.h"
+#include "model/layout.h"
 #include "cover/test_pictures.h"
 #include "nowplaying/local_server.h"
 
 namespace {
 
-RgbaPixel PixelAt(Image image, int x, int y) {
-  cairo_surface_flush(image);
-  const auto* row = cairo_image_surface_get_data(image) + size_t(y) * cairo_image_surface_get_stride(image);
-  const uint32_t argb = reinterpret_cast<const uint32_t*>(row)[x];
+RgbaPixel PixelAt(const Image& image, int x, int y) {
+  const uint32_t argb = image->Row(y)[x];
   return {uint8_t(argb >> 16), uint8_t(argb >> 8), uint8_t(argb), uint8_t(argb >> 24)};
 }
 
@@ -90,8 +88,8 @@ TEST_F(CoverUpdate, PicturesAreHeldFullSizeAndStretchedTo250) {
 TEST_F(CoverUpdate, WhatIsNotAPictureCountsAsAFailureAndKeepsTheShownCover) {
   ServePicture(EncodePng(8, 8, Solid({0, 200, 0, 255})));
   UpdateCover(player, u"Blue Sky - Night Song");
-  const Image shownImage = player.coverImage;
-  const Image shownScaled = player.coverScaled;
+  const Picture* shownImage = player.coverImage.get();
+  const Picture* shownScaled = player.coverScaled.get();
   ASSERT_NE(shownScaled, nullptr);
 
   const std::string png = EncodePng(300, 200, Solid({1, 2, 3, 255}));
@@ -112,14 +110,14 @@ TEST_F(CoverUpdate, WhatIsNotAPictureCountsAsAFailureAndKeepsTheShownCover) {
     c.picture ? ServePicture(*c.picture) : service.Break("/pic");
     UpdateCover(player, u"Blue Sky - Night Song");
     EXPECT_EQ(player.coverFailCount, ++failures);
-    EXPECT_EQ(player.coverImage, shownImage);
-    EXPECT_EQ(player.coverScaled, shownScaled);
+    EXPECT_EQ(player.coverImage.get(), shownImage);
+    EXPECT_EQ(player.coverScaled.get(), shownScaled);
   }
 
   service.Serve("/search", "{}");  // no URL from either service
   UpdateCover(player, u"Blue Sky - Night Song");
   EXPECT_EQ(player.coverFailCount, ++failures);
-  EXPECT_EQ(player.coverImage, shownImage);
+  EXPECT_EQ(player.coverImage.get(), shownImage);
 }
 
 TEST_F(CoverUpdate, HowTheTextIsSplitForTheSearch) {

@@ -28,7 +28,6 @@ inline void TearDownHeadlessPlayer(Player& player) {
   DestroySurface(player.mainSurface);
   FreeImage(player.coverImage);
   FreeImage(player.coverScaled);
-  FreeFonts(player.fonts);
 }
 
 class FrameTest : public ::testing::Test {
@@ -36,18 +35,13 @@ class FrameTest : public ::testing::Test {
   void SetUp() override {
     SetUpHeadlessPlayer(player);
     ASSERT_NE(player.mainSurface, nullptr);
-    player.mainSurface->recording = &ops;
+    SetRecording(*player.mainSurface, &ops);
   }
   void TearDown() override { TearDownHeadlessPlayer(player); }
   Surface& S() { return *player.mainSurface; }
 
   // 0xRRGGBB of a pixel of the main surface.
-  uint32_t Pixel(int x, int y) {
-    cairo_surface_t* pixels = S().pixels;
-    cairo_surface_flush(pixels);
-    const uint8_t* row = cairo_image_surface_get_data(pixels) + y * cairo_image_surface_get_stride(pixels);
-    return reinterpret_cast<const uint32_t*>(row)[x] & 0xFFFFFF;
-  }
+  uint32_t Pixel(int x, int y) { return SurfacePixel(S(), x, y); }
   static uint32_t Hex(Colour c) { return (uint32_t(RedOf(c)) << 16) | (uint32_t(GreenOf(c)) << 8) | BlueOf(c); }
 
   std::vector<DrawOp> OpsOf(DrawOp::Kind kind, Colour colour) const {

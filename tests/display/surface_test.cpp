@@ -1,5 +1,5 @@
-// The surface's own work: the cached gradient against the rows it stands
-// for, one-pixel lines, and the bounded cache of laid-out texts.
+// The surface's own work: the gradient, one-pixel lines, texts drawn the
+// same whatever the backend kept of earlier ones, and what is shown again.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -11,24 +11,26 @@
 
 #include "display/gradient.h"
 #include "display/surface.h"
+#include "text/text.h"
 
 namespace {
 
+uint32_t PixelOf(Surface& s, int x, int y) { return SurfacePixel(s, x, y); }
+
 struct Canvas {
+  static constexpr uint32_t kFill = 0x0963C7;  // (9, 99, 199)
   Canvas() : s(CreateSurface(800, 300)) {
     BeginDrawing(*s);
     FillBox(*s, 0, 0, 800, 300, Rgb(9, 99, 199));
   }
   ~Canvas() { DestroySurface(s); }
   bool SamePixels(const Canvas& other) const {
-    cairo_surface_flush(s->pixels);
-    cairo_surface_flush(other.s->pixels);
-    const int stride = cairo_image_surface_get_stride(s->pixels);
-    for (int y = 0; y < s->height; ++y) {
-      const auto* a = reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(s->pixels) + y * stride);
-      const auto* b = reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(other.s->pixels) + y * stride);
-      for (int x = 0; x < s->width; ++x) {
-        if ((a[x] & 0xFFFFFF) != (b[x] & 0xFFFFFF)) {
+    const PixelView a = SurfacePixels(*s), b = SurfacePixels(*other.s);
+    for (int y = 0; y < a.height; ++y) {
+      const auto* rowA = reinterpret_cast<const uint32_t*>(a.data + y * a.stride);
+      const auto* rowB = reinterpret_cast<const uint32_t*>(b.data + y * b.stride);
+      for (int x = 0; x < a.width; ++x) {
+        if ((rowA[x] & 0xFFFFFF) != (rowB[x] & 0xFFFFFF)) {
           ADD_FAILURE() << "first difference at " << x << "," << y;
           return false;
         }
@@ -39,34 +41,73 @@ struct Canvas {
   Surface* s;
 };
 
-TEST(SurfaceShortcuts, CachedGradientMatchesItsRows) {
+uint32_t Hex(Colour c) { return (uint32_t(RedOf(c)) << 16) | (uint32_t(GreenOf(c)) << 8) | BlueOf(c); }
+
+TEST(Gradient, RowsRunFromTopToBottomColourAndStayInTheirBox) {
   const struct {
     int x, y, w, h;
     Colour top, bottom;
   } cases[] = {{0, 0, 740, 320, Rgb(6, 14, 32), Rgb(2, 8, 20)},
-               {10, 20, 300, 120, Rgb(250, 0, 10), Rgba(0, 255, 30, 0)},
-               {-5, -7, 100, 2, Rgb(1, 2, 3), Rgb(200, 100, 50)}};
-  Canvas cached, direct;
-  std::vector<DrawOp> rows;
-  direct.s->recording = &rows;
+               {10, 20, 300, 120, Rgb(250, 0, 10), Rgba(0, 255, 30, 0)},  // alphas are ignored
+               {10, 20, 300, 120, Rgb(0, 0, 0), Rgb(255, 255, 255)},     // the same box in other colours
+               {-5, -7, 100, 2, Rgb(1, 2, 3), Rgb(200, 100, 50)}};       // wholly above the surface
+  GradientCache cache;  // one for all cases: each new gradient must replace the last
   for (const auto& c : cases) {
     SCOPED_TRACE(c.w);
+    Canvas cached, direct;
     for (int frame = 0; frame < 2; ++frame) {  // built, then copied from the cache
-      DrawVerticalGradient(*cached.s, c.x, c.y, c.w, c.h, c.top, c.bottom);
+      DrawVerticalGradient(*cached.s, cache, c.x, c.y, c.w, c.h, c.top, c.bottom);
     }
-    rows.clear();
     DrawVerticalGradient(*direct.s, c.x, c.y, c.w, c.h, c.top, c.bottom);
-    direct.s->recording = nullptr;
-    for (const DrawOp& row : rows) FillBox(*direct.s, float(row.x), float(row.y), float(row.w), float(row.h), row.colour);
-    direct.s->recording = &rows;
     EXPECT_TRUE(cached.SamePixels(direct));
+
+    Surface& s = *direct.s;
+    const int left = std::max(c.x, 0), right = std::min(c.x + c.w, 800) - 1;
+    const int firstRow = c.y, lastRow = c.y + c.h - 1;
+    if (firstRow >= 0) {
+      EXPECT_EQ(PixelOf(s, left, firstRow), Hex(c.top));
+    }
+    if (lastRow >= 0 && lastRow < 300) {
+      EXPECT_EQ(PixelOf(s, right, lastRow), Hex(c.bottom));
+    }
+    // One colour across each row, each channel moving one way from top to bottom.
+    uint32_t previous = Hex(c.top);
+    for (int y = std::max(firstRow, 0); y <= std::min(lastRow, 299); ++y) {
+      const uint32_t row = PixelOf(s, left, y);
+      EXPECT_EQ(PixelOf(s, right, y), row) << y;
+      for (int shift : {0, 8, 16}) {
+        const int from = int(Hex(c.top) >> shift & 0xFF), to = int(Hex(c.bottom) >> shift & 0xFF);
+        const int was = int(previous >> shift & 0xFF), now = int(row >> shift & 0xFF);
+        EXPECT_TRUE(to >= from ? now >= was && now <= to : now <= was && now >= to) << y;
+      }
+      previous = row;
+    }
+    // Nothing beyond the box.
+    if (c.x + c.w < 800) {
+      EXPECT_EQ(PixelOf(s, c.x + c.w, std::max(c.y, 0)), Canvas::kFill);
+    }
+    if (c.x > 0) {
+      EXPECT_EQ(PixelOf(s, c.x - 1, std::max(c.y, 0)), Canvas::kFill);
+    }
+    if (lastRow + 1 < 300) {
+      EXPECT_EQ(PixelOf(s, left, std::max(lastRow + 1, 0)), Canvas::kFill);
+    }
   }
 }
 
-uint32_t PixelOf(Surface& s, int x, int y) {
-  cairo_surface_flush(s.pixels);
-  const auto* row = cairo_image_surface_get_data(s.pixels) + y * cairo_image_surface_get_stride(s.pixels);
-  return reinterpret_cast<const uint32_t*>(row)[x] & 0xFFFFFF;
+TEST(Gradient, EmptyHeightDrawsNothingAndTwoRowsAreTheTwoColours) {
+  Canvas canvas;
+  DrawVerticalGradient(*canvas.s, 0, 0, 740, 0, Rgb(6, 14, 32), Rgb(2, 8, 20));
+  DrawVerticalGradient(*canvas.s, 0, 0, 740, -3, Rgb(6, 14, 32), Rgb(2, 8, 20));
+  EXPECT_EQ(PixelOf(*canvas.s, 0, 0), Canvas::kFill);
+  DrawVerticalGradient(*canvas.s, 5, 7, 10, 2, Rgba(6, 14, 32, 0), Rgba(2, 8, 20, 9));
+  EXPECT_EQ(PixelOf(*canvas.s, 5, 7), 0x060E20u);
+  EXPECT_EQ(PixelOf(*canvas.s, 14, 8), 0x020814u);
+  EXPECT_EQ(PixelOf(*canvas.s, 5, 9), Canvas::kFill);
+  // The main view's 320 rows: the row in the middle has the colour halfway.
+  DrawVerticalGradient(*canvas.s, 0, 0, 740, 320, Rgb(6, 14, 32), Rgb(2, 8, 20));
+  EXPECT_EQ(PixelOf(*canvas.s, 100, 160), 0x040B1Au);  // t = 160/319: 4.006, 10.99, 25.98
+  EXPECT_EQ(PixelOf(*canvas.s, 739, 299), 0x020815u);  // t = 299/319: 2.25, 8.38, 20.75
 }
 
 TEST(SurfaceLines, OnePixelPerStepBothEndsIncluded) {
@@ -117,28 +158,39 @@ TEST(SurfaceLines, FarEndsAreClippedAndBlendingFollowsTheMode) {
   EXPECT_EQ(PixelOf(*canvas.s, 5, 202), 0x000000u);
 }
 
-TEST(SurfaceShortcuts, DrawnTextsKeepTheirLayouts) {
-  Canvas c;
-  PangoFontDescription* font = pango_font_description_from_string("Segoe UI 12");
-  SelectFont(*c.s, font);
-  for (int frame = 0; frame < 3; ++frame) {
-    DrawText(*c.s, u"Pochette", 30, 30, Rgb(1, 1, 1));
-    DrawText(*c.s, u"\U0001F508", 418, 229, Rgb(1, 1, 1));
-    for (int n = 0; n < 50; ++n) TextWidth(*c.s, Text(size_t(n), u'x'));  // measuring evicts nothing
+TEST(SurfaceText, TextsDrawTheSameWhateverWasDrawnOrMeasuredBefore) {
+  // The backend keeps laid-out texts from frame to frame and reuses the
+  // oldest when it has many: whatever it kept, a text must come out the same.
+  const FontFace label{"Segoe UI", 12}, title{"Segoe UI", 18};
+  Canvas fresh, churned;
+  SelectFont(*fresh.s, label);
+  DrawText(*fresh.s, u"Pochette", 30, 30, Rgb(1, 1, 1));
+  SelectFont(*fresh.s, title);
+  DrawText(*fresh.s, u"\U0001F508", 418, 229, Rgb(1, 1, 1));
+
+  for (int n = 0; n < 100; ++n) {
+    SelectFont(*churned.s, n % 2 ? label : title);
+    DrawText(*churned.s, Text(size_t(n % 40 + 1), u'y'), 0, 0, Rgb(1, 1, 1));
+    TextWidth(*churned.s, Text(size_t(n), u'x'));
   }
-  ASSERT_EQ(c.s->layouts.size(), 2u);
-  EXPECT_EQ(c.s->layouts[0].text, u"Pochette");
-  // Many different texts: the cache stays bounded.
-  for (int n = 0; n < 100; ++n) DrawText(*c.s, Text(size_t(n % 40 + 1), u'y'), 0, 0, Rgb(1, 1, 1));
-  EXPECT_LE(c.s->layouts.size(), 24u);
-  EXPECT_GT(TextWidth(*c.s, u"Pochette"), 0.0f);
-  pango_font_description_free(font);
+  FillBox(*churned.s, 0, 0, 800, 300, Rgb(9, 99, 199));
+  SelectFont(*churned.s, label);
+  DrawText(*churned.s, u"Pochette", 30, 30, Rgb(1, 1, 1));
+  SelectFont(*churned.s, title);
+  DrawText(*churned.s, u"\U0001F508", 418, 229, Rgb(1, 1, 1));
+  EXPECT_TRUE(churned.SamePixels(fresh));
+  SelectFont(*churned.s, label);
+  SelectFont(*fresh.s, label);
+  EXPECT_EQ(TextWidth(*churned.s, u"Pochette"), TextWidth(*fresh.s, u"Pochette"));
+  EXPECT_GT(TextWidth(*churned.s, u"Pochette"), 0.0f);
+  SelectFont(*churned.s, FontFace{});  // no font: nothing measured
+  EXPECT_EQ(TextWidth(*churned.s, u"Pochette"), 0.0f);
 }
 
 TEST(SurfacePresent, OnlyWhatChangedIsShownAgain) {
   Surface* s = CreateSurface(100, 50);
   std::vector<std::array<int, 4>> shown;
-  s->present = [&shown](int x, int y, int w, int h) { shown.push_back({x, y, w, h}); };
+  SetPresent(*s, [&shown](int x, int y, int w, int h) { shown.push_back({x, y, w, h}); });
   auto frame = [&](Colour fill, std::function<void()> extra = {}) {
     shown.clear();
     BeginDrawing(*s);
@@ -169,6 +221,67 @@ TEST(SurfacePresent, OnlyWhatChangedIsShownAgain) {
   EXPECT_EQ(one[0][2], 2);
   EXPECT_LE(one[0][1], 49);
   EXPECT_GT(one[0][1] + one[0][3], 49);
+  DestroySurface(s);
+}
+
+TEST(SurfaceScale, AtTwoEverySurfacePixelIsTwoByTwoAndTextsKeepTheirWidths) {
+  Surface* s = CreateSurface(100, 50);
+  std::vector<std::array<int, 4>> shown;
+  SetPresent(*s, [&shown](int x, int y, int w, int h) { shown.push_back({x, y, w, h}); });
+  BeginDrawing(*s);
+  FillBox(*s, 0, 0, 100, 50, Rgb(9, 99, 199));
+  const FontFace title{"Segoe UI", 18};
+  SelectFont(*s, title);
+  const float widthAtOne = TextWidth(*s, u"Night Song");
+  EndDrawing(*s);
+
+  SetSurfaceScale(*s, 2);
+  EXPECT_EQ(SurfaceScale(*s), 1) << "the shown picture keeps its scale until the next drawing";
+  shown.clear();
+  BeginDrawing(*s);
+  EXPECT_EQ(SurfaceScale(*s), 2);
+  FillBox(*s, 0, 0, 100, 50, Rgb(9, 99, 199));
+  FillBox(*s, 10, 20, 5, 3, Rgb(255, 0, 0));
+  DrawLine(*s, 40, 30, 44, 32, Rgb(255, 255, 255));
+  SelectFont(*s, title);
+  EXPECT_EQ(TextWidth(*s, u"Night Song"), widthAtOne);
+  EndDrawing(*s);
+  using Rects = std::vector<std::array<int, 4>>;
+  EXPECT_EQ(shown, (Rects{{0, 0, 100, 50}})) << "a new scale shows the whole picture, in surface pixels";
+
+  const PixelView view = SurfacePixels(*s);
+  ASSERT_EQ(view.width, 200);
+  ASSERT_EQ(view.height, 100);
+  EXPECT_EQ(view.scale, 2);
+  const auto device = [&](int x, int y) {
+    return reinterpret_cast<const uint32_t*>(view.data + y * view.stride)[x] & 0xFFFFFF;
+  };
+  // Each surface pixel is the same colour over its 2 by 2 device pixels,
+  // and the shapes stand where they stand at scale 1.
+  const std::vector<std::pair<int, int>> line = {{40, 30}, {41, 31}, {42, 31}, {43, 32}, {44, 32}};
+  for (int y = 0; y < 50; ++y) {
+    for (int x = 0; x < 100; ++x) {
+      const bool box = x >= 10 && x < 15 && y >= 20 && y < 23;
+      const bool onLine = std::find(line.begin(), line.end(), std::pair{x, y}) != line.end();
+      const uint32_t expected = box ? 0xFF0000 : onLine ? 0xFFFFFF : 0x0963C7;
+      for (int d = 0; d < 4; ++d) {
+        ASSERT_EQ(device(2 * x + d % 2, 2 * y + d / 2), expected) << x << "," << y;
+      }
+    }
+  }
+  // A change is shown as the surface pixels it touches.
+  shown.clear();
+  BeginDrawing(*s);
+  FillBox(*s, 0, 0, 100, 50, Rgb(9, 99, 199));
+  FillBox(*s, 10, 20, 5, 3, Rgb(255, 0, 0));
+  DrawLine(*s, 40, 30, 44, 32, Rgb(255, 255, 255));
+  DrawLine(*s, 97, 45, 98, 45, Rgb(1, 1, 1));
+  EndDrawing(*s);
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0][0], 97);
+  EXPECT_EQ(shown[0][2], 2);
+  EXPECT_LE(shown[0][1], 45);
+  EXPECT_GT(shown[0][1] + shown[0][3], 45);
   DestroySurface(s);
 }
 

@@ -1,5 +1,7 @@
 #include "display/visualizer.h"
 
+#include "app/frame.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -20,6 +22,7 @@ class VisualizerTest : public FrameTest {
     player.visualizerMode = mode;
     ASSERT_TRUE(BeginDrawing(S()));
     ops.clear();
+    UpdateVisualizer(player);
     DrawVisualizer(player, S(), 285, 90, 500, 90);
     EndDrawing(S());
   }
@@ -29,7 +32,7 @@ class VisualizerTest : public FrameTest {
     for (int j = 0; j < 512; ++j) {
       FillSpectrum(0);
       player.spectrum[size_t(j)] = 1;
-      if (BandLevel(player, t, 0.9f) > 0) bins.push_back(j);
+      if (BandLevel(player.spectrum, t, 0.9f) > 0) bins.push_back(j);
     }
     return bins;
   }
@@ -75,13 +78,13 @@ TEST_F(VisualizerTest, BandLevelOfConstantSpectra) {
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.bin) + " at " + std::to_string(c.t));
     FillSpectrum(c.bin);
-    EXPECT_NEAR(BandLevel(player, c.t, 0.9f), c.level, 1e-6);
+    EXPECT_NEAR(BandLevel(player.spectrum, c.t, 0.9f), c.level, 1e-6);
   }
   // One NaN bin among five counts as 0; the other four still show.
   FillSpectrum(0.1f);
   player.spectrum[273] = nan;
-  EXPECT_NEAR(BandLevel(player, 0.5f, 0.9f), std::log(1 + 40 * 0.4 / 5) / ln41, 1e-6);
-  EXPECT_EQ(BandLevel(player, nan, 0.9f), BandLevel(player, 0.0f, 0.9f));
+  EXPECT_NEAR(BandLevel(player.spectrum, 0.5f, 0.9f), std::log(1 + 40 * 0.4 / 5) / ln41, 1e-6);
+  EXPECT_EQ(BandLevel(player.spectrum, nan, 0.9f), BandLevel(player.spectrum, 0.0f, 0.9f));
 }
 
 TEST_F(VisualizerTest, FetchAsksOnlyWhileTheStreamIsLive) {
@@ -172,7 +175,7 @@ TEST_F(VisualizerTest, PeakMarksFallPerDrawingAndReachZeroAfter25) {
 TEST_F(VisualizerTest, PeakRisesAtOnceWithItsBar) {
   FillSpectrum(0.1f);
   Draw(1);
-  EXPECT_NEAR(player.peakLevels[30], BandLevel(player, 30 / 59.0f, 0.9f), 1e-6);
+  EXPECT_NEAR(player.peakLevels[30], BandLevel(player.spectrum, 30 / 59.0f, 0.9f), 1e-6);
 }
 
 TEST_F(VisualizerTest, MirrorBarsAtFullLevelWithTheMiddleLineLast) {

@@ -1,21 +1,14 @@
 #include "x_session.h"
 
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <thread>
 
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr auto kServerStart = std::chrono::seconds(10);
 
 std::string Quote(const std::string& text) {
   std::string quoted = "'";
@@ -25,44 +18,19 @@ std::string Quote(const std::string& text) {
 
 }  // namespace
 
-bool StartXSession(XSession& session) {
+bool StartXSession(XSession& session, const std::string& screen) {
   char pattern[] = "/tmp/orvelle-window-XXXXXX";
   if (mkdtemp(pattern) == nullptr) return false;
   session.workDir = pattern;
-  int fds[2];
-  if (pipe(fds) != 0) return false;
-  const pid_t pid = fork();
-  if (pid < 0) return false;
-  if (pid == 0) {
-    close(fds[0]);
-    const int devnull = open("/dev/null", O_RDWR);
-    dup2(devnull, 0), dup2(devnull, 1), dup2(devnull, 2);
-    // -displayfd: the server picks a free display number and writes it to us.
-    const std::string fd = std::to_string(fds[1]);
-    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp", nullptr);
-    _exit(127);
-  }
-  close(fds[1]);
-  session.serverPid = pid;
-  std::string number;
-  const auto deadline = std::chrono::steady_clock::now() + kServerStart;
-  while (std::chrono::steady_clock::now() < deadline) {
-    pollfd p{fds[0], POLLIN, 0};
-    if (poll(&p, 1, 100) <= 0) continue;
-    char c;
-    if (read(fds[0], &c, 1) != 1) break;
-    if (c == '\n') break;
-    number += c;
-  }
-  close(fds[0]);
-  if (number.empty()) return false;
-  session.display = ":" + number;
+  const std::optional<std::string> display = StartXvfb(session.serverPid, screen);
+  if (!display) return false;
+  session.display = *display;
   return true;
 }
 
 void StopXSession(XSession& session) {
   if (session.serverPid > 0) {
-    KillProcess(session.serverPid);
+    EndProcess(session.serverPid);
     session.serverPid = 0;
   }
   if (!session.workDir.empty()) {
@@ -85,7 +53,8 @@ std::optional<std::string> RunInSession(const XSession& session, const std::stri
   return out;
 }
 
-pid_t StartPlayer(const XSession& session, const std::string& playerPath, const std::string& libraryBeside) {
+pid_t StartPlayer(const XSession& session, const std::string& playerPath, const std::string& libraryBeside,
+                  const EnvironmentVariables& environment) {
   const fs::path dir = fs::path(session.workDir) / "player";
   std::error_code error;
   fs::create_directories(dir, error);
@@ -95,54 +64,13 @@ pid_t StartPlayer(const XSession& session, const std::string& playerPath, const 
     fs::copy_file(libraryBeside, dir / "libbass.so", fs::copy_options::overwrite_existing, error);
     if (error) return 0;
   }
-  const std::string exe = (dir / "orvelle-player").string();
-  const std::string log = (dir / "player.log").string();
-  const pid_t pid = fork();
-  if (pid < 0) return 0;
-  if (pid == 0) {
-    setenv("DISPLAY", session.display.c_str(), 1);
-    unsetenv("LD_LIBRARY_PATH");  // the player finds its library beside itself or not at all
-    // The toolkit keeps its one-time allocations to the end; the exit code is what is tested.
-    setenv("ASAN_OPTIONS", "detect_leaks=0", 1);
-    setenv("GDK_BACKEND", "x11", 1);
-    setenv("NO_AT_BRIDGE", "1", 1);
-    const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (out >= 0) dup2(out, 1), dup2(out, 2);
-    execl(exe.c_str(), exe.c_str(), nullptr);
-    _exit(127);
-  }
-  return pid;
-}
-
-std::optional<int> WaitForExit(pid_t pid, std::chrono::milliseconds timeout) {
-  std::optional<int> code;
-  WaitUntil(
-      [&] {
-        int status = 0;
-        if (waitpid(pid, &status, WNOHANG) != pid) return false;
-        code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        return true;
-      },
-      timeout);
-  return code;
-}
-
-void KillProcess(pid_t pid) {
-  if (pid <= 0) return;
-  kill(pid, SIGTERM);
-  if (!WaitForExit(pid, std::chrono::seconds(5))) {
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
-  }
-}
-
-bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
-  const auto deadline = std::chrono::steady_clock::now() + timeout;
-  for (;;) {
-    if (condition()) return true;
-    if (std::chrono::steady_clock::now() >= deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
+  // The library is found beside the player or not at all: no LD_LIBRARY_PATH.
+  // The toolkit keeps its one-time allocations to the end; the exit code is what is tested.
+  EnvironmentVariables variables = {{"DISPLAY", session.display},     {"LD_LIBRARY_PATH", ""},
+                                     {"ASAN_OPTIONS", "detect_leaks=0"}, {"GDK_BACKEND", "x11"},
+                                     {"NO_AT_BRIDGE", "1"}};
+  variables.insert(variables.end(), environment.begin(), environment.end());  // later ones win
+  return SpawnProcess({(dir / "orvelle-player").string()}, (dir / "player.log").string(), variables);
 }
 
 std::optional<std::string> FindWindow(const XSession& session, const std::string& title,

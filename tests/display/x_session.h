@@ -11,14 +11,17 @@
 
 #include <cairo.h>
 
+#include "support/processes.h"
+
 struct XSession {
   pid_t serverPid = 0;
   std::string display;  // ":N"
   std::string workDir;  // a fresh temporary folder, removed at the end
 };
 
-// Starts Xvfb on a display number it picks itself; false if it does not come up.
-bool StartXSession(XSession& session);
+// Starts Xvfb on a display number it picks itself, its screen `screen`
+// (width x height x depth); false if it does not come up.
+bool StartXSession(XSession& session, const std::string& screen = "1024x768x24");
 // Stops the server and removes the work folder.
 void StopXSession(XSession& session);
 
@@ -27,16 +30,11 @@ void StopXSession(XSession& session);
 std::optional<std::string> RunInSession(const XSession& session, const std::string& command, int timeoutSeconds = 10);
 
 // Copies the player into the work folder, with `libraryBeside` (a libbass.so)
-// next to it when given, and starts it there; its pid, or 0.
-pid_t StartPlayer(const XSession& session, const std::string& playerPath, const std::string& libraryBeside);
+// next to it when given, and starts it there with `environment` over the
+// usual variables; its pid, or 0.
+pid_t StartPlayer(const XSession& session, const std::string& playerPath, const std::string& libraryBeside,
+                  const EnvironmentVariables& environment = {});
 
-// Waits up to `timeout` for the process to end; its exit code, or nothing.
-std::optional<int> WaitForExit(pid_t pid, std::chrono::milliseconds timeout);
-// Ends a process we started that is still running.
-void KillProcess(pid_t pid);
-
-// Polls `condition` every 50 ms until it holds or `timeout` passes.
-bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
 
 // The first visible window whose whole title is `title`, or nothing before the timeout.
 std::optional<std::string> FindWindow(const XSession& session, const std::string& title,

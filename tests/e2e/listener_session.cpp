@@ -15,7 +15,7 @@
 
 #include "app/fonts.h"
 #include "app/player_state.h"
-#include "display/main_view.h"
+#include "app/frame.h"
 #include "player_window.h"
 
 namespace fs = std::filesystem;
@@ -26,34 +26,6 @@ namespace {
 const char* const kSongs[] = {"Blue Sky - Night Song", "Les Ondes Vertes - Carré Magique",
                               "Red Moon feat. Ash - Slow Tide (Radio Edit)", "Quatuor Zinc - Square Dance [Live]",
                               "Anonyme - Silence Radio"};
-
-// Starts a program with its output in `logPath` and these variables added.
-pid_t Spawn(const std::vector<std::string>& argv, const std::string& logPath,
-            const std::vector<std::pair<std::string, std::string>>& env = {}) {
-  const pid_t pid = fork();
-  if (pid != 0) return pid < 0 ? 0 : pid;
-  for (const auto& [name, value] : env) setenv(name.c_str(), value.c_str(), 1);
-  const int in = open("/dev/null", O_RDONLY);
-  const int out = open(logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  if (in >= 0) dup2(in, 0);
-  if (out >= 0) dup2(out, 1), dup2(out, 2);
-  std::vector<char*> args;
-  for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-  args.push_back(nullptr);
-  execvp(args[0], args.data());
-  _exit(127);
-}
-
-// SIGTERM, then SIGKILL after a second. The audio engine's output layer
-// takes SIGTERM for itself, so the player does not end on it.
-void EndProcess(pid_t pid) {
-  if (pid <= 0) return;
-  kill(pid, SIGTERM);
-  if (!WaitForExit(pid, 1s)) {
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
-  }
-}
 
 std::string Quote(const std::string& text) {
   std::string quoted = "'";
@@ -90,61 +62,76 @@ ReferenceFrame::ReferenceFrame(const std::string& song) : state_(new State) {
 
 ReferenceFrame::~ReferenceFrame() {
   DestroySurface(state_->player.mainSurface);
-  FreeFonts(state_->player.fonts);
   delete state_;
 }
 
-uint32_t ReferenceFrame::At(int x, int y) const { return PixelAt(state_->player.mainSurface->pixels, x, y); }
+uint32_t ReferenceFrame::At(int x, int y) const { return SurfacePixel(*state_->player.mainSurface, x, y); }
 
 // ---------------------------------------------------------------- set-up
 
 void Listener::Start(const std::vector<std::string>& stationOptions) {
-  ASSERT_TRUE(StartXSession(session)) << "Xvfb did not start";
+  // A window at scale 2 is 1600 pixels wide: the screen must hold it whole.
+  ASSERT_TRUE(StartXSession(session, scale > 1 ? "2048x1536x24" : "1024x768x24")) << "Xvfb did not start";
   ASSERT_TRUE(StartPulse()) << "the private sound server did not start";
   ASSERT_TRUE(StartStation(stationOptions)) << "the station did not start:\n" << ReadFile(stationLog_);
-  playerPid = StartPlayer(session, PLAYER_PATH, ENGINE_PATH);
+  if (privateBus) {
+    ASSERT_TRUE(StartBus()) << "the private session bus did not start";
+  }
+  EnvironmentVariables environment = playerEnvironment;
+  if (scale > 1) environment.push_back({"GDK_SCALE", std::to_string(scale)});
+  playerPid = StartPlayer(session, PLAYER_PATH, ENGINE_PATH, environment);
   playerStartedAt = Clock::now();
   ASSERT_GT(playerPid, 0);
-  FindPlayerWindow(session, 20s, window, surfaceTop);
+  FindPlayerWindow(session, 20s, window, surfaceTop, scale);
+}
+
+bool Listener::StartBus() {
+  runtimeDir = session.workDir + "/runtime";
+  std::error_code ignored;
+  fs::create_directories(runtimeDir, ignored);
+  chmod(runtimeDir.c_str(), 0700);
+  // What the bus starts (the accessibility bus among others) lives in this session too.
+  const EnvironmentVariables sessionVariables = {{"DISPLAY", session.display}, {"XDG_RUNTIME_DIR", runtimeDir}};
+  const std::optional<std::string> address = StartPrivateBus(session.workDir + "/bus", sessionVariables, busPid_);
+  if (!address) return false;
+  busAddress = *address;
+  playerEnvironment.push_back({"DBUS_SESSION_BUS_ADDRESS", busAddress});
+  playerEnvironment.push_back({"XDG_RUNTIME_DIR", runtimeDir});
+  return true;
+}
+
+std::optional<std::string> Listener::OnBus(const std::string& command, int timeoutSeconds) {
+  return RunInSession(session,
+                      "DBUS_SESSION_BUS_ADDRESS=" + Quote(busAddress) + " XDG_RUNTIME_DIR=" + Quote(runtimeDir) +
+                          " ASAN_OPTIONS=detect_leaks=0 " + command,
+                      timeoutSeconds);
 }
 
 bool Listener::StartPulse() {
   pulseDir_ = session.workDir + "/pulse";
-  fs::create_directories(pulseDir_ + "/run");
-  chmod((pulseDir_ + "/run").c_str(), 0700);
-  const std::string socket = pulseDir_ + "/run/pulse/native";
-  pulsePid_ = Spawn({"pulseaudio", "--daemonize=no", "--exit-idle-time=-1", "-n", "--disallow-exit",
-                     "--load=module-null-sink", "--load=module-native-protocol-unix"},
-                    pulseDir_ + "/pulseaudio.log", {{"HOME", pulseDir_}, {"XDG_RUNTIME_DIR", pulseDir_ + "/run"}});
-  if (pulsePid_ == 0 || !WaitUntil([&] { return fs::exists(socket); }, 10s)) return false;
+  const std::optional<std::string> server = StartPrivatePulse(pulseDir_, pulsePid_);
+  if (!server) return false;
   // Everything started from here on (recorder, player) plays into this server.
-  setenv("PULSE_SERVER", ("unix:" + socket).c_str(), 1);
+  setenv("PULSE_SERVER", server->c_str(), 1);
   setenv("PULSE_COOKIE", (pulseDir_ + "/.config/pulse/cookie").c_str(), 1);
   setenv("SDL_AUDIODRIVER", "pulseaudio", 1);
-  // An idle null sink runs at a 2-second latency and starves a new stream; a
-  // low-latency recorder keeps it brisk. It needs a moment before play.
+  // The recorder needs a moment before play.
   recordingPath_ = session.workDir + "/monitor.f32";
   const int out = open(recordingPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
   if (out < 0) return false;
   close(out);
-  recorderPid_ = Spawn({"sh", "-c",
-                        "exec parec --device=null.monitor --latency-msec=20 --format=float32le --rate=44100 "
-                        "--channels=2 --raw >" + Quote(recordingPath_)},
-                       pulseDir_ + "/parec.log");
+  recorderPid_ = StartRecorder(recordingPath_);
   recorderStartedAt_ = Clock::now();
   return recorderPid_ != 0;
 }
 
 bool Listener::StartStation(const std::vector<std::string>& options) {
   stationLog_ = session.workDir + "/station.log";
-  std::vector<std::string> argv = {STATION_PATH, "--quiet", "--die-with-parent",
-                                   "--port", std::to_string(STREAM_PORT),
-                                   "--itunes-port", std::to_string(ITUNES_PORT),
-                                   "--deezer-port", std::to_string(DEEZER_PORT)};
-  argv.insert(argv.end(), options.begin(), options.end());
-  stationPid_ = Spawn(argv, stationLog_);
-  return stationPid_ != 0 &&
-         WaitUntil([&] { return ReadFile(stationLog_).find("ports ") != std::string::npos; }, 10s);
+  std::vector<std::string> all = {"--quiet", "--port", std::to_string(STREAM_PORT), "--itunes-port",
+                                  std::to_string(ITUNES_PORT), "--deezer-port", std::to_string(DEEZER_PORT)};
+  all.insert(all.end(), options.begin(), options.end());
+  stationPid_ = ::StartStation(STATION_PATH, all, stationLog_);
+  return stationPid_ != 0;
 }
 
 void Listener::TearDown() {
@@ -156,10 +143,8 @@ void Listener::TearDown() {
     fs::create_directories(FAILURE_DIR, ignored);
     if (RunInSession(session, "import -window root " + Quote("png:" + shot))) std::cerr << "screen: " << shot << "\n";
   }
-  if (playerPid > 0) EndProcess(playerPid);
-  EndProcess(recorderPid_);
-  EndProcess(stationPid_);
-  EndProcess(pulsePid_);
+  // The player ends on SIGTERM as on "Quitter"; the others at once.
+  for (pid_t pid : {playerPid, recorderPid_, stationPid_, pulsePid_, busPid_}) EndProcess(pid, 1s);
   const std::string log = ReadFile(session.workDir + "/player/player.log");
   // A sanitizer report is a failure even when the window looked right.
   for (const char* report : {"ERROR: AddressSanitizer", "runtime error:", "ERROR: LeakSanitizer"}) {
@@ -219,15 +204,15 @@ std::string Listener::SongText(int index) { return kSongs[index]; }
 bool Listener::Capture() {
   if (capture_ != nullptr) cairo_surface_destroy(capture_);
   capture_ = CaptureWindow(session, window);
-  return capture_ != nullptr && cairo_image_surface_get_height(capture_) >= surfaceTop + 300 &&
-         cairo_image_surface_get_width(capture_) >= 800;
+  return capture_ != nullptr && cairo_image_surface_get_height(capture_) >= surfaceTop + 300 * scale &&
+         cairo_image_surface_get_width(capture_) >= 800 * scale;
 }
 
 bool Listener::WaitForSurface(const std::function<bool()>& seen, std::chrono::milliseconds timeout) {
   return WaitUntil([&] { return Capture() && seen(); }, timeout);
 }
 
-uint32_t Listener::At(int x, int y) const { return PixelAt(capture_, x, surfaceTop + y); }
+uint32_t Listener::At(int x, int y) const { return PixelAt(capture_, x * scale, surfaceTop + y * scale); }
 
 int Listener::Differing(const PixelBox& box, const ReferenceFrame& reference) const {
   int count = 0;
@@ -240,7 +225,7 @@ int Listener::Differing(const PixelBox& box, const ReferenceFrame& reference) co
 int Listener::Differing(const PixelBox& box, cairo_surface_t* earlier) const {
   int count = 0;
   for (int y = box.y; y < box.y + box.height; ++y) {
-    for (int x = box.x; x < box.x + box.width; ++x) count += At(x, y) != PixelAt(earlier, x, surfaceTop + y);
+    for (int x = box.x; x < box.x + box.width; ++x) count += At(x, y) != PixelAt(earlier, x * scale, surfaceTop + y * scale);
   }
   return count;
 }
@@ -297,20 +282,20 @@ std::optional<Clock::time_point> Listener::PressPlay() {
 bool Listener::PressStop() { return Click(366, 236); }
 
 bool Listener::Click(int x, int y) {
-  return RunInSession(session, "xdotool mousemove --window " + window + " " + std::to_string(x) + " " +
-                                   std::to_string(surfaceTop + y) + " click 1")
+  return RunInSession(session, "xdotool mousemove --window " + window + " " + std::to_string(x * scale) + " " +
+                                   std::to_string(surfaceTop + y * scale) + " click 1")
       .has_value();
 }
 
 bool Listener::Drag(int fromX, int fromY, int toX, int toY) {
   // Several moves, as a hand makes them, so that each one reaches the slider.
-  std::string command = "xdotool mousemove --window " + window + " " + std::to_string(fromX) + " " +
-                        std::to_string(surfaceTop + fromY) + " mousedown 1";
+  std::string command = "xdotool mousemove --window " + window + " " + std::to_string(fromX * scale) + " " +
+                        std::to_string(surfaceTop + fromY * scale) + " mousedown 1";
   constexpr int kSteps = 8;
   for (int i = 1; i <= kSteps; ++i) {
     const int x = fromX + (toX - fromX) * i / kSteps, y = fromY + (toY - fromY) * i / kSteps;
-    command += " sleep 0.03 mousemove --window " + window + " " + std::to_string(x) + " " +
-               std::to_string(surfaceTop + y);
+    command += " sleep 0.03 mousemove --window " + window + " " + std::to_string(x * scale) + " " +
+               std::to_string(surfaceTop + y * scale);
   }
   command += " sleep 0.05 mouseup 1";
   return RunInSession(session, command).has_value();

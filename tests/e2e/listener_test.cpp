@@ -2,7 +2,9 @@
 // only by pointer, keyboard and menus, judged only by what the window shows
 // and what the sound server receives.
 #include <gtest/gtest.h>
+#include <signal.h>
 
+#include <algorithm>
 #include <cmath>
 #include <iostream>
 #include <thread>
@@ -191,6 +193,23 @@ TEST_F(ListenerTest, StreamDroppedByTheStationGoesOffQuietlyAndStopPlayRecovers)
   ExpectTone(Listen(1000ms), kToneAmplitude * kDefaultVolume);
 }
 
+TEST_F(ListenerTest, StationGoingAwayAndBackPlaysAgainWithoutAClick) {
+  // 4 s after play the source goes away for 6 s: the stream is dropped and
+  // every new try refused until it is back.
+  Start(With(kOneLongSong, {"--outage-after", "4", "--outage-seconds", "6"}));
+  if (HasFatalFailure()) return;
+  const ReferenceFrame idle(SongText(0));
+  ASSERT_TRUE(PressPlay());
+  ASSERT_TRUE(WaitForSurface([&] { return BadgeLive(); }, 10s));
+  EXPECT_TRUE(WaitForSurface([&] { return Differing(kBadgeBox, idle) == 0; }, 15s)) << "the badge should read OFF";
+  const auto off = Clock::now();
+  const auto back = TimeUntil([&] { return BadgeLive(); }, off, 40s);
+  ASSERT_TRUE(back) << "never LIVE again by itself";
+  std::cout << "LIVE again " << back->count() << " ms after OFF\n";
+  ExpectTone(Listen(1000ms), kToneAmplitude * kDefaultVolume);
+  EXPECT_FALSE(FindWindow(session, "Erreur", 500ms)) << "no message for an outage";
+}
+
 TEST_F(ListenerTest, RefusedStreamShowsTheErrorWithTheEngineCode) {
   Start({"--refuse-stream", "404"});
   if (HasFatalFailure()) return;
@@ -220,6 +239,20 @@ TEST_F(ListenerTest, RefusedStreamShowsTheErrorWithTheEngineCode) {
   cairo_surface_destroy(expected);
   ASSERT_TRUE(PlayerRunning());
   EXPECT_TRUE(WaitForSurface([&] { return !BadgeLive(); }, 2s));
+}
+
+TEST_F(ListenerTest, ASignalClosesTheOpenErrorBoxAndEndsWithZero) {
+  Start({"--refuse-stream", "404"});
+  if (HasFatalFailure()) return;
+  ASSERT_TRUE(PressPlay());
+  ASSERT_TRUE(FindWindow(session, "Erreur", 15s)) << "no message box";
+  const auto sentAt = Clock::now();
+  kill(playerPid, SIGTERM);
+  const auto code = WaitForPlayerExit(10s);
+  ASSERT_TRUE(code) << "still running, the box still open: " << bool(FindWindow(session, "Erreur", 0ms));
+  EXPECT_EQ(*code, 0);
+  ExpectWithin(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - sentAt), "ended after SIGTERM",
+               1000);
 }
 
 TEST_F(ListenerTest, FailingStatusPagesKeepTheLastTitle) {
@@ -276,6 +309,34 @@ TEST_F(ListenerTest, AboutWindowOpensFromItsMenuAndClosesLeavingThePlayer) {
   // The player still answers: play goes LIVE.
   ASSERT_TRUE(PressPlay());
   EXPECT_TRUE(WaitForSurface([&] { return BadgeLive(); }, 5s));
+}
+
+TEST_F(ListenerTest, AboutTwiceLeavesOneAndThePlayersCloseBoxEndsWithZero) {
+  Start(kOneLongSong);
+  if (HasFatalFailure()) return;
+  std::string first;
+  for (int opening = 1; opening <= 2; ++opening) {
+    SCOPED_TRACE(opening);
+    // The About window, centred and taller, covers the player's menu bar.
+    ASSERT_TRUE(RunInSession(session, "xdotool windowraise " + window));
+    ASSERT_TRUE(OpenMenu(3));
+    ASSERT_TRUE(ClickMenuItem(0, 1));
+    std::string shown;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+          const auto ids = RunInSession(session, "xdotool search --onlyvisible --name '^\u00c0 propos de Orvelle$'");
+          shown = ids.value_or("");
+          return !shown.empty() && shown != first;
+        },
+        10s))
+        << "no fresh About window";
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), '\n'), 1) << shown;
+    first = shown;
+  }
+  ASSERT_TRUE(RequestClose(session.display, window));
+  const auto code = WaitForPlayerExit(10s);
+  ASSERT_TRUE(code) << "still running";
+  EXPECT_EQ(*code, 0);
 }
 
 TEST_F(ListenerTest, QuitWhilePlayingEndsWithZero) {

@@ -1,10 +1,18 @@
-# Fails unless LIBRARY defines exactly the eleven BASS_* functions. A Windows
-# DLL (read with OBJDUMP) must moreover import nothing but Windows' own DLLs:
-# a MinGW runtime DLL would be missing on the listener's machine.
+# Fails unless LIBRARY defines exactly the calls listed in CALLS
+# (bass_calls.h). A Windows DLL (read with OBJDUMP) must moreover import
+# nothing but Windows' own DLLs: a MinGW runtime DLL would be missing on the
+# listener's machine.
 cmake_policy(SET CMP0057 NEW)  # IN_LIST
-set(expected BASS_ChannelGetData BASS_ChannelIsActive BASS_ChannelPause BASS_ChannelPlay
-  BASS_ChannelSetAttribute BASS_ChannelStop BASS_ErrorGetCode BASS_Free BASS_Init
-  BASS_StreamCreateURL BASS_StreamFree)
+file(STRINGS ${CALLS} call_lines REGEX "^ORVELLE_BASS_CALL\\(")
+set(expected)
+foreach(line ${call_lines})
+  string(REGEX REPLACE "^ORVELLE_BASS_CALL\\([^,]*,[^,]*, *([A-Za-z0-9_]+),.*" "\\1" name "${line}")
+  list(APPEND expected ${name})
+endforeach()
+if(NOT expected)
+  message(FATAL_ERROR "no calls read from ${CALLS}")
+endif()
+list(SORT expected)
 set(system_dlls advapi32.dll bcrypt.dll crypt32.dll kernel32.dll msvcrt.dll ole32.dll secur32.dll
   user32.dll ws2_32.dll)
 

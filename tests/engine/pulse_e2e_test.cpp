@@ -2,12 +2,7 @@
 // plays a local 1 kHz station into a private PulseAudio null sink, and a
 // recording of the sink's monitor must hold that tone at the set volume.
 #include <dlfcn.h>
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -18,12 +13,12 @@
 #include <fstream>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "orvelle/bass.h"
 #include "station_server.h"
-
-extern char** environ;
+#include "support/processes.h"
 
 namespace orvelle::test {
 namespace {
@@ -33,36 +28,10 @@ namespace fs = std::filesystem;
 
 constexpr float kVolume = 0.5f;
 
-// A child process, ended (SIGTERM, then SIGKILL) when the object goes.
-class Child {
- public:
-  Child(const std::vector<std::string>& argv, const std::string& stdoutPath = "") {
-    std::vector<char*> args;
-    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, stdoutPath.empty() ? "/dev/null" : stdoutPath.c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    if (posix_spawnp(&pid_, args[0], &actions, nullptr, args.data(), environ) != 0) pid_ = -1;
-    posix_spawn_file_actions_destroy(&actions);
-  }
-  ~Child() { stop(); }
-  bool running() const { return pid_ > 0; }
-  void stop() {
-    if (pid_ <= 0) return;
-    kill(pid_, SIGTERM);
-    for (int i = 0; i < 100 && waitpid(pid_, nullptr, WNOHANG) == 0; ++i) std::this_thread::sleep_for(20ms);
-    if (waitpid(pid_, nullptr, WNOHANG) == 0) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-    }
-    pid_ = -1;
-  }
-
- private:
-  pid_t pid_ = -1;
+// A process of the test's own, ended when the object goes.
+struct Child {
+  pid_t pid = 0;
+  ~Child() { EndProcess(pid, 2s); }
 };
 
 struct Api {
@@ -81,14 +50,6 @@ template <typename Fn>
 void Resolve(void* library, const char* name, Fn& slot) {
   slot = reinterpret_cast<Fn>(dlsym(library, name));
   ASSERT_NE(slot, nullptr) << name;
-}
-
-bool WaitForPath(const fs::path& path, std::chrono::milliseconds timeout) {
-  const auto deadline = std::chrono::steady_clock::now() + timeout;
-  while (!fs::exists(path))
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    else std::this_thread::sleep_for(20ms);
-  return true;
 }
 
 // Peak and zero-crossing rate of the second of the recording with the most energy.
@@ -118,25 +79,17 @@ Tone LoudestSecond(const std::vector<float>& stereo) {
 TEST(PulseEndToEnd, TheToneReachesTheSoundServerAtTheSetVolume) {
   const fs::path home = fs::temp_directory_path() / ("orvelle-pulse-" + std::to_string(getpid()));
   fs::remove_all(home);
-  fs::create_directories(home / "run");
-  fs::permissions(home / "run", fs::perms::owner_all);
+  Child server;
+  const std::optional<std::string> pulse = StartPrivatePulse(home.string(), server.pid);
+  ASSERT_TRUE(pulse) << "pulseaudio did not start (is it installed?)";
+  // The engine plays into it from this process.
   setenv("HOME", home.c_str(), 1);
   setenv("XDG_RUNTIME_DIR", (home / "run").c_str(), 1);
-  const fs::path socket = home / "run" / "pulse" / "native";
-  setenv("PULSE_SERVER", ("unix:" + socket.string()).c_str(), 1);
+  setenv("PULSE_SERVER", pulse->c_str(), 1);
   setenv("SDL_AUDIODRIVER", "pulseaudio", 1);
-
-  Child server({"pulseaudio", "--daemonize=no", "--exit-idle-time=-1", "-n", "--load=module-null-sink",
-                "--load=module-native-protocol-unix", "--disable-shm=yes"});
-  ASSERT_TRUE(server.running()) << "pulseaudio is not installed";
-  ASSERT_TRUE(WaitForPath(socket, 10s)) << "pulseaudio did not start";
-  // An idle null sink runs at a 2-second latency and would starve a new
-  // stream: a low-latency recorder keeps it brisk.
   const fs::path recording = home / "monitor.f32";
-  Child recorder({"parec", "--device=null.monitor", "--latency-msec=20", "--format=float32le", "--rate=44100",
-                  "--channels=2", "--raw"},
-                 recording.string());
-  ASSERT_TRUE(recorder.running());
+  Child recorder{StartRecorder(recording.string())};
+  ASSERT_NE(recorder.pid, 0);
   std::this_thread::sleep_for(2s);
 
   StationServer station({.audioPath = Fixture("sine1k.mp3"), .burstSeconds = 1.0});
@@ -161,8 +114,8 @@ TEST(PulseEndToEnd, TheToneReachesTheSoundServerAtTheSetVolume) {
   EXPECT_EQ(api.isActive(stream), DWORD(BASS_ACTIVE_PLAYING));
   api.streamFree(stream);
   api.free();
-  recorder.stop();
-  server.stop();
+  EndProcess(std::exchange(recorder.pid, 0));
+  EndProcess(std::exchange(server.pid, 0));
   // The library stays loaded: sanitizer reports need its symbols until exit.
 
   const std::string bytes = ReadFile(recording.string());

@@ -2,8 +2,13 @@
 #include "nowplaying/http_get.h"
 
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <signal.h>
 #include <stdlib.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -97,6 +102,50 @@ TEST(HttpGet, BodyOverTheCapIsAFailedTransfer) {
   EXPECT_EQ(HttpGet(server.Base() + "/over-cap-chunked")->size(), 3 * kCap) << "the default cap is far above";
 }
 
+TEST(HttpGet, PagesAndPicturesHaveTheirOwnCap) {
+  LocalServer server;
+  server.Serve("/page", std::string(kMaxPageBytes, 'p'));
+  server.Serve("/long-page", std::string(kMaxPageBytes + 1, 'p'));
+  server.Serve("/picture", std::string(kMaxPageBytes + 1, 'j'));
+  server.Serve("/huge-picture", std::string(kMaxPictureBytes + 1, 'j'));
+  const HttpGetFn httpGet = RealHttpGet();
+  const auto size = [&](const char* path, FetchKind kind) -> long {
+    const std::optional<std::string> body = httpGet(server.Base() + path, FetchBounds{kind, std::nullopt});
+    return body ? long(body->size()) : -1;
+  };
+  EXPECT_EQ(size("/page", FetchKind::Page), long(kMaxPageBytes));
+  EXPECT_EQ(size("/long-page", FetchKind::Page), -1);
+  EXPECT_EQ(size("/picture", FetchKind::Picture), long(kMaxPageBytes + 1));
+  EXPECT_EQ(size("/huge-picture", FetchKind::Picture), -1);
+}
+
+TEST(TransferOptions, EachKindItsBoundsWithinTheDeadline) {
+  const struct {
+    const char* name;
+    FetchBounds bounds;
+    uint32_t nowMs;
+    long totalMs;  // -1: no transfer at all
+    size_t maxBytes;
+  } cases[] = {
+      {"page", {FetchKind::Page, std::nullopt}, 5, 10000, kMaxPageBytes},
+      {"picture", {FetchKind::Picture, std::nullopt}, 5, 20000, kMaxPictureBytes},
+      {"deadline far off", {FetchKind::Picture, 60000u}, 1000, 20000, kMaxPictureBytes},
+      {"deadline near", {FetchKind::Page, 4000u}, 1000, 3000, kMaxPageBytes},
+      {"deadline across the wrap", {FetchKind::Page, 0x00000BB8u}, 0xFFFFF830u, 5000, kMaxPageBytes},
+      {"deadline now", {FetchKind::Page, 1000u}, 1000, -1, 0},
+      {"deadline passed", {FetchKind::Picture, 1000u}, 1001, -1, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::optional<HttpGetOptions> options = TransferOptions(c.bounds, c.nowMs);
+    ASSERT_EQ(options.has_value(), c.totalMs >= 0);
+    if (!options) continue;
+    EXPECT_EQ(options->totalTimeoutMs, c.totalMs);
+    EXPECT_EQ(options->connectTimeoutMs, std::min(c.totalMs, 30000L)) << "the connect phase is part of the total";
+    EXPECT_EQ(options->maxBodyBytes, c.maxBytes);
+  }
+}
+
 // A server that announces `bytes` bytes and sends them one at a time, each
 // after `gap` (cut short when the test ends).
 void Trickle(LocalServer& server, const std::string& path, size_t bytes, std::chrono::milliseconds gap) {
@@ -123,6 +172,68 @@ TEST(HttpGet, StalledOrEndlessTransfersAreBounded) {
   EXPECT_EQ(HttpGet(server.Base() + "/slow", totalBound), std::nullopt);
   EXPECT_EQ(HttpGet(server.Base() + "/slow", lowSpeedBound)->size(), 20u) << "slow is not stalled";
   EXPECT_EQ(HttpGet(server.Base() + "/brief", totalBound), "tttt");
+}
+
+TEST(HttpGet, AConnectionThatNeverCompletesEndsAtTheConnectLimit) {
+  // A listener with a full queue: the kernel drops every further handshake.
+  const int listener = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), length), 0);
+  ASSERT_EQ(listen(listener, 0), 0);
+  ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+  const int filler = socket(AF_INET, SOCK_STREAM, 0);
+  ASSERT_EQ(connect(filler, reinterpret_cast<sockaddr*>(&address), length), 0);  // the queue's one place
+
+  HttpGetOptions options;
+  options.connectTimeoutMs = 300;
+  options.totalTimeoutMs = 10000;
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(HttpGet("http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/", options), std::nullopt);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
+  close(filler);
+  close(listener);
+}
+
+void NoteSignal(int) {}
+
+TEST(HttpGet, LeavesTheProcessSignalHandlersAlone) {
+  LocalServer server;  // ignores SIGPIPE itself when it starts
+  // libcurl, unless told not to, ignores SIGPIPE for as long as a transfer runs.
+  struct sigaction mine {}, old {}, during {};
+  mine.sa_handler = NoteSignal;
+  sigaction(SIGPIPE, &mine, &old);
+  server.Route("/", [&during](const httplib::Request&, httplib::Response& response) {
+    sigaction(SIGPIPE, nullptr, &during);  // in the middle of the transfer
+    response.set_content("ok", "text/plain");
+  });
+  EXPECT_EQ(HttpGet(server.Base() + "/"), "ok");
+  sigaction(SIGPIPE, &old, nullptr);
+  EXPECT_EQ(during.sa_handler, NoteSignal);
+}
+
+TEST(HttpGet, GivesUpWhenAskedBeforeOrDuringTheTransfer) {
+  LocalServer server;
+  Trickle(server, "/silent", 1, 10s);
+  server.Serve("/at-once", "answer");
+  std::atomic<bool> giveUp = false;
+  HttpGetOptions options;
+  options.shouldAbort = [&giveUp] { return giveUp.load(); };
+
+  std::thread asker([&giveUp] {
+    std::this_thread::sleep_for(200ms);
+    giveUp = true;
+  });
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(HttpGet(server.Base() + "/silent", options), std::nullopt);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 3s) << "waited for the server";
+  asker.join();
+
+  server.ClearRequests();
+  EXPECT_EQ(HttpGet(server.Base() + "/at-once", options), std::nullopt);
+  EXPECT_TRUE(server.Targets().empty()) << "asked the server all the same";
 }
 
 // A fresh self-signed certificate for 127.0.0.1 in a temporary folder.
@@ -162,8 +273,7 @@ TEST(HttpGet, SelfSignedCertificateFailsTheTransfer) {
 
 TEST(FetchText, DecodesUtf8UpToTheFirstZeroByte) {
   LocalServer server;
-  Player player;
-  player.httpGet = RealHttpGet();
+  HttpGetFn httpGet = RealHttpGet();
   const struct {
     const char* path;
     std::string body;
@@ -177,12 +287,12 @@ TEST(FetchText, DecodesUtf8UpToTheFirstZeroByte) {
   for (const auto& c : cases) server.Serve(c.path, c.body);
   for (const auto& c : cases) {
     SCOPED_TRACE(c.path);
-    EXPECT_EQ(FetchText(player, T(server.Base() + c.path)), c.text);
+    EXPECT_EQ(FetchText(httpGet, T(server.Base() + c.path)), c.text);
   }
   server.Break("/broken");
-  EXPECT_EQ(FetchText(player, T(server.Base() + "/broken")), std::nullopt);
-  player.httpGet = nullptr;
-  EXPECT_EQ(FetchText(player, T(server.Base() + "/zero")), std::nullopt) << "no network wired";
+  EXPECT_EQ(FetchText(httpGet, T(server.Base() + "/broken")), std::nullopt);
+  httpGet = nullptr;
+  EXPECT_EQ(FetchText(httpGet, T(server.Base() + "/zero")), std::nullopt) << "no network wired";
 }
 
 TEST(AddCacheBuster, JoinsWithTheRightSeparator) {

@@ -1,9 +1,10 @@
 // Reading the title on air from the statistics and status pages of a stream
 // server running on 127.0.0.1.
-#include "nowplaying/poll.h"
+#include "nowplaying/now_playing.h"
 
 #include <gtest/gtest.h>
 
+#include "nowplaying/json_text.h"
 #include "nowplaying/local_server.h"
 
 namespace {
@@ -30,8 +31,7 @@ const std::vector<std::string> kAllThree = {"/stats?json=1", "/7.html", "/7.html
 
 void RunTitleCases(const std::vector<TitleCase>& cases) {
   LocalServer server;
-  Player player;
-  player.httpGet = RealHttpGet();
+  HttpGetFn httpGet = RealHttpGet();
   for (const TitleCase& c : cases) {
     SCOPED_TRACE(c.name);
     c.pages.stats ? server.Serve("/stats", c.pages.stats) : server.Break("/stats");
@@ -46,7 +46,7 @@ void RunTitleCases(const std::vector<TitleCase>& cases) {
       }
     });
     server.ClearRequests();
-    EXPECT_EQ(FetchNowPlaying(player, T(server.Base())), c.title);
+    EXPECT_EQ(FetchNowPlaying(httpGet, T(server.Base())), c.title);
     EXPECT_EQ(server.Targets(), c.asked);
   }
 }
@@ -87,9 +87,29 @@ TEST(FetchNowPlaying, DeeplyNestedStatsPageIsNoAnswer) {
   const std::string nested = std::string(100000, '[') + std::string(100000, ']');
   LocalServer server;
   server.Serve("/stats", nested);
-  Player player;
-  player.httpGet = RealHttpGet();
-  EXPECT_EQ(FetchStatsTitle(player, T(server.Base())), u"");
+  HttpGetFn httpGet = RealHttpGet();
+  EXPECT_EQ(FetchStatsTitle(httpGet, T(server.Base())), u"");
+}
+
+TEST(ParseJson, NestingPastTheBoundIsRefusedBeforeAnythingIsBuilt) {
+  const auto nested = [](size_t depth) { return std::string(depth, '[') + std::string(depth, ']'); };
+  const std::string brackets(100, '[');
+  const struct {
+    const char* name;
+    std::string json;
+    bool parses;
+  } cases[] = {
+      {"at the bound", nested(kMaxJsonDepth), true},
+      {"one deeper", nested(kMaxJsonDepth + 1), false},
+      {"objects count too", R"({"a":)" + nested(kMaxJsonDepth) + "}", false},
+      {"brackets in strings do not", R"({"a":")" + brackets + R"(","b":{"c":1}})", true},
+      {"nor after an escaped quote", R"({"a":"\")" + brackets + R"(\\"})", true},
+      {"a title beside a deep member", R"({"songtitle":"A - B","x":)" + nested(kMaxJsonDepth + 1) + "}", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(!ParseJson(T(c.json)).is_discarded(), c.parses);
+  }
 }
 
 TEST(FetchNowPlaying, StatusPageForms) {
@@ -103,12 +123,16 @@ TEST(FetchNowPlaying, StatusPageForms) {
        {"", "<HTML><meta http-equiv=\"Content-Type\" content=\"text/html;charset=utf-8\"></head>"
             "<body>1,1,12,100,11,128,Blue Sky - Night Song</body></html>"},
        u"Blue Sky - Night Song", kStatsAndStatus},
-      {"html page: commas kept in the last field", {"", "<body>1,1,12,100,11,128,A, B</body>"}, u"A, B",
-       kStatsAndStatus},
+      {"html page: commas kept in the last field", {"", "<html><body>1,1,12,100,11,128,A, B</body></html>"},
+       u"A, B", kStatsAndStatus},
       {"html page: six fields, no markup", {"", "<html><body>1,2,3,4,5,A - B</body></html>"}, u"A - B",
        kStatsAndStatus},
-      {"html page: any case, attributes", {"", "<BODY bgcolor=\"#fff\">1,1,1,1,1,64,X - Y</BODY>"}, u"X - Y",
+      {"html page: any case, attributes, a doctype after white space",
+       {"", " \r\n<!doctype html><HTML><BODY bgcolor=\"#fff\">1,1,1,1,1,64,X - Y</BODY></HTML>"}, u"X - Y",
        kStatsAndStatus},
+      // Only a page that opens as a document is one.
+      {"plain page, a body in the title", {"", "1,2,3,4,5,The <Body> Song"}, u"The <Body> Song", kStatsAndStatus},
+      {"plain page, markup before the fields", {"", "<p><body>1,2,3,4,5,A - B,C"}, u"A - B", kStatsAndStatus},
       {"four commas ask sid=1", {"", "1,2,3,4,A - B", "1,2,3,4,5,C - D"}, u"C - D", kAllThree},
       {"empty sixth field asks sid=1", {"", "1,2,3,4,5,", "1,2,3,4,5,C - D"}, u"C - D", kAllThree},
       {"tag form", {"", "<p>StreamTitle='A - B';</p>", kBroken}, u"A - B", kAllThree},
@@ -135,6 +159,25 @@ TEST(CleanTitle, JoinsLinesAndTrimsSpaces) {
   for (const auto& [in, out] : cases) {
     SCOPED_TRACE(TextToUtf8(in));
     EXPECT_EQ(CleanTitle(in), out);
+  }
+}
+
+TEST(CleanTitle, LongTitlesAreCutWithoutSplittingACharacter) {
+  const Text a1023(kMaxTitleUnits - 1, u'a');
+  const struct {
+    const char* name;
+    Text in;
+    Text out;
+  } cases[] = {
+      {"at the bound", Text(kMaxTitleUnits, u'a'), Text(kMaxTitleUnits, u'a')},
+      {"a page of title", u"A - " + Text(400000, u'x'), u"A - " + Text(kMaxTitleUnits - 4, u'x')},
+      {"trimmed before the cut", u"\t  " + Text(kMaxTitleUnits, u'a') + u"\r\n", Text(kMaxTitleUnits, u'a')},
+      {"a pair across the bound", a1023 + u"\U0001F508", a1023},
+      {"a space at the cut", a1023 + u" tail", a1023},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(CleanTitle(c.in), c.out);
   }
 }
 

@@ -62,7 +62,7 @@ TEST(Search, AnswersPointAtServedPictures) {
   const auto& songs = DemoPlaylist();
   const std::string base = "http://127.0.0.1:9";
   for (int i = 0; i < static_cast<int>(songs.size()); ++i) {
-    const CoverSpec& c = songs[i].cover;
+    const CoverRecipe& c = songs[i].cover;
     if (c.service == CoverService::None) continue;
     SCOPED_TRACE(songs[i].title);
     std::string url;

@@ -11,7 +11,7 @@ namespace {
 constexpr const char* kServerName = "Orvelle Radio (demo)";
 constexpr const char* kVersion = "2.6.1.777 (posix(linux x64))";
 
-nlohmann::json CoverJson(const CoverSpec& c) {
+nlohmann::json CoverJson(const CoverRecipe& c) {
   char rgb[8];
   std::snprintf(rgb, sizeof rgb, "#%02X%02X%02X", c.red, c.green, c.blue);
   const char* service = c.service == CoverService::Itunes   ? "itunes"

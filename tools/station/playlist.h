@@ -11,7 +11,7 @@ namespace station {
 enum class CoverService { None, Itunes, Deezer };
 enum class PictureFormat { Jpeg, Png };
 
-struct CoverSpec {
+struct CoverRecipe {
   CoverService service = CoverService::None;
   PictureFormat format = PictureFormat::Jpeg;
   int widthPx = 0;
@@ -25,7 +25,7 @@ struct Song {
   std::string searchArtist;  // what a search service knows: decorations stripped
   std::string searchTitle;
   std::string trackFile;     // MP3 file name inside the media folder
-  CoverSpec cover;
+  CoverRecipe cover;
 };
 
 // The fixed demo playlist. Every song has a different sound and a cover that

@@ -162,7 +162,7 @@ std::optional<PictureRequest> ParsePicturePath(const std::vector<Song>& songs, s
   if (!std::regex_match(path.begin(), path.end(), m, pattern)) return std::nullopt;
   const int index = std::stoi(m[1].str()) - 1;
   if (index < 0 || index >= static_cast<int>(songs.size())) return std::nullopt;
-  const CoverSpec& cover = songs[index].cover;
+  const CoverRecipe& cover = songs[index].cover;
   if (cover.service == CoverService::None) return std::nullopt;
   if (m[4].str() != PictureExtension(cover.format)) return std::nullopt;
   const int w = std::stoi(m[2].str());

@@ -241,7 +241,7 @@ void Station::ServePicture(const httplib::Request& req, httplib::Response& res) 
     res.set_content(kNotFoundPage, "text/html");
     return;
   }
-  const CoverSpec& c = songs_[request->index].cover;
+  const CoverRecipe& c = songs_[request->index].cover;
   std::string bytes = EncodeCover(c.format, request->widthPx, request->heightPx, c.red, c.green, c.blue);
   const char* type = PictureMimeType(c.format);
   const bool trickle = Trickles("picture");

@@ -1,6 +1,7 @@
-// The eleven calls of the Orvelle audio engine (libbass.so, libbass.dll), with C linkage.
-// Every call comes from one application thread; the engine plays on threads
-// of its own and never calls back into the application.
+// The eleven calls of the Orvelle audio engine (libbass.so, libbass.dll), with
+// C linkage, and the types and constants they use. The calls themselves are
+// listed in bass_calls.h. Every call comes from one application thread; the
+// engine plays on threads of its own and never calls back into the application.
 #pragma once
 
 #include <stdint.h>
@@ -18,11 +19,16 @@ typedef int BOOL;
 typedef uint64_t QWORD;
 typedef DWORD HSTREAM;
 
+// The calling convention of every call. The 32-bit Windows library exports
+// __stdcall functions: a caller that took them for cdecl would crash.
 #if defined(_WIN32) && !defined(_WIN64)
-#define BASSDEF(type) __declspec(dllexport) type __stdcall
+#define BASSCALL __stdcall
+#define BASSDEF(type) __declspec(dllexport) type BASSCALL
 #elif defined(_WIN32)
+#define BASSCALL
 #define BASSDEF(type) __declspec(dllexport) type
 #else
+#define BASSCALL
 #define BASSDEF(type) __attribute__((visibility("default"))) type
 #endif
 
@@ -58,17 +64,9 @@ enum {
 #define BASS_DATA_FFT1024 0x80000002u
 #define BASS_DATA_FLOAT 0x40000000u
 
-BASSDEF(BOOL) BASS_Init(int device, DWORD freq, DWORD flags, void* win, const void* dsguid);
-BASSDEF(BOOL) BASS_Free(void);
-BASSDEF(int) BASS_ErrorGetCode(void);
-BASSDEF(HSTREAM) BASS_StreamCreateURL(const char* url, DWORD offset, DWORD flags, void* proc, void* user);
-BASSDEF(BOOL) BASS_ChannelPlay(DWORD handle, BOOL restart);
-BASSDEF(BOOL) BASS_ChannelStop(DWORD handle);
-BASSDEF(BOOL) BASS_ChannelPause(DWORD handle);
-BASSDEF(BOOL) BASS_StreamFree(HSTREAM handle);
-BASSDEF(BOOL) BASS_ChannelSetAttribute(DWORD handle, DWORD attrib, float value);
-BASSDEF(DWORD) BASS_ChannelIsActive(DWORD handle);
-BASSDEF(DWORD) BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length);
+#define ORVELLE_BASS_CALL(need, result, name, parameters) BASSDEF(result) name parameters;
+#include "orvelle/bass_calls.h"
+#undef ORVELLE_BASS_CALL
 
 #ifdef __cplusplus
 }

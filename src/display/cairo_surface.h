@@ -1,0 +1,61 @@
+// The surface as the Cairo and Pango backend holds it. Only the backend's
+// own files (surface_cairo.cpp, text_pango.cpp, picture_scale_cairo.cpp)
+// include this header: nothing else sees a Cairo or Pango type.
+#pragma once
+
+#include <cairo.h>
+#include <pango/pango.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "display/surface.h"
+#include "text/text.h"
+
+struct Surface {
+  int width = 0;   // in surface pixels
+  int height = 0;
+  int scale = 1;        // device pixels per surface pixel, each way, of `pixels`
+  int wantedScale = 1;  // what the next BeginDrawing makes `pixels` at
+  cairo_surface_t* pixels = nullptr;  // the retained picture, at device resolution
+  cairo_t* cr = nullptr;              // lives as long as the surface
+  bool drawing = false;               // between BeginDrawing and EndDrawing
+  DrawMode mode = DrawMode::Opaque;
+  PangoContext* pango = nullptr;
+  // Each font drawn so far, with Pango's description of it.
+  struct FontEntry {
+    FontFace face;
+    PangoFontDescription* description;
+    PangoLayout* scratch;  // measures texts that are not drawn (the fitting loop)
+    float lineHeight;
+  };
+  std::vector<FontEntry> fonts;
+  int font = -1;  // the selected entry of `fonts`; -1: none
+  // Shaping text is the dearest part of a frame, and a frame draws the same
+  // few strings as the one before: keep a laid-out copy of each, per font.
+  struct CachedLayout {
+    int font;
+    Text text;
+    PangoLayout* layout;
+    uint64_t lastUse;
+  };
+  std::vector<CachedLayout> layouts;  // at most kMaxCachedLayouts, least recently used reused
+  uint64_t useCount = 0;
+  std::function<void(int x, int y, int width, int height)> present;
+  // What `present` last showed. An idle player draws the same picture 12 times
+  // a second, and a playing one mostly changes only the panel and the badge:
+  // copying the rest to the screen again would be work for nothing.
+  std::vector<unsigned char> presented;
+  std::vector<DrawOp>* recording = nullptr;  // tests only
+};
+
+// Appends an operation to the test recording, if there is one.
+void Record(Surface& s, DrawOp::Kind kind, Colour colour, int x, int y, int w, int h, int rx = 0, int ry = 0);
+// Sets the colour of the next fill, blended only in the alpha-blend mode.
+void SetSource(Surface& s, Colour c);
+// A Cairo image over the picture's own pixels (no copy); destroy it after use.
+cairo_surface_t* WrapPicture(const Picture& picture);
+// The same for drawing it: an opaque picture is wrapped without alpha.
+cairo_surface_t* WrapPictureToDraw(const Picture& picture);
+// Releases the text objects of a surface that is being destroyed.
+void ReleaseTextObjects(Surface& s);

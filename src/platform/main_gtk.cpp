@@ -1,0 +1,32 @@
+// The program's entry on GTK: wires the real edges (the GTK shell, HttpGet,
+// the clock, the audio library beside the executable) to the player and runs it.
+#include <cstdio>
+
+#include "app/player_state.h"
+#include "app/startup.h"
+#include "audio/audio_library.h"
+#include "nowplaying/http_get.h"
+#include "os/os.h"
+#include "platform/gtk_shell.h"
+#include "platform/termination.h"
+
+int main() {
+  InstallTerminationHandlers();
+  // Before any other thread exists: the HTTP library's set-up is not thread-safe.
+  InitHttp();
+  if (!InitToolkit()) {
+    std::fputs("orvelle-player: cannot open the display\n", stderr);
+    return 0;
+  }
+  Player player;
+  player.config = BuiltInConfig();
+  player.shell = MakeGtkShell();
+  // The same clock for the poll's budgets and the fetches that keep them; no
+  // waiting out a stalled server on the way out.
+  player.clockMs = MonotonicMs;
+  player.httpGet = BoundedHttpGet(MonotonicMs, TerminationRequested);
+  const std::string dir = ExecutableDir();
+  const int code = RunPlayer(player, [&dir](AudioLibrary& library) { return LoadAudioLibrary(library, dir); });
+  CleanUpHttp();
+  return code;
+}

@@ -1,0 +1,31 @@
+// The diagnostic log reads its switch once per process: each case runs in a
+// process of its own.
+#include "os/log.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+void LogOnceWith(const char* value) {
+  if (value == nullptr) {
+    unsetenv("ORVELLE_LOG");
+  } else {
+    setenv("ORVELLE_LOG", value, 1);
+  }
+  LogDiagnostic("cover lookup found nothing for %s", "Blue Sky - Night Song");
+  std::fflush(stderr);
+  std::_Exit(0);
+}
+
+TEST(DiagnosticLog, SilentUnlessOrvelleLogIsOne) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(LogOnceWith(nullptr), testing::ExitedWithCode(0), "^$");
+  EXPECT_EXIT(LogOnceWith("0"), testing::ExitedWithCode(0), "^$");
+  EXPECT_EXIT(LogOnceWith("1"), testing::ExitedWithCode(0),
+              "^orvelle: cover lookup found nothing for Blue Sky - Night Song\n$");
+}
+
+}  // namespace
