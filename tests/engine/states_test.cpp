@@ -63,8 +63,9 @@ TEST(States, PlaysOutWhatIsBufferedWhenTheServerHangsUpThenStops) {
   EXPECT_TRUE(BASS_ChannelSetAttribute(stream, BASS_ATTRIB_VOL, 0.5f));
   EXPECT_TRUE(BASS_ChannelPlay(stream, 0));
   EXPECT_TRUE(BecomesActive(stream, BASS_ACTIVE_STOPPED, 1000));
+  // Nothing left to read once the device has played its last frames.
   std::array<float, 1024> samples;
-  EXPECT_EQ(BASS_ChannelGetData(stream, samples.data(), BASS_DATA_FLOAT | 4096), 0u);
+  EXPECT_TRUE(WaitUntil([&] { return BASS_ChannelGetData(stream, samples.data(), BASS_DATA_FLOAT | 4096) == 0; }, 1000));
   EXPECT_TRUE(BASS_StreamFree(stream));
   EXPECT_EQ(station.connections(), 1);
 }
@@ -170,7 +171,7 @@ TEST(States, APacedStreamStartsWithEnoughForADeviceThatTakesLongPeriods) {
   StationServer station({.audioPath = Fixture("noise.mp3"), .burstSeconds = 0.0});
   constexpr int kRateHz = 44100;
   constexpr size_t kPullFrames = 8192;
-  const auto period = std::chrono::microseconds(kPullFrames * 1000000 / kRateHz);
+  const auto period = std::chrono::microseconds(int64_t(kPullFrames) * 1000000 / kRateHz);
   StreamOpenResult opened = OpenStream(station.url().c_str(), kRateHz, kPullFrames);
   ASSERT_NE(opened.stream, nullptr);
   Channel& channel = opened.stream->channel;
