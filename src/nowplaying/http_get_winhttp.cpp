@@ -141,9 +141,11 @@ class Transfer {
       Handle request(WinHttpOpenRequest(connection.h, L"GET", target->object.c_str(), nullptr, WINHTTP_NO_REFERER,
                                         WINHTTP_DEFAULT_ACCEPT_TYPES, target->https ? WINHTTP_FLAG_SECURE : 0));
       if (!request) return Fail(url, "no request handle");
-      // Redirects are followed below, one checked hop at a time.
-      DWORD feature = WINHTTP_DISABLE_REDIRECTS;
-      WinHttpSetOption(request.h, WINHTTP_OPTION_DISABLE_FEATURE, &feature, sizeof feature);
+      // Redirects are followed below, one checked hop at a time. One
+      // connection per transfer, closed with it, as libcurl's: a stream
+      // server gets no idle connection from each poll.
+      DWORD features = WINHTTP_DISABLE_REDIRECTS | WINHTTP_DISABLE_KEEP_ALIVE;
+      WinHttpSetOption(request.h, WINHTTP_OPTION_DISABLE_FEATURE, &features, sizeof features);
       if (!BoundWaits(request.h)) return Fail(url, "out of time");
       if (!WinHttpSendRequest(request.h, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
           !WinHttpReceiveResponse(request.h, nullptr)) {
@@ -194,22 +196,26 @@ class Transfer {
 
   std::optional<std::string> ReadBody(const std::string& url, HINTERNET request) {
     // Refuses at once a body whose announced length is over the cap.
+    std::optional<unsigned long long> announced;
     if (const auto length = QueryHeader(request, WINHTTP_QUERY_CONTENT_LENGTH)) {
-      if (std::wcstoull(length->c_str(), nullptr, 10) > options_.maxBodyBytes) return Fail(url, "body over the cap");
+      announced = std::wcstoull(length->c_str(), nullptr, 10);
+      if (*announced > options_.maxBodyBytes) return Fail(url, "body over the cap");
     }
     std::string body;
     for (;;) {
       if (!BoundWaits(request)) return Fail(url, "out of time");
       DWORD available = 0;
       if (!WinHttpQueryDataAvailable(request, &available)) return Fail(url, "broken transfer");
-      if (available == 0) return body;
+      // A connection closed before the announced length ends the read
+      // without an error from WinHTTP: it is a broken transfer all the same.
+      if (available == 0) return announced && body.size() < *announced ? Fail(url, "body cut short") : body;
       if (available > options_.maxBodyBytes - body.size()) return Fail(url, "body over the cap");
       const size_t at = body.size();
       body.resize(at + available);
       DWORD read = 0;
       if (!WinHttpReadData(request, body.data() + at, available, &read)) return Fail(url, "broken transfer");
       body.resize(at + read);
-      if (read == 0) return body;
+      if (read == 0) return announced && body.size() < *announced ? Fail(url, "body cut short") : body;
     }
   }
 
