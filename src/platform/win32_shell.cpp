@@ -345,7 +345,11 @@ void CloseWindows(Player& player) {
     g.shortcut = nullptr;
   }
   DestroySurface(player.mainSurface);
-  g.player = nullptr;
+  // As before the window opened: a program that opens it again (the shell's
+  // tests do, one after the other) starts afresh.
+  const HINSTANCE instance = g.instance;
+  g = Win32ShellState{};
+  g.instance = instance;
 }
 
 bool RegisterWindowClass(const wchar_t* name, WNDPROC procedure) {
@@ -359,7 +363,8 @@ bool RegisterWindowClass(const wchar_t* name, WNDPROC procedure) {
                                                       GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
   windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
   windowClass.lpszClassName = name;
-  return RegisterClassExW(&windowClass) != 0;
+  // Registered by an earlier call in this process: the same class.
+  return RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
 }  // namespace
