@@ -1,6 +1,7 @@
 // Cost of one painted frame of the main view in each visualizer mode, with a
-// full spectrum, a two-line title and a stream that answers with samples.
-// Mode 6 draws no visualizer: the cost of the rest of the frame.
+// full spectrum, a two-line title, a cover and a stream that answers with
+// samples, at display scale 1 and 2. Mode 6 draws no visualizer: the cost of
+// the rest of the frame.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -8,22 +9,36 @@
 #include "app/fonts.h"
 #include "app/player_state.h"
 #include "app/frame.h"
+#include "app/rescale_cover.h"
 #include "fake_audio.h"
+#include "nowplaying/now_playing.h"
+#include "text/title_text.h"
 
 namespace {
 
-void RenderMainViewInMode(benchmark::State& state) {
+// A player on the fake audio library, with its fonts, layout and surface.
+void SetUpPlayer(Player& player) {
   ResetFake();
-  FakeScript().spectrumValue = 0.3f;
-  Player player;
   InitPlayerState(player);
   player.audioLibrary.api = FakeAudioApi();
   LoadFonts(player.fonts);
   ComputeLayout(player.layout, player.volume);
   player.mainSurface = CreateSurface(kMainSurfaceWidth, kMainSurfaceHeight);
+}
+
+void RenderMainViewInMode(benchmark::State& state) {
+  Player player;
+  SetUpPlayer(player);
+  FakeScript().spectrumValue = 0.3f;
   player.streamHandle = 7;  // live: LIVE badge, and the oscilloscope gets 1024 samples
   player.currentSong = T("Blue Sky & The Northern Orchestra - Night Song Across The Silent Harbour (Extended Radio Edit)");
   player.visualizerMode = int32_t(state.range(0));
+  SetSurfaceScale(*player.mainSurface, int(state.range(1)));
+  player.coverImage = CreateImage(600, 600);  // the size the search services mostly give
+  for (int y = 0; y < 600; ++y) {
+    for (int x = 0; x < 600; ++x) player.coverImage->Row(y)[x] = 0xFF000000u | uint32_t(x * 7 + y * 13);
+  }
+  RescaleCover(player);
   // A spectrum that varies from bin to bin, as music does.
   for (size_t k = 0; k < player.spectrum.size(); ++k) player.spectrum[k] = 0.5f + 0.5f * std::sin(float(k) * 0.37f);
   FakeScript().samples.resize(1024);
@@ -38,8 +53,29 @@ void RenderMainViewInMode(benchmark::State& state) {
   DestroySurface(player.mainSurface);
 }
 
-BENCHMARK(RenderMainViewInMode)->DenseRange(0, 6)->Unit(benchmark::kMicrosecond)->Repetitions(5)
-    ->ReportAggregatesOnly(true);
+BENCHMARK(RenderMainViewInMode)->ArgsProduct({benchmark::CreateDenseRange(0, 6, 1), {1, 2}})
+    ->ArgNames({"mode", "scale"})->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
+// What a new title costs the user-interface thread before any request: the
+// poll's clean-up, the cover update's text rules and the first frame that
+// fits it to its lines. A status page may hand over a title as long as the
+// page itself.
+void NewLongTitle(benchmark::State& state) {
+  Player player;
+  SetUpPlayer(player);
+  Text page = u"Blue Sky - ";
+  while (page.size() < size_t(state.range(0))) page += u"Night Song Across The Harbour ";
+  for (auto _ : state) {
+    player.viewCaches = MainViewCaches{};
+    player.currentSong = CleanTitle(page);
+    const ArtistTitle parts = SplitNowPlaying(player.currentSong);
+    benchmark::DoNotOptimize(UrlEncode(NormalizeForSearch(parts.artist) + u" " + NormalizeForSearch(parts.title)));
+    RenderMainView(player);
+    FakeLog().calls.clear();
+  }
+  DestroySurface(player.mainSurface);
+}
+BENCHMARK(NewLongTitle)->Arg(100)->Arg(4000)->Arg(400000)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
 

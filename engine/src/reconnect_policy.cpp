@@ -12,7 +12,9 @@ int64_t NextReconnectMs(const ReconnectPolicy& policy, int triesMade, int64_t ou
   const int64_t shortestMs = triesMade == 0 ? 0 : stepMs / 2;
   const int64_t waitMs = shortestMs + int64_t(double(stepMs - shortestMs) * std::clamp(unitRandom, 0.0, 1.0));
   const int64_t atMs = previousMs + waitMs;
-  return atMs - outageStartMs > policy.windowMs ? -1 : atMs;
+  // An outage as old as the window is over: a window of 0 makes no try at all,
+  // even on a draw of 0.
+  return atMs - outageStartMs >= policy.windowMs ? -1 : atMs;
 }
 
 }  // namespace orvelle

@@ -19,7 +19,7 @@ struct ReconnectPolicy {
 // began at `previousMs`. `unitRandom` (in [0, 1)) draws the wait from the whole
 // first step, then from the upper half of each doubled step: listeners dropped
 // together by a server restart come back spread out, and less and less often.
-// -1 once that time falls outside the window.
+// -1 once that time is not inside the window.
 int64_t NextReconnectMs(const ReconnectPolicy& policy, int triesMade, int64_t outageStartMs, int64_t previousMs,
                         double unitRandom);
 

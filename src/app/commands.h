@@ -20,7 +20,7 @@ struct Command {
     ShowAbout,         // the About window, replacing an open one
     Quit,
   };
-  Kind kind;
+  Kind kind = Kind::Play;
   int32_t mode = 0;
   float volume = 0.0f;
   StationPage page = StationPage::Site;

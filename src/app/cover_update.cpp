@@ -5,13 +5,13 @@
 #include "cover/cover_lookup.h"
 #include "text/title_text.h"
 
-void UpdateCover(Player& player, const Text& nowPlaying) {
+void UpdateCover(Player& player, const Text& nowPlaying, std::optional<uint32_t> deadlineMs) {
   const ArtistTitle parts = SplitNowPlaying(nowPlaying);
   if (parts.artist.empty() && parts.title.empty()) return;
 
   const CoverServices services{player.config.itunesBase, player.config.deezerBase};
-  const Text url = LookupCoverUrl(player.httpGet, services, parts.artist, parts.title);
-  Image picture = url.empty() ? nullptr : DownloadImage(player.httpGet, url);
+  const Text url = LookupCoverUrl(player.httpGet, services, parts.artist, parts.title, deadlineMs);
+  Image picture = url.empty() ? nullptr : DownloadImage(player.httpGet, url, deadlineMs);
   if (picture == nullptr) {
     ++player.coverFailCount;
     return;

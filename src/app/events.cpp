@@ -72,6 +72,9 @@ Dispatch DeliverEvent(Player& player, const ShellEvent& event) {
       case ShellEvent::Kind::Surface:
         HandleSurfaceEvent(p, event.pointer);
         break;
+      case ShellEvent::Kind::Command:
+        result = RunCommand(p, event.command);
+        break;
     }
   });
   player.handlingEvent = false;

@@ -35,10 +35,11 @@ struct SurfaceEvent {
 
 // An event as the shell delivers it.
 struct ShellEvent {
-  enum class Kind { Menu, Timer, Surface };
+  enum class Kind { Menu, Timer, Surface, Command };
   Kind kind;
   int number = 0;          // menu event or timer
   SurfaceEvent pointer{};  // surface events
+  Command command{};       // a command from outside the window (the desktop's media controls)
 };
 
 // The shell's one way in. A handler may open a message box, whose nested

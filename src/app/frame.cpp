@@ -1,6 +1,7 @@
 #include "app/frame.h"
 
 #include "app/playback.h"
+#include "app/rescale_cover.h"
 #include "audio/stream_control.h"
 #include "display/main_view.h"
 #include "display/visualizer.h"
@@ -46,6 +47,7 @@ void RenderMainView(Player& player) {
   Surface& s = *player.mainSurface;
   if (!BeginDrawing(s)) return;
   UpdateFrame(player);
+  KeepDeviceCover(player, SurfaceScale(s));
   DrawMainView(player, player.viewCaches, s);
   EndDrawing(s);
 }

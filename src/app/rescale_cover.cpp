@@ -12,3 +12,16 @@ void RescaleCover(Player& player) {
   player.coverScaled = ResizePictureSmooth(*player.coverImage, RoundPixel(box.width), RoundPixel(box.height));
   if (player.coverScaled == nullptr) LogDiagnostic("the cover cannot be resized");
 }
+
+void KeepDeviceCover(Player& player, int scale) {
+  DeviceCover& sharp = player.viewCaches.deviceCover;
+  const Box& box = player.layout.coverBox;
+  if (scale <= 1 || player.coverImage == nullptr || !(box.width > 0) || !(box.height > 0)) {
+    FreeImage(sharp.picture);
+    return;
+  }
+  if (sharp.picture != nullptr && sharp.cover == player.coverSerial && sharp.scale == scale) return;
+  // Without it the view shows the 250 by 250 copy, each pixel doubled.
+  sharp = {player.coverSerial, scale,
+           ResizePictureSmooth(*player.coverImage, RoundPixel(box.width) * scale, RoundPixel(box.height) * scale)};
+}

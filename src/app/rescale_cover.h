@@ -5,3 +5,8 @@
 // Rebuilds `coverScaled` as a smooth copy of `coverImage` stretched to the
 // cover box (250 by 250). Does nothing without a cover or with an empty box.
 void RescaleCover(Player& player);
+
+// On a surface scaled above 1, keeps the view's copy of the cover at device
+// resolution (made from `coverImage`, once per cover and scale); at scale 1,
+// or without a cover, there is none.
+void KeepDeviceCover(Player& player, int scale);

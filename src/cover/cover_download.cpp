@@ -4,10 +4,10 @@
 #include "nowplaying/fetch_text.h"
 #include "os/log.h"
 
-Image DownloadImage(const HttpGetFn& httpGet, const Text& url) {
+Image DownloadImage(const HttpGetFn& httpGet, const Text& url, std::optional<uint32_t> deadlineMs) {
   if (!httpGet) return nullptr;
   const std::string address = TextToUtf8(AddCacheBuster(url));
-  const std::optional<std::string> body = httpGet(address);
+  const std::optional<std::string> body = httpGet(address, FetchBounds{FetchKind::Picture, deadlineMs});
   if (!body) return nullptr;
   Image picture = DecodePicture(reinterpret_cast<const uint8_t*>(body->data()), body->size());
   if (picture == nullptr) {

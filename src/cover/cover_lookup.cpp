@@ -8,10 +8,11 @@
 namespace {
 
 // "artworkUrl100" of the first result, pointing at the 600 by 600 rendition.
-Text AskItunes(const HttpGetFn& httpGet, const std::string& base, const Text& artist, const Text& title) {
+Text AskItunes(const HttpGetFn& httpGet, const std::string& base, const Text& artist, const Text& title,
+               std::optional<uint32_t> deadlineMs) {
   const Text url = T(base) + u"/search?term=" + UrlEncode(artist + u" " + title) +
                    u"&media=music&entity=song&limit=1";
-  const std::optional<Text> answer = FetchText(httpGet, url);
+  const std::optional<Text> answer = FetchText(httpGet, url, deadlineMs);
   if (!answer || answer->empty()) return {};
   const nlohmann::json doc = ParseJson(*answer);
   const nlohmann::json* first = doc.is_discarded() ? nullptr : JsonFirstElement(doc, "results");
@@ -24,10 +25,11 @@ Text AskItunes(const HttpGetFn& httpGet, const std::string& base, const Text& ar
 }
 
 // "cover_xl" of the first result's album, or its "cover_big", unchanged.
-Text AskDeezer(const HttpGetFn& httpGet, const std::string& base, const Text& artist, const Text& title) {
+Text AskDeezer(const HttpGetFn& httpGet, const std::string& base, const Text& artist, const Text& title,
+               std::optional<uint32_t> deadlineMs) {
   const Text query = u"artist:\"" + artist + u"\" track:\"" + title + u"\"";
   const Text url = T(base) + u"/search?q=" + UrlEncode(query) + u"&limit=1";
-  const std::optional<Text> answer = FetchText(httpGet, url);
+  const std::optional<Text> answer = FetchText(httpGet, url, deadlineMs);
   if (!answer || answer->empty()) return {};
   const nlohmann::json doc = ParseJson(*answer);
   const nlohmann::json* first = doc.is_discarded() ? nullptr : JsonFirstElement(doc, "data");
@@ -40,11 +42,12 @@ Text AskDeezer(const HttpGetFn& httpGet, const std::string& base, const Text& ar
 
 }  // namespace
 
-Text LookupCoverUrl(const HttpGetFn& httpGet, const CoverServices& services, const Text& artist, const Text& title) {
+Text LookupCoverUrl(const HttpGetFn& httpGet, const CoverServices& services, const Text& artist, const Text& title,
+                    std::optional<uint32_t> deadlineMs) {
   const Text a = NormalizeForSearch(artist);
   const Text t = NormalizeForSearch(title);
-  Text url = AskItunes(httpGet, services.itunesBase, a, t);
-  if (url.empty()) url = AskDeezer(httpGet, services.deezerBase, a, t);
+  Text url = AskItunes(httpGet, services.itunesBase, a, t, deadlineMs);
+  if (url.empty()) url = AskDeezer(httpGet, services.deezerBase, a, t, deadlineMs);
   if (url.empty()) LogDiagnostic("cover lookup found nothing for %s - %s", TextToUtf8(a).c_str(), TextToUtf8(t).c_str());
   return url;
 }

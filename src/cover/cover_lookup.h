@@ -1,6 +1,8 @@
 // Finding a cover picture's address: the first search service, then the second.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 #include "nowplaying/http_get.h"
@@ -14,5 +16,7 @@ struct CoverServices {
 
 // The URL of a cover for `artist` and `title` (as SplitNowPlaying gives them,
 // normalised here), or the empty text. Asks the first service and, only when
-// that gives nothing, the second; keeps nothing between calls.
-Text LookupCoverUrl(const HttpGetFn& httpGet, const CoverServices& services, const Text& artist, const Text& title);
+// that gives nothing, the second, each to be over by `deadlineMs` if given;
+// keeps nothing between calls.
+Text LookupCoverUrl(const HttpGetFn& httpGet, const CoverServices& services, const Text& artist, const Text& title,
+                    std::optional<uint32_t> deadlineMs = {});

@@ -9,10 +9,10 @@
 Image DecodePicture(const uint8_t* data, size_t size) {
   static constexpr uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
   static constexpr uint8_t kJpegSignature[3] = {0xFF, 0xD8, 0xFF};  // start of image, then a marker
-  if (data == nullptr) return nullptr;
+  if (data == nullptr || !PictureMayDecode(data, size)) return nullptr;
   if (size >= sizeof kPngSignature && std::memcmp(data, kPngSignature, sizeof kPngSignature) == 0)
-    return PngIsWhole(data, size) ? DecodePng(data, size) : nullptr;
+    return DecodePng(data, size);
   if (size >= sizeof kJpegSignature && std::memcmp(data, kJpegSignature, sizeof kJpegSignature) == 0)
-    return JpegIsWhole(data, size) ? DecodeJpeg(data, size) : nullptr;
+    return DecodeJpeg(data, size);
   return nullptr;
 }

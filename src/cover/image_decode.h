@@ -7,16 +7,17 @@
 
 #include "model/picture.h"
 
-// Pictures larger than this on either side are refused: a header can claim
-// any size, and the memory is allocated before the first pixel arrives.
-constexpr uint32_t kMaxPictureSide = 10000;
+// Each decoder refuses a size that PictureSizeAllowed (cover/picture_checks.h)
+// refuses, before it allocates anything for the pixels.
 
 // PNG of any colour type; nullptr if the data is not a whole PNG.
 Image DecodePng(const uint8_t* data, size_t size);
 
-// Baseline or progressive JPEG, colour or grey; nullptr if the data is not a
-// whole JPEG (a truncated one included).
+// Baseline or progressive JPEG, colour, grey, CMYK or YCCK; nullptr if the
+// data is not a whole JPEG (a truncated one included), or would take more
+// than kMaxJpegScans scans or kMaxPictureDecodeBytes of memory.
 Image DecodeJpeg(const uint8_t* data, size_t size);
 
-// PNG or JPEG, told apart by their signatures; nullptr for anything else.
+// PNG or JPEG, told apart by their signatures, when PictureMayDecode lets
+// them through; nullptr for anything else.
 Image DecodePicture(const uint8_t* data, size_t size);

@@ -5,6 +5,7 @@
 
 #include "cover/image_decode.h"
 #include "cover/jpeg_decode.h"
+#include "cover/picture_checks.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ Image DecodePng(const uint8_t* data, size_t size) {
   std::memset(&png, 0, sizeof png);
   png.version = PNG_IMAGE_VERSION;
   if (!png_image_begin_read_from_memory(&png, data, size)) return nullptr;
-  if (png.width == 0 || png.height == 0 || png.width > kMaxPictureSide || png.height > kMaxPictureSide) {
+  if (!PictureSizeAllowed({png.width, png.height})) {
     png_image_free(&png);
     return nullptr;
   }
@@ -56,6 +57,11 @@ Image DecodeJpeg(const uint8_t* data, size_t size) {
     made = CreateImage(int(width), int(height));
     return made ? made->Bytes() : nullptr;
   };
-  if (!DecodeJpegPixels(data, size, kMaxPictureSide, pixels, &image)) return nullptr;
+  static constexpr JpegBounds kBounds{
+      [](unsigned width, unsigned height) -> int { return PictureSizeAllowed({width, height}); },
+      [](unsigned width, unsigned height) { return PictureDecoderBytesAllowed({width, height}); },
+      kMaxJpegScans,
+  };
+  if (!DecodeJpegPixels(data, size, &kBounds, pixels, &image)) return nullptr;
   return image;
 }

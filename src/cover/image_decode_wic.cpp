@@ -48,8 +48,9 @@ Image DecodeWith(const GUID& container, const uint8_t* data, size_t size) {
     return nullptr;
   }
   UINT width = 0, height = 0;
-  if (FAILED(frame->GetSize(&width, &height)) || width == 0 || height == 0 || width > kMaxPictureSide ||
-      height > kMaxPictureSide) {
+  // Before any pixel is allocated. WIC's own buffers cannot be bounded from
+  // here: the pixel bound is what keeps them in reason.
+  if (FAILED(frame->GetSize(&width, &height)) || !PictureSizeAllowed({width, height})) {
     return nullptr;
   }
   ComPtr<IWICFormatConverter> converter;
@@ -73,6 +74,14 @@ Image DecodePng(const uint8_t* data, size_t size) {
 }
 
 Image DecodeJpeg(const uint8_t* data, size_t size) {
-  if (!JpegIsWhole(data, size)) return nullptr;
+  if (!JpegIsWhole(data, size) || JpegScanCount(data, size) > kMaxJpegScans) return nullptr;
+  // A progressive picture's coefficients are held whole while it decodes:
+  // within what libjpeg is allowed elsewhere.
+  const std::optional<PictureSize> claimed = PictureHeaderSize(data, size);
+  const std::optional<size_t> coefficients = JpegCoefficientBytes(data, size);
+  if (!claimed || !PictureSizeAllowed(*claimed) || !coefficients ||
+      *coefficients > PictureDecoderBytesAllowed(*claimed)) {
+    return nullptr;
+  }
   return DecodeWith(GUID_ContainerFormatJpeg, data, size);
 }

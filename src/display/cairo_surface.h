@@ -13,12 +13,12 @@
 #include "text/text.h"
 
 struct Surface : SurfaceCommon {
-  cairo_surface_t* pixels = nullptr;  // the retained picture
+  cairo_surface_t* pixels = nullptr;  // the retained picture, at device resolution
   cairo_t* cr = nullptr;              // lives as long as the surface
   PangoContext* pango = nullptr;
   // Each font drawn so far, with Pango's description of it.
   struct FontEntry {
-    FontFace spec;
+    FontFace face;
     PangoFontDescription* description;
     PangoLayout* scratch;  // measures texts that are not drawn (the fitting loop)
     float lineHeight;

@@ -4,7 +4,6 @@
 #include "display/text_fit.h"
 #include "display/visualizer.h"
 #include "display/widgets.h"
-#include "text/title_text.h"
 
 namespace {
 
@@ -25,9 +24,13 @@ constexpr Colour kTrackFill = Rgb(60, 140, 255);
 constexpr Colour kKnob = Rgb(220, 225, 235);
 constexpr float kKnobRadius = 10;  // cut to 9 by the radius rule: a disc
 
-void DrawCover(const PlayerModel& player, Surface& s) {
+void DrawCover(const PlayerModel& player, const DeviceCover& sharp, Surface& s) {
   const Box& box = player.layout.coverBox;
-  if (player.coverScaled != nullptr) {
+  if (player.coverScaled != nullptr && sharp.picture != nullptr && sharp.scale == SurfaceScale(s) &&
+      SurfaceScale(s) > 1) {
+    // Its device pixels land one to one on the surface's.
+    DrawPictureStretched(s, *sharp.picture, box.x, box.y, box.width, box.height);
+  } else if (player.coverScaled != nullptr) {
     DrawPicture(s, *player.coverScaled, box.x, box.y);
   } else if (player.coverImage != nullptr) {
     DrawPictureStretched(s, *player.coverImage, box.x, box.y, box.width, box.height);
@@ -40,9 +43,7 @@ void DrawCover(const PlayerModel& player, Surface& s) {
 }
 
 void DrawSongLines(const PlayerModel& player, FittedTextCache& fitted, Surface& s) {
-  ArtistTitle song = SplitNowPlaying(player.currentSong);
-  if (song.title.empty()) song.title = u"Titre inconnu";
-  if (song.artist.empty()) song.artist = u"Artiste inconnu";
+  const ArtistTitle song = ShownSong(player.currentSong);
   const Box& titleBox = player.layout.titleBox;
   const Box& artistBox = player.layout.artistBox;
   SelectFont(s, player.fonts.fontTitle);
@@ -63,10 +64,23 @@ void DrawVolumeSlider(const PlayerModel& player, Surface& s) {
 
 }  // namespace
 
+ArtistTitle ShownSong(const Text& nowPlaying) {
+  ArtistTitle song = SplitNowPlaying(nowPlaying);
+  if (song.title.empty()) song.title = u"Titre inconnu";
+  if (song.artist.empty()) song.artist = u"Artiste inconnu";
+  return song;
+}
+
 void DrawMainView(const PlayerModel& player, MainViewCaches& caches, Surface& s) {
   const Layout& layout = player.layout;
 
-  FillBox(s, 0, 0, float(SurfaceWidth(s)), float(SurfaceHeight(s)), kBackground);
+  if (SurfaceScale(s) == 1) {
+    FillBox(s, 0, 0, float(SurfaceWidth(s)), float(SurfaceHeight(s)), kBackground);
+  } else {
+    // The opaque gradient covers all but the strip on the right: at device
+    // resolution, filling under it would be a pass over the picture for nothing.
+    FillBox(s, kGradientWidth, 0, float(SurfaceWidth(s) - kGradientWidth), float(SurfaceHeight(s)), kBackground);
+  }
   DrawVerticalGradient(s, caches.gradient, 0, 0, kGradientWidth, kGradientHeight, kGradientTop,
                        kBackground);
 
@@ -74,7 +88,7 @@ void DrawMainView(const PlayerModel& player, MainViewCaches& caches, Surface& s)
   DrawLiveBadge(player, s, RoundPixel(badge.x), RoundPixel(badge.y), RoundPixel(badge.width),
                 RoundPixel(badge.height), player.streamLive);
 
-  DrawCover(player, s);
+  DrawCover(player, caches.deviceCover, s);
   SetDrawMode(s, DrawMode::TransparentText);
   DrawSongLines(player, caches.fittedTexts, s);
 

@@ -4,7 +4,12 @@
 #include "display/surface.h"
 #include "display/view_caches.h"
 #include "model/player_model.h"
+#include "text/title_text.h"
 
 // Draws one complete frame from the model, as the update before it left the
 // model (live flag, samples, peaks, knob), on a surface open for drawing.
 void DrawMainView(const PlayerModel& model, MainViewCaches& caches, Surface& s);
+
+// The title and artist the view shows for a now-playing text: its split,
+// with "Titre inconnu" and "Artiste inconnu" standing in for what is missing.
+ArtistTitle ShownSong(const Text& nowPlaying);

@@ -44,19 +44,34 @@ struct DrawOp {
 
 // The surface's pixels for whoever shows them: opaque 32-bit words 0x..RRGGBB
 // (the top byte means nothing), `stride` bytes from one row to the next.
+// Width and height count device pixels: `scale` of them each way per
+// surface pixel.
 struct PixelView {
   const uint8_t* data = nullptr;
   int width = 0;
   int height = 0;
   int stride = 0;
+  int scale = 1;
 };
 
 // Creates an opaque surface of the given size; nullptr on failure.
 Surface* CreateSurface(int width, int height);
 void DestroySurface(Surface*& surface);
 
+// In surface pixels, whatever the scale.
 int SurfaceWidth(const Surface& s);
 int SurfaceHeight(const Surface& s);
+
+// A display at a scale of 2 shows each surface pixel as 2 by 2 device
+// pixels. Drawing stays in surface pixels; the picture is kept at device
+// resolution, so that text and edges are as sharp as the display allows.
+// A new scale takes effect when drawing next opens: until then the last
+// picture is shown at its own. At scale 1 nothing differs from a surface
+// that never heard of scales.
+constexpr int kMaxSurfaceScale = 4;
+void SetSurfaceScale(Surface& s, int scale);  // clamped to 1..kMaxSurfaceScale
+// The scale of the picture being drawn or last drawn.
+int SurfaceScale(const Surface& s);
 
 // Opens drawing in the opaque mode; false if the surface cannot be drawn on.
 bool BeginDrawing(Surface& s);
@@ -65,13 +80,13 @@ void EndDrawing(Surface& s);
 // Between BeginDrawing and EndDrawing.
 bool IsDrawing(const Surface& s);
 
-// Shows the part (x, y, width, height) of the picture that changed; set by
-// the window. Called once per changed band of rows, not at all for a picture
+// Shows the part (x, y, width, height) of the picture that changed, in
+// surface pixels; set by the window. Called once per changed band of rows, not at all for a picture
 // the same as the last one.
 void SetPresent(Surface& s, std::function<void(int x, int y, int width, int height)> present);
 // The picture as last drawn, for the window to show or a test to read.
 PixelView SurfacePixels(Surface& s);
-// 0xRRGGBB of one pixel of that picture.
+// 0xRRGGBB of one surface pixel of that picture (its top-left device pixel).
 uint32_t SurfacePixel(Surface& s, int x, int y);
 // Tests only: every operation from now on is appended to `ops` (nullptr stops).
 void SetRecording(Surface& s, std::vector<DrawOp>* ops);

@@ -46,14 +46,45 @@ cairo_surface_t* WrapPictureToDraw(const Picture& picture) {
                                              picture.stride);
 }
 
-Surface* CreateSurface(int width, int height) {
-  cairo_surface_t* pixels = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+namespace {
+
+// A picture of width by height surface pixels at `scale`; nullptr on failure.
+cairo_surface_t* NewPicture(int width, int height, int scale) {
+  cairo_surface_t* pixels = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width * scale, height * scale);
   if (cairo_surface_status(pixels) != CAIRO_STATUS_SUCCESS) {
-    LogDiagnostic("cannot make a %dx%d drawing surface: %s", width, height,
+    LogDiagnostic("cannot make a %dx%d drawing surface at scale %d: %s", width, height, scale,
                   cairo_status_to_string(cairo_surface_status(pixels)));
     cairo_surface_destroy(pixels);
     return nullptr;
   }
+  // Cairo then takes every coordinate in surface pixels and draws at device resolution.
+  cairo_surface_set_device_scale(pixels, scale, scale);
+  return pixels;
+}
+
+// Makes the picture again at the wanted scale; the old one stays if that fails.
+void ApplyWantedScale(Surface& s) {
+  if (s.wantedScale == s.scale) return;
+  cairo_surface_t* pixels = NewPicture(s.width, s.height, s.wantedScale);
+  if (pixels == nullptr) {
+    s.wantedScale = s.scale;
+    return;
+  }
+  cairo_destroy(s.cr);
+  cairo_surface_destroy(s.pixels);
+  s.pixels = pixels;
+  s.cr = cairo_create(pixels);
+  s.scale = s.wantedScale;
+  // Layouts and fonts stay: the device scale is not part of the user space
+  // they measure in, so texts keep their widths and only draw sharper.
+  s.presented.clear();  // the next picture is shown whole
+}
+
+}  // namespace
+
+Surface* CreateSurface(int width, int height) {
+  cairo_surface_t* pixels = NewPicture(width, height, 1);
+  if (pixels == nullptr) return nullptr;
   auto* s = new Surface;
   s->width = width;
   s->height = height;
@@ -63,6 +94,10 @@ Surface* CreateSurface(int width, int height) {
   pango_cairo_context_set_resolution(s->pango, kDpi);
   return s;
 }
+
+void SetSurfaceScale(Surface& s, int scale) { s.wantedScale = std::clamp(scale, 1, kMaxSurfaceScale); }
+
+int SurfaceScale(const Surface& s) { return s.scale; }
 
 void DestroySurface(Surface*& s) {
   if (s == nullptr) return;
@@ -75,6 +110,7 @@ void DestroySurface(Surface*& s) {
 }
 
 bool BeginDrawing(Surface& s) {
+  ApplyWantedScale(s);
   if (s.cr == nullptr || cairo_status(s.cr) != CAIRO_STATUS_SUCCESS) return false;
   s.drawing = true;
   s.mode = DrawMode::Opaque;
@@ -91,12 +127,14 @@ void SetPresent(Surface& s, std::function<void(int x, int y, int width, int heig
 
 PixelView SurfacePixels(Surface& s) {
   cairo_surface_flush(s.pixels);  // Cairo's own drawing lands first
-  return {cairo_image_surface_get_data(s.pixels), s.width, s.height, cairo_image_surface_get_stride(s.pixels)};
+  return {cairo_image_surface_get_data(s.pixels), s.width * s.scale, s.height * s.scale,
+          cairo_image_surface_get_stride(s.pixels), s.scale};
 }
 
 uint32_t SurfacePixel(Surface& s, int x, int y) {
   const PixelView view = SurfacePixels(s);
-  return reinterpret_cast<const uint32_t*>(view.data + size_t(y) * size_t(view.stride))[x] & 0xFFFFFF;
+  const size_t row = size_t(y) * size_t(view.scale), column = size_t(x) * size_t(view.scale);
+  return reinterpret_cast<const uint32_t*>(view.data + row * size_t(view.stride))[column] & 0xFFFFFF;
 }
 
 void SetRecording(Surface& s, std::vector<DrawOp>* ops) { s.recording = ops; }

@@ -10,8 +10,8 @@ namespace {
 // Floor of a / b for b > 0.
 int64_t FloorDiv(int64_t a, int64_t b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
 
-// Writes one pixel: replaced, or blended by alpha.
-void PutPixel(uint8_t* data, int stride, int x, int y, Colour c, uint8_t alpha) {
+// Writes one device pixel: replaced, or blended by alpha.
+void PutDevicePixel(uint8_t* data, int stride, int x, int y, Colour c, uint8_t alpha) {
   auto* pixel = reinterpret_cast<uint32_t*>(data + ptrdiff_t(y) * stride) + x;
   uint32_t channels[3] = {RedOf(c), GreenOf(c), BlueOf(c)};
   if (alpha != 255) {
@@ -19,6 +19,13 @@ void PutPixel(uint8_t* data, int stride, int x, int y, Colour c, uint8_t alpha) 
     for (int i = 0; i < 3; ++i) channels[i] = (channels[i] * alpha + old[i] * (255u - alpha) + 127) / 255;
   }
   *pixel = 0xFF000000u | (channels[0] << 16) | (channels[1] << 8) | channels[2];
+}
+
+// Writes one surface pixel: `scale` by `scale` device pixels.
+void PutPixel(uint8_t* data, int stride, int scale, int x, int y, Colour c, uint8_t alpha) {
+  for (int dy = 0; dy < scale; ++dy) {
+    for (int dx = 0; dx < scale; ++dx) PutDevicePixel(data, stride, x * scale + dx, y * scale + dy, c, alpha);
+  }
 }
 
 }  // namespace
@@ -55,7 +62,7 @@ void PlotLine(SurfaceCommon& s, uint8_t* data, int stride, int x1, int y1, int x
   for (int64_t a = std::max<int64_t>(a1, 0); a <= std::min(a2, aLimit); ++a) {
     const int64_t b = da == 0 ? b1 : b1 + FloorDiv((a - a1) * 2 * db + da, 2 * da);
     if (b < 0 || b > bLimit) continue;
-    PutPixel(data, stride, int(steep ? b : a), int(steep ? a : b), colour, alpha);
+    PutPixel(data, stride, s.scale, int(steep ? b : a), int(steep ? a : b), colour, alpha);
   }
 }
 
@@ -69,7 +76,7 @@ void FillPixelBox(SurfaceCommon& s, uint8_t* data, int stride, int x, int y, int
   const uint8_t alpha = s.mode == DrawMode::AlphaBlend ? AlphaOf(colour) : 255;
   if (alpha == 0) return;
   for (int64_t row = top; row < bottom; ++row) {
-    for (int64_t column = left; column < right; ++column) PutPixel(data, stride, int(column), int(row), colour, alpha);
+    for (int64_t column = left; column < right; ++column) PutPixel(data, stride, s.scale, int(column), int(row), colour, alpha);
   }
 }
 
@@ -86,7 +93,8 @@ PixelRoundedBox RoundedBoxInPixels(float x, float y, float w, float h, float rx,
 
 void PresentChangedRows(SurfaceCommon& s, const uint8_t* data, int stride) {
   if (!s.present || data == nullptr) return;
-  const size_t size = size_t(stride) * size_t(s.height);
+  const int deviceWidth = s.width * s.scale, deviceHeight = s.height * s.scale;
+  const size_t size = size_t(stride) * size_t(deviceHeight);
   if (s.presented.size() != size) {
     s.presented.assign(data, data + size);  // the first picture: shown whole
     s.present(0, 0, s.width, s.height);
@@ -96,18 +104,21 @@ void PresentChangedRows(SurfaceCommon& s, const uint8_t* data, int stride) {
   constexpr int kBandRows = 12;
   for (int top = 0; top < s.height; top += kBandRows) {
     const int rows = std::min(kBandRows, s.height - top);
-    int left = s.width, right = -1;
-    for (int y = top; y < top + rows; ++y) {
+    int left = deviceWidth, right = -1;
+    for (int y = top * s.scale; y < (top + rows) * s.scale; ++y) {
       const auto* now = reinterpret_cast<const uint32_t*>(data + size_t(y) * size_t(stride));
       auto* shown = reinterpret_cast<uint32_t*>(s.presented.data() + size_t(y) * size_t(stride));
-      if (std::memcmp(now, shown, size_t(s.width) * 4) == 0) continue;
-      int l = 0, r = s.width - 1;
+      if (std::memcmp(now, shown, size_t(deviceWidth) * 4) == 0) continue;
+      int l = 0, r = deviceWidth - 1;
       while (now[l] == shown[l]) ++l;
       while (now[r] == shown[r]) --r;
       left = std::min(left, l);
       right = std::max(right, r);
-      std::memcpy(shown, now, size_t(s.width) * 4);
+      std::memcpy(shown, now, size_t(deviceWidth) * 4);
     }
-    if (right >= left) s.present(left, top, right - left + 1, rows);
+    if (right >= left) {
+      const int first = left / s.scale, last = right / s.scale;
+      s.present(first, top, last - first + 1, rows);
+    }
   }
 }

@@ -12,8 +12,10 @@
 #include "display/surface.h"
 
 struct SurfaceCommon {
-  int width = 0;
+  int width = 0;   // in surface pixels
   int height = 0;
+  int scale = 1;        // device pixels per surface pixel, each way, of the picture
+  int wantedScale = 1;  // what the next BeginDrawing makes the picture at
   bool drawing = false;  // between BeginDrawing and EndDrawing
   DrawMode mode = DrawMode::Opaque;
   std::function<void(int x, int y, int width, int height)> present;
@@ -28,9 +30,9 @@ struct SurfaceCommon {
 void Record(SurfaceCommon& s, DrawOp::Kind kind, Colour colour, int x, int y, int w, int h, int rx = 0, int ry = 0);
 
 // A one-pixel line from (x1, y1) to (x2, y2), both ends included, into the
-// surface's pixels (`data`, rows `stride` bytes apart, 32-bit 0xRRGGBB words):
-// replaced, or blended by the colour's alpha in the alpha-blend mode. Only
-// the part on the surface is walked.
+// surface's pixels (`data`, rows `stride` bytes apart, 32-bit 0xRRGGBB words,
+// `scale` by `scale` of them per surface pixel): replaced, or blended by the
+// colour's alpha in the alpha-blend mode. Only the part on the surface is walked.
 void PlotLine(SurfaceCommon& s, uint8_t* data, int stride, int x1, int y1, int x2, int y2, Colour colour);
 
 // A box of whole pixels (a negative side taken from the other side), into
@@ -47,4 +49,5 @@ PixelRoundedBox RoundedBoxInPixels(float x, float y, float w, float h, float rx,
 
 // Closing a drawing: shows, through `present`, the bands of rows whose
 // pixels differ from what was shown last (everything the first time).
+// Compared in device pixels, shown in whole surface pixels.
 void PresentChangedRows(SurfaceCommon& s, const uint8_t* data, int stride);

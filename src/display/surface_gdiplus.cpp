@@ -117,6 +117,11 @@ bool BeginDrawing(Surface& s) {
   return true;
 }
 
+// The Win32 shell keeps the window's client area in device pixels and asks
+// for no scale: this backend draws at scale 1 and only remembers the wish.
+void SetSurfaceScale(Surface& s, int scale) { s.wantedScale = std::clamp(scale, 1, kMaxSurfaceScale); }
+int SurfaceScale(const Surface&) { return 1; }
+
 int SurfaceWidth(const Surface& s) { return s.width; }
 int SurfaceHeight(const Surface& s) { return s.height; }
 bool IsDrawing(const Surface& s) { return s.drawing; }
@@ -127,7 +132,7 @@ void SetPresent(Surface& s, std::function<void(int x, int y, int width, int heig
 
 PixelView SurfacePixels(Surface& s) {
   Settle(s);
-  return {Pixels(s), s.width, s.height, s.pixels->stride};
+  return {Pixels(s), s.width, s.height, s.pixels->stride, 1};
 }
 
 uint32_t SurfacePixel(Surface& s, int x, int y) {

@@ -5,28 +5,32 @@ namespace {
 constexpr char16_t kEllipsis[] = u"\u2026";
 constexpr size_t kMaxFitted = 8;  // a frame fits two lines; a few spare for the previous song
 // Far more code units than 640 pixels can show. A text from the network may
-// be huge, and each step of the search below measures what is left of it.
+// be huge, and each step of the search below measures a prefix of it.
 constexpr size_t kMaxSearchedUnits = 1024;
 
-void DropLastCharacter(Text& text) {
-  // Removing one code unit at a time would split a character outside the
-  // basic plane and leave a lone high surrogate: take the pair together.
-  const bool pair = text.size() >= 2 && IsLowSurrogate(text.back()) && IsHighSurrogate(text[text.size() - 2]);
-  text.resize(text.size() - (pair ? 2 : 1));
-}
-
+// The longest prefix of `text` that fits `maxWidth` with "…" after it, plus
+// "…". The widths of prefixes grow with their length, so a binary search
+// measures about log2(n) of them where dropping one character at a time
+// would measure n.
 Text Shorten(Surface& s, const Text& text, float maxWidth) {
   if (TextWidth(s, text) <= maxWidth) return text;
-  Text shortened = text;
-  while (shortened.size() > kMaxSearchedUnits) DropLastCharacter(shortened);
   Text candidate;
-  for (;;) {
-    if (shortened.empty()) break;
-    candidate.assign(shortened).append(kEllipsis);
-    if (TextWidth(s, candidate) <= maxWidth) break;
-    DropLastCharacter(shortened);
+  const auto fits = [&](size_t units) {
+    candidate.assign(text, 0, units).append(kEllipsis);
+    return TextWidth(s, candidate) <= maxWidth;
+  };
+  // Invariant: a prefix of `fitting` units fits (none at all stands for "…"
+  // alone); one of `tooLong` units does not. Both end between characters.
+  size_t fitting = 0;
+  size_t tooLong = CharacterBoundaryAtOrBefore(text, std::min(text.size(), kMaxSearchedUnits));
+  if (fits(tooLong)) return candidate;
+  while (tooLong - fitting > 1) {
+    size_t middle = CharacterBoundaryAtOrBefore(text, fitting + (tooLong - fitting) / 2);
+    if (middle == fitting) middle += 2;  // the pair that starts at `fitting`
+    if (middle >= tooLong) break;
+    (fits(middle) ? fitting : tooLong) = middle;
   }
-  return shortened + kEllipsis;
+  return text.substr(0, fitting) + kEllipsis;
 }
 
 }  // namespace

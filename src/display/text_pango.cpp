@@ -21,7 +21,7 @@ void SetLayoutText(PangoLayout* layout, std::u16string_view text) {
 // The entry of `font`, made the first time the font is selected.
 int FontIndex(Surface& s, const FontFace& font) {
   for (size_t i = 0; i < s.fonts.size(); ++i) {
-    if (s.fonts[i].spec == font) return int(i);
+    if (s.fonts[i].face == font) return int(i);
   }
   PangoFontDescription* description = pango_font_description_new();
   pango_font_description_set_family(description, font.face.c_str());
@@ -83,7 +83,7 @@ void SelectFont(Surface& s, const FontFace& font) { s.font = font.points > 0 ? F
 
 const FontFace& SelectedFont(const Surface& s) {
   static const FontFace kNone;
-  return s.font < 0 ? kNone : s.fonts[size_t(s.font)].spec;
+  return s.font < 0 ? kNone : s.fonts[size_t(s.font)].face;
 }
 
 void ReleaseTextObjects(Surface& s) {

@@ -14,9 +14,9 @@ uint32_t RandomBelowMillion() {
 
 }  // namespace
 
-std::optional<Text> FetchText(const HttpGetFn& httpGet, const Text& url) {
+std::optional<Text> FetchText(const HttpGetFn& httpGet, const Text& url, std::optional<uint32_t> deadlineMs) {
   if (!httpGet) return std::nullopt;
-  const std::optional<std::string> body = httpGet(TextToUtf8(url));
+  const std::optional<std::string> body = httpGet(TextToUtf8(url), FetchBounds{FetchKind::Page, deadlineMs});
   if (!body) return std::nullopt;
   const size_t zero = body->find('\0');
   return Utf8ToText(std::string_view(*body).substr(0, zero));

@@ -7,10 +7,11 @@
 #include "nowplaying/http_get.h"
 #include "text/text.h"
 
-// GET of `url` through `httpGet`; the body decoded as UTF-8 up to its first
-// zero byte (malformed sequences become U+FFFD). Nothing on a failed transfer
-// (or when no HttpGet is wired).
-std::optional<Text> FetchText(const HttpGetFn& httpGet, const Text& url);
+// GET of `url` through `httpGet`, as a page (a status page or a search
+// answer) to be over by `deadlineMs` if given; the body decoded as UTF-8 up
+// to its first zero byte (malformed sequences become U+FFFD). Nothing on a
+// failed transfer (or when no HttpGet is wired).
+std::optional<Text> FetchText(const HttpGetFn& httpGet, const Text& url, std::optional<uint32_t> deadlineMs = {});
 
 // `url` with "?cb=" (or "&cb=" when it already has a query), the local time
 // in seconds since 1970 and a random 0..999999 written right after it.

@@ -9,16 +9,41 @@
 #include <optional>
 #include <string>
 
-// One blocking GET of a UTF-8 URL: the body, or nothing on a failed transfer.
-using HttpGetFn = std::function<std::optional<std::string>(const std::string& url)>;
+// What a fetch brings. Each kind has bounds that fit it, the same for every
+// HttpGet implementation: the fetches run on the user-interface thread, and
+// a hostile or broken server must not hold it, nor fill the memory, for long.
+enum class FetchKind {
+  Page,     // a status page or a search answer: a few kilobytes of text
+  Picture,  // a cover picture
+};
 
-// Bounds of one transfer. The defaults are the player's; tests shorten them
-// so that a stalled server does not hold a test for half a minute.
+constexpr long kConnectLimitMs = 30000;            // name lookup, connection, TLS handshake
+constexpr long kPageTransferMs = 10000;            // a page, from the request to its last byte
+constexpr long kPictureTransferMs = 20000;         // a picture, the same
+constexpr size_t kMaxPageBytes = size_t(1) << 20;  // a JSON parser may take many times a page's size
+// Any real cover within the pixel bound (cover/picture_checks.h): a 3,000 by
+// 3,000 JPEG at high quality is 2 to 6 MB.
+constexpr size_t kMaxPictureBytes = size_t(16) << 20;
+
+// One fetch: its kind, and when the operation it belongs to must be over, on
+// the millisecond clock the HttpGetFn reads (the player's clockMs): a poll
+// has a budget for all its fetches, whatever each server does.
+struct FetchBounds {
+  FetchKind kind = FetchKind::Page;
+  std::optional<uint32_t> deadlineMs;  // none: the kind's bounds alone
+};
+
+// One blocking GET of a UTF-8 URL within `bounds`: the body, or nothing on a
+// failed transfer.
+using HttpGetFn = std::function<std::optional<std::string>(const std::string& url, const FetchBounds& bounds)>;
+
+// Bounds of one transfer. The defaults are a page's; tests shorten them so
+// that a stalled server does not hold a test for long.
 struct HttpGetOptions {
-  long connectTimeoutMs = 30000;  // name lookup, connection and TLS handshake
-  long lowSpeedTimeS = 30;        // abort once below 1 byte/s for this long
-  long totalTimeoutMs = 60000;    // whole transfer, redirects included
-  size_t maxBodyBytes = size_t(32) << 20;  // far above any cover or status page
+  long connectTimeoutMs = kConnectLimitMs;
+  long lowSpeedTimeS = 30;                // abort once below 1 byte/s for this long
+  long totalTimeoutMs = kPageTransferMs;  // whole transfer, connection and redirects included
+  size_t maxBodyBytes = kMaxPageBytes;
   // Asked each time libcurl reports progress: before the request goes out,
   // then at least once a second and whenever a signal interrupts its wait.
   // True gives the transfer up, as a failure: the player quits promptly
@@ -32,6 +57,15 @@ struct HttpGetOptions {
 // bound above, is given up, or the URL is not http or https. The HTTP
 // library is kept off the process's signals. InitHttp first.
 std::optional<std::string> HttpGet(const std::string& url, const HttpGetOptions& options = {});
+
+// The options of one transfer of `bounds` that starts at `nowMs`: its kind's
+// body cap and total time, the total cut to what is left before the deadline,
+// and the connect limit within that total. Nothing when no time is left.
+std::optional<HttpGetOptions> TransferOptions(const FetchBounds& bounds, uint32_t nowMs);
+
+// The player's HttpGetFn: HttpGet with TransferOptions, the time read from
+// `clockMs`, giving up when `shouldAbort` says so.
+HttpGetFn BoundedHttpGet(std::function<uint32_t()> clockMs, std::function<bool()> shouldAbort);
 
 // The HTTP library's process-wide set-up and release: once each, before any
 // other thread exists and after the last transfer.

@@ -32,6 +32,8 @@ int GiveUpWhenAsked(void* shouldAbort, curl_off_t, curl_off_t, curl_off_t, curl_
 }  // namespace
 
 std::optional<std::string> HttpGet(const std::string& url, const HttpGetOptions& options) {
+  // libcurl reads a time-out of 0 as none at all.
+  if (options.totalTimeoutMs <= 0 || options.connectTimeoutMs <= 0) return std::nullopt;
   CURL* curl = curl_easy_init();
   if (curl == nullptr) {
     LogDiagnostic("GET %s: no transfer could be set up", url.c_str());

@@ -236,6 +236,8 @@ struct Job {
 }  // namespace
 
 std::optional<std::string> HttpGet(const std::string& url, const HttpGetOptions& options) {
+  // WinHTTP reads a time-out of 0 as none at all.
+  if (options.totalTimeoutMs <= 0 || options.connectTimeoutMs <= 0) return std::nullopt;
   if (options.shouldAbort && options.shouldAbort()) return std::nullopt;  // nothing goes out
   auto job = std::make_shared<Job>();
   HttpGetOptions copied = options;

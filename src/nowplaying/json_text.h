@@ -7,8 +7,18 @@
 
 #include "text/text.h"
 
-// The parsed document; is_discarded() when the text is not JSON. Never throws.
+// Objects and arrays nested deeper than this are refused before anything is
+// built: real answers nest three or four levels, and a page of "[" would
+// otherwise cost the parser many times its size.
+constexpr size_t kMaxJsonDepth = 64;
+
+// The parsed document; is_discarded() when the text is not JSON or nests
+// deeper than kMaxJsonDepth. Never throws.
 nlohmann::json ParseJson(const Text& text);
+
+// Whether the objects and arrays of a JSON text (strings skipped, escapes
+// included) nest at most `maxDepth` deep. Malformed text is left to the parser.
+bool JsonDepthWithin(std::u16string_view text, size_t maxDepth);
 
 // The member `name` of `value`, or nullptr when `value` is not an object or
 // has no such member.

@@ -76,11 +76,12 @@ Text CleanTitle(const Text& text) {
       joined += text[i] == u'\t' ? u' ' : text[i];
     }
   }
-  return TrimSpaces(joined);
+  const Text trimmed = TrimSpaces(joined);
+  return trimmed.size() <= kMaxTitleUnits ? trimmed : TrimSpaces(CutToUnits(trimmed, kMaxTitleUnits));
 }
 
-Text FetchStatsTitle(const HttpGetFn& httpGet, const Text& serverBase) {
-  const std::optional<Text> page = FetchText(httpGet, serverBase + u"/stats?json=1");
+Text FetchStatsTitle(const HttpGetFn& httpGet, const Text& serverBase, std::optional<uint32_t> deadlineMs) {
+  const std::optional<Text> page = FetchText(httpGet, serverBase + u"/stats?json=1", deadlineMs);
   if (!page || page->empty()) return {};
   const nlohmann::json doc = ParseJson(*page);
   if (doc.is_discarded()) {
@@ -98,13 +99,13 @@ Text FetchStatsTitle(const HttpGetFn& httpGet, const Text& serverBase) {
   return CleanTitle(title);
 }
 
-Text FetchStatusPageTitle(const HttpGetFn& httpGet, const Text& serverBase) {
-  std::optional<Text> page = FetchText(httpGet, serverBase + u"/7.html");
+Text FetchStatusPageTitle(const HttpGetFn& httpGet, const Text& serverBase, std::optional<uint32_t> deadlineMs) {
+  std::optional<Text> page = FetchText(httpGet, serverBase + u"/7.html", deadlineMs);
   if (!page || page->empty()) return {};
   Text title = StatusPageCommaTitle(*page);
   if (title.empty()) {
     // The second page replaces the first only when it arrives, even empty.
-    if (std::optional<Text> second = FetchText(httpGet, serverBase + u"/7.html?sid=1")) {
+    if (std::optional<Text> second = FetchText(httpGet, serverBase + u"/7.html?sid=1", deadlineMs)) {
       page = std::move(second);
       title = StatusPageCommaTitle(*page);
     }
@@ -113,9 +114,9 @@ Text FetchStatusPageTitle(const HttpGetFn& httpGet, const Text& serverBase) {
   return CleanTitle(title);
 }
 
-Text FetchNowPlaying(const HttpGetFn& httpGet, const Text& serverBase) {
-  Text title = FetchStatsTitle(httpGet, serverBase);
-  if (title.empty()) title = FetchStatusPageTitle(httpGet, serverBase);
+Text FetchNowPlaying(const HttpGetFn& httpGet, const Text& serverBase, std::optional<uint32_t> deadlineMs) {
+  Text title = FetchStatsTitle(httpGet, serverBase, deadlineMs);
+  if (title.empty()) title = FetchStatusPageTitle(httpGet, serverBase, deadlineMs);
   if (title.empty()) LogDiagnostic("no title on air from %s", TextToUtf8(serverBase).c_str());
   return title;
 }

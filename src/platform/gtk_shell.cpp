@@ -3,12 +3,19 @@
 #include <glib-unix.h>
 #include <gtk/gtk.h>
 #include <unistd.h>
+#ifdef GDK_WINDOWING_X11
+#include <gdk/gdkx.h>
+#endif
 
 #include <cmath>
+#include <cstdio>
 
 #include "app/about_window.h"
 #include "app/events.h"
+#include "app/screen_reader_text.h"
 #include "display/visualizer.h"
+#include "platform/keep_awake.h"
+#include "platform/media_controls_mpris.h"
 #include "platform/termination.h"
 #include "platform/web_page.h"
 
@@ -48,6 +55,58 @@ void Deliver(const ShellEvent& event) {
   QuitIfPending();
 }
 
+// A command from the desktop (its media controls), through the same guarded
+// entry as the window's events; false when another handler runs.
+bool RunFromDesktop(const Command& command) {
+  if (g.player == nullptr || g.player->handlingEvent || !g.looping) return false;
+  Deliver({ShellEvent::Kind::Command, 0, {}, command});
+  return true;
+}
+
+void PresentPlayerWindow() {
+  if (g.window != nullptr) gtk_window_present(GTK_WINDOW(g.window));
+}
+
+// The drawing area is all a screen reader finds in the window: its name and
+// description say what the surface shows.
+void SayWhatTheWindowShows() {
+  if (g.area == nullptr || g.player == nullptr) return;
+  AtkObject* accessible = gtk_widget_get_accessible(g.area);
+  if (accessible == nullptr) return;
+  const SpokenView spoken = DescribeMainView(*g.player);
+  const std::string name = TextToUtf8(spoken.name), description = TextToUtf8(spoken.description);
+  // Each setting is announced to assistive technologies: only real changes.
+  if (g_strcmp0(atk_object_get_name(accessible), name.c_str()) != 0) atk_object_set_name(accessible, name.c_str());
+  if (g_strcmp0(atk_object_get_description(accessible), description.c_str()) != 0) {
+    atk_object_set_description(accessible, description.c_str());
+  }
+}
+
+// How the session names the player window when asked to keep awake for it.
+KeepAwakeWindow SessionWindow() {
+  KeepAwakeWindow named;
+#ifdef GDK_WINDOWING_X11
+  GdkWindow* window = g.window != nullptr ? gtk_widget_get_window(g.window) : nullptr;
+  if (window != nullptr && GDK_IS_X11_WINDOW(window)) {
+    const unsigned long xid = GDK_WINDOW_XID(window);
+    char handle[32];
+    std::snprintf(handle, sizeof handle, "x11:%lx", xid);
+    named.portalHandle = handle;
+    named.x11Window = uint32_t(xid);
+  }
+#endif
+  return named;
+}
+
+// After each handler that changed what a listener sees, and once when the
+// loop starts: the screen reader, the session and the media controls follow.
+void FollowWhatTheListenerSees() {
+  if (g.player == nullptr) return;
+  SayWhatTheWindowShows();
+  KeepAwakeWhile(g.player->streamLive, SessionWindow());
+  MediaControlsFollow(*g.player);
+}
+
 void OnMenuItem(GtkMenuItem*, gpointer event) { Deliver({ShellEvent::Kind::Menu, GPOINTER_TO_INT(event)}); }
 
 gboolean OnShortcut(GtkAccelGroup*, GObject*, guint, GdkModifierType, gpointer event) {
@@ -68,6 +127,8 @@ gboolean OnDraw(GtkWidget*, cairo_t* cr, gpointer surfacePtr) {
     cairo_surface_t* pixels = cairo_image_surface_create_for_data(const_cast<unsigned char*>(view.data),
                                                                   CAIRO_FORMAT_RGB24, view.width, view.height,
                                                                   view.stride);
+    // At the window's own scale the picture lands one to one on its pixels.
+    cairo_surface_set_device_scale(pixels, view.scale, view.scale);
     cairo_set_source_surface(cr, pixels, 0, 0);
     cairo_paint(cr);
     cairo_surface_destroy(pixels);
@@ -124,6 +185,21 @@ GtkWidget* NewDrawingArea(Surface** surface) {
   GtkWidget* area = gtk_drawing_area_new();
   g_signal_connect(area, "draw", G_CALLBACK(OnDraw), surface);
   return area;
+}
+
+// The main surface follows the display's scale from its next frame on (the
+// animation draws one every 80 ms); drawing here would be a handler of its own.
+void OnMainScaleChanged(GObject* area, GParamSpec*, gpointer) {
+  if (g.player != nullptr && g.player->mainSurface != nullptr) {
+    SetSurfaceScale(*g.player->mainSurface, gtk_widget_get_scale_factor(GTK_WIDGET(area)));
+  }
+}
+
+// The About picture is drawn once: it is drawn again at the new scale.
+void OnAboutScaleChanged(GObject* area, GParamSpec*, gpointer) {
+  if (g.player == nullptr || g.aboutSurface == nullptr) return;
+  SetSurfaceScale(*g.aboutSurface, gtk_widget_get_scale_factor(GTK_WIDGET(area)));
+  DrawAboutWindow(*g.player, *g.aboutSurface);
 }
 
 void AddMenuItem(GtkWidget* menu, const char* label, int event) {
@@ -202,8 +278,11 @@ bool OpenPlayerWindow(Player& player) {
   if (player.mainSurface != nullptr) {
     GtkWidget* area = g.area;
     SetPresent(*player.mainSurface, [area](int x, int y, int w, int h) { gtk_widget_queue_draw_area(area, x, y, w, h); });
+    SetSurfaceScale(*player.mainSurface, gtk_widget_get_scale_factor(area));
+    g_signal_connect(area, "notify::scale-factor", G_CALLBACK(OnMainScaleChanged), nullptr);
   }
   gtk_widget_show_all(g.window);
+  SayWhatTheWindowShows();
   return true;
 }
 
@@ -237,9 +316,14 @@ gboolean OnTerminationWake(gint fd, GIOCondition, gpointer) {
   return G_SOURCE_CONTINUE;
 }
 
-void StartTimers(Player&) {
+void StartTimers(Player& player) {
   g.timerIds[0] = g_timeout_add(kNowPlayingIntervalMs, OnTimer, GINT_TO_POINTER(kTimerNowPlaying));
   g.timerIds[1] = g_timeout_add(kAnimationIntervalMs, OnTimer, GINT_TO_POINTER(kTimerAnimation));
+  // The player is up and its loop about to run: from here on the desktop may
+  // drive it. The start-up poll ran outside any handler, so what it brought
+  // is told once here.
+  StartMediaControls(player, {RunFromDesktop, PresentPlayerWindow, RequestQuit});
+  FollowWhatTheListenerSees();
 }
 
 void RunEventLoop(Player&) {
@@ -278,12 +362,16 @@ void OpenAboutWindow(Player& player) {
   FixClientSize(g.aboutWindow, area, kAboutWidth, kAboutHeight);
   if (g.aboutSurface != nullptr) {
     SetPresent(*g.aboutSurface, [area](int x, int y, int w, int h) { gtk_widget_queue_draw_area(area, x, y, w, h); });
+    SetSurfaceScale(*g.aboutSurface, gtk_widget_get_scale_factor(area));
     DrawAboutWindow(player, *g.aboutSurface);
+    g_signal_connect(area, "notify::scale-factor", G_CALLBACK(OnAboutScaleChanged), nullptr);
   }
   gtk_widget_show_all(g.aboutWindow);
 }
 
 void CloseWindows(Player& player) {
+  StopMediaControls();
+  StopKeepingAwake();
   for (guint& id : g.timerIds) {
     if (id != 0) g_source_remove(id);
     id = 0;
@@ -319,5 +407,6 @@ Shell MakeGtkShell() {
   shell.openAboutWindow = OpenAboutWindow;
   shell.openWebPage = OpenWebPage;
   shell.closeWindows = CloseWindows;
+  shell.notifyChanged = [](unsigned) { FollowWhatTheListenerSees(); };
   return shell;
 }

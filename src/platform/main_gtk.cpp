@@ -21,12 +21,10 @@ int main() {
   Player player;
   player.config = BuiltInConfig();
   player.shell = MakeGtkShell();
-  player.httpGet = [](const std::string& url) {
-    HttpGetOptions options;
-    options.shouldAbort = TerminationRequested;  // no waiting out a stalled server on the way out
-    return HttpGet(url, options);
-  };
+  // The same clock for the poll's budgets and the fetches that keep them; no
+  // waiting out a stalled server on the way out.
   player.clockMs = MonotonicMs;
+  player.httpGet = BoundedHttpGet(MonotonicMs, TerminationRequested);
   const std::string dir = ExecutableDir();
   const int code = RunPlayer(player, [&dir](AudioLibrary& library) { return LoadAudioLibrary(library, dir); });
   CleanUpHttp();

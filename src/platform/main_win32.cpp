@@ -26,12 +26,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     Player player;
     player.config = BuiltInConfig();
     player.shell = MakeWin32Shell();
-    player.httpGet = [](const std::string& url) {
-      HttpGetOptions options;
-      options.shouldAbort = QuitRequested;  // no waiting out a stalled server on the way out
-      return HttpGet(url, options);
-    };
+    // The same clock for the poll's budgets and the fetches that keep them; no
+    // waiting out a stalled server on the way out.
     player.clockMs = MonotonicMs;
+    player.httpGet = BoundedHttpGet(MonotonicMs, QuitRequested);
     const std::string dir = ExecutableDir();
     code = RunPlayer(player, [&dir](AudioLibrary& library) { return LoadAudioLibrary(library, dir); });
   }

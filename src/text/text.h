@@ -2,6 +2,7 @@
 // Positions and lengths count UTF-16 code units everywhere in the player.
 #pragma once
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
@@ -25,3 +26,16 @@ Text UpperCaseAscii(std::u16string_view text);
 
 inline bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 inline bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+// `at`, or one less when it falls between the two halves of a surrogate pair:
+// where a prefix of `text` may end without splitting a character.
+inline size_t CharacterBoundaryAtOrBefore(std::u16string_view text, size_t at) {
+  const bool inPair = at > 0 && at < text.size() && IsHighSurrogate(text[at - 1]) && IsLowSurrogate(text[at]);
+  return inPair ? at - 1 : at;
+}
+
+// The first `maxUnits` code units of `text` (all of it when shorter), one
+// fewer rather than half a surrogate pair.
+inline Text CutToUnits(std::u16string_view text, size_t maxUnits) {
+  return Text(text.substr(0, CharacterBoundaryAtOrBefore(text, std::min(maxUnits, text.size()))));
+}

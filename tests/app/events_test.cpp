@@ -186,7 +186,7 @@ TEST_F(EventsTest, TickFetchesTheSpectrumBeforeTheFrameThatShowsIt) {
 TEST_F(EventsTest, ListenersHearOfSongPlayingAndVolumeChangesButNotOfAnIdleTick) {
   player.mainSurface = CreateSurface(800, 300);
   std::optional<std::string> stats;  // the station's answer; nothing else answers
-  player.httpGet = [&stats](const std::string& url) {
+  player.httpGet = [&stats](const std::string& url, const FetchBounds&) {
     return url.find("/stats") != std::string::npos ? stats : std::nullopt;
   };
   std::vector<unsigned> heard;

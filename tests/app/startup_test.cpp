@@ -98,7 +98,7 @@ TEST_F(StartupTest, QuitWhilePlayingStopsBeforeFreeing) {
 
 TEST_F(StartupTest, FirstFrameIsOnScreenBeforeThePollAndTheTimersStartAfterIt) {
   // Nothing answers: the poll asks the statistics page and the status page.
-  player.httpGet = [this](const std::string& url) -> std::optional<std::string> {
+  player.httpGet = [this](const std::string& url, const FetchBounds&) -> std::optional<std::string> {
     shell.order.push_back("GET " + url.substr(url.find('/', url.find("://") + 3)));
     return std::nullopt;
   };

@@ -68,6 +68,49 @@ TEST(DecodePicture, SidesUpToTheCapDecode) {
   }
 }
 
+#ifndef _WIN32  // pictures that only libjpeg makes here (test_pictures_wic.cpp)
+TEST(DecodePicture, InksOfAdobeCmykAndYcckBecomeTheirColours) {
+  const RgbaPixel left{200, 100, 50, 255}, right{30, 160, 220, 255};
+  const PixelFn halves = [&](int x, int) { return x < 16 ? left : right; };
+  for (const JpegKind kind : {JpegKind::AdobeCmyk, JpegKind::AdobeYcck}) {
+    SCOPED_TRACE(kind == JpegKind::AdobeCmyk ? "CMYK" : "YCCK");
+    const Decoded picture(EncodeJpegAs(32, 16, halves, kind));
+    ASSERT_NE(picture.image, nullptr);
+    ExpectNear(PixelAt(picture.image, 3, 8), left, 6);
+    ExpectNear(PixelAt(picture.image, 28, 8), right, 6);
+  }
+}
+#endif
+
+// Small files that claim a huge picture or endless work: refused by the
+// checks every decoder shares and, should those miss, by libjpeg's bounds.
+TEST(DecodePicture, PicturesBeyondTheBoundsAreRefusedBeforeTheirCost) {
+  const auto bytes = [](const std::string& file) { return reinterpret_cast<const uint8_t*>(file.data()); };
+  const struct {
+    const char* name;
+    std::string file;
+    bool refused;
+  } cases[] = {
+      {"scans up to the bound", EmptyScansJpeg(64, 64, kMaxJpegScans), false},
+      {"one scan more", EmptyScansJpeg(64, 64, kMaxJpegScans + 1), true},
+      {"1-bit PNG at the pixel bound", OneBitPng(3000, 3000), false},
+      {"1-bit PNG over it, sides allowed", OneBitPng(3001, 3000), true},
+      {"JPEG frame over the pixel bound", EmptyScansJpeg(9000, 1001, 1), true},
+      {"baseline JPEG over the pixel bound, sides allowed", EncodeJpeg(3001, 3000, Solid({9, 9, 9, 255}), true), true},
+      // Allowed sides, but every coefficient kept would exceed the memory bound.
+      {"progressive coefficients over the memory bound", EmptyScansJpeg(3000, 3000, 1), true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Decoded picture(c.file);
+    EXPECT_EQ(picture.image == nullptr, c.refused);
+    // Without the shared checks, by the decoder's own bounds.
+    const bool jpeg = c.file[1] == '\xD8';
+    Image direct = jpeg ? DecodeJpeg(bytes(c.file), c.file.size()) : DecodePng(bytes(c.file), c.file.size());
+    EXPECT_EQ(direct == nullptr, c.refused) << "by the decoder itself";
+  }
+}
+
 TEST(DecodePicture, AnythingElseFailsCleanly) {
   const std::string png = EncodePng(64, 64, [](int x, int y) { return RgbaPixel{uint8_t(x * 4), uint8_t(y * 4), 7, 255}; });
   const std::string jpeg = EncodeJpeg(64, 64, [](int x, int y) { return RgbaPixel{uint8_t(x * 4), uint8_t(y * 4), 7, 255}; });
@@ -122,6 +165,41 @@ TEST(PictureChecks, OnlyWholeFilesPass) {
   EXPECT_FALSE(PngIsWhole(bytes(lying), lying.size()));
   const std::string noScan = "\xFF\xD8\xFF\xD9";
   EXPECT_FALSE(JpegIsWhole(bytes(noScan), noScan.size()));
+}
+
+TEST(PictureChecks, SizeAndScansReadFromTheBytes) {
+  const auto bytes = [](const std::string& file) { return reinterpret_cast<const uint8_t*>(file.data()); };
+  const struct {
+    const char* name;
+    std::string file;
+    uint32_t width, height;
+    int scans;
+  } pictures[] = {
+      {"PNG", EncodePng(7, 5, Solid({1, 2, 3, 255})), 7, 5, 0},
+      {"baseline JPEG", EncodeJpeg(40, 24, Solid({1, 2, 3, 255})), 40, 24, 1},
+#ifndef _WIN32
+      {"progressive JPEG", EncodeJpegAs(40, 24, Solid({1, 2, 3, 255}), JpegKind::Progressive), 40, 24, 10},
+#endif
+      {"empty scans", EmptyScansJpeg(9, 8, 5), 9, 8, 5},
+  };
+  for (const auto& p : pictures) {
+    SCOPED_TRACE(p.name);
+    const std::optional<PictureSize> size = PictureHeaderSize(bytes(p.file), p.file.size());
+    ASSERT_TRUE(size);
+    EXPECT_EQ(size->width, p.width);
+    EXPECT_EQ(size->height, p.height);
+    EXPECT_EQ(JpegScanCount(bytes(p.file), p.file.size()), p.scans);
+  }
+  // Coefficients a progressive decode holds: 3 components of 2 by 1 blocks,
+  // padded; none for a sequential one.
+  const std::string progressive = EmptyScansJpeg(9, 8, 1), sequential = EncodeJpeg(40, 24, Solid({1, 2, 3, 255}));
+  EXPECT_EQ(JpegCoefficientBytes(bytes(progressive), progressive.size()), 3u * 2 * 1 * 64 * 2);
+  EXPECT_EQ(JpegCoefficientBytes(bytes(sequential), sequential.size()), 0u);
+  EXPECT_TRUE(PictureSizeAllowed({3000, 3000}));
+  EXPECT_TRUE(PictureSizeAllowed({10000, 900}));
+  EXPECT_FALSE(PictureSizeAllowed({3000, 3001}));
+  EXPECT_FALSE(PictureSizeAllowed({10001, 1}));
+  EXPECT_FALSE(PictureSizeAllowed({0, 1}));
 }
 
 }  // namespace

@@ -3,6 +3,9 @@
 #include <jpeglib.h>
 #include <png.h>
 
+#include <zlib.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -30,7 +33,23 @@ std::string EncodePng(int width, int height, const PixelFn& pixel) {
   return file;
 }
 
+namespace {
+
+// The inks of a colour as Photoshop stores them in an Adobe CMYK JPEG:
+// inverted (255 is no ink), the colour being C * K / 255 and so on.
+void InvertedInks(RgbaPixel p, uint8_t* out) {
+  const int k = std::max({p.r, p.g, p.b});
+  const auto ink = [k](int v) { return uint8_t(k == 0 ? 255 : (v * 255 + k / 2) / k); };
+  out[0] = ink(p.r), out[1] = ink(p.g), out[2] = ink(p.b), out[3] = uint8_t(k);
+}
+
+}  // namespace
+
 std::string EncodeJpeg(int width, int height, const PixelFn& pixel, bool grey) {
+  return EncodeJpegAs(width, height, pixel, grey ? JpegKind::Grey : JpegKind::Baseline);
+}
+
+std::string EncodeJpegAs(int width, int height, const PixelFn& pixel, JpegKind kind) {
   jpeg_compress_struct info;
   jpeg_error_mgr errors;
   info.err = jpeg_std_error(&errors);  // test input is always valid: default exit is fine
@@ -38,12 +57,16 @@ std::string EncodeJpeg(int width, int height, const PixelFn& pixel, bool grey) {
   unsigned char* buffer = nullptr;
   unsigned long size = 0;
   jpeg_mem_dest(&info, &buffer, &size);
+  const bool grey = kind == JpegKind::Grey;
+  const bool inks = kind == JpegKind::AdobeCmyk || kind == JpegKind::AdobeYcck;
   info.image_width = JDIMENSION(width);
   info.image_height = JDIMENSION(height);
-  info.input_components = grey ? 1 : 3;
-  info.in_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
+  info.input_components = grey ? 1 : inks ? 4 : 3;
+  info.in_color_space = grey ? JCS_GRAYSCALE : inks ? JCS_CMYK : JCS_RGB;
   jpeg_set_defaults(&info);
   jpeg_set_quality(&info, 95, TRUE);
+  if (kind == JpegKind::AdobeYcck) jpeg_set_colorspace(&info, JCS_YCCK);  // the Adobe marker comes with both
+  if (kind == JpegKind::Progressive) jpeg_simple_progression(&info);
   jpeg_start_compress(&info, TRUE);
   std::vector<uint8_t> row(size_t(width) * info.input_components);
   while (info.next_scanline < info.image_height) {
@@ -51,6 +74,8 @@ std::string EncodeJpeg(int width, int height, const PixelFn& pixel, bool grey) {
       const RgbaPixel p = pixel(x, int(info.next_scanline));
       if (grey) {
         row[x] = p.r;
+      } else if (inks) {
+        InvertedInks(p, &row[4 * x]);
       } else {
         row[3 * x] = p.r, row[3 * x + 1] = p.g, row[3 * x + 2] = p.b;
       }
@@ -62,5 +87,44 @@ std::string EncodeJpeg(int width, int height, const PixelFn& pixel, bool grey) {
   std::string file(reinterpret_cast<const char*>(buffer), size);
   jpeg_destroy_compress(&info);
   std::free(buffer);
+  return file;
+}
+
+namespace {
+
+void PutBigEndian16(std::string& out, unsigned v) {
+  out += char(v >> 8);
+  out += char(v & 0xFF);
+}
+
+void PutBigEndian32(std::string& out, uint32_t v) {
+  PutBigEndian16(out, v >> 16);
+  PutBigEndian16(out, v & 0xFFFF);
+}
+
+void PutPngChunk(std::string& out, const char* type, const std::string& data) {
+  PutBigEndian32(out, uint32_t(data.size()));
+  const std::string typed = type + data;
+  out += typed;
+  PutBigEndian32(out, uint32_t(crc32(0, reinterpret_cast<const Bytef*>(typed.data()), uInt(typed.size()))));
+}
+
+}  // namespace
+
+std::string OneBitPng(int width, int height) {
+  std::string file = "\x89PNG\r\n\x1A\n";
+  std::string header;
+  PutBigEndian32(header, uint32_t(width));
+  PutBigEndian32(header, uint32_t(height));
+  header += std::string{'\x01', '\0', '\0', '\0', '\0'};  // 1 bit, grey, deflate, no filter, no interlace
+  PutPngChunk(file, "IHDR", header);
+  const std::string rows(size_t(height) * (1 + (size_t(width) + 7) / 8), '\0');  // filter byte 0, then black
+  uLongf packedSize = compressBound(uLong(rows.size()));
+  std::string packed(packedSize, '\0');
+  compress2(reinterpret_cast<Bytef*>(packed.data()), &packedSize, reinterpret_cast<const Bytef*>(rows.data()),
+            uLong(rows.size()), 9);
+  packed.resize(packedSize);
+  PutPngChunk(file, "IDAT", packed);
+  PutPngChunk(file, "IEND", "");
   return file;
 }

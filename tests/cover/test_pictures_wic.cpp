@@ -94,3 +94,16 @@ std::string EncodeJpeg(int width, int height, const PixelFn& pixel, bool grey) {
   return Encode(GUID_ContainerFormatJpeg, grey ? GUID_WICPixelFormat8bppGray : GUID_WICPixelFormat24bppBGR, width,
                 height, stride, rows);
 }
+
+std::string EncodeJpegAs(int width, int height, const PixelFn& pixel, JpegKind kind) {
+  // WIC's encoder writes neither progressive JPEGs nor Adobe's inks: a test
+  // that needs them runs where libjpeg makes them.
+  if (kind != JpegKind::Baseline && kind != JpegKind::Grey) std::abort();
+  return EncodeJpeg(width, height, pixel, kind == JpegKind::Grey);
+}
+
+std::string OneBitPng(int width, int height) {
+  const int stride = ((width + 7) / 8 + 3) / 4 * 4;  // rows of whole 32-bit words, as WIC wants them
+  return Encode(GUID_ContainerFormatPng, GUID_WICPixelFormatBlackWhite, width, height, stride,
+                std::vector<uint8_t>(size_t(stride) * size_t(height), 0));
+}

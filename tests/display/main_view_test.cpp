@@ -1,4 +1,5 @@
 #include "app/frame.h"
+#include "app/rescale_cover.h"
 #include "display/main_view.h"
 
 #include <gtest/gtest.h>
@@ -265,6 +266,65 @@ TEST_F(MainViewTest, CoverScaledCopyThenFullPictureThenPlaceholder) {
   Render();
   EXPECT_EQ(Pixel(30, 260), 0x2D374Bu);  // the placeholder again
   EXPECT_NE(FindText("Pochette"), nullptr);
+}
+
+TEST_F(MainViewTest, AtScaleTwoTheCoverComesFromTheDownloadedPictureAtDeviceResolution) {
+  // Columns one pixel wide, alternately white and black: the 250 by 250
+  // copy can only show them as grey, the device pixels of the box can show them.
+  player.coverImage = CreateImage(500, 500);
+  for (int y = 0; y < 500; ++y) {
+    for (int x = 0; x < 500; ++x) player.coverImage->Row(y)[x] = x % 2 ? 0xFF000000u : 0xFFFFFFFFu;
+  }
+  RescaleCover(player);
+  SetSurfaceScale(S(), 2);
+  Render();
+  const PixelView view = SurfacePixels(S());
+  ASSERT_EQ(view.scale, 2);
+  const auto device = [&](int x, int y) {
+    return reinterpret_cast<const uint32_t*>(view.data + y * view.stride)[x] & 0xFFFFFF;
+  };
+  const int left = 2 * 18, top = 2 * 18;
+  for (int x = left + 100; x < left + 104; ++x) EXPECT_EQ(device(x, top + 200), x % 2 ? 0u : 0xFFFFFFu) << x;
+
+  // A new cover replaces it.
+  for (uint32_t& pixel : player.coverImage->pixels) pixel = 0xFF00FF00u;
+  ++player.coverSerial;
+  RescaleCover(player);
+  Render();
+  EXPECT_EQ(device(left + 101, top + 200), 0x00FF00u);
+}
+
+TEST_F(MainViewTest, AtScaleTwoEveryFlatAreaHasTheColourOfScaleOne) {
+  player.currentSong = u"Blue Sky - Night Song";
+  Render();
+  std::vector<uint32_t> one(800 * 300);
+  for (int y = 0; y < 300; ++y) {
+    for (int x = 0; x < 800; ++x) one[y * 800 + x] = Pixel(x, y);
+  }
+  SetSurfaceScale(S(), 2);
+  Render();
+  const PixelView view = SurfacePixels(S());
+  ASSERT_EQ(view.scale, 2);
+  // Away from every edge (where only anti-aliasing may differ), each surface
+  // pixel's 2 by 2 device pixels are its colour at scale 1.
+  int flat = 0, differing = 0;
+  for (int y = 1; y < 299; ++y) {
+    for (int x = 1; x < 799; ++x) {
+      bool uniform = true;
+      for (int dy = -1; dy <= 1; ++dy) {
+        for (int dx = -1; dx <= 1; ++dx) uniform = uniform && one[(y + dy) * 800 + x + dx] == one[y * 800 + x];
+      }
+      if (!uniform) continue;
+      ++flat;
+      for (int d = 0; d < 4; ++d) {
+        const int dx = 2 * x + d % 2, dy = 2 * y + d / 2;
+        differing += (reinterpret_cast<const uint32_t*>(view.data + dy * view.stride)[dx] & 0xFFFFFF) !=
+                     one[y * 800 + x];
+      }
+    }
+  }
+  EXPECT_GT(flat, 200000);
+  EXPECT_EQ(differing, 0);
 }
 
 TEST_F(MainViewTest, WholeFramePixels) {

@@ -9,15 +9,16 @@
 #include "x_session.h"
 
 // Finds the player's window, checks its size, and gives where its 800 by 300
-// surface starts under the menu bar. Fails the test when there is none.
+// surface starts under the menu bar, in the display's pixels (`scale` of
+// them per surface pixel). Fails the test when there is none.
 inline void FindPlayerWindow(const XSession& session, std::chrono::milliseconds timeout, std::string& window,
-                             int& surfaceTop) {
+                             int& surfaceTop, int scale = 1) {
   const auto id = FindWindow(session, "Orvelle Player", timeout);
   ASSERT_TRUE(id) << "no player window";
   window = *id;
   const auto size = WindowSize(session, window);
   ASSERT_TRUE(size);
-  ASSERT_EQ(size->first, 800);
-  ASSERT_GT(size->second, 300);  // the menu bar sits above the 800 by 300 surface
-  surfaceTop = size->second - 300;
+  ASSERT_EQ(size->first, 800 * scale);
+  ASSERT_GT(size->second, 300 * scale);  // the menu bar sits above the 800 by 300 surface
+  surfaceTop = size->second - 300 * scale;
 }

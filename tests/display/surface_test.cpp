@@ -241,4 +241,65 @@ TEST(SurfacePresent, OnlyWhatChangedIsShownAgain) {
   DestroySurface(s);
 }
 
+TEST(SurfaceScale, AtTwoEverySurfacePixelIsTwoByTwoAndTextsKeepTheirWidths) {
+  Surface* s = CreateSurface(100, 50);
+  std::vector<std::array<int, 4>> shown;
+  SetPresent(*s, [&shown](int x, int y, int w, int h) { shown.push_back({x, y, w, h}); });
+  BeginDrawing(*s);
+  FillBox(*s, 0, 0, 100, 50, Rgb(9, 99, 199));
+  const FontFace title{"Segoe UI", 18};
+  SelectFont(*s, title);
+  const float widthAtOne = TextWidth(*s, u"Night Song");
+  EndDrawing(*s);
+
+  SetSurfaceScale(*s, 2);
+  EXPECT_EQ(SurfaceScale(*s), 1) << "the shown picture keeps its scale until the next drawing";
+  shown.clear();
+  BeginDrawing(*s);
+  EXPECT_EQ(SurfaceScale(*s), 2);
+  FillBox(*s, 0, 0, 100, 50, Rgb(9, 99, 199));
+  FillBox(*s, 10, 20, 5, 3, Rgb(255, 0, 0));
+  DrawLine(*s, 40, 30, 44, 32, Rgb(255, 255, 255));
+  SelectFont(*s, title);
+  EXPECT_EQ(TextWidth(*s, u"Night Song"), widthAtOne);
+  EndDrawing(*s);
+  using Rects = std::vector<std::array<int, 4>>;
+  EXPECT_EQ(shown, (Rects{{0, 0, 100, 50}})) << "a new scale shows the whole picture, in surface pixels";
+
+  const PixelView view = SurfacePixels(*s);
+  ASSERT_EQ(view.width, 200);
+  ASSERT_EQ(view.height, 100);
+  EXPECT_EQ(view.scale, 2);
+  const auto device = [&](int x, int y) {
+    return reinterpret_cast<const uint32_t*>(view.data + y * view.stride)[x] & 0xFFFFFF;
+  };
+  // Each surface pixel is the same colour over its 2 by 2 device pixels,
+  // and the shapes stand where they stand at scale 1.
+  const std::vector<std::pair<int, int>> line = {{40, 30}, {41, 31}, {42, 31}, {43, 32}, {44, 32}};
+  for (int y = 0; y < 50; ++y) {
+    for (int x = 0; x < 100; ++x) {
+      const bool box = x >= 10 && x < 15 && y >= 20 && y < 23;
+      const bool onLine = std::find(line.begin(), line.end(), std::pair{x, y}) != line.end();
+      const uint32_t expected = box ? 0xFF0000 : onLine ? 0xFFFFFF : 0x0963C7;
+      for (int d = 0; d < 4; ++d) {
+        ASSERT_EQ(device(2 * x + d % 2, 2 * y + d / 2), expected) << x << "," << y;
+      }
+    }
+  }
+  // A change is shown as the surface pixels it touches.
+  shown.clear();
+  BeginDrawing(*s);
+  FillBox(*s, 0, 0, 100, 50, Rgb(9, 99, 199));
+  FillBox(*s, 10, 20, 5, 3, Rgb(255, 0, 0));
+  DrawLine(*s, 40, 30, 44, 32, Rgb(255, 255, 255));
+  DrawLine(*s, 97, 45, 98, 45, Rgb(1, 1, 1));
+  EndDrawing(*s);
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0][0], 97);
+  EXPECT_EQ(shown[0][2], 2);
+  EXPECT_LE(shown[0][1], 45);
+  EXPECT_GT(shown[0][1] + shown[0][3], 45);
+  DestroySurface(s);
+}
+
 }  // namespace

@@ -14,11 +14,11 @@ std::string Quote(const std::string& text) {
   return quoted + "'";
 }
 
-bool StartXSession(XSession& session) {
+bool StartXSession(XSession& session, const std::string& screen) {
   char pattern[] = "/tmp/orvelle-window-XXXXXX";
   if (mkdtemp(pattern) == nullptr) return false;
   session.workDir = pattern;
-  const std::optional<std::string> display = StartXvfb(session.serverPid);
+  const std::optional<std::string> display = StartXvfb(session.serverPid, screen);
   if (!display) return false;
   session.display = *display;
   return true;
@@ -49,7 +49,8 @@ std::optional<std::string> RunInSession(const XSession& session, const std::stri
   return out;
 }
 
-pid_t StartPlayer(const XSession& session, const std::string& playerPath, const std::string& libraryBeside) {
+pid_t StartPlayer(const XSession& session, const std::string& playerPath, const std::string& libraryBeside,
+                  const EnvironmentVariables& environment) {
   const fs::path dir = fs::path(session.workDir) / "player";
   std::error_code error;
   fs::create_directories(dir, error);
@@ -61,9 +62,11 @@ pid_t StartPlayer(const XSession& session, const std::string& playerPath, const 
   }
   // The library is found beside the player or not at all: no LD_LIBRARY_PATH.
   // The toolkit keeps its one-time allocations to the end; the exit code is what is tested.
-  return SpawnProcess({(dir / "orvelle-player").string()}, (dir / "player.log").string(),
-                      {{"DISPLAY", session.display}, {"LD_LIBRARY_PATH", ""}, {"ASAN_OPTIONS", "detect_leaks=0"},
-                       {"GDK_BACKEND", "x11"}, {"NO_AT_BRIDGE", "1"}});
+  EnvironmentVariables variables = {{"DISPLAY", session.display},     {"LD_LIBRARY_PATH", ""},
+                                     {"ASAN_OPTIONS", "detect_leaks=0"}, {"GDK_BACKEND", "x11"},
+                                     {"NO_AT_BRIDGE", "1"}};
+  variables.insert(variables.end(), environment.begin(), environment.end());  // later ones win
+  return SpawnProcess({(dir / "orvelle-player").string()}, (dir / "player.log").string(), variables);
 }
 
 std::optional<std::string> FindWindow(const XSession& session, const std::string& title,

@@ -19,8 +19,9 @@ struct XSession {
   std::string workDir;  // a fresh temporary folder, removed at the end
 };
 
-// Starts Xvfb on a display number it picks itself; false if it does not come up.
-bool StartXSession(XSession& session);
+// Starts Xvfb on a display number it picks itself, its screen `screen`
+// (width x height x depth); false if it does not come up.
+bool StartXSession(XSession& session, const std::string& screen = "1024x768x24");
 // Stops the server and removes the work folder.
 void StopXSession(XSession& session);
 
@@ -32,8 +33,10 @@ std::string Quote(const std::string& text);
 std::optional<std::string> RunInSession(const XSession& session, const std::string& command, int timeoutSeconds = 10);
 
 // Copies the player into the work folder, with `libraryBeside` (a libbass.so)
-// next to it when given, and starts it there; its pid, or 0.
-pid_t StartPlayer(const XSession& session, const std::string& playerPath, const std::string& libraryBeside);
+// next to it when given, and starts it there with `environment` over the
+// usual variables; its pid, or 0.
+pid_t StartPlayer(const XSession& session, const std::string& playerPath, const std::string& libraryBeside,
+                  const EnvironmentVariables& environment = {});
 
 
 // The first visible window whose whole title is `title`, or nothing before the timeout.

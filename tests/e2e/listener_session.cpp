@@ -58,13 +58,41 @@ ReferenceFrame::ReferenceFrame(const std::string& song) {
 // ---------------------------------------------------------------- set-up
 
 void Listener::Start(const std::vector<std::string>& stationOptions) {
-  ASSERT_TRUE(StartXSession(session)) << "Xvfb did not start";
+  // A window at scale 2 is 1600 pixels wide: the screen must hold it whole.
+  ASSERT_TRUE(StartXSession(session, scale > 1 ? "2048x1536x24" : "1024x768x24")) << "Xvfb did not start";
   ASSERT_TRUE(StartPulse()) << "the private sound server did not start";
   ASSERT_TRUE(StartStation(stationOptions)) << "the station did not start:\n" << ReadFile(stationLog_);
-  playerPid = launchPlayer ? launchPlayer(session) : StartPlayer(session, PLAYER_PATH, ENGINE_PATH);
+  if (privateBus) {
+    ASSERT_TRUE(StartBus()) << "the private session bus did not start";
+  }
+  EnvironmentVariables environment = playerEnvironment;
+  if (scale > 1) environment.push_back({"GDK_SCALE", std::to_string(scale)});
+  playerPid = launchPlayer ? launchPlayer(session) : StartPlayer(session, PLAYER_PATH, ENGINE_PATH, environment);
   playerStartedAt = Clock::now();
   ASSERT_GT(playerPid, 0);
-  FindPlayerWindow(session, 20s, window, surfaceTop);
+  FindPlayerWindow(session, 20s, window, surfaceTop, scale);
+}
+
+bool Listener::StartBus() {
+  runtimeDir = session.workDir + "/runtime";
+  std::error_code ignored;
+  fs::create_directories(runtimeDir, ignored);
+  chmod(runtimeDir.c_str(), 0700);
+  // What the bus starts (the accessibility bus among others) lives in this session too.
+  const EnvironmentVariables sessionVariables = {{"DISPLAY", session.display}, {"XDG_RUNTIME_DIR", runtimeDir}};
+  const std::optional<std::string> address = StartPrivateBus(session.workDir + "/bus", sessionVariables, busPid_);
+  if (!address) return false;
+  busAddress = *address;
+  playerEnvironment.push_back({"DBUS_SESSION_BUS_ADDRESS", busAddress});
+  playerEnvironment.push_back({"XDG_RUNTIME_DIR", runtimeDir});
+  return true;
+}
+
+std::optional<std::string> Listener::OnBus(const std::string& command, int timeoutSeconds) {
+  return RunInSession(session,
+                      "DBUS_SESSION_BUS_ADDRESS=" + Quote(busAddress) + " XDG_RUNTIME_DIR=" + Quote(runtimeDir) +
+                          " ASAN_OPTIONS=detect_leaks=0 " + command,
+                      timeoutSeconds);
 }
 
 bool Listener::StartPulse() {
@@ -104,7 +132,7 @@ void Listener::TearDown() {
     if (RunInSession(session, "import -window root " + Quote("png:" + shot))) std::cerr << "screen: " << shot << "\n";
   }
   // The player ends on SIGTERM as on "Quitter"; the others at once.
-  for (pid_t pid : {playerPid, recorderPid_, stationPid_, pulsePid_}) EndProcess(pid, 1s);
+  for (pid_t pid : {playerPid, recorderPid_, stationPid_, pulsePid_, busPid_}) EndProcess(pid, 1s);
   const std::string log = ReadFile(session.workDir + "/player/player.log");
   // A sanitizer report is a failure even when the window looked right.
   for (const char* report : {"ERROR: AddressSanitizer", "runtime error:", "ERROR: LeakSanitizer"}) {
@@ -164,15 +192,15 @@ std::string Listener::SongText(int index) { return kSongs[index]; }
 bool Listener::Capture() {
   if (capture_ != nullptr) cairo_surface_destroy(capture_);
   capture_ = CaptureWindow(session, window);
-  return capture_ != nullptr && cairo_image_surface_get_height(capture_) >= surfaceTop + 300 &&
-         cairo_image_surface_get_width(capture_) >= 800;
+  return capture_ != nullptr && cairo_image_surface_get_height(capture_) >= surfaceTop + 300 * scale &&
+         cairo_image_surface_get_width(capture_) >= 800 * scale;
 }
 
 bool Listener::WaitForSurface(const std::function<bool()>& seen, std::chrono::milliseconds timeout) {
   return WaitUntil([&] { return Capture() && seen(); }, timeout);
 }
 
-uint32_t Listener::At(int x, int y) const { return PixelAt(capture_, x, surfaceTop + y); }
+uint32_t Listener::At(int x, int y) const { return PixelAt(capture_, x * scale, surfaceTop + y * scale); }
 
 int Listener::Differing(const PixelBox& box, const ReferenceFrame& reference) const {
   int count = 0;
@@ -185,7 +213,7 @@ int Listener::Differing(const PixelBox& box, const ReferenceFrame& reference) co
 int Listener::Differing(const PixelBox& box, cairo_surface_t* earlier) const {
   int count = 0;
   for (int y = box.y; y < box.y + box.height; ++y) {
-    for (int x = box.x; x < box.x + box.width; ++x) count += At(x, y) != PixelAt(earlier, x, surfaceTop + y);
+    for (int x = box.x; x < box.x + box.width; ++x) count += At(x, y) != PixelAt(earlier, x * scale, surfaceTop + y * scale);
   }
   return count;
 }
@@ -242,20 +270,20 @@ std::optional<Clock::time_point> Listener::PressPlay() {
 bool Listener::PressStop() { return Click(366, 236); }
 
 bool Listener::Click(int x, int y) {
-  return RunInSession(session, "xdotool mousemove --window " + window + " " + std::to_string(x) + " " +
-                                   std::to_string(surfaceTop + y) + " click 1")
+  return RunInSession(session, "xdotool mousemove --window " + window + " " + std::to_string(x * scale) + " " +
+                                   std::to_string(surfaceTop + y * scale) + " click 1")
       .has_value();
 }
 
 bool Listener::Drag(int fromX, int fromY, int toX, int toY) {
   // Several moves, as a hand makes them, so that each one reaches the slider.
-  std::string command = "xdotool mousemove --window " + window + " " + std::to_string(fromX) + " " +
-                        std::to_string(surfaceTop + fromY) + " mousedown 1";
+  std::string command = "xdotool mousemove --window " + window + " " + std::to_string(fromX * scale) + " " +
+                        std::to_string(surfaceTop + fromY * scale) + " mousedown 1";
   constexpr int kSteps = 8;
   for (int i = 1; i <= kSteps; ++i) {
     const int x = fromX + (toX - fromX) * i / kSteps, y = fromY + (toY - fromY) * i / kSteps;
-    command += " sleep 0.03 mousemove --window " + window + " " + std::to_string(x) + " " +
-               std::to_string(surfaceTop + y);
+    command += " sleep 0.03 mousemove --window " + window + " " + std::to_string(x * scale) + " " +
+               std::to_string(surfaceTop + y * scale);
   }
   command += " sleep 0.05 mouseup 1";
   return RunInSession(session, command).has_value();

@@ -61,6 +61,22 @@ class Listener : public ::testing::Test {
   // pid. The Linux program by default; a test of another build sets its own.
   std::function<pid_t(const XSession&)> launchPlayer;
 
+  // --- set before Start
+  // The display's scale (GDK_SCALE): window, screenshots, clicks and At()
+  // stay in surface pixels, `scale` display pixels each way.
+  int scale = 1;
+  // A session bus of the test's own with a runtime folder, as a desktop
+  // session has; the player and OnBus() use it.
+  bool privateBus = false;
+  // The player's own variables, over the usual ones.
+  EnvironmentVariables playerEnvironment;
+
+  // Runs a shell command on the display and the private bus; its output, or
+  // nothing if it failed.
+  std::optional<std::string> OnBus(const std::string& command, int timeoutSeconds = 10);
+  std::string busAddress;
+  std::string runtimeDir;  // the session's XDG_RUNTIME_DIR
+
   // --- the station
   // The songs the station has announced so far, oldest first.
   std::vector<OnAir> SongsOnAir();
@@ -125,10 +141,11 @@ class Listener : public ::testing::Test {
  private:
   void WaitForWarmRecorder() const;
   bool StartPulse();
+  bool StartBus();
   bool StartStation(const std::vector<std::string>& options);
   std::string ReadFile(const std::string& path) const;
 
-  pid_t pulsePid_ = 0, recorderPid_ = 0, stationPid_ = 0;
+  pid_t pulsePid_ = 0, recorderPid_ = 0, stationPid_ = 0, busPid_ = 0;
   Clock::time_point recorderStartedAt_;
   std::string pulseDir_, recordingPath_, stationLog_;
   std::vector<OnAir> songs_;

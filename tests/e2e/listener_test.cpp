@@ -153,6 +153,23 @@ TEST_F(ListenerTest, StreamDroppedByTheStationGoesOffQuietlyAndStopPlayRecovers)
   ExpectTone(Listen(1000ms), kToneAmplitude * kDefaultVolume);
 }
 
+TEST_F(ListenerTest, StationGoingAwayAndBackPlaysAgainWithoutAClick) {
+  // 4 s after play the source goes away for 6 s: the stream is dropped and
+  // every new try refused until it is back.
+  Start(With(kOneLongSong, {"--outage-after", "4", "--outage-seconds", "6"}));
+  if (HasFatalFailure()) return;
+  const ReferenceFrame idle(SongText(0));
+  ASSERT_TRUE(PressPlay());
+  ASSERT_TRUE(WaitForSurface([&] { return BadgeLive(); }, 10s));
+  EXPECT_TRUE(WaitForSurface([&] { return Differing(kBadgeBox, idle) == 0; }, 15s)) << "the badge should read OFF";
+  const auto off = Clock::now();
+  const auto back = TimeUntil([&] { return BadgeLive(); }, off, 40s);
+  ASSERT_TRUE(back) << "never LIVE again by itself";
+  std::cout << "LIVE again " << back->count() << " ms after OFF\n";
+  ExpectTone(Listen(1000ms), kToneAmplitude * kDefaultVolume);
+  EXPECT_FALSE(FindWindow(session, "Erreur", 500ms)) << "no message for an outage";
+}
+
 TEST_F(ListenerTest, RefusedStreamShowsTheErrorWithTheEngineCode) {
   Start({"--refuse-stream", "404"});
   if (HasFatalFailure()) return;

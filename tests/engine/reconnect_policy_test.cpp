@@ -41,6 +41,7 @@ TEST(ReconnectPolicy, TriesSoonThenLessOftenForTenMinutesAtMost) {
     EXPECT_LE(times.back() - kDropMs, 600000);
     EXPECT_GT(times.back() - kDropMs, 600000 - 30000) << "gave up early";
   }
+  EXPECT_TRUE(TryTimes({.windowMs = 0}, 0.0).empty()) << "no time to come back means no try";
 }
 
 TEST(ReconnectPolicy, ListenersDroppedTogetherComeBackSpreadOut) {

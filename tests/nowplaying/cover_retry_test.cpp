@@ -37,7 +37,7 @@ class CoverRetry : public testing::Test {
     player.serverBase = u"http://station";
     player.config.itunesBase = "http://itunes";
     player.config.deezerBase = "http://deezer";
-    player.httpGet = [this](const std::string& url) { return network.Get(url); };
+    player.httpGet = [this](const std::string& url, const FetchBounds&) { return network.Get(url); };
     player.clockMs = [this] { return nowMs; };
     ComputeLayout(player.layout, player.volume);
   }
@@ -131,6 +131,52 @@ TEST_F(CoverRetry, SpacingUsesTheSignedDifferenceOfTheWrappingClock) {
     EXPECT_EQ(PollAt(c.nowMs, "A - B"), c.updates);
     EXPECT_EQ(uint32_t(player.lastCoverAttemptMs), c.updates ? c.nowMs : c.lastMs);
   }
+}
+
+// Servers that send each answer as slowly as the player lets them, its last
+// byte just in time: the worst a poll can meet. Each fetch moves the clock by
+// all the time its bounds give it.
+TEST(PollBudget, SlowServersHoldThePollAtMostTheTwoBudgets) {
+  uint32_t nowMs = 0xFFFF0000u;  // the budgets hold across the clock's wrap too
+  std::vector<std::pair<std::string, long>> fetches;  // path, time given
+  const std::map<std::string, std::optional<std::string>> answers = {
+      {"http://station/stats?json=1", std::nullopt},
+      {"http://station/7.html", "no title here"},
+      {"http://station/7.html?sid=1", "1,2,3,4,5,A - B"},
+      {"http://itunes/search", "{}"},
+      {"http://deezer/search", R"({"data":[{"album":{"cover_xl":"http://pictures/c.png"}}]})"},
+      {"http://pictures/c.png", EncodePng(4, 4, Solid({200, 0, 0, 255}))},
+  };
+  Player player;
+  player.serverBase = u"http://station";
+  player.config.itunesBase = "http://itunes";
+  player.config.deezerBase = "http://deezer";
+  player.clockMs = [&nowMs] { return nowMs; };
+  player.httpGet = [&](const std::string& url, const FetchBounds& bounds) -> std::optional<std::string> {
+    const std::optional<HttpGetOptions> options = TransferOptions(bounds, nowMs);
+    if (!options) return std::nullopt;
+    nowMs += uint32_t(options->totalTimeoutMs);
+    // The station's pages by their whole address, the rest without the query.
+    const std::string path = url.rfind("http://station", 0) == 0 ? url : url.substr(0, url.find('?'));
+    fetches.emplace_back(path, options->totalTimeoutMs);
+    const auto answer = answers.find(path);
+    return answer == answers.end() ? std::nullopt : answer->second;
+  };
+  ComputeLayout(player.layout, player.volume);
+
+  const uint32_t startMs = nowMs;
+  PollNowPlaying(player);
+  EXPECT_EQ(player.currentSong, u"A - B");
+  EXPECT_NE(player.coverScaled, nullptr) << "the picture came just in time";
+  EXPECT_LE(nowMs - startMs, uint32_t(kStatusPagesBudgetMs + kCoverUpdateBudgetMs));
+  const std::vector<std::pair<std::string, long>> expected = {
+      {"http://station/stats?json=1", 10000}, {"http://station/7.html", 10000},
+      {"http://station/7.html?sid=1", 10000}, {"http://itunes/search", 10000},
+      {"http://deezer/search", 10000},        {"http://pictures/c.png", 10000},  // what the cover's budget leaves
+  };
+  EXPECT_EQ(fetches, expected);
+  FreeImage(player.coverImage);
+  FreeImage(player.coverScaled);
 }
 
 }  // namespace

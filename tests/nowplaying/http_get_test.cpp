@@ -122,6 +122,50 @@ TEST(HttpGet, BodyOverTheCapIsAFailedTransfer) {
   EXPECT_EQ(HttpGet(server.Base() + "/over-cap-chunked")->size(), 3 * kCap) << "the default cap is far above";
 }
 
+TEST(HttpGet, PagesAndPicturesHaveTheirOwnCap) {
+  LocalServer server;
+  server.Serve("/page", std::string(kMaxPageBytes, 'p'));
+  server.Serve("/long-page", std::string(kMaxPageBytes + 1, 'p'));
+  server.Serve("/picture", std::string(kMaxPageBytes + 1, 'j'));
+  server.Serve("/huge-picture", std::string(kMaxPictureBytes + 1, 'j'));
+  const HttpGetFn httpGet = RealHttpGet();
+  const auto size = [&](const char* path, FetchKind kind) -> long {
+    const std::optional<std::string> body = httpGet(server.Base() + path, FetchBounds{kind, std::nullopt});
+    return body ? long(body->size()) : -1;
+  };
+  EXPECT_EQ(size("/page", FetchKind::Page), long(kMaxPageBytes));
+  EXPECT_EQ(size("/long-page", FetchKind::Page), -1);
+  EXPECT_EQ(size("/picture", FetchKind::Picture), long(kMaxPageBytes + 1));
+  EXPECT_EQ(size("/huge-picture", FetchKind::Picture), -1);
+}
+
+TEST(TransferOptions, EachKindItsBoundsWithinTheDeadline) {
+  const struct {
+    const char* name;
+    FetchBounds bounds;
+    uint32_t nowMs;
+    long totalMs;  // -1: no transfer at all
+    size_t maxBytes;
+  } cases[] = {
+      {"page", {FetchKind::Page, std::nullopt}, 5, 10000, kMaxPageBytes},
+      {"picture", {FetchKind::Picture, std::nullopt}, 5, 20000, kMaxPictureBytes},
+      {"deadline far off", {FetchKind::Picture, 60000u}, 1000, 20000, kMaxPictureBytes},
+      {"deadline near", {FetchKind::Page, 4000u}, 1000, 3000, kMaxPageBytes},
+      {"deadline across the wrap", {FetchKind::Page, 0x00000BB8u}, 0xFFFFF830u, 5000, kMaxPageBytes},
+      {"deadline now", {FetchKind::Page, 1000u}, 1000, -1, 0},
+      {"deadline passed", {FetchKind::Picture, 1000u}, 1001, -1, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::optional<HttpGetOptions> options = TransferOptions(c.bounds, c.nowMs);
+    ASSERT_EQ(options.has_value(), c.totalMs >= 0);
+    if (!options) continue;
+    EXPECT_EQ(options->totalTimeoutMs, c.totalMs);
+    EXPECT_EQ(options->connectTimeoutMs, std::min(c.totalMs, 30000L)) << "the connect phase is part of the total";
+    EXPECT_EQ(options->maxBodyBytes, c.maxBytes);
+  }
+}
+
 // A server that announces `bytes` bytes and sends them one at a time, each
 // after `gap` (cut short when the test ends).
 void Trickle(LocalServer& server, const std::string& path, size_t bytes, std::chrono::milliseconds gap) {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "nowplaying/http_get.h"
+#include "os/os.h"
 
 struct RecordedRequest {
   std::string target;  // path and query exactly as sent
@@ -60,7 +61,5 @@ class LocalServer {
   std::vector<RecordedRequest> requests_;
 };
 
-// The real libcurl HttpGet as the player's seam.
-inline std::function<std::optional<std::string>(const std::string&)> RealHttpGet(HttpGetOptions options = {}) {
-  return [options](const std::string& url) { return HttpGet(url, options); };
-}
+// The real libcurl HttpGet as the player's seam, with the player's bounds.
+inline HttpGetFn RealHttpGet() { return BoundedHttpGet(MonotonicMs, {}); }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "nowplaying/json_text.h"
 #include "nowplaying/local_server.h"
 
 namespace {
@@ -90,6 +91,27 @@ TEST(FetchNowPlaying, DeeplyNestedStatsPageIsNoAnswer) {
   EXPECT_EQ(FetchStatsTitle(httpGet, T(server.Base())), u"");
 }
 
+TEST(ParseJson, NestingPastTheBoundIsRefusedBeforeAnythingIsBuilt) {
+  const auto nested = [](size_t depth) { return std::string(depth, '[') + std::string(depth, ']'); };
+  const std::string brackets(100, '[');
+  const struct {
+    const char* name;
+    std::string json;
+    bool parses;
+  } cases[] = {
+      {"at the bound", nested(kMaxJsonDepth), true},
+      {"one deeper", nested(kMaxJsonDepth + 1), false},
+      {"objects count too", R"({"a":)" + nested(kMaxJsonDepth) + "}", false},
+      {"brackets in strings do not", R"({"a":")" + brackets + R"(","b":{"c":1}})", true},
+      {"nor after an escaped quote", R"({"a":"\")" + brackets + R"(\\"})", true},
+      {"a title beside a deep member", R"({"songtitle":"A - B","x":)" + nested(kMaxJsonDepth + 1) + "}", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(!ParseJson(T(c.json)).is_discarded(), c.parses);
+  }
+}
+
 TEST(FetchNowPlaying, StatusPageForms) {
   RunTitleCases({
       {"sixth field", {"", "1,2,3,4,5,A - B"}, u"A - B", kStatsAndStatus},
@@ -137,6 +159,25 @@ TEST(CleanTitle, JoinsLinesAndTrimsSpaces) {
   for (const auto& [in, out] : cases) {
     SCOPED_TRACE(TextToUtf8(in));
     EXPECT_EQ(CleanTitle(in), out);
+  }
+}
+
+TEST(CleanTitle, LongTitlesAreCutWithoutSplittingACharacter) {
+  const Text a1023(kMaxTitleUnits - 1, u'a');
+  const struct {
+    const char* name;
+    Text in;
+    Text out;
+  } cases[] = {
+      {"at the bound", Text(kMaxTitleUnits, u'a'), Text(kMaxTitleUnits, u'a')},
+      {"a page of title", u"A - " + Text(400000, u'x'), u"A - " + Text(kMaxTitleUnits - 4, u'x')},
+      {"trimmed before the cut", u"\t  " + Text(kMaxTitleUnits, u'a') + u"\r\n", Text(kMaxTitleUnits, u'a')},
+      {"a pair across the bound", a1023 + u"\U0001F508", a1023},
+      {"a space at the cut", a1023 + u" tail", a1023},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(CleanTitle(c.in), c.out);
   }
 }
 

@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include <chrono>
+#include <thread>
 
 #include "search.h"
 #include "station.h"
@@ -211,6 +212,19 @@ TEST(StationServer, StreamFaults) {
     const StreamRead r = ReadStream(st->StreamPort(), 2.5);
     EXPECT_LT(r.bytes.size(), 16000u * 1.6);
     EXPECT_GT(r.bytes.size(), 16000u * 0.6);
+  }
+  {
+    SCOPED_TRACE("outage");
+    StationOptions o;
+    o.outageAfterSeconds = 1;
+    o.outageSeconds = 1.5;
+    auto st = StartStation(o);
+    ASSERT_TRUE(st);
+    const auto start = Clock::now();
+    EXPECT_LT(ReadStream(st->StreamPort(), 5).seconds, 2.5) << "dropped when the source went away";
+    EXPECT_LT(ReadStream(st->StreamPort(), 0.5).bytes.size(), 1000u) << "refused while it is away";
+    std::this_thread::sleep_for(std::chrono::duration<double>(2.6 - SecondsSince(start)));
+    EXPECT_GT(ReadStream(st->StreamPort(), 1).bytes.size(), 16000u) << "back after the outage";
   }
   const std::pair<StreamRefusal, int> refusals[] = {
       {StreamRefusal::NotFound, 404}, {StreamRefusal::Unavailable, 503}, {StreamRefusal::EmptyClose, 200}};

@@ -90,7 +90,7 @@ bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
   }
 }
 
-std::optional<std::string> StartXvfb(pid_t& pid) {
+std::optional<std::string> StartXvfb(pid_t& pid, const std::string& screen) {
   int fds[2];
   if (pipe(fds) != 0) return std::nullopt;
   // -displayfd: the server picks a free display number and writes it to us.
@@ -98,7 +98,7 @@ std::optional<std::string> StartXvfb(pid_t& pid) {
   // refuses connections meanwhile: an xdotool call that ends just as the
   // player starts would leave the player without a display.
   const std::string fd = std::to_string(fds[1]);
-  pid = SpawnProcess({"Xvfb", "-displayfd", fd, "-noreset", "-screen", "0", "1024x768x24", "-nolisten", "tcp"}, "", {},
+  pid = SpawnProcess({"Xvfb", "-displayfd", fd, "-noreset", "-screen", "0", screen, "-nolisten", "tcp"}, "", {},
                      fds[1]);
   close(fds[1]);
   std::string number;
@@ -125,6 +125,17 @@ std::optional<std::string> StartPrivatePulse(const std::string& dir, pid_t& pid)
                      dir + "/pulseaudio.log", {{"HOME", dir}, {"XDG_RUNTIME_DIR", dir + "/run"}});
   if (pid == 0 || !WaitUntil([&] { return fs::exists(socket); }, std::chrono::seconds(10))) return std::nullopt;
   return "unix:" + socket;
+}
+
+std::optional<std::string> StartPrivateBus(const std::string& dir, const EnvironmentVariables& environment,
+                                           pid_t& pid) {
+  std::error_code ignored;
+  fs::create_directories(dir, ignored);
+  const std::string socket = dir + "/bus";
+  pid = SpawnProcess({"dbus-daemon", "--session", "--nofork", "--nopidfile", "--address=unix:path=" + socket},
+                     dir + "/bus.log", environment);
+  if (pid == 0 || !WaitUntil([&] { return fs::exists(socket); }, std::chrono::seconds(10))) return std::nullopt;
+  return "unix:path=" + socket;
 }
 
 pid_t StartRecorder(const std::string& outputPath) {

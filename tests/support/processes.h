@@ -34,12 +34,19 @@ void EndProcess(pid_t pid, std::chrono::milliseconds grace = std::chrono::second
 // Polls `condition` every 50 ms until it holds or `timeout` passes.
 bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
 
-// Xvfb on a display number it picks itself. The display (":N"), or nothing.
-std::optional<std::string> StartXvfb(pid_t& pid);
+// Xvfb on a display number it picks itself, with a screen of `screen`
+// (width x height x depth). The display (":N"), or nothing.
+std::optional<std::string> StartXvfb(pid_t& pid, const std::string& screen = "1024x768x24");
 
 // A sound server of its own under `dir` (created), with a null sink whose
 // monitor can be recorded. The value for PULSE_SERVER, or nothing.
 std::optional<std::string> StartPrivatePulse(const std::string& dir, pid_t& pid);
+
+// A session bus of its own (dbus-daemon, with the standard session services
+// it can start) listening on `dir`/bus; the services it starts get
+// `environment`. The value for DBUS_SESSION_BUS_ADDRESS, or nothing.
+std::optional<std::string> StartPrivateBus(const std::string& dir, const EnvironmentVariables& environment,
+                                           pid_t& pid);
 
 // Records the null sink's monitor as raw stereo 32-bit floats at 44.1 kHz
 // into `outputPath`. An idle null sink runs at a 2-second latency and starves

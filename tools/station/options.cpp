@@ -64,6 +64,9 @@ std::string StationUsage() {
   --stall-seconds N         ...for N seconds, then resume live (5)
   --refuse-stream MODE      404 | 503 | empty (headers, then close) | silent (no answer for
                             --stall-seconds, then 503)
+  --outage-after S          S seconds after the first listener connected, the source goes
+                            away once: listeners dropped, new ones refused (503)...
+  --outage-seconds N        ...for N seconds, then it is back (8)
  content faults, from --faults-after seconds after start (0):
   --faults-after S
   --stats-fault MODE        404 | notjson | notitle | empty, for "/stats?json=1"
@@ -119,6 +122,8 @@ std::optional<StationOptions> ParseStationOptions(const std::vector<std::string>
     else if (name == "--stall-stream-after") ok = ParseNumber(v, 0, kDay, o.stallStreamAfterSeconds);
     else if (name == "--stall-seconds") ok = ParseNumber(v, 0, 600, o.stallSeconds);
     else if (name == "--refuse-stream") ok = ParseChoice(v, refusals, o.refuseStream);
+    else if (name == "--outage-after") ok = ParseNumber(v, 0, kDay, o.outageAfterSeconds);
+    else if (name == "--outage-seconds") ok = ParseNumber(v, 0, 600, o.outageSeconds);
     else if (name == "--faults-after") ok = ParseNumber(v, 0, kDay, o.faultsAfterSeconds);
     else if (name == "--stats-fault") ok = ParseChoice(v, pageFaults, o.statsFault);
     else if (name == "--status-fault") ok = ParseChoice(v, pageFaults, o.statusFault);

@@ -32,6 +32,10 @@ struct StationOptions {
   double stallStreamAfterSeconds = -1;
   double stallSeconds = 5;
   StreamRefusal refuseStream = StreamRefusal::None;
+  // One outage of the source, timed from the first listener's connection:
+  // every listener dropped, new ones refused (503) until it is over.
+  double outageAfterSeconds = -1;
+  double outageSeconds = 8;
 
   // Content faults, active from faultsAfterSeconds after start.
   double faultsAfterSeconds = 0;

@@ -62,6 +62,8 @@ class Station {
   void ServePicture(const httplib::Request& req, httplib::Response& res);
   void Respond(httplib::Response& res, std::string body, const char* contentType, bool trickle);
   bool FaultsActive() const;
+  // Whether the source is away now, in the outage --outage-after asks for.
+  bool InOutage(int64_t nowUs) const;
   bool Trickles(const char* what) const;
   // Sleeps up to us, in short steps, returning false once the station stops.
   bool SleepUs(int64_t us) const;
@@ -84,6 +86,7 @@ class Station {
   std::atomic<int> listeners_{0};
   std::atomic<int> peakListeners_{0};
   std::atomic<long long> streamHits_{0};
+  std::atomic<int64_t> firstListenerUs_{-1};
 
   std::mutex logMutex_;
   std::function<void(const std::string&)> log_;

@@ -24,7 +24,20 @@ struct ListenerSlot {
 
 }  // namespace
 
+bool Station::InOutage(int64_t nowUs) const {
+  const int64_t first = firstListenerUs_;
+  if (options_.outageAfterSeconds < 0 || first < 0) return false;
+  const int64_t startUs = first + static_cast<int64_t>(options_.outageAfterSeconds * 1e6);
+  return nowUs >= startUs && nowUs < startUs + static_cast<int64_t>(options_.outageSeconds * 1e6);
+}
+
 void Station::ServeStream(const httplib::Request& req, httplib::Response& res) {
+  if (InOutage(UsSinceOrigin())) {
+    Log("stream refused: the source is away");
+    res.status = 503;
+    res.set_content("<html><body><h1>Stream unavailable</h1></body></html>", "text/html");
+    return;
+  }
   switch (options_.refuseStream) {
     case StreamRefusal::NotFound:
       res.status = 404;
@@ -68,6 +81,8 @@ void Station::ServeStream(const httplib::Request& req, httplib::Response& res) {
   res.set_header("Connection", "close");  // the body ends when the stream does
   if (icy) res.set_header("icy-metaint", std::to_string(options_.metaintBytes));
   const int64_t connectUs = UsSinceOrigin();
+  int64_t noListenerYet = -1;
+  firstListenerUs_.compare_exchange_strong(noListenerYet, connectUs);
   const bool closeAtOnce = options_.refuseStream == StreamRefusal::EmptyClose;
   res.set_content_provider("audio/mpeg", [this, slot, icy, connectUs, closeAtOnce](size_t, httplib::DataSink& sink) {
     const bool ok = !closeAtOnce && SendStream(sink, icy, connectUs);
@@ -91,6 +106,7 @@ bool Station::SendStream(httplib::DataSink& sink, bool icy, int64_t connectUs) {
     const int64_t now = UsSinceOrigin();
     const int64_t sinceConnect = now - connectUs;
     if (options_.dropStreamAfterSeconds >= 0 && sinceConnect >= dropUs) return false;
+    if (InOutage(now)) return false;
     if (options_.stallStreamAfterSeconds >= 0 && sinceConnect >= stallFromUs && sinceConnect < stallToUs) {
       if (!SleepUs(stallToUs - sinceConnect)) return false;
       // The source was gone meanwhile: the listener resumes at the live point.

@@ -1,0 +1,30 @@
+// The bounds of each kind of fetch, turned into one transfer's options: the
+// same for every HttpGet implementation.
+#include <algorithm>
+
+#include "nowplaying/http_get.h"
+
+std::optional<HttpGetOptions> TransferOptions(const FetchBounds& bounds, uint32_t nowMs) {
+  HttpGetOptions options;
+  const bool picture = bounds.kind == FetchKind::Picture;
+  options.maxBodyBytes = picture ? kMaxPictureBytes : kMaxPageBytes;
+  options.totalTimeoutMs = picture ? kPictureTransferMs : kPageTransferMs;
+  if (bounds.deadlineMs) {
+    // The clock wraps: the time left is a signed difference.
+    const int32_t leftMs = int32_t(*bounds.deadlineMs - nowMs);
+    if (leftMs <= 0) return std::nullopt;
+    options.totalTimeoutMs = std::min<long>(options.totalTimeoutMs, leftMs);
+  }
+  options.connectTimeoutMs = std::min(kConnectLimitMs, options.totalTimeoutMs);
+  return options;
+}
+
+HttpGetFn BoundedHttpGet(std::function<uint32_t()> clockMs, std::function<bool()> shouldAbort) {
+  return [clockMs = std::move(clockMs), shouldAbort = std::move(shouldAbort)](
+             const std::string& url, const FetchBounds& bounds) -> std::optional<std::string> {
+    std::optional<HttpGetOptions> options = TransferOptions(bounds, clockMs());
+    if (!options) return std::nullopt;
+    options->shouldAbort = shouldAbort;
+    return HttpGet(url, *options);
+  };
+}

@@ -1,0 +1,28 @@
+// The desktop's media controls: the player on the session bus as an MPRIS 2
+// media player (through GDBus), so that media keys and the panel's media
+// widget see what it plays and drive it like its buttons. Linux only.
+#pragma once
+
+#include <functional>
+
+#include "app/commands.h"
+#include "app/player_state.h"
+
+struct MediaControlsHooks {
+  // Runs a command through the shell's one guarded entry; false when the
+  // player is inside another handler and the command was not run.
+  std::function<bool(const Command&)> runCommand;
+  std::function<void()> raiseWindow;
+  std::function<void()> quit;  // the same way out as the window's close box
+};
+
+// Asks for the bus name (org.mpris.MediaPlayer2.orvelle_player, or the same
+// with .instance<pid> when another player has it) and serves the player
+// from then on. Without a session bus nothing happens.
+void StartMediaControls(const Player& player, MediaControlsHooks hooks);
+
+// After each change a listener can see: publishes what changed, and only that.
+void MediaControlsFollow(const Player& player);
+
+// Gives the name up, removes the published cover and sends what is still queued.
+void StopMediaControls();
