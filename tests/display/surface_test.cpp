@@ -242,6 +242,9 @@ TEST(SurfacePresent, OnlyWhatChangedIsShownAgain) {
 }
 
 TEST(SurfaceScale, AtTwoEverySurfacePixelIsTwoByTwoAndTextsKeepTheirWidths) {
+#ifdef _WIN32
+  GTEST_SKIP() << "the GDI+ surface draws at scale 1: the Win32 shell keeps its client area in device pixels";
+#endif
   Surface* s = CreateSurface(100, 50);
   std::vector<std::array<int, 4>> shown;
   SetPresent(*s, [&shown](int x, int y, int w, int h) { shown.push_back({x, y, w, h}); });
