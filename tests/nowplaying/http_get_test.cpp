@@ -66,6 +66,19 @@ TEST(HttpGet, FailsWhenNothingListens) {
   EXPECT_EQ(HttpGet("http://127.0.0.1:" + std::to_string(port) + "/"), std::nullopt);
 }
 
+// Both libraries read a time-out of 0 as none at all: a transfer with no
+// time left never starts, rather than going on without a bound.
+TEST(HttpGet, NoTimeLeftIsNoTransfer) {
+  LocalServer server;
+  server.Serve("/page", "here");
+  HttpGetOptions noTotal, noConnect;
+  noTotal.totalTimeoutMs = 0;
+  noConnect.connectTimeoutMs = 0;
+  EXPECT_EQ(HttpGet(server.Base() + "/page"), "here");
+  EXPECT_EQ(HttpGet(server.Base() + "/page", noTotal), std::nullopt);
+  EXPECT_EQ(HttpGet(server.Base() + "/page", noConnect), std::nullopt);
+}
+
 TEST(HttpGet, FailsOnABrokenTransfer) {
   LocalServer server;
   server.Break("/broken");
