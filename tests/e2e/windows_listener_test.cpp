@@ -68,7 +68,10 @@ class WindowsListener : public Listener {
     if (error) return 0;
     EnvironmentVariables environment = WineEnvironment(s);
     if (!pathFirst.empty()) environment.push_back({"PATH", pathFirst + ":" + Env("PATH")});
-    return SpawnProcess({"wine", (dir / "orvelle-player.exe").string()}, (dir / "player.log").string(), environment);
+    // Started in its own folder: the system search for a library looks in the
+    // working folder too, and the test's own may hold a libbass.dll.
+    return SpawnProcess({"sh", "-c", "cd " + Quote(dir.string()) + " && exec wine orvelle-player.exe"},
+                        (dir / "player.log").string(), environment);
   }
 
   // The probe's answer, or nothing when it has none.
