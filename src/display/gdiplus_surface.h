@@ -21,7 +21,7 @@ struct Surface : SurfaceCommon {
   std::unique_ptr<Gdiplus::Graphics> graphics;  // lives as long as the surface
   // Each font drawn so far, with GDI+'s object for it.
   struct FontEntry {
-    FontFace spec;
+    FontFace face;
     std::unique_ptr<Gdiplus::Font> font;
     float lineHeight;
   };

@@ -29,13 +29,13 @@ const StringFormat& TextFormat() {
   return *format;
 }
 
-std::unique_ptr<Font> MakeFont(const FontFace& spec) {
-  const std::u16string face = Utf8ToText(spec.face);
-  const REAL pixels = REAL(spec.points) * kPixelsPerPoint;
+std::unique_ptr<Font> MakeFont(const FontFace& wanted) {
+  const std::u16string face = Utf8ToText(wanted.face);
+  const REAL pixels = REAL(wanted.points) * kPixelsPerPoint;
   auto family = std::make_unique<FontFamily>(reinterpret_cast<const WCHAR*>(face.c_str()));
   for (const wchar_t* fallback : kFallbackFaces) {
     if (family->GetLastStatus() == Ok) break;
-    LogDiagnostic("no font face %s; trying another", spec.face.c_str());
+    LogDiagnostic("no font face %s; trying another", wanted.face.c_str());
     family = std::make_unique<FontFamily>(fallback);
   }
   if (family->GetLastStatus() != Ok) return nullptr;
@@ -48,7 +48,7 @@ std::unique_ptr<Font> MakeFont(const FontFace& spec) {
 // no face at all can be had.
 int FontIndex(Surface& s, const FontFace& font) {
   for (size_t i = 0; i < s.fonts.size(); ++i) {
-    if (s.fonts[i].spec == font) return int(i);
+    if (s.fonts[i].face == font) return int(i);
   }
   std::unique_ptr<Font> made = MakeFont(font);
   if (made == nullptr) return -1;
@@ -63,7 +63,7 @@ void SelectFont(Surface& s, const FontFace& font) { s.font = font.points > 0 ? F
 
 const FontFace& SelectedFont(const Surface& s) {
   static const FontFace kNone;
-  return s.font < 0 ? kNone : s.fonts[size_t(s.font)].spec;
+  return s.font < 0 ? kNone : s.fonts[size_t(s.font)].face;
 }
 
 void ReleaseTextObjects(Surface& s) {
