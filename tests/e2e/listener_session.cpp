@@ -307,23 +307,28 @@ bool Listener::PanelChangesWith(const std::function<bool()>& act) {
 }
 
 bool Listener::OpenMenu(int index) {
-  if (!Capture()) return false;
   // The titles are dark writing on the light bar: find the runs of columns
-  // that hold writing, separated by the gaps between titles.
+  // that hold writing, separated by the gaps between titles. A window just
+  // shown may not have its bar painted yet (Wine paints it late): look again.
   std::vector<std::pair<int, int>> titles;
-  int runStart = -1, lastInk = -100;
-  for (int x = 0; x < 800; ++x) {
-    bool ink = false;
-    for (int y = 2; y < surfaceTop - 2 && !ink; ++y) ink = (PixelAt(capture_, x, y) & 0xFF) < 110;
-    if (!ink) continue;
-    if (x - lastInk > 10) {
-      if (runStart >= 0) titles.push_back({runStart, lastInk});
-      runStart = x;
+  const auto findTitles = [&] {
+    titles.clear();
+    if (!Capture()) return false;
+    int runStart = -1, lastInk = -100;
+    for (int x = 0; x < 800; ++x) {
+      bool ink = false;
+      for (int y = 2; y < surfaceTop - 2 && !ink; ++y) ink = (PixelAt(capture_, x, y) & 0xFF) < 110;
+      if (!ink) continue;
+      if (x - lastInk > 10) {
+        if (runStart >= 0) titles.push_back({runStart, lastInk});
+        runStart = x;
+      }
+      lastInk = x;
     }
-    lastInk = x;
-  }
-  if (runStart >= 0) titles.push_back({runStart, lastInk});
-  if (index >= int(titles.size())) return false;
+    if (runStart >= 0) titles.push_back({runStart, lastInk});
+    return index < int(titles.size());
+  };
+  if (!WaitUntil(findTitles, std::chrono::seconds(5))) return false;
   const int x = (titles[index].first + titles[index].second) / 2;
   menuTitleX_ = x;
   return RunInSession(session, "xdotool mousemove --window " + window + " " + std::to_string(x) + " " +
