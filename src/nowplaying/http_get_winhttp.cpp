@@ -22,6 +22,7 @@
 
 #include "nowplaying/http_get.h"
 #include "os/log.h"
+#include "os/wide_text.h"
 
 namespace {
 
@@ -33,14 +34,6 @@ constexpr auto kAbortPollInterval = std::chrono::milliseconds(50);
 constexpr size_t kUrlLengthLimit = 64 * 1024;
 
 using Clock = std::chrono::steady_clock;
-
-std::wstring Widen(const std::string& utf8) {
-  if (utf8.empty()) return {};
-  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), nullptr, 0);
-  std::wstring wide(size_t(n > 0 ? n : 0), L'\0');
-  if (n > 0) MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), wide.data(), n);
-  return wide;
-}
 
 // Closes a WinHTTP handle when it goes out of scope.
 struct Handle {
@@ -132,7 +125,7 @@ class Transfer {
       WinHttpSetOption(session.h, WINHTTP_OPTION_SECURE_PROTOCOLS, &protocols, sizeof protocols);
     }
 
-    std::wstring current = Widen(url);
+    std::wstring current = WidenUtf8(url);
     for (int hop = 0;; ++hop) {
       const std::optional<Target> target = current.size() <= kUrlLengthLimit ? CrackHttpUrl(current) : std::nullopt;
       if (!target) return Fail(url, "not an http or https address");

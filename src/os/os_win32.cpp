@@ -3,16 +3,14 @@
 // ANSI ones would lose any character outside the user's code page.
 #include <windows.h>
 
-#include <chrono>
 #include <ctime>
 #include <string>
 
 #include "os/log.h"
 #include "os/os.h"
+#include "os/wide_text.h"
 
-namespace {
-
-std::wstring Widen(const std::string& utf8) {
+std::wstring WidenUtf8(const std::string& utf8) {
   if (utf8.empty()) return {};
   const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), nullptr, 0);
   std::wstring wide(size_t(n > 0 ? n : 0), L'\0');
@@ -20,7 +18,7 @@ std::wstring Widen(const std::string& utf8) {
   return wide;
 }
 
-std::string Narrow(const std::wstring& wide) {
+std::string NarrowToUtf8(const std::wstring& wide) {
   if (wide.empty()) return {};
   const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), nullptr, 0, nullptr, nullptr);
   std::string utf8(size_t(n > 0 ? n : 0), '\0');
@@ -28,9 +26,11 @@ std::string Narrow(const std::wstring& wide) {
   return utf8;
 }
 
+namespace {
+
 // Windows documents backslashes for library paths; callers join with '/'.
 std::wstring WindowsPath(const std::string& path) {
-  std::wstring wide = Widen(path);
+  std::wstring wide = WidenUtf8(path);
   for (wchar_t& c : wide) {
     if (c == L'/') c = L'\\';
   }
@@ -75,7 +75,7 @@ std::string ExecutableDir() {
   }
   const size_t slash = path.find_last_of(L"\\/");
   if (slash == std::wstring::npos) return ".";
-  return Narrow(path.substr(0, slash));
+  return NarrowToUtf8(path.substr(0, slash));
 }
 
 int64_t FileSizeBytes(const std::string& path) {
@@ -83,13 +83,6 @@ int64_t FileSizeBytes(const std::string& path) {
   if (!GetFileAttributesExW(WindowsPath(path).c_str(), GetFileExInfoStandard, &data)) return -1;
   if (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) return -1;
   return int64_t((uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
-}
-
-uint32_t MonotonicMs() {
-  using Clock = std::chrono::steady_clock;  // QueryPerformanceCounter underneath
-  static const Clock::time_point start = Clock::now();
-  const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
-  return uint32_t(uint64_t(elapsed.count()));
 }
 
 int64_t LocalSecondsSince1970() {
