@@ -9,18 +9,12 @@
 #include <cstdint>
 #include <vector>
 
-#include "display/surface.h"
+#include "display/surface_common.h"
 #include "text/text.h"
 
-struct Surface {
-  int width = 0;   // in surface pixels
-  int height = 0;
-  int scale = 1;        // device pixels per surface pixel, each way, of `pixels`
-  int wantedScale = 1;  // what the next BeginDrawing makes `pixels` at
+struct Surface : SurfaceCommon {
   cairo_surface_t* pixels = nullptr;  // the retained picture, at device resolution
   cairo_t* cr = nullptr;              // lives as long as the surface
-  bool drawing = false;               // between BeginDrawing and EndDrawing
-  DrawMode mode = DrawMode::Opaque;
   PangoContext* pango = nullptr;
   // Each font drawn so far, with Pango's description of it.
   struct FontEntry {
@@ -41,16 +35,8 @@ struct Surface {
   };
   std::vector<CachedLayout> layouts;  // at most kMaxCachedLayouts, least recently used reused
   uint64_t useCount = 0;
-  std::function<void(int x, int y, int width, int height)> present;
-  // What `present` last showed. An idle player draws the same picture 12 times
-  // a second, and a playing one mostly changes only the panel and the badge:
-  // copying the rest to the screen again would be work for nothing.
-  std::vector<unsigned char> presented;
-  std::vector<DrawOp>* recording = nullptr;  // tests only
 };
 
-// Appends an operation to the test recording, if there is one.
-void Record(Surface& s, DrawOp::Kind kind, Colour colour, int x, int y, int w, int h, int rx = 0, int ry = 0);
 // Sets the colour of the next fill, blended only in the alpha-blend mode.
 void SetSource(Surface& s, Colour c);
 // A Cairo image over the picture's own pixels (no copy); destroy it after use.
