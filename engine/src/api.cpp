@@ -19,6 +19,9 @@ constexpr DWORD kDataFlagsMask = 0xF0000000u;
 constexpr DWORD kDataError = 0xFFFFFFFFu;
 constexpr int kMinRateHz = 8000, kMaxRateHz = 192000;
 constexpr int kVolumeRampMs = 5;
+// Half the pre-buffer: what a station at the real-time pace may be late by
+// before the output's buffer has to carry it.
+constexpr int kStartMarginMs = 50;
 
 thread_local int lastError = 0;
 
@@ -84,6 +87,18 @@ DWORD NextHandle(Engine& e) {
   do ++e.lastHandle;
   while (e.lastHandle == 0 || e.lastHandle == kDataError || e.streams.count(e.lastHandle) != 0);
   return e.lastHandle;
+}
+
+// A listener who stops a stream expects the sound to end, not the device's
+// buffer to play out: what it holds is dropped, unless another stream is
+// heard in it too. Called once `s`, which was playing, no longer is.
+void DropQueuedSoundOf(Engine& e, const Stream& s) {
+  for (const auto& [handle, other] : e.streams) {
+    if (other.get() != &s && other->channel.playState.load(std::memory_order_acquire) == PlayState::Playing &&
+        !other->channel.stalled.load(std::memory_order_relaxed))
+      return;
+  }
+  DropQueuedSound(e.output);
 }
 
 void DestroyAllStreams(Engine& e) {
@@ -160,6 +175,7 @@ BOOL BASS_Init(int device, DWORD freq, DWORD, void*, const void*) try {
   if (rateHz < kMinRateHz || rateHz > kMaxRateHz) return Fail(BASS_ERROR_ILLPARAM, 0);
   e.mixer.rateHz = rateHz;
   e.mixer.rampFrames = size_t(rateHz) * kVolumeRampMs / 1000;
+  e.mixer.startMarginFrames = size_t(rateHz) * kStartMarginMs / 1000;
   if (int code = OpenOutput(device, rateHz, &e.mixer, &e.output); code != 0) return Fail(code, 0);
   e.initialised = true;
   return Succeed(1);
@@ -182,17 +198,15 @@ int BASS_ErrorGetCode(void) { return lastError; }
 HSTREAM BASS_StreamCreateURL(const char* url, DWORD, DWORD, void*, void*) try {
   Engine& e = TheEngine();
   int rateHz;
-  size_t pullFrames;
   uint64_t generation;
   {
     std::lock_guard lock(e.mutex);
     if (!e.initialised) return Fail(BASS_ERROR_INIT, HSTREAM(0));
     rateHz = e.mixer.rateHz;
-    pullFrames = e.mixer.pullFrames;
     generation = e.generation;
   }
   // Connecting takes up to seconds: other calls go on meanwhile.
-  StreamOpenResult opened = OpenStream(url, rateHz, pullFrames);
+  StreamOpenResult opened = OpenStream(url, rateHz);
   if (opened.stream == nullptr) return Fail(opened.error, HSTREAM(0));
   std::lock_guard lock(e.mutex);
   if (!e.initialised || e.generation != generation) return Fail(BASS_ERROR_INIT, HSTREAM(0));
@@ -203,24 +217,30 @@ HSTREAM BASS_StreamCreateURL(const char* url, DWORD, DWORD, void*, void*) try {
 } GUARDED(HSTREAM(0))
 
 BOOL BASS_ChannelPlay(DWORD handle, BOOL) try {
-  return WithStream(handle, BOOL(0), [](Engine&, Stream& s) {
+  return WithStream(handle, BOOL(0), [](Engine& e, Stream& s) {
     StartChannel(s.channel);  // a live stream has nowhere to restart from
+    ExpectStart(e.output);
     return Succeed(BOOL(1));
   });
 } GUARDED(0)
 
 BOOL BASS_ChannelStop(DWORD handle) try {
-  return WithStream(handle, BOOL(0), [](Engine&, Stream& s) {
+  return WithStream(handle, BOOL(0), [](Engine& e, Stream& s) {
+    const bool drop = s.channel.playState.load(std::memory_order_acquire) == PlayState::Playing;
     s.channel.playState.store(PlayState::Stopped, std::memory_order_release);
+    if (drop) DropQueuedSoundOf(e, s);
     WakeDecoder(s);  // a stopped stream does not come back by itself
     return Succeed(BOOL(1));
   });
 } GUARDED(0)
 
 BOOL BASS_ChannelPause(DWORD handle) try {
-  return WithStream(handle, BOOL(0), [](Engine&, Stream& s) {
+  return WithStream(handle, BOOL(0), [](Engine& e, Stream& s) {
     PlayState expected = PlayState::Playing;
-    if (s.channel.playState.compare_exchange_strong(expected, PlayState::Paused)) return Succeed(BOOL(1));
+    if (s.channel.playState.compare_exchange_strong(expected, PlayState::Paused)) {
+      DropQueuedSoundOf(e, s);
+      return Succeed(BOOL(1));
+    }
     return Fail(expected == PlayState::Paused ? BASS_ERROR_ALREADY : BASS_ERROR_NOPLAY, BOOL(0));
   });
 } GUARDED(0)
@@ -228,7 +248,9 @@ BOOL BASS_ChannelPause(DWORD handle) try {
 BOOL BASS_StreamFree(HSTREAM handle) try {
   return WithStream(handle, BOOL(0), [handle](Engine& e, Stream& s) {
     s.abort.store(true);
+    const bool drop = s.channel.playState.load(std::memory_order_acquire) == PlayState::Playing;
     DetachChannel(e.mixer, &s.channel);
+    if (drop) DropQueuedSoundOf(e, s);
     e.streams.erase(handle);  // joins the decoder thread
     return Succeed(BOOL(1));
   });

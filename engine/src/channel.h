@@ -50,6 +50,8 @@ struct Channel {
   // Mixer only.
   float currentGain = 1.0f;
   bool gainStarted = false;
+  bool flowing = false;             // took frames at the last mix, none missing
+  size_t leadFrames = 0;            // silence still to give before its frames, after a start
   std::vector<float> scratch;       // one mix chunk, sized at creation
 };
 
@@ -72,18 +74,37 @@ struct DeviceDelay {
 struct Mixer {
   int rateHz = 44100;
   size_t rampFrames = 220;  // volume changes glide over about 5 ms
-  // Set by the output when it opens: the most frames it takes in one pull. A
-  // stream must hold that much beyond its pre-buffer before it starts.
-  size_t pullFrames = kMixChunkFrames;
+  // A channel that starts keeps this much of its buffer after the device's
+  // first request, for the network's jitter until the next one (less than
+  // the pre-buffer).
+  size_t startMarginFrames = 0;
   std::array<std::atomic<Channel*>, kMaxChannels> slots{};
   std::atomic<uint64_t> callbacksRun{0};
-  uint64_t clockFrames = 0;  // mixer only: frames mixed since the output opened
+  uint64_t clockFrames = 0;        // mixer only: frames mixed since the output opened
+  uint64_t soundedUntilClock = 0;  // mixer only: just after the last frame a channel sounded in
   DeviceDelay delay;
 };
 
 // Mixer thread: fills `out` (interleaved stereo) with every playing channel,
-// whatever the period length the device asks for.
+// whatever the length the device asks for. A channel that starts or comes back
+// from a stall within a long request sounds late in it rather than at its
+// start, keeping startMarginFrames: a stream that arrives at the real-time
+// pace then lasts until the device's next request.
 void MixChannels(Mixer& mixer, float* out, size_t frames);
+
+// Mixer thread: whether the device should drop what it holds before its next
+// request. True when a channel is ready to start sounding and the
+// `queuedFrames` the device holds are silence: dropped, the start is heard
+// that much sooner.
+bool ShouldDropQueueForStart(const Mixer& mixer, size_t queuedFrames);
+
+// Mixer thread: the most frames every sounding channel can give now (the
+// rest of its start's silence and its buffer); a channel that has ended
+// counts as endless, as it is to be played out.
+size_t FramesSoundingAhead(const Mixer& mixer);
+
+// Mixer thread: whether a channel is playing but not sounding yet.
+bool AChannelWaitsToStart(const Mixer& mixer);
 
 // Mixer thread, after handing mixed frames to the device: `queuedFrames` of
 // them are still to be heard.

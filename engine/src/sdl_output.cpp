@@ -1,4 +1,5 @@
-// The only file that sees SDL.
+// The Linux output: PulseAudio straight where a sound server answers (see
+// pulse_output.cpp), SDL otherwise. The only file that sees SDL.
 #include <SDL2/SDL.h>
 
 #if defined(__linux__)
@@ -6,23 +7,26 @@
 #endif
 
 #include <atomic>
+#include <cstdlib>
+#include <cstring>
 #include <thread>
 
 #include "channel.h"
 #include "orvelle/bass.h"
 #include "output.h"
+#include "pulse_output.h"
 #include "silent_clock.h"
 
 namespace orvelle {
 
-// A live stream needs no low latency: a long period lets the device thread
-// and the sound server wake up a dozen times a second rather than 170 times
-// (at 1024 frames). The price is what a device period takes to be heard:
-// first sound, a stop and a volume change reach the ear that much later.
-constexpr int kDevicePeriodFrames = 8192;  // about 186 ms at 44.1 kHz
+// SDL cannot drop what its device holds, and mixes a period ahead of it: a
+// stop is heard some two periods late. Short periods keep that prompt, at
+// the price of some 170 wake-ups a second.
+constexpr int kDevicePeriodFrames = 1024;  // about 23 ms at 44.1 kHz
 
 struct Output {
   Mixer* mixer = nullptr;
+  PulseOutput* pulse = nullptr;
   SDL_AudioDeviceID device = 0;
   void* alsa = nullptr;  // our reference to SDL's ALSA library, while its messages are dropped
   // "No sound": a thread stands in for the device.
@@ -31,6 +35,12 @@ struct Output {
 };
 
 namespace {
+
+// Unless SDL was told to use another driver (the tests' dummy one, say).
+bool PulseWanted() {
+  const char* driver = std::getenv("SDL_AUDIODRIVER");
+  return driver == nullptr || *driver == '\0' || std::strcmp(driver, "pulseaudio") == 0;
+}
 
 void DeviceCallback(void* user, Uint8* stream, int bytes) {
   auto* mixer = static_cast<Mixer*>(user);
@@ -93,7 +103,6 @@ int OpenDevice(Output* out, int rateHz) {
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     return BASS_ERROR_DEVICE;
   }
-  out->mixer->pullFrames = kDevicePeriodFrames;
   SDL_PauseAudioDevice(out->device, 0);
   return 0;
 }
@@ -106,9 +115,14 @@ int OpenOutput(int device, int rateHz, Mixer* mixer, Output** output) {
   out->mixer = mixer;
   if (device == 0) {
     out->silentClock = std::thread([out, rateHz] { RunSilentClock(*out->mixer, rateHz, out->stopClock); });
-  } else if (int code = OpenDevice(out, rateHz); code != 0) {
-    delete out;
-    return code;
+  } else {
+    if (PulseWanted()) out->pulse = OpenPulseOutput(rateHz, mixer);
+    if (out->pulse == nullptr) {
+      if (int code = OpenDevice(out, rateHz); code != 0) {
+        delete out;
+        return code;
+      }
+    }
   }
   *output = out;
   return 0;
@@ -116,6 +130,7 @@ int OpenOutput(int device, int rateHz, Mixer* mixer, Output** output) {
 
 void CloseOutput(Output* out) {
   if (out == nullptr) return;
+  ClosePulseOutput(out->pulse);
   if (out->device != 0) {
     SDL_CloseAudioDevice(out->device);  // waits for a running callback
     ReleaseAlsa(out);
@@ -129,6 +144,14 @@ void CloseOutput(Output* out) {
     out->silentClock.join();
   }
   delete out;
+}
+
+void ExpectStart(Output* out) {
+  if (out != nullptr && out->pulse != nullptr) LookForPulseStart(out->pulse);
+}
+
+void DropQueuedSound(Output* out) {
+  if (out != nullptr && out->pulse != nullptr) DropPulseQueue(out->pulse);
 }
 
 }  // namespace orvelle

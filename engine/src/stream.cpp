@@ -12,8 +12,8 @@
 
 namespace orvelle {
 
-Stream::Stream(const char* url, int rateHz, size_t pullFrames, const ReconnectPolicy& reconnect)
-    : channel(size_t(rateHz) * kRingSeconds, size_t(rateHz) * kPrebufferMs / 1000 + pullFrames,
+Stream::Stream(const char* url, int rateHz, const ReconnectPolicy& reconnect)
+    : channel(size_t(rateHz) * kRingSeconds, size_t(rateHz) * kPrebufferMs / 1000,
               size_t(rateHz) * kMaxRefillMs / 1000, size_t(rateHz) * kHeardHistoryMs / 1000),
       url(url),
       rateHz(rateHz),
@@ -125,13 +125,13 @@ void RunDecoder(Stream* s) {
 
 }  // namespace
 
-StreamOpenResult OpenStream(const char* url, int rateHz, size_t pullFrames) {
+StreamOpenResult OpenStream(const char* url, int rateHz) {
   ReconnectPolicy policy;
   {
     std::lock_guard lock(policyMutex);
     policy = currentPolicy;
   }
-  auto stream = std::make_unique<Stream>(url == nullptr ? "" : url, rateHz, pullFrames, policy);
+  auto stream = std::make_unique<Stream>(url == nullptr ? "" : url, rateHz, policy);
   stream->analyser = CreateSpectrumAnalyser();
   if (stream->analyser == nullptr) return {nullptr, BASS_ERROR_MEM};
   const AvOpenResult opened = OpenAvInput(url, rateHz, &stream->abort);

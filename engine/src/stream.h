@@ -26,7 +26,7 @@ constexpr int kMaxRefillMs = 2000;         // ...and each underrun asks for a de
 constexpr int kHeardHistoryMs = 1000;      // kept after mixing: more than any device holds unheard
 
 struct Stream {
-  Stream(const char* url, int rateHz, size_t pullFrames, const ReconnectPolicy& reconnect);
+  Stream(const char* url, int rateHz, const ReconnectPolicy& reconnect);
   ~Stream();
 
   Channel channel;
@@ -53,10 +53,7 @@ struct StreamOpenResult {
 };
 
 // Connects, decodes the first audio and starts the decoder thread. Blocks.
-// `pullFrames` is the most the output takes at once: the pre-buffer covers
-// it on top of its own length, or a stream that arrives at the real-time
-// pace would run dry on the device's second pull.
-StreamOpenResult OpenStream(const char* url, int rateHz, size_t pullFrames);
+StreamOpenResult OpenStream(const char* url, int rateHz);
 
 // Ends the decoder thread promptly, interrupting a blocked network read.
 void StopDecoder(Stream& stream);
