@@ -91,20 +91,23 @@ void OnWritable(pa_stream* stream, size_t, void* user) {
   size_t bytes = pa_stream_writable_size(stream);
   if (bytes == size_t(-1)) return;
   if (DropForStart(*out, bytes)) return;  // the server asks again for what it dropped
+  // Frames the stream and the sink hold: the target less what is asked for.
+  size_t queued = out->targetFrames - std::min(out->targetFrames, bytes / kFrameBytes);
   if (out->dropping) {
     // The server asks for what it dropped, which may be less than a full
     // buffer: a start is placed in a full one.
     bytes = std::max(bytes, out->bufferBytes);
+    queued = out->targetFrames - std::min(out->targetFrames, out->bufferBytes / kFrameBytes);
   } else {
     // A station at the real-time pace delivers its frames a few at a time: a
     // request that comes before the next few is answered with what there is,
     // the server's buffer carrying the listener meanwhile.
     const size_t requested = bytes / kFrameBytes;
-    const size_t queued = out->targetFrames - std::min(out->targetFrames, requested);
     const size_t ahead = FramesSoundingAhead(*out->mixer);
     if (ahead < requested && queued + ahead >= out->floorFrames) bytes = ahead * kFrameBytes;
   }
   out->dropping = false;
+  size_t written = 0;
   while (bytes >= kFrameBytes) {
     void* data = nullptr;
     size_t n = bytes;
@@ -117,8 +120,9 @@ void OnWritable(pa_stream* stream, size_t, void* user) {
     MixChannels(*out->mixer, static_cast<float*>(data), n / kFrameBytes);
     if (pa_stream_write(stream, data, n, nullptr, 0, PA_SEEK_RELATIVE) < 0) return;
     bytes -= n;
+    written += n;
   }
-  PublishDeviceDelay(*out->mixer, out->targetFrames);
+  PublishDeviceDelay(*out->mixer, queued + written / kFrameBytes);
 }
 
 bool ConnectContext(PulseOutput& out) {
