@@ -103,12 +103,17 @@ TEST(States, AStreamStoppedInAnOutageStaysDownAndAnyOtherEndsAfterTheWindow) {
   }
   ASSERT_TRUE(BecomesActive(stopped, BASS_ACTIVE_STALLED));
   ASSERT_TRUE(BASS_ChannelStop(stopped));
-  std::this_thread::sleep_for(100ms);  // a try under way when stopped may still reach the station
   const int connectionsWhenStopped = stoppedStation.connections();
   EXPECT_TRUE(trail.noteUntil([&] { return trail.states.back() == BASS_ACTIVE_STOPPED; }, 5000));
   EXPECT_EQ(trail.states, (std::vector<DWORD>{BASS_ACTIVE_PLAYING, BASS_ACTIVE_STALLED, BASS_ACTIVE_STOPPED}));
   EXPECT_GE(leftStation.connections(), 3) << "it tried while it could";
-  EXPECT_EQ(stoppedStation.connections(), connectionsWhenStopped);
+  // A try under way when stopped may still reach the station, late on a busy
+  // machine (long done by now, the window having passed); none after it,
+  // however long the stopped stream is left.
+  const int connectionsLater = stoppedStation.connections();
+  EXPECT_LE(connectionsLater, connectionsWhenStopped + 1);
+  std::this_thread::sleep_for(600ms);  // longer than the longest wait between two tries
+  EXPECT_EQ(stoppedStation.connections(), connectionsLater);
   EXPECT_EQ(BASS_ChannelIsActive(stopped), DWORD(BASS_ACTIVE_STOPPED));
   BASS_StreamFree(stopped);
   BASS_StreamFree(left);
