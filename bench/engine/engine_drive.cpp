@@ -1,10 +1,19 @@
 // Headless driver for the engine benchmark: open a URL, play it for a while,
 // free it. Prints how long the open took, when the first sound was handed to
 // the output device, the state at the end and how long the free took.
+// With ORVELLE_RECORDING naming the file a recorder of the sink writes (raw
+// stereo float at 44.1 kHz), it also reads in it when the listener heard the
+// first sound after the play call, and the last one after the free call.
+#include <sys/stat.h>
+
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <fstream>
 #include <thread>
+#include <vector>
 
 #include "orvelle/bass.h"
 
@@ -12,6 +21,56 @@ namespace {
 
 double MsSince(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+constexpr size_t kRecordFrameBytes = 2 * sizeof(float);
+constexpr double kRecordRateHz = 44100;
+constexpr float kSoundLevel = 0.01f;
+
+// Frames the recorder has written so far; 0 without a recording.
+size_t RecordedFrames(const char* path) {
+  struct stat st {};
+  return path != nullptr && stat(path, &st) == 0 ? size_t(st.st_size) / kRecordFrameBytes : 0;
+}
+
+// Milliseconds from `mark` to the first (or, with `last`, just after the
+// last) frame above kSoundLevel within `spanFrames` after it, or for `last`
+// from half a second before it (the recorder lags the sink by its latency,
+// so a sound that ends at once ends before the mark). -1 if none.
+double HeardMs(const std::vector<float>& stereo, size_t mark, size_t spanFrames, bool last) {
+  double found = -1;
+  const size_t end = std::min(stereo.size() / 2, mark + spanFrames);
+  const size_t from = last ? mark - std::min<size_t>(mark, 22050) : mark;
+  for (size_t f = from; f < end; ++f) {
+    if (std::fabs(stereo[f * 2]) <= kSoundLevel && std::fabs(stereo[f * 2 + 1]) <= kSoundLevel) continue;
+    found = (double(f + (last ? 1 : 0)) - double(mark)) * 1000 / kRecordRateHz;
+    if (!last) break;
+  }
+  return found;
+}
+
+// Silences of 10 ms or more between the first sound after `from` and `to`:
+// a stream that ran dry on the way.
+int Gaps(const std::vector<float>& stereo, size_t from, size_t to) {
+  int gaps = 0;
+  size_t silent = 0;
+  bool sounded = false;
+  for (size_t f = from; f < std::min(to, stereo.size() / 2); ++f) {
+    const bool loud = std::fabs(stereo[f * 2]) > kSoundLevel || std::fabs(stereo[f * 2 + 1]) > kSoundLevel;
+    if (loud && sounded && silent >= 441) ++gaps;
+    sounded = sounded || loud;
+    silent = loud ? 0 : silent + 1;
+  }
+  return gaps;
+}
+
+void PrintHeard(const char* path, size_t playMark, size_t freeMark) {
+  std::ifstream in(path, std::ios::binary);
+  std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::vector<float> stereo(bytes.size() / sizeof(float));
+  std::memcpy(stereo.data(), bytes.data(), stereo.size() * sizeof(float));
+  std::printf("first_heard_ms=%.1f stop_heard_ms=%.1f gaps=%d\n", HeardMs(stereo, playMark, 44100 * 3, false),
+              HeardMs(stereo, freeMark, 44100, true), Gaps(stereo, playMark, freeMark));
 }
 
 }  // namespace
@@ -30,6 +89,8 @@ int main(int argc, char** argv) {
   // presses play; PulseAudio takes close to a second to ask a new stream for
   // its second period, which would otherwise count as the station's delay.
   std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  const char* recording = std::getenv("ORVELLE_RECORDING");
+  const size_t playMark = RecordedFrames(recording);
   const auto start = std::chrono::steady_clock::now();
   const HSTREAM stream = BASS_StreamCreateURL(argv[1], 0, 0, nullptr, nullptr);
   const double openMs = MsSince(start);
@@ -48,8 +109,13 @@ int main(int argc, char** argv) {
   std::this_thread::sleep_for(std::chrono::duration<double>(seconds) - std::chrono::milliseconds(int(firstSoundMs)));
   const DWORD state = BASS_ChannelIsActive(stream);
   const auto freeStart = std::chrono::steady_clock::now();
+  const size_t freeMark = RecordedFrames(recording);
   BASS_StreamFree(stream);
   std::printf("state=%u free_ms=%.1f\n", unsigned(state), MsSince(freeStart));
+  if (recording != nullptr) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1000));  // the tail, if any, is recorded
+    PrintHeard(recording, playMark, freeMark);
+  }
   BASS_Free();
   return state == BASS_ACTIVE_PLAYING ? 0 : 3;
 }
