@@ -7,7 +7,11 @@
 # The players take turns within each round, so that noise from other work on
 # the machine falls on all of them alike. BURST_SECONDS=0.5 makes the station
 # send that much at once on connect, as most real stations do (default 0);
-# RECORDER_MS, below, sets the sink's cadence.
+# RECORDER_MS, below, sets the sink's cadence; ENGINE_BUILD=DIR measures the
+# engine and driver already built there (another tree's bench build, say)
+# instead of this tree's. The engine's lines also give what the listener
+# heard (first sound after the play call, last after the free call, gaps;
+# see engine_drive.cpp) and its threads' wake-ups.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 seconds=${1:-30}
@@ -21,9 +25,11 @@ for p in mpv time; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed' || apt-get install -y -q --no-install-recommends "$p"
 done
 
-cmake --preset bench >/dev/null
-cmake --build --preset bench -j 2 --target orvelle_bass engine_drive engine_station_serve >/dev/null
-bin=build/bench
+bin=${ENGINE_BUILD:-build/bench}
+if [ -z "${ENGINE_BUILD:-}" ]; then
+  cmake --preset bench >/dev/null
+  cmake --build --preset bench -j 2 --target orvelle_bass engine_drive engine_station_serve >/dev/null
+fi
 
 work=$(mktemp -d)
 . tools/demo-env.sh
@@ -42,7 +48,7 @@ ffmpeg -hide_banner -loglevel error -f lavfi -i "$noise" -c:a aac -b:a 128k -f a
 demo_start_pulse
 export SDL_AUDIODRIVER=pulseaudio
 parec --device=null.monitor --latency-msec="${RECORDER_MS:-20}" --format=float32le --rate=44100 --channels=2 \
-  --raw >/dev/null 2>&1 &
+  --raw >"$work/sink.f32" 2>/dev/null &
 DEMO_PIDS+=("$!")
 sleep 2
 
@@ -61,6 +67,7 @@ measure() {  # label command...: prints "label cpu_s peak_mib wakeups_per_s"
   wait "$timed" || true
   local wakeups
   wakeups=$(awk '/all threads/ { print $(NF - 1) }' "$work/wakeups")
+  awk '!/all threads/ && $(NF - 1) + 0 >= 0.5 { printf "%s %s  ", $2, $(NF - 1) }' "$work/wakeups" >"$work/threads"
   # the last line: time may first note the exit status that timeout gives
   awk -v label="$label" -v w="${wakeups:--}" 'END { printf "%s %.2f %.1f %s\n", label, $1 + $2, $3 / 1024, w }' "$work/time"
 }
@@ -69,13 +76,16 @@ printf "%-5s %-6s %-8s %8s %10s %10s\n" round stream player cpu_s peak_mib wakeu
 for round in $(seq "$rounds"); do
   for format in mp3:audio/mpeg aac:audio/aacp; do
     ext=${format%%:*}; type=${format#*:}
+    rm -f "$work/url"
     "$bin/engine_station_serve" "$work/music.$ext" 60 "$type" "$burst" >"$work/url" &
     DEMO_PIDS+=("$!")
     for _ in $(seq 50); do [ -s "$work/url" ] && break; sleep 0.1; done
     url=$(cat "$work/url")
-    read -r _ cpu rss wake < <(measure engine "$bin/engine_drive" "$url" "$seconds")
-    first=$(grep -o 'first_sound_ms=[0-9.]*' "$work/out" | cut -d= -f2)
-    printf "%-5s %-6s %-8s %8s %10s %10s   first sound %s ms\n" "$round" "$ext" engine "$cpu" "$rss" "$wake" "$first"
+    read -r _ cpu rss wake < <(measure engine env ORVELLE_RECORDING="$work/sink.f32" "$bin/engine_drive" "$url" "$seconds")
+    value() { grep -o "$1=[-0-9.]*" "$work/out" | cut -d= -f2; }
+    printf "%-5s %-6s %-8s %8s %10s %10s   first sound %s ms, heard %s ms; stop heard %s ms; gaps %s; threads: %s\n" \
+      "$round" "$ext" engine "$cpu" "$rss" "$wake" "$(value first_sound_ms)" "$(value first_heard_ms)" \
+      "$(value stop_heard_ms)" "$(value gaps)" "$(cat "$work/threads")"
     # A live stream never ends by itself: both players are stopped after the same time.
     read -r _ cpu rss wake < <(measure mpv timeout -s INT "$seconds" mpv --no-video --no-config --ao=pulse "$url")
     printf "%-5s %-6s %-8s %8s %10s %10s\n" "$round" "$ext" mpv "$cpu" "$rss" "$wake"

@@ -10,7 +10,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <thread>
 #include <vector>
@@ -33,44 +32,35 @@ size_t RecordedFrames(const char* path) {
   return path != nullptr && stat(path, &st) == 0 ? size_t(st.st_size) / kRecordFrameBytes : 0;
 }
 
-// Milliseconds from `mark` to the first (or, with `last`, just after the
-// last) frame above kSoundLevel within `spanFrames` after it, or for `last`
-// from half a second before it (the recorder lags the sink by its latency,
-// so a sound that ends at once ends before the mark). -1 if none.
-double HeardMs(const std::vector<float>& stereo, size_t mark, size_t spanFrames, bool last) {
-  double found = -1;
-  const size_t end = std::min(stereo.size() / 2, mark + spanFrames);
-  const size_t from = last ? mark - std::min<size_t>(mark, 22050) : mark;
-  for (size_t f = from; f < end; ++f) {
-    if (std::fabs(stereo[f * 2]) <= kSoundLevel && std::fabs(stereo[f * 2 + 1]) <= kSoundLevel) continue;
-    found = (double(f + (last ? 1 : 0)) - double(mark)) * 1000 / kRecordRateHz;
-    if (!last) break;
-  }
-  return found;
-}
-
-// Silences of 10 ms or more between the first sound after `from` and `to`:
-// a stream that ran dry on the way.
-int Gaps(const std::vector<float>& stereo, size_t from, size_t to) {
-  int gaps = 0;
-  size_t silent = 0;
-  bool sounded = false;
-  for (size_t f = from; f < std::min(to, stereo.size() / 2); ++f) {
-    const bool loud = std::fabs(stereo[f * 2]) > kSoundLevel || std::fabs(stereo[f * 2 + 1]) > kSoundLevel;
-    if (loud && sounded && silent >= 441) ++gaps;
-    sounded = sounded || loud;
-    silent = loud ? 0 : silent + 1;
-  }
-  return gaps;
-}
-
+// One pass over the recording from the play call to a second after the free
+// call, a second at a time (the driver's own memory is being measured): the
+// first sound after the play call, silences of 10 ms or more after it and
+// before the free call (a stream that ran dry), and the last sound after the
+// free call. The recorder lags the sink by its latency, so a sound that ends
+// at once ends before the free call's mark: its last sound is looked for
+// from half a second before it, and the figure may be negative.
 void PrintHeard(const char* path, size_t playMark, size_t freeMark) {
   std::ifstream in(path, std::ios::binary);
-  std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  std::vector<float> stereo(bytes.size() / sizeof(float));
-  std::memcpy(stereo.data(), bytes.data(), stereo.size() * sizeof(float));
-  std::printf("first_heard_ms=%.1f stop_heard_ms=%.1f gaps=%d\n", HeardMs(stereo, playMark, 44100 * 3, false),
-              HeardMs(stereo, freeMark, 44100, true), Gaps(stereo, playMark, freeMark));
+  in.seekg(std::streamoff(playMark * kRecordFrameBytes));
+  std::vector<float> chunk(size_t(kRecordRateHz) * 2);
+  const size_t end = freeMark + size_t(kRecordRateHz), tailFrom = freeMark - std::min(freeMark, size_t(22050));
+  long first = -1, last = -1;
+  size_t silent = 0;
+  int gaps = 0;
+  for (size_t at = playMark; at < end && in;) {
+    in.read(reinterpret_cast<char*>(chunk.data()), std::streamsize(chunk.size() * sizeof(float)));
+    const size_t frames = size_t(in.gcount()) / kRecordFrameBytes;
+    for (size_t i = 0; i < frames && at < end; ++i, ++at) {
+      const bool loud = std::fabs(chunk[i * 2]) > kSoundLevel || std::fabs(chunk[i * 2 + 1]) > kSoundLevel;
+      if (loud && first >= 0 && at < freeMark && silent >= size_t(kRecordRateHz) / 100) ++gaps;
+      if (loud && first < 0 && at < playMark + 3 * size_t(kRecordRateHz)) first = long(at);
+      if (loud && at >= tailFrom) last = long(at);
+      silent = loud ? 0 : silent + 1;
+    }
+  }
+  const auto ms = [](long frame, size_t mark) { return (double(frame) - double(mark)) * 1000 / kRecordRateHz; };
+  std::printf("first_heard_ms=%.1f stop_heard_ms=%.1f gaps=%d\n", first < 0 ? -1.0 : ms(first, playMark),
+              last < 0 ? -1.0 : ms(last + 1, freeMark), gaps);
 }
 
 }  // namespace
