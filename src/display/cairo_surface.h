@@ -7,6 +7,7 @@
 #include <pango/pango.h>
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "display/surface.h"
@@ -47,7 +48,30 @@ struct Surface {
   // copying the rest to the screen again would be work for nothing.
   std::vector<unsigned char> presented;
   std::vector<DrawOp>* recording = nullptr;  // tests only
+  // The backdrop and its context, made when first drawn. While it is drawn
+  // on, it and the picture change places: every operation draws on `pixels`.
+  cairo_surface_t* backdrop = nullptr;
+  cairo_t* backdropCr = nullptr;
+  bool backdropDrawn = false;  // at the current scale
+  bool onBackdrop = false;
+  struct Saved {
+    DrawMode mode;
+    int font;
+    std::vector<DrawOp>* recording;
+  } beforeBackdrop{};
+  // What drawing touched since StartDrawnArea: left, top, right, bottom
+  // (exclusive), in surface pixels; empty when right <= left.
+  int drawnLeft = 0, drawnTop = 0, drawnRight = 0, drawnBottom = 0;
+  // Per band of kPresentBandRows rows, the columns [first, last) touched
+  // since drawing opened: what EndDrawing compares with what was shown.
+  std::vector<std::pair<int, int>> touchedColumns;
+  bool touchedWhileClosed = false;  // drawn on outside BeginDrawing and EndDrawing
 };
+
+constexpr int kPresentBandRows = 12;
+
+// Counts a box of surface pixels as touched by drawing (clipped to the surface).
+void Touch(Surface& s, int x, int y, int w, int h);
 
 // Appends an operation to the test recording, if there is one.
 void Record(Surface& s, DrawOp::Kind kind, Colour colour, int x, int y, int w, int h, int rx = 0, int ry = 0);

@@ -78,6 +78,41 @@ void Record(Surface& s, DrawOp::Kind kind, Colour colour, int x, int y, int w, i
   s.recording->push_back(std::move(op));
 }
 
+void Touch(Surface& s, int x, int y, int w, int h) {
+  if (s.onBackdrop) return;  // the picture is what is compared and shown
+  if (!s.drawing) {
+    s.touchedWhileClosed = true;  // the next closing compares the whole picture
+    return;
+  }
+  if (w < 0) x += w, w = -w;
+  if (h < 0) y += h, h = -h;
+  const int left = std::max(x, 0), top = std::max(y, 0);
+  const int right = int(std::min<int64_t>(int64_t(x) + w, s.width));
+  const int bottom = int(std::min<int64_t>(int64_t(y) + h, s.height));
+  if (right <= left || bottom <= top) return;
+  if (s.drawnRight <= s.drawnLeft) {
+    s.drawnLeft = left, s.drawnTop = top, s.drawnRight = right, s.drawnBottom = bottom;
+  } else {
+    s.drawnLeft = std::min(s.drawnLeft, left), s.drawnTop = std::min(s.drawnTop, top);
+    s.drawnRight = std::max(s.drawnRight, right), s.drawnBottom = std::max(s.drawnBottom, bottom);
+  }
+  for (int band = top / kPresentBandRows; band <= (bottom - 1) / kPresentBandRows; ++band) {
+    auto& [first, last] = s.touchedColumns[size_t(band)];
+    if (last <= first) {
+      first = left, last = right;
+    } else {
+      first = std::min(first, left), last = std::max(last, right);
+    }
+  }
+}
+
+void StartDrawnArea(Surface& s) { s.drawnLeft = s.drawnTop = s.drawnRight = s.drawnBottom = 0; }
+
+PixelArea DrawnArea(const Surface& s) {
+  if (s.drawnRight <= s.drawnLeft) return {};
+  return {s.drawnLeft, s.drawnTop, s.drawnRight - s.drawnLeft, s.drawnBottom - s.drawnTop};
+}
+
 cairo_surface_t* WrapPicture(const Picture& picture) {
   // Cairo only reads a surface it draws from.
   auto* data = const_cast<unsigned char*>(reinterpret_cast<const unsigned char*>(picture.pixels.data()));
@@ -117,6 +152,14 @@ cairo_surface_t* NewPicture(int width, int height, int scale) {
   return pixels;
 }
 
+void DropBackdrop(Surface& s) {
+  if (s.backdropCr != nullptr) cairo_destroy(s.backdropCr);
+  if (s.backdrop != nullptr) cairo_surface_destroy(s.backdrop);
+  s.backdropCr = nullptr;
+  s.backdrop = nullptr;
+  s.backdropDrawn = false;
+}
+
 // Makes the picture again at the wanted scale; the old one stays if that fails.
 void ApplyWantedScale(Surface& s) {
   if (s.wantedScale == s.scale) return;
@@ -130,6 +173,7 @@ void ApplyWantedScale(Surface& s) {
   s.pixels = pixels;
   s.cr = cairo_create(pixels);
   s.scale = s.wantedScale;
+  DropBackdrop(s);  // drawn at the old scale
   // Layouts and fonts stay: the device scale is not part of the user space
   // they measure in, so texts keep their widths and only draw sharper.
   s.presented.clear();  // the next picture is shown whole
@@ -156,6 +200,8 @@ int SurfaceScale(const Surface& s) { return s.scale; }
 
 void DestroySurface(Surface*& s) {
   if (s == nullptr) return;
+  if (s->onBackdrop) EndDrawingBackdrop(*s);
+  DropBackdrop(*s);
   ReleaseTextObjects(*s);
   g_object_unref(s->pango);
   cairo_destroy(s->cr);
@@ -169,7 +215,63 @@ bool BeginDrawing(Surface& s) {
   if (s.cr == nullptr || cairo_status(s.cr) != CAIRO_STATUS_SUCCESS) return false;
   s.drawing = true;
   s.mode = DrawMode::Opaque;
+  s.touchedColumns.assign(size_t((s.height + kPresentBandRows - 1) / kPresentBandRows),
+                          s.touchedWhileClosed ? std::pair{0, s.width} : std::pair{0, 0});
+  s.touchedWhileClosed = false;
+  StartDrawnArea(s);
   return true;
+}
+
+bool BeginDrawingBackdrop(Surface& s) {
+  if (!s.drawing || s.onBackdrop) return false;
+  if (s.backdrop == nullptr) {
+    s.backdrop = NewPicture(s.width, s.height, s.scale);
+    if (s.backdrop == nullptr) return false;
+    s.backdropCr = cairo_create(s.backdrop);
+  }
+  if (cairo_status(s.backdropCr) != CAIRO_STATUS_SUCCESS) return false;
+  cairo_surface_flush(s.pixels);
+  s.beforeBackdrop = {s.mode, s.font, s.recording};
+  std::swap(s.pixels, s.backdrop);
+  std::swap(s.cr, s.backdropCr);
+  s.onBackdrop = true;
+  s.mode = DrawMode::Opaque;
+  s.recording = nullptr;
+  return true;
+}
+
+void EndDrawingBackdrop(Surface& s) {
+  if (!s.onBackdrop) return;
+  cairo_surface_flush(s.pixels);
+  std::swap(s.pixels, s.backdrop);
+  std::swap(s.cr, s.backdropCr);
+  s.onBackdrop = false;
+  s.backdropDrawn = true;
+  s.mode = s.beforeBackdrop.mode;
+  s.font = s.beforeBackdrop.font;
+  s.recording = s.beforeBackdrop.recording;
+}
+
+bool HasBackdrop(const Surface& s) { return s.backdropDrawn && s.wantedScale == s.scale; }
+
+void RestoreBackdrop(Surface& s, PixelArea area) {
+  if (!s.drawing || s.onBackdrop || !s.backdropDrawn) return;
+  const int left = std::max(area.x, 0), top = std::max(area.y, 0);
+  const int right = int(std::min<int64_t>(int64_t(area.x) + std::max(area.width, 0), s.width));
+  const int bottom = int(std::min<int64_t>(int64_t(area.y) + std::max(area.height, 0), s.height));
+  if (right <= left || bottom <= top) return;
+  cairo_surface_flush(s.pixels);
+  cairo_surface_flush(s.backdrop);
+  uint8_t* to = cairo_image_surface_get_data(s.pixels);
+  const uint8_t* from = cairo_image_surface_get_data(s.backdrop);
+  if (to == nullptr || from == nullptr) return;
+  const size_t stride = size_t(cairo_image_surface_get_stride(s.pixels));
+  const size_t offset = size_t(left) * size_t(s.scale) * 4, bytes = size_t(right - left) * size_t(s.scale) * 4;
+  for (size_t y = size_t(top) * size_t(s.scale); y < size_t(bottom) * size_t(s.scale); ++y) {
+    std::memcpy(to + y * stride + offset, from + y * stride + offset, bytes);
+  }
+  cairo_surface_mark_dirty(s.pixels);
+  Touch(s, left, top, right - left, bottom - top);
 }
 
 int SurfaceWidth(const Surface& s) { return s.width; }
@@ -196,6 +298,7 @@ void SetRecording(Surface& s, std::vector<DrawOp>* ops) { s.recording = ops; }
 
 void EndDrawing(Surface& s) {
   if (!s.drawing) return;
+  EndDrawingBackdrop(s);
   s.drawing = false;
   cairo_surface_flush(s.pixels);
   if (!s.present) return;
@@ -209,27 +312,27 @@ void EndDrawing(Surface& s) {
     return;
   }
   // Bands of a few rows: each band shows the columns that changed in it.
-  // Compared in device pixels, shown in whole surface pixels.
-  constexpr int kBandRows = 12;
+  // Compared in device pixels, shown in whole surface pixels. Only the
+  // columns that drawing touched in a band can differ from what was shown.
   const size_t stride = size_t(cairo_image_surface_get_stride(s.pixels));
-  for (int top = 0; top < s.height; top += kBandRows) {
-    const int rows = std::min(kBandRows, s.height - top);
+  for (int top = 0; top < s.height; top += kPresentBandRows) {
+    const auto [touchedFirst, touchedLast] = s.touchedColumns[size_t(top / kPresentBandRows)];
+    if (touchedLast <= touchedFirst) continue;
+    const int rows = std::min(kPresentBandRows, s.height - top);
+    const int first = touchedFirst * s.scale, count = (touchedLast - touchedFirst) * s.scale;
     int left = deviceWidth, right = -1;
     for (int y = top * s.scale; y < (top + rows) * s.scale; ++y) {
-      const auto* now = reinterpret_cast<const uint32_t*>(data + y * stride);
-      auto* shown = reinterpret_cast<uint32_t*>(s.presented.data() + y * stride);
-      if (std::memcmp(now, shown, size_t(deviceWidth) * 4) == 0) continue;
-      int l = 0, r = deviceWidth - 1;
+      const auto* now = reinterpret_cast<const uint32_t*>(data + y * stride) + first;
+      auto* shown = reinterpret_cast<uint32_t*>(s.presented.data() + y * stride) + first;
+      if (std::memcmp(now, shown, size_t(count) * 4) == 0) continue;
+      int l = 0, r = count - 1;
       while (now[l] == shown[l]) ++l;
       while (now[r] == shown[r]) --r;
-      left = std::min(left, l);
-      right = std::max(right, r);
-      std::memcpy(shown, now, size_t(deviceWidth) * 4);
+      left = std::min(left, first + l);
+      right = std::max(right, first + r);
+      std::memcpy(shown + l, now + l, size_t(r - l + 1) * 4);
     }
-    if (right >= left) {
-      const int first = left / s.scale, last = right / s.scale;
-      s.present(first, top, last - first + 1, rows);
-    }
+    if (right >= left) s.present(left / s.scale, top, right / s.scale - left / s.scale + 1, rows);
   }
 }
 
@@ -239,6 +342,7 @@ void FillBox(Surface& s, float x, float y, float w, float h, Colour colour) {
   const int ix = RoundPixel(x), iy = RoundPixel(y), iw = RoundPixel(w), ih = RoundPixel(h);
   Record(s, DrawOp::Kind::Box, colour, ix, iy, iw, ih);
   if (iw == 0 || ih == 0) return;
+  Touch(s, ix, iy, iw, ih);
   SetSource(s, colour);
   cairo_rectangle(s.cr, ix, iy, iw, ih);
   cairo_fill(s.cr);
@@ -255,6 +359,7 @@ void FillRoundedBox(Surface& s, float x, float y, float w, float h, float rx, fl
   if (2 * iry > ih) iry = ih / 2;
   Record(s, DrawOp::Kind::RoundedBox, colour, ix, iy, iw, ih, irx, iry);
   if (iw == 0 || ih == 0) return;
+  Touch(s, ix, iy, iw, ih);
   SetSource(s, colour);
   if (irx == 0 || iry == 0) {
     cairo_rectangle(s.cr, ix, iy, iw, ih);
@@ -281,6 +386,7 @@ void FillCircle(Surface& s, float cx, float cy, float radius, Colour colour) {
   const int icx = RoundPixel(cx), icy = RoundPixel(cy), ir = RoundPixel(radius);
   Record(s, DrawOp::Kind::Circle, colour, icx, icy, ir, 0);
   if (ir <= 0) return;
+  Touch(s, icx - ir, icy - ir, 2 * ir, 2 * ir);
   SetSource(s, colour);
   cairo_new_path(s.cr);
   cairo_arc(s.cr, icx, icy, ir, 0, 2 * M_PI);
@@ -290,6 +396,8 @@ void FillCircle(Surface& s, float cx, float cy, float radius, Colour colour) {
 void DrawLine(Surface& s, float x1, float y1, float x2, float y2, Colour colour) {
   const int ix1 = RoundPixel(x1), iy1 = RoundPixel(y1), ix2 = RoundPixel(x2), iy2 = RoundPixel(y2);
   Record(s, DrawOp::Kind::Line, colour, ix1, iy1, ix2, iy2);
+  // Both ends included. RoundPixel keeps coordinates within ±1e9, so the sizes fit.
+  Touch(s, std::min(ix1, ix2), std::min(iy1, iy2), std::abs(ix2 - ix1) + 1, std::abs(iy2 - iy1) + 1);
   PlotLine(s, ix1, iy1, ix2, iy2, colour);
 }
 
@@ -303,6 +411,7 @@ void DrawPictureStretched(Surface& s, const Picture& picture, float x, float y, 
   Record(s, DrawOp::Kind::PictureStretched, 0, ix, iy, iw, ih);
   const int sw = picture.width, sh = picture.height;
   if (iw <= 0 || ih <= 0 || sw <= 0 || sh <= 0) return;
+  Touch(s, ix, iy, iw, ih);
   cairo_surface_t* source = WrapPictureToDraw(picture);
   cairo_save(s.cr);
   cairo_rectangle(s.cr, ix, iy, iw, ih);
