@@ -15,9 +15,11 @@
 #   flock /work/notes/e2e.lock ./bench/player/compare.sh [seconds] [rounds]   (default 30, 2)
 # PLAYER_ENV="NAME=value ..." starts the player with those variables, to try
 # toolkit settings (for instance GDK_GL=disable) without rebuilding.
-# STREAMS="tone music" chooses the streams. PLAYER_BIN=path runs that build of
-# the player instead of build/demo's (a libbass.so beside it), for a before
-# and after in one run.
+# STREAMS="tone music" chooses the streams. PERF_DIR=dir records a sampling
+# profile of the player over each of its windows there (perf record -g). PLAYER_BIN=path runs that build of
+# the player instead of build/demo's (a libbass.so beside it); PLAYER_BEFORE=path
+# adds that build as a fourth player, "player-before", for a before and after
+# in one run.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 seconds=${1:-30}
@@ -76,12 +78,19 @@ measure() {
   if [ "$(playing_streams)" -lt 1 ]; then
     demo_log "$label: nothing plays into the sink"
   fi
-  local before after
+  local before after profiler=
+  if [ -n "${PERF_DIR:-}" ] && [ "$label" != audacious ] && [ "$label" != ffplay ]; then
+    mkdir -p "$PERF_DIR"
+    perf record -q -F 499 -g -p "$pid" -o "$PERF_DIR/$label-$stream-$round.data" -- sleep "$seconds" \
+      >/dev/null 2>&1 &
+    profiler=$!
+  fi
   if ! before=$(cpu_ticks "$pid" 2>/dev/null) || ! { sleep "$seconds"; after=$(cpu_ticks "$pid" 2>/dev/null); }; then
     demo_log "$label ended before its window was over; not counted"
     stop "$pid"
     return 0
   fi
+  [ -z "$profiler" ] || wait "$profiler" || true
   awk -v s="$stream" -v r="$round" -v l="$label" -v c=$((after - before)) -v t="$tick" -v m="$(peak_kib "$pid")" \
     'BEGIN { printf "%s %s %s %.2f %.1f\n", s, r, l, c / t, m / 1024 }' >>"$work/results"
   stop "$pid"
@@ -104,9 +113,12 @@ stop() {
 }
 
 # The player: its window, the play button, the bars of the default mode.
-run_player() {
+run_player() { run_player_build orvelle-player "$player_bin"; }
+run_player_before() { run_player_build player-before "$PLAYER_BEFORE"; }
+
+run_player_build() {  # LABEL PATH
   # shellcheck disable=SC2086 # PLAYER_ENV is a list of words on purpose
-  env ${PLAYER_ENV:-} "$player_bin" >"$work/player.log" 2>&1 &
+  env ${PLAYER_ENV:-} "$2" >"$work/player.log" 2>&1 &
   local player=$!
   DEMO_PIDS+=("$player")
   if ! demo_wait_for 100 xdotool search --onlyvisible --name '^Orvelle Player$'; then
@@ -120,8 +132,8 @@ run_player() {
   eval "$(xdotool getwindowgeometry --shell "$window")"
   xdotool mousemove --window "$window" 306 $((HEIGHT - 300 + 236)) click 1
   # Half-way through, a picture of the window shows the bars at work.
-  (sleep $((settle + seconds / 2)) && import -window "$window" "$build/bench-player-$stream.png") &
-  measure orvelle-player "$player"
+  (sleep $((settle + seconds / 2)) && import -window "$window" "$build/bench-$1-$stream.png") &
+  measure "$1" "$player"
 }
 
 # Audacious with a fresh configuration: its own window and default interface.
@@ -140,11 +152,12 @@ run_ffplay() {
 }
 
 players=(run_player run_audacious run_ffplay)
+[ -z "${PLAYER_BEFORE:-}" ] || players+=(run_player_before)
 for stream in $streams; do
   # One song for the whole run: the same sound, and no cover change to count.
   demo_start_station "$build/orvelle-station" --quiet --media-dir "$work/media-$stream" --song-seconds 3600
   for ((round = 1; round <= rounds; round++)); do
-    # Round 1 in the order player, Audacious, ffplay; each next round starts one further on.
+    # Round 1 in the order of `players`; each next round starts one further on.
     for ((i = 0; i < ${#players[@]}; i++)); do
       "${players[(i + round - 1) % ${#players[@]}]}"
     done
@@ -153,12 +166,11 @@ for stream in $streams; do
 done
 
 echo "$seconds s of each stream per player and round, after $settle s to settle"
-echo "(a picture of the player half-way: $build/bench-player-STREAM.png)"
+echo "(a picture of the player half-way: $build/bench-orvelle-player-STREAM.png)"
 awk '
   { s[NR] = $1; r[NR] = $2; name[NR] = $3; cpu[NR] = $4; mem[NR] = $5
-    if ($3 == "audacious") { ac[$1, $2] = $4; am[$1, $2] = $5 }
-    if ($3 == "orvelle-player") { pc[$1] += $4; pm[$1] = ($5 > pm[$1] ? $5 : pm[$1]) }
-    if ($3 == "audacious") { tc[$1] += $4; tm[$1] = ($5 > tm[$1] ? $5 : tm[$1]) } }
+    if ($3 == "audacious") { ac[$1, $2] = $4; am[$1, $2] = $5; tc[$1] += $4; tm[$1] = ($5 > tm[$1] ? $5 : tm[$1]) }
+    else { k = $1 " " $3; pc[k] += $4; pm[k] = ($5 > pm[k] ? $5 : pm[k]); ks[k] = $1 } }
   END {
     printf "%-6s %5s %-15s %8s %10s %10s %14s %14s\n", "stream", "round", "player", "cpu_s", "cpu_%core", "peak_mib",
       "cpu/audacious", "mem/audacious"
@@ -167,6 +179,6 @@ awk '
       printf "%-6s %5s %-15s %8.2f %10.2f %10.1f %14.2f %14.2f\n", s[i], r[i], name[i], cpu[i],
         100 * cpu[i] / '"$seconds"', mem[i], (a > 0 ? cpu[i] / a : 0), (m > 0 ? mem[i] / m : 0)
     }
-    for (k in pc) if (tc[k] > 0)
-      printf "%s, all rounds: player/audacious CPU %.2f, peak memory %.2f\n", k, pc[k] / tc[k], pm[k] / tm[k]
+    for (k in pc) if (tc[ks[k]] > 0)
+      printf "%s, all rounds: CPU %.2f of audacious, peak memory %.2f\n", k, pc[k] / tc[ks[k]], pm[k] / tm[ks[k]]
   }' "$work/results"
