@@ -155,21 +155,26 @@ ArtistTitle ShownSong(const Text& nowPlaying) {
 }
 
 void DrawMainView(const PlayerModel& player, MainViewCaches& caches, Surface& s) {
+  using State = StillPicture::State;
   StillPicture& still = caches.still;
   StillInputs inputs = StillInputsOf(player, caches, s);
-  if (still.valid && HasBackdrop(s) && still.inputs == inputs) {
-    // Only the moving parts change: the backdrop goes back where they were
-    // and they are drawn again over it.
+  const bool sameStill = still.state != State::None && still.inputs == inputs;
+  if (sameStill && still.state == State::Seen && BeginDrawingBackdrop(s)) {
+    // The still parts outlived a frame: they are kept, drawn alone on the
+    // backdrop. Not in the frame that changed them, which would then cost
+    // two whole frames.
+    DrawFrame(player, caches, s, false);
+    EndDrawingBackdrop(s);
+    still.state = State::Kept;
+  }
+  if (sameStill && still.state == State::Kept && HasBackdrop(s)) {
+    // Only the moving parts change: the backdrop goes back where they drew
+    // last and they are drawn again over it.
     for (const PixelArea& area : still.moved) RestoreBackdrop(s, area);
     for (int part = 0; part < kMovingParts; ++part) DrawMovingPart(player, s, part, still);
     return;
   }
   DrawFrame(player, caches, s, true);
-  // The still parts again, alone, for the frames that follow.
-  still.valid = false;
-  if (!BeginDrawingBackdrop(s)) return;
-  DrawFrame(player, caches, s, false);
-  EndDrawingBackdrop(s);
-  still.valid = true;
+  still.state = State::Seen;
   still.inputs = std::move(inputs);
 }

@@ -37,7 +37,12 @@ struct StillInputs {
 constexpr int kMovingParts = 3;
 
 struct StillPicture {
-  bool valid = false;
+  enum class State {
+    None,  // nothing known
+    Seen,  // the last frame was drawn whole from `inputs`
+    Kept,  // the backdrop holds the still parts drawn from `inputs`
+  };
+  State state = State::None;
   StillInputs inputs;
   PixelArea moved[kMovingParts];  // where each moving part drew last
 };

@@ -389,7 +389,7 @@ TEST_F(MainViewTest, EveryFrameIsTheWholeRepaintPixelForPixel) {
   auto drawWhole = [&] {
     SetSurfaceScale(*whole, SurfaceScale(S()));
     const StillPicture kept = player.viewCaches.still;
-    player.viewCaches.still.valid = false;  // from the background up
+    player.viewCaches.still.state = StillPicture::State::None;  // from the background up
     ASSERT_TRUE(BeginDrawing(*whole));
     DrawMainView(player, player.viewCaches, *whole);
     EndDrawing(*whole);
