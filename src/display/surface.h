@@ -92,11 +92,9 @@ uint32_t SurfacePixel(Surface& s, int x, int y);
 // Tests only: every operation from now on is appended to `ops` (nullptr stops).
 void SetRecording(Surface& s, std::vector<DrawOp>* ops);
 
-// An area in surface pixels; empty when its width or height is 0.
+// An area in surface pixels; none when its width or height is 0.
 struct PixelArea {
   int x = 0, y = 0, width = 0, height = 0;
-  bool Empty() const { return width <= 0 || height <= 0; }
-  bool operator==(const PixelArea&) const = default;
 };
 
 // The backdrop: a second picture of the same size and scale, kept for what
