@@ -33,6 +33,11 @@ constexpr int kMaxBadPacketsInARow = 200;    // then the stream is beyond repair
 // in the demuxer's parser without limit; a real stream decodes a frame every
 // few hundred bytes, with room left for tags and headers between frames.
 constexpr int64_t kMaxBytesWithoutAudio = 512 * 1024;
+// libav's http layer spins on a broken gzip body: every read gives neither a
+// byte nor an error, and only this callback is asked in between. A real wait
+// polls it every 100 ms or so; this many polls without a byte is that spin,
+// which would otherwise hold a core until the read time-out.
+constexpr int kMaxPollsWithoutBytes = 100000;
 // Outside these the "audio" is a lying header: a 1 Hz rate would have the
 // resampler make gigabytes out of one packet.
 constexpr int kMinInputRateHz = 4000, kMaxInputRateHz = 384000;
@@ -62,7 +67,9 @@ struct orvelle::AvInput {
   int streamIndex = -1;
   int badPacketsInARow = 0;
   int64_t audioAtByte = 0;     // input position when the last frame was decoded
-  bool withoutAudio = false;   // read kMaxBytesWithoutAudio past it
+  bool withoutAudio = false;   // read kMaxBytesWithoutAudio past it, or spun without reading
+  int64_t polledAtByte = -1;   // input position at the last poll of Interrupted
+  int pollsWithoutBytes = 0;
   // What the resampler was set up for; a change mid-stream sets it up again.
   int resamplerRateHz = 0;
   int resamplerFormat = -1;
@@ -85,6 +92,15 @@ int Interrupted(void* opaque) {
   if (in->io != nullptr && in->io->pos - in->audioAtByte > kMaxBytesWithoutAudio) {
     in->withoutAudio = true;
     return 1;
+  }
+  if (in->io != nullptr) {
+    if (in->io->pos != in->polledAtByte) {
+      in->polledAtByte = in->io->pos;
+      in->pollsWithoutBytes = 0;
+    } else if (++in->pollsWithoutBytes > kMaxPollsWithoutBytes) {
+      in->withoutAudio = true;
+      return 1;
+    }
   }
   if (NowMs() > in->deadlineMs) {
     in->timedOut = true;

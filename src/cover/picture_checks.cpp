@@ -1,5 +1,7 @@
 #include "cover/picture_checks.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -124,6 +126,42 @@ int JpegScanCount(const uint8_t* data, size_t size) {
     return scans <= kMaxJpegScans;  // past the bound the count no longer matters
   });
   return scans;
+}
+
+std::optional<size_t> JpegCoefficientBytes(const uint8_t* data, size_t size) {
+  if (!IsJpeg(data, size)) return std::nullopt;
+  std::optional<size_t> bytes;
+  WalkJpeg(data, size, [&bytes](uint8_t code, const uint8_t* segment, size_t length) {
+    if (!IsFrameHeader(code)) return true;
+    // Precision, height, width, the number of components, then 3 bytes each:
+    // id, sampling factors (horizontal in the high half), table.
+    if (length < 6) return false;
+    const uint64_t height = BigEndian16(segment + 1), width = BigEndian16(segment + 3);
+    const size_t components = segment[5];
+    if (components == 0 || length < 6 + 3 * components) return false;
+    const bool progressive = code == 0xC2 || code == 0xC6 || code == 0xCA || code == 0xCE;
+    if (!progressive) {
+      bytes = 0;
+      return false;
+    }
+    uint64_t maxH = 1, maxV = 1;
+    for (size_t i = 0; i < components; ++i) {
+      maxH = std::max<uint64_t>(maxH, segment[7 + 3 * i] >> 4);
+      maxV = std::max<uint64_t>(maxV, segment[7 + 3 * i] & 0x0F);
+    }
+    const auto blocks = [](uint64_t pixels, uint64_t factor, uint64_t maxFactor) {
+      const uint64_t count = (pixels * factor + maxFactor * 8 - 1) / (maxFactor * 8);
+      return factor == 0 ? count : (count + factor - 1) / factor * factor;  // whole MCUs
+    };
+    uint64_t total = 0;
+    for (size_t i = 0; i < components; ++i) {
+      const uint64_t h = segment[7 + 3 * i] >> 4, v = segment[7 + 3 * i] & 0x0F;
+      total += blocks(width, h, maxH) * blocks(height, v, maxV) * 64 * 2;
+    }
+    bytes = size_t(std::min<uint64_t>(total, SIZE_MAX));
+    return false;
+  });
+  return bytes;
 }
 
 bool PictureMayDecode(const uint8_t* data, size_t size) {

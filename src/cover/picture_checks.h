@@ -54,6 +54,14 @@ bool JpegIsWhole(const uint8_t* data, size_t size);
 // data between them, up to the end-of-image marker or the end of the data.
 int JpegScanCount(const uint8_t* data, size_t size);
 
+// The memory a decoder keeps for a JPEG's coefficients: for a progressive
+// frame every block of every component, 2 bytes per coefficient, until the
+// last scan (libjpeg's count, sampling and padding to whole blocks
+// included); 0 for a sequential frame, decoded a band of rows at a time.
+// Nothing when the data holds no frame header. For decoders whose own
+// memory cannot be bounded from outside (WIC): libjpeg bounds itself.
+std::optional<size_t> JpegCoefficientBytes(const uint8_t* data, size_t size);
+
 // Whether a decoder may start on these bytes: a whole PNG or JPEG whose
 // header claims an allowed size, a JPEG of at most kMaxJpegScans scans.
 bool PictureMayDecode(const uint8_t* data, size_t size);

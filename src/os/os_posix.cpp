@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <climits>
 #include <ctime>
 
@@ -35,13 +34,6 @@ int64_t FileSizeBytes(const std::string& path) {
   struct stat st {};
   if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
   return int64_t(st.st_size);
-}
-
-uint32_t MonotonicMs() {
-  using Clock = std::chrono::steady_clock;
-  static const Clock::time_point start = Clock::now();
-  const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
-  return uint32_t(uint64_t(elapsed.count()));
 }
 
 int64_t LocalSecondsSince1970() {

@@ -1,23 +1,26 @@
 #include "app/startup.h"
 
-#include <dlfcn.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
+#include <random>
 
 #include "app/events.h"
 #include "audio/audio_library.h"
 #include "fake_audio.h"
 #include "fake_shell.h"
+#include "os/os.h"
 
 namespace {
 
-// Loads the in-process fake; the handle is a real dlopen of the fake library
+const std::string kFakeLibrary = std::string(FAKE_BASS_DIR) + "/" + kAudioLibraryFile;
+
+// Loads the in-process fake; the handle is a real load of the fake library
 // so that unloading can be observed.
 bool LoadFake(AudioLibrary& library) {
-  library.handle = dlopen(FAKE_BASS_DIR "/libbass.so", RTLD_NOW | RTLD_LOCAL);
+  library.handle = LoadSharedLibrary(kFakeLibrary);
   library.api = FakeAudioApi();
   return library.handle != nullptr;
 }
@@ -45,9 +48,9 @@ TEST_F(StartupTest, MissingLibraryShowsOnlyTheBoxAndExitsZero) {
   EXPECT_EQ(Run({}, true, [](AudioLibrary&) { return false; }), 0);
   ASSERT_EQ(shell.messageBoxes.size(), 1u);
   EXPECT_EQ(shell.messageBoxes[0].first, "BASS manquant");
-  EXPECT_EQ(shell.messageBoxes[0].second,
-            "La biblioth\u00e8que 'libbass.so' est introuvable. Place-la \u00e0 c\u00f4t\u00e9 de "
-            "l'ex\u00e9cutable ou dans un chemin syst\u00e8me.");
+  EXPECT_EQ(shell.messageBoxes[0].second, "La biblioth\u00e8que '" + std::string(kAudioLibraryFile) +
+                                              "' est introuvable. Place-la \u00e0 c\u00f4t\u00e9 de "
+                                              "l'ex\u00e9cutable ou dans un chemin syst\u00e8me.");
   EXPECT_EQ(shell.windowsOpened, 0);
   EXPECT_TRUE(Calls().empty());
 }
@@ -129,10 +132,12 @@ TEST_F(StartupTest, LogoIsDecodedFromTheEmbeddedPictureOpaque256) {
 
 class LoaderTest : public ::testing::Test {
  protected:
-  std::string TempDir() {
-    char pattern[] = "/tmp/orvelle-loader-XXXXXX";
-    return mkdtemp(pattern);
+  void SetUp() override {
+    dir = std::filesystem::temp_directory_path() / ("orvelle-loader-" + std::to_string(std::random_device{}()));
+    std::filesystem::create_directories(dir);
   }
+  void TearDown() override { std::filesystem::remove_all(dir); }
+  std::filesystem::path dir;
 };
 
 TEST_F(LoaderTest, LoadsAllEntryPointsBesideTheExecutable) {
@@ -156,24 +161,18 @@ TEST_F(LoaderTest, IncompleteLibraryIsNotKept) {
 }
 
 TEST_F(LoaderTest, EmptyFileBesideTheExecutableFallsBackToTheSystemSearch) {
-  const std::string dir = TempDir();
-  std::ofstream(dir + "/libbass.so").close();  // size zero
-  // A library of that name already loaded in this process would be found by
-  // its name; ctest runs each test in a process of its own.
-  if (void* loaded = dlopen("libbass.so", RTLD_NOW | RTLD_NOLOAD)) {
-    dlclose(loaded);
-    GTEST_SKIP() << "a libbass.so is already loaded in this process";
-  }
+  std::ofstream(dir / kAudioLibraryFile).close();  // size zero
   AudioLibrary library;
-  // The search finds the fake on this executable's library path.
-  EXPECT_TRUE(LoadAudioLibrary(library, dir));
-  Dl_info found{};
+  // The search finds the fake on this executable's library path (the
+  // program's own folder on Windows, its RPATH on Linux).
+  ASSERT_TRUE(LoadAudioLibrary(library, dir.string()));
   ASSERT_NE(library.api.BASS_Init, nullptr);
-  ASSERT_NE(dladdr(reinterpret_cast<void*>(library.api.BASS_Init), &found), 0);
-  EXPECT_EQ(std::string(found.dli_fname), FAKE_BASS_DIR "/libbass.so");
+  // The same file loaded again is the same library, with the same calls.
+  void* fake = LoadSharedLibrary(kFakeLibrary);
+  ASSERT_NE(fake, nullptr);
+  EXPECT_EQ(reinterpret_cast<void*>(library.api.BASS_Init), FindSymbol(fake, "BASS_Init")) << "not the fake";
+  UnloadSharedLibrary(fake);
   UnloadAudioLibrary(library);
-  unlink((dir + "/libbass.so").c_str());
-  rmdir(dir.c_str());
 }
 
 }  // namespace

@@ -158,6 +158,23 @@ TEST(SurfaceLines, FarEndsAreClippedAndBlendingFollowsTheMode) {
   EXPECT_EQ(PixelOf(*canvas.s, 5, 202), 0x000000u);
 }
 
+TEST(SurfacePictures, OwnSizeCopiesOpaquePixelsAndBlendsTranslucentOnes) {
+  Canvas canvas;
+  Image picture = CreateImage(3, 1);
+  // Premultiplied: opaque red, white at half alpha, nothing at all.
+  picture->Row(0)[0] = 0xFFFF0000u;
+  picture->Row(0)[1] = 0x80808080u;
+  picture->Row(0)[2] = 0x00000000u;
+  DrawPicture(*canvas.s, *picture, 10, 20);
+  EXPECT_EQ(PixelOf(*canvas.s, 10, 20), 0xFF0000u);
+  const uint32_t half = PixelOf(*canvas.s, 11, 20);  // 128 + 127/255 of (9, 99, 199)
+  EXPECT_NEAR(int(half >> 16), 132, 1);
+  EXPECT_NEAR(int(half >> 8 & 0xFF), 177, 1);
+  EXPECT_NEAR(int(half & 0xFF), 227, 1);
+  EXPECT_EQ(PixelOf(*canvas.s, 12, 20), Canvas::kFill);
+  EXPECT_EQ(PixelOf(*canvas.s, 13, 20), Canvas::kFill);  // nothing beyond the picture
+}
+
 TEST(SurfaceText, TextsDrawTheSameWhateverWasDrawnOrMeasuredBefore) {
   // The backend keeps laid-out texts from frame to frame and reuses the
   // oldest when it has many: whatever it kept, a text must come out the same.
@@ -225,6 +242,9 @@ TEST(SurfacePresent, OnlyWhatChangedIsShownAgain) {
 }
 
 TEST(SurfaceScale, AtTwoEverySurfacePixelIsTwoByTwoAndTextsKeepTheirWidths) {
+#ifdef _WIN32
+  GTEST_SKIP() << "the GDI+ surface draws at scale 1: the Win32 shell keeps its client area in device pixels";
+#endif
   Surface* s = CreateSurface(100, 50);
   std::vector<std::array<int, 4>> shown;
   SetPresent(*s, [&shown](int x, int y, int w, int h) { shown.push_back({x, y, w, h}); });

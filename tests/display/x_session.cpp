@@ -8,15 +8,11 @@
 
 namespace fs = std::filesystem;
 
-namespace {
-
 std::string Quote(const std::string& text) {
   std::string quoted = "'";
   for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
   return quoted + "'";
 }
-
-}  // namespace
 
 bool StartXSession(XSession& session, const std::string& screen) {
   char pattern[] = "/tmp/orvelle-window-XXXXXX";

@@ -25,6 +25,9 @@ bool StartXSession(XSession& session, const std::string& screen = "1024x768x24")
 // Stops the server and removes the work folder.
 void StopXSession(XSession& session);
 
+// `text` as one word of a shell command, whatever it holds.
+std::string Quote(const std::string& text);
+
 // Runs a shell command against the session's display; its standard output,
 // or nothing if it failed or ran past `timeoutSeconds`.
 std::optional<std::string> RunInSession(const XSession& session, const std::string& command, int timeoutSeconds = 10);

@@ -27,12 +27,6 @@ const char* const kSongs[] = {"Blue Sky - Night Song", "Les Ondes Vertes - CarrÃ
                               "Red Moon feat. Ash - Slow Tide (Radio Edit)", "Quatuor Zinc - Square Dance [Live]",
                               "Anonyme - Silence Radio"};
 
-std::string Quote(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
 int Channel(uint32_t rgb, int shift) { return int((rgb >> shift) & 0xFF); }
 
 bool Near(uint32_t a, uint32_t b, int tolerance) {
@@ -46,26 +40,20 @@ bool Near(uint32_t a, uint32_t b, int tolerance) {
 
 // ---------------------------------------------------------------- reference
 
-struct ReferenceFrame::State {
+ReferenceFrame::ReferenceFrame(const std::string& song) {
   Player player;
-};
-
-ReferenceFrame::ReferenceFrame(const std::string& song) : state_(new State) {
-  Player& player = state_->player;
   InitPlayerState(player);
   LoadFonts(player.fonts);
   ComputeLayout(player.layout, player.volume);
   player.currentSong = T(song);
   player.mainSurface = CreateSurface(800, 300);
   RenderMainView(player);
+  pixels_.resize(800 * 300);
+  for (int y = 0; y < 300; ++y) {
+    for (int x = 0; x < 800; ++x) pixels_[size_t(y) * 800 + size_t(x)] = SurfacePixel(*player.mainSurface, x, y);
+  }
+  DestroySurface(player.mainSurface);
 }
-
-ReferenceFrame::~ReferenceFrame() {
-  DestroySurface(state_->player.mainSurface);
-  delete state_;
-}
-
-uint32_t ReferenceFrame::At(int x, int y) const { return SurfacePixel(*state_->player.mainSurface, x, y); }
 
 // ---------------------------------------------------------------- set-up
 
@@ -79,7 +67,7 @@ void Listener::Start(const std::vector<std::string>& stationOptions) {
   }
   EnvironmentVariables environment = playerEnvironment;
   if (scale > 1) environment.push_back({"GDK_SCALE", std::to_string(scale)});
-  playerPid = StartPlayer(session, PLAYER_PATH, ENGINE_PATH, environment);
+  playerPid = launchPlayer ? launchPlayer(session) : StartPlayer(session, PLAYER_PATH, ENGINE_PATH, environment);
   playerStartedAt = Clock::now();
   ASSERT_GT(playerPid, 0);
   FindPlayerWindow(session, 20s, window, surfaceTop, scale);
@@ -305,24 +293,42 @@ bool Listener::Key(const std::string& key) {
   return RunInSession(session, "xdotool windowfocus --sync " + window + " key " + key).has_value();
 }
 
-bool Listener::OpenMenu(int index) {
+bool Listener::PanelChangesWith(const std::function<bool()>& act) {
   if (!Capture()) return false;
+  cairo_surface_t* before = Keep();
+  // What the panel changes by itself meanwhile (a steady tone: next to nothing).
+  std::this_thread::sleep_for(300ms);
+  if (!Capture()) return false;
+  const int drift = Differing(kVisualizerBox, before);
+  if (!act()) return false;
+  if (WaitForSurface([&] { return Differing(kVisualizerBox, before) > 100 + 4 * drift; }, 3s)) return true;
+  std::cerr << "panel: drift " << drift << ", changed " << Differing(kVisualizerBox, before) << "\n";
+  return false;
+}
+
+bool Listener::OpenMenu(int index) {
   // The titles are dark writing on the light bar: find the runs of columns
-  // that hold writing, separated by the gaps between titles.
+  // that hold writing, separated by the gaps between titles. A window just
+  // shown may not have its bar painted yet (Wine paints it late): look again.
   std::vector<std::pair<int, int>> titles;
-  int runStart = -1, lastInk = -100;
-  for (int x = 0; x < 800; ++x) {
-    bool ink = false;
-    for (int y = 2; y < surfaceTop - 2 && !ink; ++y) ink = (PixelAt(capture_, x, y) & 0xFF) < 110;
-    if (!ink) continue;
-    if (x - lastInk > 10) {
-      if (runStart >= 0) titles.push_back({runStart, lastInk});
-      runStart = x;
+  const auto findTitles = [&] {
+    titles.clear();
+    if (!Capture()) return false;
+    int runStart = -1, lastInk = -100;
+    for (int x = 0; x < 800; ++x) {
+      bool ink = false;
+      for (int y = 2; y < surfaceTop - 2 && !ink; ++y) ink = (PixelAt(capture_, x, y) & 0xFF) < 110;
+      if (!ink) continue;
+      if (x - lastInk > 10) {
+        if (runStart >= 0) titles.push_back({runStart, lastInk});
+        runStart = x;
+      }
+      lastInk = x;
     }
-    lastInk = x;
-  }
-  if (runStart >= 0) titles.push_back({runStart, lastInk});
-  if (index >= int(titles.size())) return false;
+    if (runStart >= 0) titles.push_back({runStart, lastInk});
+    return index < int(titles.size());
+  };
+  if (!WaitUntil(findTitles, std::chrono::seconds(5))) return false;
   const int x = (titles[index].first + titles[index].second) / 2;
   menuTitleX_ = x;
   return RunInSession(session, "xdotool mousemove --window " + window + " " + std::to_string(x) + " " +

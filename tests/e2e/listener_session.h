@@ -37,18 +37,17 @@ struct OnAir {
   Clock::time_point seenAt;
 };
 
-// The main view as the player paints it for `song` when idle, without a window.
+// The main view as the player paints it for a song when idle, without a window.
 class ReferenceFrame {
  public:
+  // Painted here, by this build's own drawing.
   explicit ReferenceFrame(const std::string& song);
-  ~ReferenceFrame();
-  ReferenceFrame(const ReferenceFrame&) = delete;
-  ReferenceFrame& operator=(const ReferenceFrame&) = delete;
-  uint32_t At(int x, int y) const;
+  // Painted elsewhere (by the Windows build): 800 by 300 pixels 0xRRGGBB, row by row.
+  explicit ReferenceFrame(std::vector<uint32_t> pixels) : pixels_(std::move(pixels)) {}
+  uint32_t At(int x, int y) const { return pixels_[size_t(y) * 800 + size_t(x)]; }
 
  private:
-  struct State;
-  State* state_;
+  std::vector<uint32_t> pixels_;
 };
 
 class Listener : public ::testing::Test {
@@ -58,6 +57,9 @@ class Listener : public ::testing::Test {
   // Starts the sound server, the recorder, the station with these extra
   // options, the X server and the player, and waits for the player's window.
   void Start(const std::vector<std::string>& stationOptions);
+  // Starts the player in the session, the real audio engine beside it; its
+  // pid. The Linux program by default; a test of another build sets its own.
+  std::function<pid_t(const XSession&)> launchPlayer;
 
   // --- set before Start
   // The display's scale (GDK_SCALE): window, screenshots, clicks and At()
@@ -112,6 +114,9 @@ class Listener : public ::testing::Test {
   bool Click(int x, int y);
   bool Drag(int fromX, int fromY, int toX, int toY);
   bool Key(const std::string& key);
+  // Whether `act` (a key, a menu item) changes the visualizer panel beyond
+  // what the panel changes by itself meanwhile.
+  bool PanelChangesWith(const std::function<bool()>& act);
   // Clicks the menu bar's `index`th title (0 = "Fichier"), found on screen.
   bool OpenMenu(int index);
   // Clicks the `index`th item of the open menu, whose window is found on screen.

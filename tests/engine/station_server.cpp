@@ -124,6 +124,7 @@ StationServer::StationServer(StationOptions options) : options_(std::move(option
     }
     if (options_.status != 200 || !options_.body.empty()) {
       res.status = options_.status;
+      if (options_.gzip) res.set_header("Content-Encoding", "gzip");  // the body is already encoded
       res.set_content(options_.body.empty() ? "<html><body>Not here</body></html>" : options_.body,
                       options_.contentType);
       return;

@@ -28,7 +28,7 @@ struct StationOptions {
   // end, fast (a test that fails on them stays cheap); -1: never.
   long junkAfterBytes = -1;
   double junkBytesPerSecond = 16e6;
-  bool gzip = false;                // the stream goes out gzip-encoded, and says so
+  bool gzip = false;                // the stream goes out gzip-encoded, and says so (a body: as it is)
 };
 
 class StationServer {

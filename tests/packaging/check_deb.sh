@@ -43,6 +43,9 @@ server=$!
 for _ in $(seq 100); do grep -q . "$work/display" && break; sleep 0.1; done
 display=:$(head -n1 "$work/display")
 [ "$display" != ":" ] || fail "Xvfb did not start"
+# Told its number, a busy server may still be a moment from taking clients.
+for _ in $(seq 100); do DISPLAY=$display xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+DISPLAY=$display xdotool getdisplaygeometry >/dev/null 2>&1 || fail "Xvfb on $display takes no clients"
 
 (cd "$work" && exec env -u LD_LIBRARY_PATH DISPLAY="$display" SDL_AUDIODRIVER=dummy GDK_BACKEND=x11 \
   NO_AT_BRIDGE=1 ASAN_OPTIONS=detect_leaks=0 "$root/usr/bin/orvelle-player" >"$work/player.log" 2>&1) &

@@ -1,8 +1,6 @@
-# The Windows build's tests: GoogleTest and cpp-httplib cross-built from
-# Debian's sources and headers, then the engine's own tests, all run under
-# Wine by CTest (the toolchain's emulator, tools/wine/run).
-include(GoogleTest)
-
+# GoogleTest and cpp-httplib for the Windows build's tests, cross-built from
+# Debian's sources and headers. CTest runs every test program under Wine
+# (the toolchain's emulator, tools/wine/run).
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_CURRENT_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)  # defines GTest::gtest, GTest::gtest_main
@@ -21,5 +19,3 @@ add_library(orvelle_httplib INTERFACE)
 target_include_directories(orvelle_httplib SYSTEM INTERFACE ${CMAKE_CURRENT_BINARY_DIR}/httplib)
 target_link_libraries(orvelle_httplib INTERFACE ws2_32)
 add_library(PkgConfig::HTTPLIB ALIAS orvelle_httplib)
-
-add_subdirectory(${PROJECT_SOURCE_DIR}/tests/engine ${CMAKE_CURRENT_BINARY_DIR}/engine)

@@ -1,0 +1,221 @@
+// The Windows player, orvelle-player.exe with libbass.dll beside it, under
+// Wine, as a listener uses it: started beside the demo station, driven by
+// pointer, keys and menus on its window, judged by what the window shows,
+// what the sound server receives and what Windows itself says of its
+// windows (wine_probe.exe, run in the same Wine prefix). A Linux program:
+// the Windows build's ctest runs it and names the Windows programs.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "listener_checks.h"
+#include "listener_session.h"
+#include "x_window_tools.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Env(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? value : "";
+}
+
+std::string ReadWhole(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// Window styles, as <windows.h> numbers them.
+constexpr unsigned long kCaption = 0x00C00000, kSystemMenu = 0x00080000, kSizingBorder = 0x00040000,
+                        kMinimizeBox = 0x00020000, kMaximizeBox = 0x00010000;
+
+// What `wine_probe window TITLE` answers.
+struct WindowFacts {
+  int width = 0, height = 0;
+  unsigned long style = 0;
+};
+
+class WindowsListener : public Listener {
+ protected:
+  void SetUp() override {
+    ASSERT_FALSE(player_.empty() || engine_.empty() || probe_.empty() || prefix_.empty())
+        << "run by the Windows build's ctest, which names its programs and its Wine prefix";
+    launchPlayer = [this](const XSession& s) { return StartWindowsPlayer(s, true); };
+  }
+
+  EnvironmentVariables WineEnvironment(const XSession& s) const {
+    return {{"DISPLAY", s.display}, {"WINEPREFIX", prefix_}, {"WINEDEBUG", "-all"},
+            {"WINEDLLOVERRIDES", "mscoree,mshtml="}};
+  }
+
+  // The player copied into the session's folder, with the engine beside it
+  // or not, started under Wine; `pathFirst` goes first on PATH. Its pid.
+  pid_t StartWindowsPlayer(const XSession& s, bool withEngine, const std::string& pathFirst = "") {
+    const fs::path dir = fs::path(s.workDir) / "player";
+    std::error_code error;
+    fs::create_directories(dir, error);
+    fs::copy_file(player_, dir / "orvelle-player.exe", fs::copy_options::overwrite_existing, error);
+    if (withEngine) fs::copy_file(engine_, dir / "libbass.dll", fs::copy_options::overwrite_existing, error);
+    if (error) return 0;
+    EnvironmentVariables environment = WineEnvironment(s);
+    if (!pathFirst.empty()) environment.push_back({"PATH", pathFirst + ":" + Env("PATH")});
+    // Started in its own folder: the system search for a library looks in the
+    // working folder too, and the test's own may hold a libbass.dll.
+    return SpawnProcess({"sh", "-c", "cd " + Quote(dir.string()) + " && exec wine orvelle-player.exe"},
+                        (dir / "player.log").string(), environment);
+  }
+
+  // The probe's answer, or nothing when it has none.
+  std::optional<std::string> Probe(const std::vector<std::string>& arguments) {
+    const std::string out = session.workDir + "/probe.out";
+    std::string command;
+    for (const auto& [name, value] : WineEnvironment(session)) command += name + "=" + Quote(value) + " ";
+    command += "wine " + Quote(probe_);
+    for (const std::string& argument : arguments) command += " " + Quote(argument);
+    // Into a file: a pipe would be held open by Wine's own services.
+    if (!RunInSession(session, command + " >" + Quote(out) + " 2>/dev/null", 60)) return std::nullopt;
+    return ReadWhole(out);
+  }
+
+  std::optional<WindowFacts> Window(const std::string& title) {
+    const auto answer = Probe({"window", title});
+    WindowFacts facts;
+    if (!answer || std::sscanf(answer->c_str(), "%d %d %lx", &facts.width, &facts.height, &facts.style) != 3)
+      return std::nullopt;
+    return facts;
+  }
+
+  // The main view as the Windows build paints it for `song` when idle.
+  ReferenceFrame WindowsFrame(const std::string& song) {
+    const std::string file = session.workDir + "/frame.raw";
+    std::vector<uint32_t> pixels(800 * 300, 0);
+    if (Probe({"frame", song, file})) {
+      std::ifstream(file, std::ios::binary).read(reinterpret_cast<char*>(pixels.data()), std::streamsize(800 * 300 * 4));
+    }
+    for (uint32_t& pixel : pixels) pixel &= 0xFFFFFF;
+    return ReferenceFrame(std::move(pixels));
+  }
+
+  // A stand-in for the desktop's URL handler, first on PATH: it writes
+  // each argument it gets on a line of its own into `args`.
+  std::string FakeUrlHandler(const std::string& folder) {
+    fs::create_directories(folder);
+    std::ofstream(folder + "/xdg-open") << "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > " << folder
+                                        << "/args.tmp\nmv " << folder << "/args.tmp " << folder << "/args\n";
+    chmod((folder + "/xdg-open").c_str(), 0755);
+    return folder;
+  }
+
+ private:
+  const std::string player_ = Env("ORVELLE_WINDOWS_PLAYER");
+  const std::string engine_ = Env("ORVELLE_WINDOWS_ENGINE");
+  const std::string probe_ = Env("ORVELLE_WINE_PROBE");
+  const std::string prefix_ = Env("WINEPREFIX");
+};
+
+TEST_F(WindowsListener, StartUpFrameInAFixedWindowWithAClientAreaOf800By300) {
+  // No title to be had: the start-up frame stays on screen.
+  Start({"--stats-fault", "notitle", "--status-fault", "notitle"});
+  if (HasFatalFailure()) return;
+  const auto facts = Window("Orvelle Player");
+  ASSERT_TRUE(facts) << "Windows knows no such window";
+  EXPECT_EQ(facts->width, 800);
+  EXPECT_EQ(facts->height, 300);
+  EXPECT_EQ(facts->style & (kCaption | kSystemMenu | kMinimizeBox), kCaption | kSystemMenu | kMinimizeBox);
+  EXPECT_EQ(facts->style & (kSizingBorder | kMaximizeBox), 0u) << "resizable";
+
+  // "Titre inconnu" over "Artiste inconnu", the placeholder, OFF: every pixel.
+  const ReferenceFrame startUp = WindowsFrame("");
+  const PixelBox whole{0, 0, 800, 300};
+  EXPECT_TRUE(WaitForSurface([&] { return Differing(whole, startUp) == 0; }, 10s))
+      << Differing(whole, startUp) << " pixels differ from the start-up frame";
+  EXPECT_FALSE(BadgeLive());
+}
+
+TEST_F(WindowsListener, PlaysTheStationLiveWithTheSongsTitleCoverAndTone) {
+  Start(kOneLongSong);
+  if (HasFatalFailure()) return;
+  const ReferenceFrame song0 = WindowsFrame(SongText(0));
+  const auto shown = TimeUntil([&] { return ShowsSong(song0) && CoverIs(kCoverOf[0]); }, playerStartedAt, 20s);
+  ASSERT_TRUE(shown) << Differing(kTextLines, song0) << " pixels of the title and artist differ; cover "
+                     << std::hex << At(143, 143);
+  ExpectWithin(*shown, "title and cover shown", 8000);
+  cairo_surface_t* idle = Keep();
+
+  const auto pressed = PressPlay();
+  ASSERT_TRUE(pressed);
+  const auto live = TimeUntil([&] { return BadgeLive(); }, *pressed, 15s);
+  ASSERT_TRUE(live) << "never LIVE";
+  ExpectWithin(*live, "LIVE after play", 3000);
+  ExpectTone(Listen(1500ms), kToneAmplitude * kDefaultVolume);
+  EXPECT_TRUE(WaitForSurface([&] { return Differing(kVisualizerBox, idle) > 100; }, 3s))
+      << "the visualizer did not move";
+
+  EXPECT_TRUE(PanelChangesWith([&] { return Key("v"); })) << "V";
+  EXPECT_TRUE(PanelChangesWith([&] { return OpenMenu(2) && ClickMenuItem(3, 6); })) << "Affichage, Cercle";
+}
+
+TEST_F(WindowsListener, AboutWindowThenQuitterEndsWithZero) {
+  Start(kOneLongSong);
+  if (HasFatalFailure()) return;
+  ASSERT_TRUE(OpenMenu(3));
+  ASSERT_TRUE(ClickMenuItem(0, 1));
+  const auto about = FindWindow(session, "\u00c0 propos de Orvelle", 10s);
+  ASSERT_TRUE(about) << "no About window";
+  const auto facts = Window("\u00c0 propos de Orvelle");
+  ASSERT_TRUE(facts);
+  EXPECT_EQ(facts->width, 800);
+  EXPECT_EQ(facts->height, 400);
+  EXPECT_EQ(facts->style & (kSizingBorder | kMaximizeBox | kMinimizeBox), 0u);
+  ASSERT_TRUE(RequestClose(session.display, *about));
+  EXPECT_TRUE(WaitUntil([&] { return !FindWindow(session, "\u00c0 propos de Orvelle", 0ms); }, 5s));
+  ASSERT_TRUE(PlayerRunning()) << "closing the About window ended the player";
+
+  ASSERT_TRUE(OpenMenu(0));
+  ASSERT_TRUE(ClickMenuItem(0, 1));
+  const auto code = WaitForPlayerExit(15s);
+  ASSERT_TRUE(code) << "still running after Quitter";
+  EXPECT_EQ(*code, 0);
+  EXPECT_FALSE(FindWindow(session, "Orvelle Player", 0ms)) << "the window outlived the player";
+}
+
+TEST_F(WindowsListener, StationSiteOpensThroughRundll32AndTheDesktopsUrlHandler) {
+  launchPlayer = [this](const XSession& s) {
+    return StartWindowsPlayer(s, true, FakeUrlHandler(s.workDir + "/handler"));
+  };
+  Start(kOneLongSong);
+  if (HasFatalFailure()) return;
+  ASSERT_TRUE(OpenMenu(1));
+  ASSERT_TRUE(ClickMenuItem(0, 4));  // "Site Orvelle…"
+  const std::string args = session.workDir + "/handler/args";
+  ASSERT_TRUE(WaitUntil([&] { return fs::exists(args); }, 20s)) << "the URL handler never ran";
+  EXPECT_EQ(ReadWhole(args), "http://127.0.0.1:" + std::to_string(STREAM_PORT) + "/\n");
+  EXPECT_TRUE(PlayerRunning());
+}
+
+TEST_F(WindowsListener, WithoutTheEngineOnlyTheMissingLibraryBoxThenZero) {
+  ASSERT_TRUE(StartXSession(session));
+  playerPid = StartWindowsPlayer(session, false);
+  ASSERT_GT(playerPid, 0);
+  const auto box = FindWindow(session, "BASS manquant", 30s);
+  ASSERT_TRUE(box) << "no message box";
+  EXPECT_EQ(Probe({"box-text", "BASS manquant"}),
+            "La biblioth\u00e8que 'libbass.dll' est introuvable. Place-la \u00e0 c\u00f4t\u00e9 de "
+            "l'ex\u00e9cutable ou dans un chemin syst\u00e8me.\n");
+  EXPECT_FALSE(FindWindow(session, "Orvelle Player", 0ms)) << "a window opened all the same";
+  ASSERT_TRUE(RunInSession(session, "xdotool windowfocus --sync " + *box + " key Return"));
+  const auto code = WaitForPlayerExit(15s);
+  ASSERT_TRUE(code) << "still running after OK";
+  EXPECT_EQ(*code, 0);
+}
+
+}  // namespace

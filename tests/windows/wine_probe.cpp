@@ -1,0 +1,86 @@
+// What the end-to-end tests, driving the Windows player from Linux, cannot
+// see from outside Wine; asked from inside the same Wine prefix:
+//   wine_probe frame SONG FILE    the main view as this build paints it for SONG
+//                                 when idle: 800 by 300 pixels 0x00RRGGBB,
+//                                 little-endian, row by row, into FILE
+//   wine_probe window TITLE       "WIDTH HEIGHT STYLE" of the top-level window
+//                                 with that title: its client area and style bits
+//   wine_probe box-text TITLE     the text of the message box with that title
+// Prints its answer on stdout and exits 0, or exits 1 when there is nothing
+// to answer (no such window).
+#include <windows.h>
+#include <fcntl.h>
+#include <io.h>
+#include <shellapi.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/fonts.h"
+#include "app/frame.h"
+#include "app/player_state.h"
+
+namespace {
+
+std::string Utf8(const std::wstring& wide) {
+  return TextToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(wide.data()), wide.size()));
+}
+
+int Frame(const std::wstring& song, const std::wstring& file) {
+  Player player;
+  InitPlayerState(player);
+  LoadFonts(player.fonts);
+  ComputeLayout(player.layout, player.volume);
+  player.currentSong = Utf8ToText(Utf8(song));
+  player.mainSurface = CreateSurface(800, 300);
+  if (player.mainSurface == nullptr) return 1;
+  RenderMainView(player);
+  std::vector<uint32_t> pixels;
+  for (int y = 0; y < 300; ++y) {
+    for (int x = 0; x < 800; ++x) pixels.push_back(SurfacePixel(*player.mainSurface, x, y));
+  }
+  DestroySurface(player.mainSurface);
+  std::ofstream out(file.c_str(), std::ios::binary);
+  out.write(reinterpret_cast<const char*>(pixels.data()), std::streamsize(pixels.size() * 4));
+  std::printf("%s\n", out ? "written" : "not written");
+  return out ? 0 : 1;
+}
+
+int Window(const std::wstring& title) {
+  const HWND window = FindWindowW(nullptr, title.c_str());
+  if (window == nullptr) return 1;
+  RECT client;
+  GetClientRect(window, &client);
+  std::printf("%ld %ld %lx\n", client.right - client.left, client.bottom - client.top,
+              static_cast<unsigned long>(GetWindowLongPtrW(window, GWL_STYLE)));
+  return 0;
+}
+
+int BoxText(const std::wstring& title) {
+  const HWND box = FindWindowW(L"#32770", title.c_str());
+  if (box == nullptr) return 1;
+  wchar_t text[1024] = L"";
+  GetDlgItemTextW(box, 0xFFFF, text, 1024);  // a message box's text is its static control 0xFFFF
+  std::printf("%s\n", Utf8(text).c_str());
+  return 0;
+}
+
+}  // namespace
+
+int main() {
+  _setmode(_fileno(stdout), _O_BINARY);  // lines end in "\n" alone, as on the Linux side
+  // Arguments as Windows holds them, whatever the console's code page.
+  int count = 0;
+  wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+  const std::vector<std::wstring> args(arguments, arguments + count);
+  LocalFree(arguments);
+  int result = 2;
+  if (args.size() == 4 && args[1] == L"frame") result = Frame(args[2], args[3]);
+  if (args.size() == 3 && args[1] == L"window") result = Window(args[2]);
+  if (args.size() == 3 && args[1] == L"box-text") result = BoxText(args[2]);
+  if (result == 2) std::fprintf(stderr, "usage: wine_probe frame SONG FILE | window TITLE | box-text TITLE\n");
+  std::fflush(stdout);
+  return result;
+}
