@@ -1,7 +1,8 @@
 // Cost of one painted frame of the main view in each visualizer mode, with a
 // full spectrum, a two-line title, a cover and a stream that answers with
 // samples, at display scale 1 and 2. Mode 6 draws no visualizer: the cost of
-// the rest of the frame.
+// the rest of the frame. With "song" 0 the song stays, as from one tick to
+// the next; with 1 it changes on every frame, which is then drawn whole.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -44,17 +45,21 @@ void RenderMainViewInMode(benchmark::State& state) {
   FakeScript().samples.resize(1024);
   for (size_t k = 0; k < 1024; ++k) FakeScript().samples[k] = std::sin(float(k) * 0.05f);
 
+  const bool newSongEachFrame = state.range(2) != 0;
+  const Text songs[2] = {player.currentSong, player.currentSong + T(" (Live)")};
+  int frame = 0;
   RenderMainView(player);  // the first frame lays the texts out once
   for (auto _ : state) {
     player.pulsePhase = std::fmod(player.pulsePhase + 0.06f, 1.0f);
+    if (newSongEachFrame) player.currentSong = songs[++frame % 2];
     RenderMainView(player);
     FakeLog().calls.clear();  // the fake notes every call; keep that out of the measurement's memory
   }
   DestroySurface(player.mainSurface);
 }
 
-BENCHMARK(RenderMainViewInMode)->ArgsProduct({benchmark::CreateDenseRange(0, 6, 1), {1, 2}})
-    ->ArgNames({"mode", "scale"})->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(RenderMainViewInMode)->ArgsProduct({benchmark::CreateDenseRange(0, 6, 1), {1, 2}, {0, 1}})
+    ->ArgNames({"mode", "scale", "song"})->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
 // What a new title costs the user-interface thread before any request: the
 // poll's clean-up, the cover update's text rules and the first frame that

@@ -24,7 +24,6 @@ struct Surface : SurfaceCommon {
     float lineHeight;
   };
   std::vector<FontEntry> fonts;
-  int font = -1;  // the selected entry of `fonts`; -1: none
   // Shaping text is the dearest part of a frame, and a frame draws the same
   // few strings as the one before: keep a laid-out copy of each, per font.
   struct CachedLayout {
@@ -35,6 +34,9 @@ struct Surface : SurfaceCommon {
   };
   std::vector<CachedLayout> layouts;  // at most kMaxCachedLayouts, least recently used reused
   uint64_t useCount = 0;
+  // The backdrop and its context, made when first drawn on.
+  cairo_surface_t* backdrop = nullptr;
+  cairo_t* backdropCr = nullptr;
 };
 
 // Sets the colour of the next fill, blended only in the alpha-blend mode.

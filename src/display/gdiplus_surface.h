@@ -26,7 +26,11 @@ struct Surface : SurfaceCommon {
     float lineHeight;
   };
   std::vector<FontEntry> fonts;
-  int font = -1;  // the selected entry of `fonts`; -1: none
+  // The backdrop, made as the picture is when first drawn on: its own
+  // pixels, bitmap and graphics, which change places with the picture's.
+  Image backdrop;
+  std::unique_ptr<Gdiplus::Bitmap> backdropBitmap;
+  std::unique_ptr<Gdiplus::Graphics> backdropGraphics;
 };
 
 // GDI+ started for this process, once, on first use; false if it cannot be.

@@ -52,26 +52,50 @@ void DrawSongLines(const PlayerModel& player, FittedTextCache& fitted, Surface& 
   DrawText(s, FitTextToWidth(s, fitted, song.artist, artistBox.width), artistBox.x, artistBox.y, kArtistText);
 }
 
-void DrawVolumeSlider(const PlayerModel& player, Surface& s) {
+void DrawVolumeTrack(const PlayerModel& player, Surface& s) {
   const Box& track = player.layout.volumeTrackBox;
   SelectFont(s, player.fonts.fontLabel);
   DrawText(s, u"\U0001F508", track.x - 22, track.y - 6, kSpeaker);
   FillBox(s, track.x, track.y, track.width, track.height, kTrack);
+}
+
+void DrawVolumeLevel(const PlayerModel& player, Surface& s) {
+  SetDrawMode(s, DrawMode::TransparentText);
+  const Box& track = player.layout.volumeTrackBox;
   FillBox(s, track.x, track.y, player.volume * track.width, track.height, kTrackFill);
   const Box& knob = player.layout.volumeKnobBox;
   FillRoundedBox(s, knob.x, knob.y, knob.width, knob.height, kKnobRadius, kKnobRadius, kKnob);
 }
 
-}  // namespace
-
-ArtistTitle ShownSong(const Text& nowPlaying) {
-  ArtistTitle song = SplitNowPlaying(nowPlaying);
-  if (song.title.empty()) song.title = u"Titre inconnu";
-  if (song.artist.empty()) song.artist = u"Artiste inconnu";
-  return song;
+void DrawBadgeSignal(const PlayerModel& player, Surface& s) {
+  const Box& badge = player.layout.liveBadgeBox;
+  DrawLiveBadgeSignal(player, s, RoundPixel(badge.x), RoundPixel(badge.y), RoundPixel(badge.height),
+                      player.streamLive);
 }
 
-void DrawMainView(const PlayerModel& player, MainViewCaches& caches, Surface& s) {
+void DrawPanelContent(const PlayerModel& player, Surface& s) {
+  const Box& panel = player.layout.visualizerBox;
+  SetDrawMode(s, DrawMode::TransparentText);
+  DrawVisualizer(player, s, RoundPixel(panel.x), RoundPixel(panel.y), RoundPixel(panel.width),
+                 RoundPixel(panel.height));
+}
+
+// The moving parts in drawing order. Nothing still is drawn over any of
+// them later in a frame, so a still picture with each drawn over it in this
+// order is the whole frame.
+using DrawPart = void (*)(const PlayerModel&, Surface&);
+constexpr DrawPart kMovingPartDrawings[kMovingParts] = {DrawBadgeSignal, DrawPanelContent, DrawVolumeLevel};
+
+// Draws one moving part and notes where it drew.
+void DrawMovingPart(const PlayerModel& player, Surface& s, int part, StillPicture& still) {
+  StartDrawnArea(s);
+  kMovingPartDrawings[part](player, s);
+  still.moved[part] = DrawnArea(s);
+}
+
+// A frame from the background up: the still parts, and the moving ones
+// where they belong between them unless `withMoving` is false.
+void DrawFrame(const PlayerModel& player, MainViewCaches& caches, Surface& s, bool withMoving) {
   const Layout& layout = player.layout;
 
   if (SurfaceScale(s) == 1) {
@@ -85,8 +109,8 @@ void DrawMainView(const PlayerModel& player, MainViewCaches& caches, Surface& s)
                        kBackground);
 
   const Box& badge = layout.liveBadgeBox;
-  DrawLiveBadge(player, s, RoundPixel(badge.x), RoundPixel(badge.y), RoundPixel(badge.width),
-                RoundPixel(badge.height), player.streamLive);
+  DrawLiveBadgeBox(s, RoundPixel(badge.x), RoundPixel(badge.y), RoundPixel(badge.width), RoundPixel(badge.height));
+  if (withMoving) DrawMovingPart(player, s, 0, caches.still);
 
   DrawCover(player, caches.deviceCover, s);
   SetDrawMode(s, DrawMode::TransparentText);
@@ -98,10 +122,59 @@ void DrawMainView(const PlayerModel& player, MainViewCaches& caches, Surface& s)
   DrawRoundButton(player, s, RoundPixel(stop.x), RoundPixel(stop.y), RoundPixel(stop.width), false, u"\u25A0");
 
   const Box& panel = layout.visualizerBox;
+  SetDrawMode(s, DrawMode::TransparentText);
   FillRoundedBox(s, panel.x - kPanelMargin, panel.y - kPanelMargin, panel.width + 2 * kPanelMargin,
                  panel.height + 2 * kPanelMargin, kPanelRadius, kPanelRadius, kPanel);
-  DrawVisualizer(player, s, RoundPixel(panel.x), RoundPixel(panel.y), RoundPixel(panel.width),
-                 RoundPixel(panel.height));
+  if (withMoving) DrawMovingPart(player, s, 1, caches.still);
 
-  DrawVolumeSlider(player, s);
+  DrawVolumeTrack(player, s);
+  if (withMoving) DrawMovingPart(player, s, 2, caches.still);
+}
+
+uint64_t SerialOf(const Picture* picture) { return picture != nullptr ? picture->serial : 0; }
+
+StillInputs StillInputsOf(const PlayerModel& player, const MainViewCaches& caches, const Surface& s) {
+  StillInputs inputs{SurfaceScale(s),
+                     player.currentSong,
+                     SerialOf(player.coverScaled.get()),
+                     SerialOf(player.coverImage.get()),
+                     caches.deviceCover.scale == SurfaceScale(s) ? SerialOf(caches.deviceCover.picture.get()) : 0,
+                     player.fonts,
+                     player.layout};
+  inputs.layout.volumeKnobBox = {};
+  return inputs;
+}
+
+}  // namespace
+
+ArtistTitle ShownSong(const Text& nowPlaying) {
+  ArtistTitle song = SplitNowPlaying(nowPlaying);
+  if (song.title.empty()) song.title = u"Titre inconnu";
+  if (song.artist.empty()) song.artist = u"Artiste inconnu";
+  return song;
+}
+
+void DrawMainView(const PlayerModel& player, MainViewCaches& caches, Surface& s) {
+  using State = StillPicture::State;
+  StillPicture& still = caches.still;
+  StillInputs inputs = StillInputsOf(player, caches, s);
+  const bool sameStill = still.state != State::None && still.inputs == inputs;
+  if (sameStill && still.state == State::Seen && BeginDrawingBackdrop(s)) {
+    // The still parts outlived a frame: they are kept, drawn alone on the
+    // backdrop. Not in the frame that changed them, which would then cost
+    // two whole frames.
+    DrawFrame(player, caches, s, false);
+    EndDrawingBackdrop(s);
+    still.state = State::Kept;
+  }
+  if (sameStill && still.state == State::Kept && HasBackdrop(s)) {
+    // Only the moving parts change: the backdrop goes back where they drew
+    // last and they are drawn again over it.
+    for (const PixelArea& area : still.moved) RestoreBackdrop(s, area);
+    for (int part = 0; part < kMovingParts; ++part) DrawMovingPart(player, s, part, still);
+    return;
+  }
+  DrawFrame(player, caches, s, true);
+  still.state = State::Seen;
+  still.inputs = std::move(inputs);
 }

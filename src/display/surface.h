@@ -82,7 +82,8 @@ bool IsDrawing(const Surface& s);
 
 // Shows the part (x, y, width, height) of the picture that changed, in
 // surface pixels; set by the window. Called once per changed band of rows, not at all for a picture
-// the same as the last one.
+// the same as the last one. Only what drawing touched is compared with what
+// was shown, so a frame that redraws a small part costs a small part.
 void SetPresent(Surface& s, std::function<void(int x, int y, int width, int height)> present);
 // The picture as last drawn, for the window to show or a test to read.
 PixelView SurfacePixels(Surface& s);
@@ -90,6 +91,35 @@ PixelView SurfacePixels(Surface& s);
 uint32_t SurfacePixel(Surface& s, int x, int y);
 // Tests only: every operation from now on is appended to `ops` (nullptr stops).
 void SetRecording(Surface& s, std::vector<DrawOp>* ops);
+
+// An area in surface pixels; none when its width or height is 0.
+struct PixelArea {
+  int x = 0, y = 0, width = 0, height = 0;
+};
+
+// The backdrop: a second picture of the same size and scale, kept for what
+// lies under the parts of a picture that move. A frame that only moves
+// those parts puts the backdrop back where they were and draws them again,
+// instead of drawing everything from the background up.
+//
+// While drawing is open on the picture, drawing goes to the backdrop
+// instead, in the opaque mode, until EndDrawingBackdrop; false if the
+// backdrop cannot be had. A test's recording does not see it.
+bool BeginDrawingBackdrop(Surface& s);
+// Back to the picture, in the mode and with the font it had.
+void EndDrawingBackdrop(Surface& s);
+// The backdrop was drawn, and at the scale the picture is drawn at now.
+bool HasBackdrop(const Surface& s);
+// While drawing is open on the picture: the backdrop's pixels of the area
+// (clipped to the surface) replace the picture's.
+void RestoreBackdrop(Surface& s, PixelArea area);
+
+// Every pixel that drawing touches from now on is counted into one area.
+void StartDrawnArea(Surface& s);
+// The smallest area that holds every pixel touched since StartDrawnArea (or
+// since drawing opened), clipped to the surface. Texts count with a margin
+// around their ink.
+PixelArea DrawnArea(const Surface& s);
 
 void SetDrawMode(Surface& s, DrawMode mode);
 // A font with no points selects none: text then measures 0 and draws nothing.

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "display/cairo_surface.h"
 #include "os/log.h"
@@ -62,6 +63,14 @@ cairo_surface_t* NewPicture(int width, int height, int scale) {
   return pixels;
 }
 
+void DropBackdrop(Surface& s) {
+  if (s.backdropCr != nullptr) cairo_destroy(s.backdropCr);
+  if (s.backdrop != nullptr) cairo_surface_destroy(s.backdrop);
+  s.backdropCr = nullptr;
+  s.backdrop = nullptr;
+  s.backdropDrawn = false;
+}
+
 // Makes the picture again at the wanted scale; the old one stays if that fails.
 void ApplyWantedScale(Surface& s) {
   if (s.wantedScale == s.scale) return;
@@ -75,6 +84,7 @@ void ApplyWantedScale(Surface& s) {
   s.pixels = pixels;
   s.cr = cairo_create(pixels);
   s.scale = s.wantedScale;
+  DropBackdrop(s);  // drawn at the old scale
   // Layouts and fonts stay: the device scale is not part of the user space
   // they measure in, so texts keep their widths and only draw sharper.
   s.presented.clear();  // the next picture is shown whole
@@ -101,6 +111,8 @@ int SurfaceScale(const Surface& s) { return s.scale; }
 
 void DestroySurface(Surface*& s) {
   if (s == nullptr) return;
+  if (s->onBackdrop) EndDrawingBackdrop(*s);
+  DropBackdrop(*s);
   ReleaseTextObjects(*s);
   g_object_unref(s->pango);
   cairo_destroy(s->cr);
@@ -114,12 +126,57 @@ bool BeginDrawing(Surface& s) {
   if (s.cr == nullptr || cairo_status(s.cr) != CAIRO_STATUS_SUCCESS) return false;
   s.drawing = true;
   s.mode = DrawMode::Opaque;
+  StartTouching(s);
   return true;
+}
+
+namespace {
+
+// The picture and the backdrop change places, each with its context.
+void SwapWithBackdrop(Surface& s) {
+  cairo_surface_flush(s.pixels);
+  std::swap(s.pixels, s.backdrop);
+  std::swap(s.cr, s.backdropCr);
+  ChangePlacesWithBackdrop(s);
+}
+
+// The backdrop, made at the picture's scale when there is none yet.
+bool MadeBackdrop(Surface& s) {
+  if (s.backdrop == nullptr) {
+    s.backdrop = NewPicture(s.width, s.height, s.scale);
+    if (s.backdrop == nullptr) return false;
+    s.backdropCr = cairo_create(s.backdrop);
+  }
+  return cairo_status(s.backdropCr) == CAIRO_STATUS_SUCCESS;
+}
+
+}  // namespace
+
+bool BeginDrawingBackdrop(Surface& s) {
+  if (!s.drawing || s.onBackdrop || !MadeBackdrop(s)) return false;
+  SwapWithBackdrop(s);
+  return true;
+}
+
+void EndDrawingBackdrop(Surface& s) {
+  if (s.onBackdrop) SwapWithBackdrop(s);
+}
+
+void RestoreBackdrop(Surface& s, PixelArea area) {
+  if (s.backdrop == nullptr) return;
+  cairo_surface_flush(s.pixels);
+  cairo_surface_flush(s.backdrop);
+  PutBackdropBack(s, cairo_image_surface_get_data(s.pixels), cairo_image_surface_get_data(s.backdrop),
+                  cairo_image_surface_get_stride(s.pixels), area);
+  cairo_surface_mark_dirty(s.pixels);
 }
 
 int SurfaceWidth(const Surface& s) { return s.width; }
 int SurfaceHeight(const Surface& s) { return s.height; }
 bool IsDrawing(const Surface& s) { return s.drawing; }
+bool HasBackdrop(const Surface& s) { return s.backdropDrawn; }
+void StartDrawnArea(Surface& s) { s.drawn = {}; }
+PixelArea DrawnArea(const Surface& s) { return s.drawn; }
 
 void SetPresent(Surface& s, std::function<void(int x, int y, int width, int height)> present) {
   s.present = std::move(present);
@@ -141,6 +198,7 @@ void SetRecording(Surface& s, std::vector<DrawOp>* ops) { s.recording = ops; }
 
 void EndDrawing(Surface& s) {
   if (!s.drawing) return;
+  EndDrawingBackdrop(s);
   s.drawing = false;
   cairo_surface_flush(s.pixels);
   PresentChangedRows(s, cairo_image_surface_get_data(s.pixels), cairo_image_surface_get_stride(s.pixels));
@@ -152,6 +210,7 @@ void FillBox(Surface& s, float x, float y, float w, float h, Colour colour) {
   const int ix = RoundPixel(x), iy = RoundPixel(y), iw = RoundPixel(w), ih = RoundPixel(h);
   Record(s, DrawOp::Kind::Box, colour, ix, iy, iw, ih);
   if (iw == 0 || ih == 0) return;
+  Touch(s, ix, iy, iw, ih);
   SetSource(s, colour);
   cairo_rectangle(s.cr, ix, iy, iw, ih);
   cairo_fill(s.cr);
@@ -161,6 +220,7 @@ void FillRoundedBox(Surface& s, float x, float y, float w, float h, float rx, fl
   const auto [ix, iy, iw, ih, irx, iry] = RoundedBoxInPixels(x, y, w, h, rx, ry);
   Record(s, DrawOp::Kind::RoundedBox, colour, ix, iy, iw, ih, irx, iry);
   if (iw == 0 || ih == 0) return;
+  Touch(s, ix, iy, iw, ih);
   SetSource(s, colour);
   if (irx == 0 || iry == 0) {
     cairo_rectangle(s.cr, ix, iy, iw, ih);
@@ -187,6 +247,7 @@ void FillCircle(Surface& s, float cx, float cy, float radius, Colour colour) {
   const int icx = RoundPixel(cx), icy = RoundPixel(cy), ir = RoundPixel(radius);
   Record(s, DrawOp::Kind::Circle, colour, icx, icy, ir, 0);
   if (ir <= 0) return;
+  Touch(s, icx - ir, icy - ir, 2 * ir, 2 * ir);
   SetSource(s, colour);
   cairo_new_path(s.cr);
   cairo_arc(s.cr, icx, icy, ir, 0, 2 * M_PI);
@@ -209,6 +270,7 @@ void DrawPictureStretched(Surface& s, const Picture& picture, float x, float y, 
   Record(s, DrawOp::Kind::PictureStretched, 0, ix, iy, iw, ih);
   const int sw = picture.width, sh = picture.height;
   if (iw <= 0 || ih <= 0 || sw <= 0 || sh <= 0) return;
+  Touch(s, ix, iy, iw, ih);
   cairo_surface_t* source = WrapPictureToDraw(picture);
   cairo_save(s.cr);
   cairo_rectangle(s.cr, ix, iy, iw, ih);

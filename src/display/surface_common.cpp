@@ -52,6 +52,8 @@ void Record(SurfaceCommon& s, DrawOp::Kind kind, Colour colour, int x, int y, in
 // cost nothing.
 void PlotLine(SurfaceCommon& s, uint8_t* data, int stride, int x1, int y1, int x2, int y2, Colour colour) {
   if (data == nullptr) return;
+  // Both ends included. RoundPixel keeps coordinates within ±1e9, so the sizes fit.
+  Touch(s, std::min(x1, x2), std::min(y1, y2), std::abs(x2 - x1) + 1, std::abs(y2 - y1) + 1);
   const uint8_t alpha = s.mode == DrawMode::AlphaBlend ? AlphaOf(colour) : 255;
   const bool steep = std::abs(int64_t(y2) - y1) > std::abs(int64_t(x2) - x1);
   // Walk along a (x when shallow, y when steep), b follows.
@@ -68,15 +70,14 @@ void PlotLine(SurfaceCommon& s, uint8_t* data, int stride, int x1, int y1, int x
 
 void FillPixelBox(SurfaceCommon& s, uint8_t* data, int stride, int x, int y, int w, int h, Colour colour) {
   if (data == nullptr) return;
-  int64_t left = x, top = y, right = int64_t(x) + w, bottom = int64_t(y) + h;
-  if (right < left) std::swap(left, right);
-  if (bottom < top) std::swap(top, bottom);
-  left = std::max<int64_t>(left, 0), top = std::max<int64_t>(top, 0);
-  right = std::min<int64_t>(right, s.width), bottom = std::min<int64_t>(bottom, s.height);
+  const PixelArea box = OnSurface(s, x, y, w, h);
   const uint8_t alpha = s.mode == DrawMode::AlphaBlend ? AlphaOf(colour) : 255;
   if (alpha == 0) return;
-  for (int64_t row = top; row < bottom; ++row) {
-    for (int64_t column = left; column < right; ++column) PutPixel(data, stride, s.scale, int(column), int(row), colour, alpha);
+  Touch(s, box.x, box.y, box.width, box.height);
+  for (int row = box.y; row < box.y + box.height; ++row) {
+    for (int column = box.x; column < box.x + box.width; ++column) {
+      PutPixel(data, stride, s.scale, column, row, colour, alpha);
+    }
   }
 }
 
@@ -91,6 +92,74 @@ PixelRoundedBox RoundedBoxInPixels(float x, float y, float w, float h, float rx,
   return box;
 }
 
+PixelArea OnSurface(const SurfaceCommon& s, int64_t x, int64_t y, int64_t w, int64_t h) {
+  if (w < 0) x += w, w = -w;
+  if (h < 0) y += h, h = -h;
+  const int64_t left = std::max<int64_t>(x, 0), top = std::max<int64_t>(y, 0);
+  const int64_t right = std::min<int64_t>(x + w, s.width), bottom = std::min<int64_t>(y + h, s.height);
+  if (right <= left || bottom <= top) return {};
+  return {int(left), int(top), int(right - left), int(bottom - top)};
+}
+
+void StartTouching(SurfaceCommon& s) {
+  s.touchedColumns.assign(size_t((s.height + kPresentBandRows - 1) / kPresentBandRows),
+                          s.touchedWhileClosed ? std::pair{0, s.width} : std::pair{0, 0});
+  s.touchedWhileClosed = false;
+  s.drawn = {};
+}
+
+void Touch(SurfaceCommon& s, int x, int y, int w, int h) {
+  if (s.onBackdrop) return;  // the picture is what is compared and shown
+  if (!s.drawing) {
+    s.touchedWhileClosed = true;  // the next closing compares the whole picture
+    return;
+  }
+  const PixelArea box = OnSurface(s, x, y, w, h);
+  if (box.width == 0) return;
+  const int right = box.x + box.width, bottom = box.y + box.height;
+  if (s.drawn.width == 0) {
+    s.drawn = box;
+  } else {
+    const int drawnRight = std::max(s.drawn.x + s.drawn.width, right);
+    const int drawnBottom = std::max(s.drawn.y + s.drawn.height, bottom);
+    s.drawn.x = std::min(s.drawn.x, box.x), s.drawn.y = std::min(s.drawn.y, box.y);
+    s.drawn.width = drawnRight - s.drawn.x, s.drawn.height = drawnBottom - s.drawn.y;
+  }
+  for (int band = box.y / kPresentBandRows; band <= (bottom - 1) / kPresentBandRows; ++band) {
+    auto& [first, last] = s.touchedColumns[size_t(band)];
+    if (last <= first) {
+      first = box.x, last = right;
+    } else {
+      first = std::min(first, box.x), last = std::max(last, right);
+    }
+  }
+}
+
+void ChangePlacesWithBackdrop(SurfaceCommon& s) {
+  if (!s.onBackdrop) {
+    s.beforeBackdrop = {s.mode, s.font, s.recording};
+    s.mode = DrawMode::Opaque;
+    s.recording = nullptr;
+  } else {
+    s.mode = s.beforeBackdrop.mode;
+    s.font = s.beforeBackdrop.font;
+    s.recording = s.beforeBackdrop.recording;
+    s.backdropDrawn = true;
+  }
+  s.onBackdrop = !s.onBackdrop;
+}
+
+void PutBackdropBack(SurfaceCommon& s, uint8_t* picture, const uint8_t* backdrop, int stride, PixelArea area) {
+  if (!s.drawing || s.onBackdrop || !s.backdropDrawn || picture == nullptr || backdrop == nullptr) return;
+  const PixelArea box = OnSurface(s, area.x, area.y, std::max(area.width, 0), std::max(area.height, 0));
+  if (box.width == 0) return;
+  const size_t offset = size_t(box.x) * size_t(s.scale) * 4, bytes = size_t(box.width) * size_t(s.scale) * 4;
+  for (size_t y = size_t(box.y) * size_t(s.scale); y < size_t(box.y + box.height) * size_t(s.scale); ++y) {
+    std::memcpy(picture + y * size_t(stride) + offset, backdrop + y * size_t(stride) + offset, bytes);
+  }
+  Touch(s, box.x, box.y, box.width, box.height);
+}
+
 void PresentChangedRows(SurfaceCommon& s, const uint8_t* data, int stride) {
   if (!s.present || data == nullptr) return;
   const int deviceWidth = s.width * s.scale, deviceHeight = s.height * s.scale;
@@ -101,24 +170,23 @@ void PresentChangedRows(SurfaceCommon& s, const uint8_t* data, int stride) {
     return;
   }
   // Bands of a few rows: each band shows the columns that changed in it.
-  constexpr int kBandRows = 12;
-  for (int top = 0; top < s.height; top += kBandRows) {
-    const int rows = std::min(kBandRows, s.height - top);
+  for (int top = 0; top < s.height; top += kPresentBandRows) {
+    const auto [touchedFirst, touchedLast] = s.touchedColumns[size_t(top / kPresentBandRows)];
+    if (touchedLast <= touchedFirst) continue;
+    const int rows = std::min(kPresentBandRows, s.height - top);
+    const int first = touchedFirst * s.scale, count = (touchedLast - touchedFirst) * s.scale;
     int left = deviceWidth, right = -1;
     for (int y = top * s.scale; y < (top + rows) * s.scale; ++y) {
-      const auto* now = reinterpret_cast<const uint32_t*>(data + size_t(y) * size_t(stride));
-      auto* shown = reinterpret_cast<uint32_t*>(s.presented.data() + size_t(y) * size_t(stride));
-      if (std::memcmp(now, shown, size_t(deviceWidth) * 4) == 0) continue;
-      int l = 0, r = deviceWidth - 1;
+      const auto* now = reinterpret_cast<const uint32_t*>(data + size_t(y) * size_t(stride)) + first;
+      auto* shown = reinterpret_cast<uint32_t*>(s.presented.data() + size_t(y) * size_t(stride)) + first;
+      if (std::memcmp(now, shown, size_t(count) * 4) == 0) continue;
+      int l = 0, r = count - 1;
       while (now[l] == shown[l]) ++l;
       while (now[r] == shown[r]) --r;
-      left = std::min(left, l);
-      right = std::max(right, r);
-      std::memcpy(shown, now, size_t(deviceWidth) * 4);
+      left = std::min(left, first + l);
+      right = std::max(right, first + r);
+      std::memcpy(shown + l, now + l, size_t(r - l + 1) * 4);
     }
-    if (right >= left) {
-      const int first = left / s.scale, last = right / s.scale;
-      s.present(first, top, last - first + 1, rows);
-    }
+    if (right >= left) s.present(left / s.scale, top, right / s.scale - left / s.scale + 1, rows);
   }
 }

@@ -1,12 +1,14 @@
 // The part of a drawing surface that is the same whatever draws it: its
 // size and state, the test recording, the one-pixel lines written straight
-// into its pixels, the radius rule of rounded boxes and the showing of what
-// changed. Each backend's Surface starts with this and adds its own objects
-// (surface_cairo.cpp, surface_gdiplus.cpp); only backend files include it.
+// into its pixels, the radius rule of rounded boxes, what drawing touched,
+// the backdrop's bookkeeping and the showing of what changed. Each backend's
+// Surface starts with this and adds its own objects (surface_cairo.cpp,
+// surface_gdiplus.cpp); only backend files include it.
 #pragma once
 
 #include <cstdint>
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include "display/surface.h"
@@ -24,7 +26,27 @@ struct SurfaceCommon {
   // copying the rest to the screen again would be work for nothing.
   std::vector<unsigned char> presented;
   std::vector<DrawOp>* recording = nullptr;  // tests only
+  int font = -1;  // the selected entry of the backend's fonts; -1: none
+
+  // What drawing touched since StartDrawnArea (or since drawing opened).
+  PixelArea drawn;
+  // Per band of kPresentBandRows rows, the columns [first, last) touched
+  // since drawing opened: all that closing compares with what was shown.
+  std::vector<std::pair<int, int>> touchedColumns;
+  bool touchedWhileClosed = false;  // drawn on outside BeginDrawing and EndDrawing
+
+  // Each backend keeps a backdrop beside its picture; while the backdrop is
+  // drawn on, the two change places, so every operation draws on the picture.
+  bool backdropDrawn = false;  // at the current scale
+  bool onBackdrop = false;
+  struct Saved {
+    DrawMode mode;
+    int font;
+    std::vector<DrawOp>* recording;
+  } beforeBackdrop{};
 };
+
+constexpr int kPresentBandRows = 12;
 
 // Appends an operation to the test recording, if there is one.
 void Record(SurfaceCommon& s, DrawOp::Kind kind, Colour colour, int x, int y, int w, int h, int rx = 0, int ry = 0);
@@ -47,7 +69,28 @@ struct PixelRoundedBox {
 // half its side (div 2).
 PixelRoundedBox RoundedBoxInPixels(float x, float y, float w, float h, float rx, float ry);
 
+// The part of a box that lies on the surface, a negative side taken from
+// the other side; an area of no pixels when none does.
+PixelArea OnSurface(const SurfaceCommon& s, int64_t x, int64_t y, int64_t w, int64_t h);
+
+// Opening a drawing: nothing touched yet, or everything if the picture was
+// drawn on while drawing was closed.
+void StartTouching(SurfaceCommon& s);
+// Counts a box of surface pixels as touched by drawing (clipped to the
+// surface). Whatever writes pixels calls it; the backdrop's drawing does not count.
+void Touch(SurfaceCommon& s, int x, int y, int w, int h);
+
+// The state's part of the picture and the backdrop changing places, which
+// each backend does with its own objects: onto the backdrop, the opaque mode
+// and no recording; back onto the picture, its mode, font and recording.
+void ChangePlacesWithBackdrop(SurfaceCommon& s);
+// Copies the backdrop's device pixels of `area` (clipped to the surface)
+// over the picture's, both `stride` bytes a row, while drawing is open on
+// the picture and the backdrop was drawn.
+void PutBackdropBack(SurfaceCommon& s, uint8_t* picture, const uint8_t* backdrop, int stride, PixelArea area);
+
 // Closing a drawing: shows, through `present`, the bands of rows whose
 // pixels differ from what was shown last (everything the first time).
-// Compared in device pixels, shown in whole surface pixels.
+// Compared in device pixels, shown in whole surface pixels; only the
+// columns drawing touched in a band can differ.
 void PresentChangedRows(SurfaceCommon& s, const uint8_t* data, int stride);

@@ -17,11 +17,20 @@ namespace {
 // written directly.
 void Settle(Surface& s) { s.graphics->Flush(FlushIntentionSync); }
 
+// GDI+ smooths the edges of curves and of stretched pictures, and may shade
+// a pixel just beyond the box they were drawn in.
+constexpr int kSmoothingMargin = 1;
+
+void TouchSmoothed(Surface& s, int x, int y, int w, int h) {
+  Touch(s, x - kSmoothingMargin, y - kSmoothingMargin, w + 2 * kSmoothingMargin, h + 2 * kSmoothingMargin);
+}
+
 uint8_t* Pixels(Surface& s) { return s.pixels->Bytes(); }
 
 // A picture drawn at its own size: copied when it is opaque, else its
 // premultiplied pixels laid over the surface.
 void CopyPicture(Surface& s, const Picture& picture, int x, int y) {
+  Touch(s, x, y, picture.width, picture.height);
   const int left = std::max(x, 0), top = std::max(y, 0);
   const int right = int(std::min<int64_t>(int64_t(x) + picture.width, s.width));
   const int bottom = int(std::min<int64_t>(int64_t(y) + picture.height, s.height));
@@ -70,26 +79,29 @@ Color FillColour(const Surface& s, Colour c) {
   return Color(alpha, RedOf(c), GreenOf(c), BlueOf(c));
 }
 
-Surface* CreateSurface(int width, int height) {
-  if (!StartGdiplus()) return nullptr;
-  ::Image pixels = CreateImage(width, height);
+namespace {
+
+// Premultiplied pixels of width by height, opaque black as a new Cairo
+// picture is, with a bitmap over them and a graphics drawing on it the way
+// every drawing here expects; false, with none of them, when any cannot be had.
+bool NewPicture(int width, int height, ::Image& pixels, std::unique_ptr<Bitmap>& bitmap,
+                std::unique_ptr<Graphics>& graphics) {
+  pixels = CreateImage(width, height);
   if (pixels == nullptr) {
     LogDiagnostic("cannot make a %dx%d drawing surface", width, height);
-    return nullptr;
+    return false;
   }
-  std::fill(pixels->pixels.begin(), pixels->pixels.end(), 0xFF000000u);  // opaque black, as a new Cairo surface
-  auto s = std::make_unique<Surface>();
-  s->width = width;
-  s->height = height;
-  s->pixels = std::move(pixels);
-  s->bitmap = WrapPicture(*s->pixels);
-  if (s->bitmap == nullptr) return nullptr;
-  s->graphics.reset(Graphics::FromImage(s->bitmap.get()));
-  if (s->graphics == nullptr || s->graphics->GetLastStatus() != Ok) {
+  std::fill(pixels->pixels.begin(), pixels->pixels.end(), 0xFF000000u);
+  bitmap = WrapPicture(*pixels);
+  if (bitmap != nullptr) graphics.reset(Graphics::FromImage(bitmap.get()));
+  if (graphics == nullptr || graphics->GetLastStatus() != Ok) {
     LogDiagnostic("GDI+ cannot draw on a %dx%d surface", width, height);
-    return nullptr;
+    graphics.reset();  // before the bitmap before the pixels
+    bitmap.reset();
+    pixels = nullptr;
+    return false;
   }
-  Graphics& g = *s->graphics;
+  Graphics& g = *graphics;
   // Pixel (x, y) covers the square from (x, y) to (x + 1, y + 1), as in the
   // layout's coordinates; edges of curves are smoothed.
   g.SetPixelOffsetMode(PixelOffsetModeHalf);
@@ -100,6 +112,17 @@ Surface* CreateSurface(int width, int height) {
   // picture that may be shown anywhere.
   g.SetTextRenderingHint(TextRenderingHintAntiAlias);
   g.SetPageUnit(UnitPixel);
+  return true;
+}
+
+}  // namespace
+
+Surface* CreateSurface(int width, int height) {
+  if (!StartGdiplus()) return nullptr;
+  auto s = std::make_unique<Surface>();
+  s->width = width;
+  s->height = height;
+  if (!NewPicture(width, height, s->pixels, s->bitmap, s->graphics)) return nullptr;
   return s.release();
 }
 
@@ -114,7 +137,40 @@ bool BeginDrawing(Surface& s) {
   if (s.graphics == nullptr) return false;
   s.drawing = true;
   s.mode = DrawMode::Opaque;
+  StartTouching(s);
   return true;
+}
+
+namespace {
+
+// The picture and the backdrop change places, each with its bitmap and graphics.
+void SwapWithBackdrop(Surface& s) {
+  Settle(s);
+  std::swap(s.pixels, s.backdrop);
+  std::swap(s.bitmap, s.backdropBitmap);
+  std::swap(s.graphics, s.backdropGraphics);
+  ChangePlacesWithBackdrop(s);
+}
+
+}  // namespace
+
+bool BeginDrawingBackdrop(Surface& s) {
+  if (!s.drawing || s.onBackdrop) return false;
+  if (s.backdrop == nullptr && !NewPicture(s.width, s.height, s.backdrop, s.backdropBitmap, s.backdropGraphics)) {
+    return false;
+  }
+  SwapWithBackdrop(s);
+  return true;
+}
+
+void EndDrawingBackdrop(Surface& s) {
+  if (s.onBackdrop) SwapWithBackdrop(s);
+}
+
+void RestoreBackdrop(Surface& s, PixelArea area) {
+  if (s.backdrop == nullptr) return;
+  Settle(s);
+  PutBackdropBack(s, Pixels(s), s.backdrop->Bytes(), s.pixels->stride, area);
 }
 
 // The Win32 shell keeps the window's client area in device pixels and asks
@@ -125,6 +181,9 @@ int SurfaceScale(const Surface&) { return 1; }
 int SurfaceWidth(const Surface& s) { return s.width; }
 int SurfaceHeight(const Surface& s) { return s.height; }
 bool IsDrawing(const Surface& s) { return s.drawing; }
+bool HasBackdrop(const Surface& s) { return s.backdropDrawn; }
+void StartDrawnArea(Surface& s) { s.drawn = {}; }
+PixelArea DrawnArea(const Surface& s) { return s.drawn; }
 
 void SetPresent(Surface& s, std::function<void(int x, int y, int width, int height)> present) {
   s.present = std::move(present);
@@ -144,6 +203,7 @@ void SetRecording(Surface& s, std::vector<DrawOp>* ops) { s.recording = ops; }
 
 void EndDrawing(Surface& s) {
   if (!s.drawing) return;
+  EndDrawingBackdrop(s);
   s.drawing = false;
   Settle(s);
   PresentChangedRows(s, Pixels(s), s.pixels->stride);
@@ -176,6 +236,7 @@ void FillRoundedBox(Surface& s, float x, float y, float w, float h, float rx, fl
   path.AddArc(left, bottom, dx, dy, 90, 90);
   path.AddArc(left, top, dx, dy, 180, 90);
   path.CloseFigure();
+  TouchSmoothed(s, ix, iy, iw, ih);
   SolidBrush brush(FillColour(s, colour));
   s.graphics->FillPath(&brush, &path);
 }
@@ -184,6 +245,7 @@ void FillCircle(Surface& s, float cx, float cy, float radius, Colour colour) {
   const int icx = RoundPixel(cx), icy = RoundPixel(cy), ir = RoundPixel(radius);
   Record(s, DrawOp::Kind::Circle, colour, icx, icy, ir, 0);
   if (ir <= 0) return;
+  TouchSmoothed(s, icx - ir, icy - ir, 2 * ir, 2 * ir);
   SolidBrush brush(FillColour(s, colour));
   s.graphics->FillEllipse(&brush, REAL(icx - ir), REAL(icy - ir), REAL(2 * ir), REAL(2 * ir));
 }
@@ -219,5 +281,6 @@ void DrawPictureStretched(Surface& s, const Picture& picture, float x, float y, 
   // into whatever lies beyond it when it is resampled.
   ImageAttributes edges;
   edges.SetWrapMode(WrapModeTileFlipXY);
+  TouchSmoothed(s, ix, iy, iw, ih);
   s.graphics->DrawImage(source.get(), Rect(ix, iy, iw, ih), 0, 0, sw, sh, UnitPixel, &edges);
 }

@@ -1,4 +1,6 @@
 // Fonts and text on the surface, drawn and measured by GDI+.
+#include <algorithm>
+#include <cmath>
 #include <string>
 
 #include "display/gdiplus_surface.h"
@@ -57,6 +59,23 @@ int FontIndex(Surface& s, const FontFace& font) {
   return int(s.fonts.size() - 1);
 }
 
+// Counts the text's box as touched: its advance widths by its line, with a
+// margin for the ink that glyphs and smoothing put beyond them.
+void TouchText(Surface& s, const Surface::FontEntry& font, std::u16string_view text, float x, float y) {
+  if (!std::isfinite(x) || !std::isfinite(y)) {
+    Touch(s, 0, 0, s.width, s.height);  // wherever GDI+ puts it
+    return;
+  }
+  RectF bounds;
+  s.graphics->MeasureString(Wide(text), INT(text.size()), font.font.get(), PointF(x, y), &TextFormat(), &bounds);
+  const double margin = 2.0 + std::ceil(font.lineHeight / 4.0);
+  auto pixel = [](double value) { return int(std::clamp(value, -1e6, 1e6)); };  // far texts touch nothing
+  const int left = pixel(std::floor(bounds.X - margin)), top = pixel(std::floor(bounds.Y - margin));
+  const int right = pixel(std::ceil(bounds.X + bounds.Width + margin));
+  const int bottom = pixel(std::ceil(bounds.Y + std::max(bounds.Height, font.lineHeight) + margin));
+  Touch(s, left, top, right - left, bottom - top);
+}
+
 }  // namespace
 
 void SelectFont(Surface& s, const FontFace& font) { s.font = font.points > 0 ? FontIndex(s, font) : -1; }
@@ -79,9 +98,10 @@ void DrawText(Surface& s, std::u16string_view text, float x, float y, Colour col
     s.recording->back().text = TextToUtf8(text);
   }
   if (text.empty() || s.font < 0) return;
+  const Surface::FontEntry& font = s.fonts[size_t(s.font)];
+  TouchText(s, font, text, x, y);
   SolidBrush brush(FillColour(s, colour));
-  s.graphics->DrawString(Wide(text), INT(text.size()), s.fonts[size_t(s.font)].font.get(), PointF(x, y),
-                         &TextFormat(), &brush);
+  s.graphics->DrawString(Wide(text), INT(text.size()), font.font.get(), PointF(x, y), &TextFormat(), &brush);
 }
 
 float TextWidth(Surface& s, std::u16string_view text) {

@@ -1,6 +1,9 @@
 // Fonts and text on the surface, laid out by Pango.
 #include <pango/pangocairo.h>
 
+#include <algorithm>
+#include <cmath>
+
 #include "display/cairo_surface.h"
 
 namespace {
@@ -107,6 +110,17 @@ void DrawText(Surface& s, std::u16string_view text, float x, float y, Colour col
   if (text.empty()) return;
   PangoLayout* layout = LayoutToDraw(s, text);
   if (layout == nullptr) return;
+  // The ink with a margin: hinting and anti-aliasing may reach a pixel past it.
+  constexpr int kInkMargin = 2;
+  PangoRectangle ink;
+  pango_layout_get_pixel_extents(layout, &ink, nullptr);
+  if (std::isfinite(x) && std::isfinite(y)) {
+    const double left = std::clamp(std::floor(double(x)) + ink.x - kInkMargin, -1e6, 1e6);
+    const double top = std::clamp(std::floor(double(y)) + ink.y - kInkMargin, -1e6, 1e6);
+    Touch(s, int(left), int(top), ink.width + 2 * kInkMargin + 1, ink.height + 2 * kInkMargin + 1);
+  } else {
+    Touch(s, 0, 0, s.width, s.height);  // wherever Cairo puts it
+  }
   SetSource(s, colour);
   cairo_move_to(s.cr, x, y);
   pango_cairo_show_layout(s.cr, layout);

@@ -25,8 +25,16 @@ int LiveDotRadius(float pulsePhase) {
 }
 
 void DrawLiveBadge(const PlayerModel& player, Surface& s, int32_t x, int32_t y, int32_t w, int32_t h, bool live) {
+  DrawLiveBadgeBox(s, x, y, w, h);
+  DrawLiveBadgeSignal(player, s, x, y, h, live);
+}
+
+void DrawLiveBadgeBox(Surface& s, int32_t x, int32_t y, int32_t w, int32_t h) {
   // Radii equal to the height: the radius rule turns the box into its ellipse.
   FillRoundedBox(s, float(x), float(y), float(w), float(h), float(h), float(h), kBadge);
+}
+
+void DrawLiveBadgeSignal(const PlayerModel& player, Surface& s, int32_t x, int32_t y, int32_t h, bool live) {
   SetDrawMode(s, DrawMode::TransparentText);
   SelectFont(s, player.fonts.fontSmall);
   const float textY = float(y) + float(h) / 2.0f - 6.0f;

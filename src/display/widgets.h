@@ -10,6 +10,9 @@
 // The badge: an ellipse with "OFF", or "LIVE" and a red dot pulsing with
 // `pulsePhase`. Leaves the surface in the transparent-text mode.
 void DrawLiveBadge(const PlayerModel& model, Surface& s, int32_t x, int32_t y, int32_t w, int32_t h, bool live);
+// Its two halves: the ellipse, which stays, and what it says, which moves.
+void DrawLiveBadgeBox(Surface& s, int32_t x, int32_t y, int32_t w, int32_t h);
+void DrawLiveBadgeSignal(const PlayerModel& model, Surface& s, int32_t x, int32_t y, int32_t h, bool live);
 
 // Radius of the badge's dot at a phase: 6 at 0 and 1, 10 at 0.5.
 int LiveDotRadius(float pulsePhase);

@@ -4,11 +4,15 @@
 
 struct Box {
   float x = 0, y = 0, width = 0, height = 0;
+
+  bool operator==(const Box&) const = default;
 };
 
 struct Layout {
   Box coverBox, titleBox, artistBox, visualizerBox, playButtonBox, stopButtonBox, volumeTrackBox, volumeKnobBox,
       liveBadgeBox;
+
+  bool operator==(const Layout&) const = default;
 };
 
 constexpr int kMainSurfaceWidth = 800;

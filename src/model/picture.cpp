@@ -1,12 +1,15 @@
 #include "model/picture.h"
 
+#include <atomic>
 #include <climits>
 #include <new>
 
 Image CreateImage(int width, int height) {
   if (width <= 0 || height <= 0 || width > INT_MAX / 4) return nullptr;
   try {
+    static std::atomic<uint64_t> made{0};  // whichever thread makes a picture
     auto picture = std::make_unique<Picture>();
+    picture->serial = ++made;
     picture->width = width;
     picture->height = height;
     picture->stride = width * 4;

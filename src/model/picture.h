@@ -17,6 +17,10 @@ struct Picture {
   // Every alpha is 255, as its maker knows (the gradient): a backend may then
   // copy the picture where it would blend it, the same and much cheaper.
   bool opaque = false;
+  // A number of its own, never given to another picture of this run: a
+  // cache can tell a new picture from a freed one made again at its address.
+  // A picture is not changed once it is drawn.
+  uint64_t serial = 0;
 
   uint32_t* Row(int y) { return pixels.data() + size_t(y) * size_t(stride / 4); }
   const uint32_t* Row(int y) const { return pixels.data() + size_t(y) * size_t(stride / 4); }

@@ -21,6 +21,8 @@ struct Fonts {
   FontFace fontTitle;      // 18 pt
   FontFace fontStopGlyph;  // 22 pt
   FontFace fontPlayGlyph;  // 26 pt
+
+  bool operator==(const Fonts&) const = default;
 };
 
 // The member initialisers below are the start-up values, and the only place

@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "display/text_fit.h"
+#include "display/visualizer.h"
 #include "frame_fixture.h"
 
 namespace {
@@ -366,6 +369,99 @@ TEST_F(MainViewTest, WholeFramePixels) {
   const uint32_t face = Pixel(292, 236);
   EXPECT_GT(face & 0xFF, (face >> 16) + 100);
   EXPECT_EQ(Pixel(306, 236) >> 16, 0xFFu);
+}
+
+// A frame drawn over the still picture must be the frame drawn whole, and
+// the window must be told of every pixel that changed: through every mode,
+// at every scale the surface draws at, while the spectrum, the samples, the
+// phase, the volume, LIVE and OFF, the song and the cover change.
+TEST_F(MainViewTest, EveryFrameIsTheWholeRepaintPixelForPixel) {
+  SetRecording(S(), nullptr);
+  Surface* whole = CreateSurface(800, 300);
+  ASSERT_NE(whole, nullptr);
+  auto device = [](const PixelView& v, int x, int y) {
+    return reinterpret_cast<const uint32_t*>(v.data + size_t(y) * size_t(v.stride))[x] & 0xFFFFFF;
+  };
+  // What the window shows: the picture's pixels, copied where it is told.
+  std::vector<uint32_t> window;
+  int windowScale = 0;
+  SetPresent(S(), [&](int x, int y, int w, int h) {
+    const PixelView v = SurfacePixels(S());
+    if (v.scale != windowScale) window.assign(size_t(v.width) * size_t(v.height), 0), windowScale = v.scale;
+    for (int dy = y * v.scale; dy < (y + h) * v.scale; ++dy) {
+      for (int dx = x * v.scale; dx < (x + w) * v.scale; ++dx) window[size_t(dy) * size_t(v.width) + dx] = device(v, dx, dy);
+    }
+  });
+  auto drawWhole = [&] {
+    SetSurfaceScale(*whole, SurfaceScale(S()));
+    const StillPicture kept = player.viewCaches.still;
+    player.viewCaches.still.state = StillPicture::State::None;  // from the background up
+    ASSERT_TRUE(BeginDrawing(*whole));
+    DrawMainView(player, player.viewCaches, *whole);
+    EndDrawing(*whole);
+    player.viewCaches.still = kept;
+  };
+  auto differing = [&](const PixelView& a, auto&& pixelOfB) {
+    int count = 0;
+    for (int y = 0; y < a.height; ++y) {
+      for (int x = 0; x < a.width; ++x) count += device(a, x, y) != pixelOfB(x, y);
+    }
+    return count;
+  };
+  auto solidCover = [&](uint32_t rgb) {
+    FreeImage(player.coverScaled);
+    FreeImage(player.coverImage);
+    player.coverImage = CreateImage(300, 300);
+    std::fill(player.coverImage->pixels.begin(), player.coverImage->pixels.end(), 0xFF000000u | rgb);
+    ++player.coverSerial;
+    RescaleCover(player);
+  };
+
+  uint32_t seed = 12345;
+  auto random = [&seed] {  // 0 to 1
+    seed = seed * 1664525u + 1013904223u;
+    return float(seed >> 8) / float(1 << 24);
+  };
+  player.streamHandle = 7;
+  FakeScript().samples.resize(1024);
+#ifdef _WIN32
+  const int scales[] = {1};  // the GDI+ surface draws at scale 1 only
+#else
+  const int scales[] = {1, 2};
+#endif
+  for (int scale : scales) {
+    for (int32_t mode = 0; mode < kVisualizerModeCount; ++mode) {
+      player.visualizerMode = mode;
+      SetSurfaceScale(S(), scale);
+      for (int frame = 0; frame < 14; ++frame) {
+        SCOPED_TRACE(testing::Message() << "scale " << scale << ", mode " << mode << ", frame " << frame);
+        for (float& bin : player.spectrum) bin = std::pow(random(), 3.0f);
+        for (float& sample : FakeScript().samples) sample = 2 * random() - 1;
+        AdvancePulsePhase(player);
+        switch (frame) {
+          case 3: player.volume = 0.0f; break;  // a drag across the track
+          case 4: player.volume = 0.37f; break;
+          case 5: player.volume = 1.0f; break;
+          case 6: FakeScript().activeAnswer = kActiveStalled; break;  // OFF
+          case 7: FakeScript().activeAnswer = kActivePlaying; break;
+          case 8: player.currentSong = u"Blue Sky - Night Song " + Text(1, char16_t(u'A' + mode)); break;
+          case 9: solidCover(0x336699); break;
+          case 10: solidCover(0x996633); break;  // the same size: may come back at the same address
+          case 11: FreeImage(player.coverScaled), FreeImage(player.coverImage); break;  // the placeholder
+          case 12: player.spectrum.fill(0.0f); break;  // at rest
+          default: break;
+        }
+        RenderMainView(player);
+        drawWhole();
+        const PixelView drawn = SurfacePixels(S()), reference = SurfacePixels(*whole);
+        ASSERT_EQ(drawn.scale, scale);
+        ASSERT_EQ(reference.scale, scale);
+        EXPECT_EQ(differing(drawn, [&](int x, int y) { return device(reference, x, y); }), 0);
+        EXPECT_EQ(differing(drawn, [&](int x, int y) { return window[size_t(y) * size_t(drawn.width) + x]; }), 0);
+      }
+    }
+  }
+  DestroySurface(whole);
 }
 
 TEST_F(MainViewTest, UnknownModeLeavesThePanelEmptyButTheRestDrawn) {
