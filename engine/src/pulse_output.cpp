@@ -22,6 +22,9 @@ constexpr int kRequestMs = 80;   // the least the server asks for at once
 // Short of frames, the output writes only what the streams have while the
 // stream's buffer still holds this much: enough until the next request.
 constexpr int kFloorMs = kRequestMs + 20;
+// A server that takes the connection and never answers would otherwise hold
+// BASS_Init, and the player's start, for ever.
+constexpr int kConnectTimeoutMs = 3000;
 constexpr int kStartLookMs = 10;     // how often a stream asked to play is looked at until it can...
 constexpr int kStartLookForMs = 2000; // ...for as long as a slow station takes to fill the pre-buffer
 
@@ -34,6 +37,7 @@ struct PulseOutput {
   size_t targetFrames = 0;
   size_t bufferBytes = 0;  // the stream's own part of the target, as the server set it
   size_t floorFrames = 0;
+  bool connectTimedOut = false;  // under the loop's lock
   bool dropping = false;  // under the loop's lock: a drop was asked, its refill not written yet
   pa_time_event* startLook = nullptr;  // under the loop's lock: armed while a start is awaited...
   pa_usec_t startLookUntilUs = 0;      // ...until then at most
@@ -125,6 +129,12 @@ void OnWritable(pa_stream* stream, size_t, void* user) {
   PublishDeviceDelay(*out->mixer, queued + written / kFrameBytes);
 }
 
+void OnConnectTimeout(pa_mainloop_api*, pa_time_event*, const struct timeval*, void* user) {
+  auto* out = static_cast<PulseOutput*>(user);
+  out->connectTimedOut = true;
+  pa_threaded_mainloop_signal(out->loop, 0);
+}
+
 bool ConnectContext(PulseOutput& out) {
   out.context = pa_context_new(pa_threaded_mainloop_get_api(out.loop), "Orvelle Player");
   if (out.context == nullptr) return false;
@@ -134,7 +144,7 @@ bool ConnectContext(PulseOutput& out) {
   for (;;) {  // the state callback signals each change
     const pa_context_state_t state = pa_context_get_state(out.context);
     if (state == PA_CONTEXT_READY) return true;
-    if (!PA_CONTEXT_IS_GOOD(state)) return false;
+    if (!PA_CONTEXT_IS_GOOD(state) || out.connectTimedOut) return false;
     pa_threaded_mainloop_wait(out.loop);
   }
 }
@@ -160,14 +170,15 @@ bool ConnectStream(PulseOutput& out) {
   for (;;) {
     const pa_stream_state_t state = pa_stream_get_state(out.stream);
     if (state == PA_STREAM_READY) return true;
-    if (!PA_STREAM_IS_GOOD(state)) return false;
+    if (!PA_STREAM_IS_GOOD(state) || out.connectTimedOut) return false;
     pa_threaded_mainloop_wait(out.loop);
   }
 }
 
 }  // namespace
 
-PulseOutput* OpenPulseOutput(int rateHz, Mixer* mixer) {
+PulseOutput* OpenPulseOutput(int rateHz, Mixer* mixer, bool* timedOut) {
+  *timedOut = false;
   auto out = std::make_unique<PulseOutput>();
   out->mixer = mixer;
   out->rateHz = rateHz;
@@ -181,7 +192,13 @@ PulseOutput* OpenPulseOutput(int rateHz, Mixer* mixer) {
     return nullptr;
   }
   pa_threaded_mainloop_lock(out->loop);
+  pa_mainloop_api* api = pa_threaded_mainloop_get_api(out->loop);
+  timeval deadline;
+  pa_timeval_add(pa_gettimeofday(&deadline), pa_usec_t(kConnectTimeoutMs) * 1000);
+  pa_time_event* timeout = api->time_new(api, &deadline, OnConnectTimeout, out.get());
   const bool ok = ConnectContext(*out) && ConnectStream(*out);
+  if (timeout != nullptr) api->time_free(timeout);
+  *timedOut = !ok && out->connectTimedOut;
   if (ok) out->bufferBytes = pa_stream_get_buffer_attr(out->stream)->tlength;
   pa_threaded_mainloop_unlock(out->loop);
   if (!ok) {

@@ -8,8 +8,9 @@ struct Mixer;
 struct PulseOutput;
 
 // Connects to the sound server (never starting one) and opens a playback
-// stream pulled by `mixer`; null when there is no server or it refuses.
-PulseOutput* OpenPulseOutput(int rateHz, Mixer* mixer);
+// stream pulled by `mixer`; null when there is no server or it refuses, or
+// (with `timedOut` set) when it has not answered within seconds.
+PulseOutput* OpenPulseOutput(int rateHz, Mixer* mixer, bool* timedOut);
 
 // No write runs once it returns; what the stream held is not played.
 void ClosePulseOutput(PulseOutput* output);

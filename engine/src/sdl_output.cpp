@@ -116,7 +116,12 @@ int OpenOutput(int device, int rateHz, Mixer* mixer, Output** output) {
   if (device == 0) {
     out->silentClock = std::thread([out, rateHz] { RunSilentClock(*out->mixer, rateHz, out->stopClock); });
   } else {
-    if (PulseWanted()) out->pulse = OpenPulseOutput(rateHz, mixer);
+    bool serverHung = false;
+    if (PulseWanted()) out->pulse = OpenPulseOutput(rateHz, mixer, &serverHung);
+    if (serverHung) {  // SDL would wait for it without end
+      delete out;
+      return BASS_ERROR_DEVICE;
+    }
     if (out->pulse == nullptr) {
       if (int code = OpenDevice(out, rateHz); code != 0) {
         delete out;
