@@ -19,6 +19,9 @@ constexpr DWORD kDataFlagsMask = 0xF0000000u;
 constexpr DWORD kDataError = 0xFFFFFFFFu;
 constexpr int kMinRateHz = 8000, kMaxRateHz = 192000;
 constexpr int kVolumeRampMs = 5;
+// Half the pre-buffer: what a station at the real-time pace may be late by
+// before the output's buffer has to carry it.
+constexpr int kStartMarginMs = 50;
 
 thread_local int lastError = 0;
 
@@ -86,19 +89,34 @@ DWORD NextHandle(Engine& e) {
   return e.lastHandle;
 }
 
+// A listener who stops a stream expects the sound to end, not the device's
+// buffer to play out: what it holds is dropped, unless another stream is
+// heard in it too. Called once `s`, which was playing, no longer is.
+void DropQueuedSoundOf(Engine& e, const Stream& s) {
+  for (const auto& [handle, other] : e.streams) {
+    if (other.get() != &s && other->channel.playState.load(std::memory_order_acquire) == PlayState::Playing &&
+        !other->channel.stalled.load(std::memory_order_relaxed))
+      return;
+  }
+  DropQueuedSound(e.output);
+}
+
 void DestroyAllStreams(Engine& e) {
   for (auto& [handle, stream] : e.streams) stream->abort.store(true);  // all interrupt at once
   for (auto& [handle, stream] : e.streams) DetachChannel(e.mixer, &stream->channel);
   e.streams.clear();
 }
 
-// Hands unread frames to `sink` in chunks, through the stream's own buffer.
+// Hands `sink` the frames about to be heard, in chunks, through the stream's
+// own buffer: from the one the listener hears now, which the device may have
+// taken from the ring a while ago, onwards.
 template <typename Sink>
-size_t PeekFrames(Stream& s, size_t wanted, Sink sink) {
+size_t PeekFrames(const Mixer& mixer, Stream& s, size_t wanted, Sink sink) {
+  const ptrdiff_t from = -ptrdiff_t(std::min(UnheardFrames(mixer, s.channel), s.channel.ring.historyFrames()));
   size_t done = 0;
   while (done < wanted) {
     const size_t chunk = std::min(wanted - done, s.peekFrames.size() / kChannels);
-    const size_t got = s.channel.ring.peek(s.peekFrames.data(), chunk, done);
+    const size_t got = s.channel.ring.peek(s.peekFrames.data(), chunk, from + ptrdiff_t(done));
     sink(s.peekFrames.data(), done, got);
     done += got;
     if (got < chunk) break;
@@ -106,9 +124,9 @@ size_t PeekFrames(Stream& s, size_t wanted, Sink sink) {
   return done;
 }
 
-DWORD SpectrumData(Stream& s, void* buffer) {
+DWORD SpectrumData(const Mixer& mixer, Stream& s, void* buffer) {
   float mono[kFftSize] = {};
-  const size_t frames = PeekFrames(s, kFftSize, [&](const float* f, size_t at, size_t n) {
+  const size_t frames = PeekFrames(mixer, s, kFftSize, [&](const float* f, size_t at, size_t n) {
     for (size_t i = 0; i < n; ++i) mono[at + i] = 0.5f * (f[i * kChannels] + f[i * kChannels + 1]);
   });
   float magnitudes[kFftBins];
@@ -117,20 +135,20 @@ DWORD SpectrumData(Stream& s, void* buffer) {
   return DWORD(frames * kChannels * sizeof(float));
 }
 
-DWORD FloatData(Stream& s, void* buffer, size_t bytes) {
+DWORD FloatData(const Mixer& mixer, Stream& s, void* buffer, size_t bytes) {
   auto* out = static_cast<unsigned char*>(buffer);
   const size_t frameBytes = kChannels * sizeof(float);
-  const size_t frames = PeekFrames(s, bytes / frameBytes, [&](const float* f, size_t at, size_t n) {
+  const size_t frames = PeekFrames(mixer, s, bytes / frameBytes, [&](const float* f, size_t at, size_t n) {
     std::memcpy(out + at * frameBytes, f, n * frameBytes);
   });
   return DWORD(frames * frameBytes);
 }
 
 // Without BASS_DATA_FLOAT the channel reads as 16-bit samples.
-DWORD Int16Data(Stream& s, void* buffer, size_t bytes) {
+DWORD Int16Data(const Mixer& mixer, Stream& s, void* buffer, size_t bytes) {
   auto* out = static_cast<unsigned char*>(buffer);
   const size_t frameBytes = kChannels * sizeof(int16_t);
-  const size_t frames = PeekFrames(s, bytes / frameBytes, [&](const float* f, size_t at, size_t n) {
+  const size_t frames = PeekFrames(mixer, s, bytes / frameBytes, [&](const float* f, size_t at, size_t n) {
     for (size_t i = 0; i < n * kChannels; ++i) {
       const auto v = int16_t(std::lrint(std::clamp(f[i], -1.0f, 1.0f) * 32767.0f));
       std::memcpy(out + at * frameBytes + i * sizeof v, &v, sizeof v);
@@ -157,6 +175,7 @@ BOOL BASS_Init(int device, DWORD freq, DWORD, void*, const void*) try {
   if (rateHz < kMinRateHz || rateHz > kMaxRateHz) return Fail(BASS_ERROR_ILLPARAM, 0);
   e.mixer.rateHz = rateHz;
   e.mixer.rampFrames = size_t(rateHz) * kVolumeRampMs / 1000;
+  e.mixer.startMarginFrames = size_t(rateHz) * kStartMarginMs / 1000;
   if (int code = OpenOutput(device, rateHz, &e.mixer, &e.output); code != 0) return Fail(code, 0);
   e.initialised = true;
   return Succeed(1);
@@ -198,24 +217,30 @@ HSTREAM BASS_StreamCreateURL(const char* url, DWORD, DWORD, void*, void*) try {
 } GUARDED(HSTREAM(0))
 
 BOOL BASS_ChannelPlay(DWORD handle, BOOL) try {
-  return WithStream(handle, BOOL(0), [](Engine&, Stream& s) {
+  return WithStream(handle, BOOL(0), [](Engine& e, Stream& s) {
     StartChannel(s.channel);  // a live stream has nowhere to restart from
+    ExpectStart(e.output);
     return Succeed(BOOL(1));
   });
 } GUARDED(0)
 
 BOOL BASS_ChannelStop(DWORD handle) try {
-  return WithStream(handle, BOOL(0), [](Engine&, Stream& s) {
+  return WithStream(handle, BOOL(0), [](Engine& e, Stream& s) {
+    const bool drop = s.channel.playState.load(std::memory_order_acquire) == PlayState::Playing;
     s.channel.playState.store(PlayState::Stopped, std::memory_order_release);
+    if (drop) DropQueuedSoundOf(e, s);
     WakeDecoder(s);  // a stopped stream does not come back by itself
     return Succeed(BOOL(1));
   });
 } GUARDED(0)
 
 BOOL BASS_ChannelPause(DWORD handle) try {
-  return WithStream(handle, BOOL(0), [](Engine&, Stream& s) {
+  return WithStream(handle, BOOL(0), [](Engine& e, Stream& s) {
     PlayState expected = PlayState::Playing;
-    if (s.channel.playState.compare_exchange_strong(expected, PlayState::Paused)) return Succeed(BOOL(1));
+    if (s.channel.playState.compare_exchange_strong(expected, PlayState::Paused)) {
+      DropQueuedSoundOf(e, s);
+      return Succeed(BOOL(1));
+    }
     return Fail(expected == PlayState::Paused ? BASS_ERROR_ALREADY : BASS_ERROR_NOPLAY, BOOL(0));
   });
 } GUARDED(0)
@@ -223,7 +248,9 @@ BOOL BASS_ChannelPause(DWORD handle) try {
 BOOL BASS_StreamFree(HSTREAM handle) try {
   return WithStream(handle, BOOL(0), [handle](Engine& e, Stream& s) {
     s.abort.store(true);
+    const bool drop = s.channel.playState.load(std::memory_order_acquire) == PlayState::Playing;
     DetachChannel(e.mixer, &s.channel);
+    if (drop) DropQueuedSoundOf(e, s);
     e.streams.erase(handle);  // joins the decoder thread
     return Succeed(BOOL(1));
   });
@@ -251,16 +278,16 @@ DWORD BASS_ChannelIsActive(DWORD handle) try {
 } GUARDED(DWORD(BASS_ACTIVE_STOPPED))
 
 DWORD BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length) try {
-  return WithStream(handle, kDataError, [buffer, length](Engine&, Stream& s) {
+  return WithStream(handle, kDataError, [buffer, length](Engine& e, Stream& s) {
     if (length == BASS_DATA_AVAILABLE)
       return Succeed(DWORD(s.channel.ring.availableFrames() * kChannels * sizeof(int16_t)));
     if (buffer == nullptr) return Fail(BASS_ERROR_ILLPARAM, kDataError);
     if ((length & 0x80000000u) != 0) {
       if (length != BASS_DATA_FFT1024) return Fail(BASS_ERROR_ILLPARAM, kDataError);
-      return Succeed(SpectrumData(s, buffer));
+      return Succeed(SpectrumData(e.mixer, s, buffer));
     }
     const size_t bytes = length & ~kDataFlagsMask;
-    if ((length & BASS_DATA_FLOAT) != 0) return Succeed(FloatData(s, buffer, bytes));
-    return Succeed(Int16Data(s, buffer, bytes));
+    if ((length & BASS_DATA_FLOAT) != 0) return Succeed(FloatData(e.mixer, s, buffer, bytes));
+    return Succeed(Int16Data(e.mixer, s, buffer, bytes));
   });
 } GUARDED(kDataError)

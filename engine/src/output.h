@@ -14,4 +14,12 @@ int OpenOutput(int device, int rateHz, Mixer* mixer, Output** output);
 // Stops the callbacks (none runs once it returns) and closes the device.
 void CloseOutput(Output* output);
 
+// A channel was asked to play: the output looks out for its start. Any
+// thread but the mixer's.
+void ExpectStart(Output* output);
+
+// Drops what the device holds and has not played yet, where it can: the next
+// mix is heard next. Any thread but the mixer's.
+void DropQueuedSound(Output* output);
+
 }  // namespace orvelle

@@ -1,4 +1,5 @@
-// The only file that sees SDL.
+// The Linux output: PulseAudio straight where a sound server answers (see
+// pulse_output.cpp), SDL otherwise. The only file that sees SDL.
 #include <SDL2/SDL.h>
 
 #if defined(__linux__)
@@ -6,19 +7,26 @@
 #endif
 
 #include <atomic>
+#include <cstdlib>
+#include <cstring>
 #include <thread>
 
 #include "channel.h"
 #include "orvelle/bass.h"
 #include "output.h"
+#include "pulse_output.h"
 #include "silent_clock.h"
 
 namespace orvelle {
 
-constexpr int kDevicePeriodFrames = 1024;  // about 23 ms at 44.1 kHz: low CPU, prompt volume
+// SDL cannot drop what its device holds, and mixes a period ahead of it: a
+// stop is heard some two periods late. Short periods keep that prompt, at
+// the price of some 170 wake-ups a second.
+constexpr int kDevicePeriodFrames = 1024;  // about 23 ms at 44.1 kHz
 
 struct Output {
   Mixer* mixer = nullptr;
+  PulseOutput* pulse = nullptr;
   SDL_AudioDeviceID device = 0;
   void* alsa = nullptr;  // our reference to SDL's ALSA library, while its messages are dropped
   // "No sound": a thread stands in for the device.
@@ -28,9 +36,18 @@ struct Output {
 
 namespace {
 
+// Unless SDL was told to use another driver (the tests' dummy one, say).
+bool PulseWanted() {
+  const char* driver = std::getenv("SDL_AUDIODRIVER");
+  return driver == nullptr || *driver == '\0' || std::strcmp(driver, "pulseaudio") == 0;
+}
+
 void DeviceCallback(void* user, Uint8* stream, int bytes) {
   auto* mixer = static_cast<Mixer*>(user);
   MixChannels(*mixer, reinterpret_cast<float*>(stream), size_t(bytes) / (sizeof(float) * kChannels));
+  // SDL says nothing of the device's delay. Just after a callback PulseAudio
+  // holds about a period and a quarter (its own buffer plus the sink's).
+  PublishDeviceDelay(*mixer, kDevicePeriodFrames + kDevicePeriodFrames / 4);
 }
 
 #if defined(__linux__)
@@ -98,9 +115,19 @@ int OpenOutput(int device, int rateHz, Mixer* mixer, Output** output) {
   out->mixer = mixer;
   if (device == 0) {
     out->silentClock = std::thread([out, rateHz] { RunSilentClock(*out->mixer, rateHz, out->stopClock); });
-  } else if (int code = OpenDevice(out, rateHz); code != 0) {
-    delete out;
-    return code;
+  } else {
+    bool serverHung = false;
+    if (PulseWanted()) out->pulse = OpenPulseOutput(rateHz, mixer, &serverHung);
+    if (serverHung) {  // SDL would wait for it without end
+      delete out;
+      return BASS_ERROR_DEVICE;
+    }
+    if (out->pulse == nullptr) {
+      if (int code = OpenDevice(out, rateHz); code != 0) {
+        delete out;
+        return code;
+      }
+    }
   }
   *output = out;
   return 0;
@@ -108,6 +135,7 @@ int OpenOutput(int device, int rateHz, Mixer* mixer, Output** output) {
 
 void CloseOutput(Output* out) {
   if (out == nullptr) return;
+  ClosePulseOutput(out->pulse);
   if (out->device != 0) {
     SDL_CloseAudioDevice(out->device);  // waits for a running callback
     ReleaseAlsa(out);
@@ -121,6 +149,14 @@ void CloseOutput(Output* out) {
     out->silentClock.join();
   }
   delete out;
+}
+
+void ExpectStart(Output* out) {
+  if (out != nullptr && out->pulse != nullptr) LookForPulseStart(out->pulse);
+}
+
+void DropQueuedSound(Output* out) {
+  if (out != nullptr && out->pulse != nullptr) DropPulseQueue(out->pulse);
 }
 
 }  // namespace orvelle

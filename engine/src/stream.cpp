@@ -7,15 +7,14 @@
 
 #include "av_input.h"
 #include "av_spectrum.h"
+#include "decode_pace.h"
 #include "orvelle/bass.h"
 
 namespace orvelle {
 
-constexpr auto kFullRingPoll = std::chrono::milliseconds(20);
-
 Stream::Stream(const char* url, int rateHz, const ReconnectPolicy& reconnect)
     : channel(size_t(rateHz) * kRingSeconds, size_t(rateHz) * kPrebufferMs / 1000,
-              size_t(rateHz) * kMaxRefillMs / 1000),
+              size_t(rateHz) * kMaxRefillMs / 1000, size_t(rateHz) * kHeardHistoryMs / 1000),
       url(url),
       rateHz(rateHz),
       reconnect(reconnect),
@@ -37,8 +36,8 @@ int64_t NowMs() {
   return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-// Decoder thread: decode ahead while the ring has room, wait while it is full,
-// until the input ends, fails or is aborted.
+// Decoder thread: decode ahead at the pace DecodePause sets, until the input
+// ends, fails or is aborted.
 void DecodeUntilEnd(Stream* s) {
   std::vector<float> pending;
   size_t offset = 0;  // samples of `pending` already in the ring
@@ -51,9 +50,15 @@ void DecodeUntilEnd(Stream* s) {
     }
     const size_t frames = (pending.size() - offset) / kChannels;
     offset += s->channel.ring.write(pending.data() + offset, frames) * kChannels;
-    if (offset < pending.size()) {
+    const auto pause = DecodePause({.bufferedFrames = s->channel.ring.availableFrames(),
+                                    .refillFrames = s->channel.refillFrames.load(std::memory_order_relaxed),
+                                    .unfitFrames = (pending.size() - offset) / kChannels,
+                                    .playing = s->channel.playState.load(std::memory_order_acquire) ==
+                                               PlayState::Playing,
+                                    .rateHz = s->rateHz});
+    if (pause.count() > 0) {
       std::unique_lock lock(s->wakeMutex);
-      s->wake.wait_for(lock, kFullRingPoll, [s] { return s->abort.load(std::memory_order_acquire); });
+      s->wake.wait_for(lock, pause, [s] { return s->abort.load(std::memory_order_acquire); });
     }
   }
 }

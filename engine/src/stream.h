@@ -23,6 +23,7 @@ struct SpectrumAnalyser;
 constexpr int kRingSeconds = 5;            // network buffer: rides out seconds of jitter
 constexpr int kPrebufferMs = 100;          // first sound comes quickly...
 constexpr int kMaxRefillMs = 2000;         // ...and each underrun asks for a deeper refill
+constexpr int kHeardHistoryMs = 1000;      // kept after mixing: more than any device holds unheard
 
 struct Stream {
   Stream(const char* url, int rateHz, const ReconnectPolicy& reconnect);

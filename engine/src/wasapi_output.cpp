@@ -1,5 +1,5 @@
 // The only file that sees WASAPI: the default render device in shared mode,
-// event driven, fed by the mixer.
+// fed by the mixer on a timer of our own.
 #include <windows.h>
 #include <audioclient.h>
 #include <mmdeviceapi.h>
@@ -15,8 +15,18 @@
 
 namespace orvelle {
 
-constexpr REFERENCE_TIME kBufferHns = 400000;  // 40 ms: low CPU, prompt volume (units of 100 ns)
-constexpr DWORD kDeviceSilentMs = 2000;         // no buffer event this long: the device is gone
+// A live stream needs no low latency. An event-driven stream is woken at every
+// period of the audio engine (10 ms); a timer of our own over a deeper
+// buffer wakes a dozen times a second and still leaves 120 ms for a late wake.
+// What the deep buffer would cost the listener (a stop heard once it has
+// played out, a start behind the silence it holds) is avoided by dropping it
+// (Stop and Reset) at those moments.
+constexpr REFERENCE_TIME kBufferHns = 2000000;  // 200 ms (units of 100 ns)
+constexpr DWORD kFeedEveryMs = 80;
+// Short of frames, a feed gives only what the streams have while the device
+// still holds this much: enough until the next, even a late one.
+constexpr DWORD kFloorMs = kFeedEveryMs + 40;
+constexpr DWORD kDeviceSilentMs = 2000;  // the device took nothing this long: it is gone
 
 struct Output {
   Mixer* mixer = nullptr;
@@ -25,6 +35,7 @@ struct Output {
   std::thread thread;
   std::atomic<bool> stop{false};
   HANDLE stopEvent = nullptr;  // wakes the device thread at once
+  HANDLE dropEvent = nullptr;  // the device thread drops the device's buffer, then feeds it
 };
 
 namespace {
@@ -59,8 +70,10 @@ struct Device {
   IMMDevice* endpoint = nullptr;
   IAudioClient* client = nullptr;
   IAudioRenderClient* render = nullptr;
-  HANDLE bufferEvent = nullptr;
   UINT32 bufferFrames = 0;
+  UINT32 floorFrames = 0;
+  bool started = false;
+  DWORD lastTakenMs = 0;  // when the device last made room
 
   ~Device() {
     if (client != nullptr) client->Stop();
@@ -68,7 +81,6 @@ struct Device {
     Release(client);
     Release(endpoint);
     Release(enumerator);
-    if (bufferEvent != nullptr) CloseHandle(bufferEvent);
   }
 };
 
@@ -82,30 +94,49 @@ int OpenDevice(Device& d, int rateHz) {
   if (FAILED(d.endpoint->Activate(__uuidof(IAudioClient), CLSCTX_ALL, nullptr, reinterpret_cast<void**>(&d.client))))
     return BASS_ERROR_DEVICE;
   const WAVEFORMATEXTENSIBLE format = StereoFloat(rateHz);
-  const DWORD flags = AUDCLNT_STREAMFLAGS_EVENTCALLBACK | AUDCLNT_STREAMFLAGS_AUTOCONVERTPCM |
-                      AUDCLNT_STREAMFLAGS_SRC_DEFAULT_QUALITY;
+  const DWORD flags = AUDCLNT_STREAMFLAGS_AUTOCONVERTPCM | AUDCLNT_STREAMFLAGS_SRC_DEFAULT_QUALITY;
   if (FAILED(d.client->Initialize(AUDCLNT_SHAREMODE_SHARED, flags, kBufferHns, 0,
                                   reinterpret_cast<const WAVEFORMATEX*>(&format), nullptr)))
     return BASS_ERROR_DEVICE;
-  d.bufferEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-  if (d.bufferEvent == nullptr || FAILED(d.client->SetEventHandle(d.bufferEvent)) ||
-      FAILED(d.client->GetBufferSize(&d.bufferFrames)) ||
+  if (FAILED(d.client->GetBufferSize(&d.bufferFrames)) ||
       FAILED(d.client->GetService(__uuidof(IAudioRenderClient), reinterpret_cast<void**>(&d.render))))
     return BASS_ERROR_DEVICE;
   return 0;
 }
 
-// Fills whatever part of the device buffer is free. False once the device
-// has failed (unplugged, its service restarted...).
-bool Feed(Device& d, Mixer& mixer) {
+// Fills whatever part of the device buffer is free, having dropped what it
+// held first when asked to or when a stream can start in place of silence,
+// and starts the device if it is not playing. False once the device has
+// failed (unplugged, its service restarted...) or has stopped taking frames.
+bool Feed(Device& d, Mixer& mixer, bool drop) {
   UINT32 padding = 0;
   if (FAILED(d.client->GetCurrentPadding(&padding))) return false;
-  const UINT32 frames = d.bufferFrames - padding;
-  if (frames == 0) return true;
-  BYTE* data = nullptr;
-  if (FAILED(d.render->GetBuffer(frames, &data))) return false;
-  MixChannels(mixer, reinterpret_cast<float*>(data), frames);
-  return SUCCEEDED(d.render->ReleaseBuffer(frames, 0));
+  if (d.started && (drop || ShouldDropQueueForStart(mixer, padding))) {
+    if (FAILED(d.client->Stop()) || FAILED(d.client->Reset())) return false;
+    d.started = false;
+    padding = 0;
+  }
+  UINT32 frames = d.bufferFrames - padding;
+  const DWORD nowMs = GetTickCount();
+  if (frames == 0) return nowMs - d.lastTakenMs < kDeviceSilentMs;
+  d.lastTakenMs = nowMs;
+  // A station at the real-time pace delivers its frames a few at a time: a
+  // feed that comes before the next few gives what there is, the device's
+  // buffer carrying the listener meanwhile.
+  const size_t ahead = FramesSoundingAhead(mixer);
+  if (d.started && ahead < frames && padding + ahead >= d.floorFrames) frames = UINT32(ahead);
+  if (frames > 0) {
+    BYTE* data = nullptr;
+    if (FAILED(d.render->GetBuffer(frames, &data))) return false;
+    MixChannels(mixer, reinterpret_cast<float*>(data), frames);
+    if (FAILED(d.render->ReleaseBuffer(frames, 0))) return false;
+  }
+  if (!d.started) {
+    if (FAILED(d.client->Start())) return false;
+    d.started = true;
+  }
+  PublishDeviceDelay(mixer, padding + frames);
+  return true;
 }
 
 // The device thread. COM is set up here, in a multithreaded apartment of our
@@ -116,17 +147,18 @@ void RunDevice(Output* out, std::promise<int> opened) {
   {
     Device d;
     int code = com ? OpenDevice(d, out->rateHz) : BASS_ERROR_DRIVER;
-    if (code == 0 && (!Feed(d, *out->mixer) || FAILED(d.client->Start()))) code = BASS_ERROR_DEVICE;
+    d.floorFrames = UINT32(out->rateHz) * kFloorMs / 1000;
+    if (code == 0 && !Feed(d, *out->mixer, false)) code = BASS_ERROR_DEVICE;
     opened.set_value(code);
     if (code != 0) {
       if (com) CoUninitialize();
       return;
     }
-    const HANDLE events[2] = {out->stopEvent, d.bufferEvent};
+    const HANDLE events[2] = {out->stopEvent, out->dropEvent};
     while (!lost) {
-      const DWORD woke = WaitForMultipleObjects(2, events, FALSE, kDeviceSilentMs);
+      const DWORD woke = WaitForMultipleObjects(2, events, FALSE, kFeedEveryMs);
       if (woke == WAIT_OBJECT_0) break;
-      lost = woke != WAIT_OBJECT_0 + 1 || !Feed(d, *out->mixer);
+      lost = (woke != WAIT_TIMEOUT && woke != WAIT_OBJECT_0 + 1) || !Feed(d, *out->mixer, woke == WAIT_OBJECT_0 + 1);
     }
   }
   if (com) CoUninitialize();
@@ -148,7 +180,10 @@ int OpenOutput(int device, int rateHz, Mixer* mixer, Output** output) {
     return 0;
   }
   out->stopEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  if (out->stopEvent == nullptr) {
+  out->dropEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  if (out->stopEvent == nullptr || out->dropEvent == nullptr) {
+    if (out->stopEvent != nullptr) CloseHandle(out->stopEvent);
+    if (out->dropEvent != nullptr) CloseHandle(out->dropEvent);
     delete out;
     return BASS_ERROR_MEM;
   }
@@ -158,6 +193,7 @@ int OpenOutput(int device, int rateHz, Mixer* mixer, Output** output) {
   if (const int code = result.get(); code != 0) {
     out->thread.join();
     CloseHandle(out->stopEvent);
+    CloseHandle(out->dropEvent);
     delete out;
     return code;
   }
@@ -171,7 +207,14 @@ void CloseOutput(Output* out) {
   if (out->stopEvent != nullptr) SetEvent(out->stopEvent);
   if (out->thread.joinable()) out->thread.join();  // no mix runs once it has ended
   if (out->stopEvent != nullptr) CloseHandle(out->stopEvent);
+  if (out->dropEvent != nullptr) CloseHandle(out->dropEvent);
   delete out;
+}
+
+void ExpectStart(Output*) {}  // the next feed, at most kFeedEveryMs away, starts it
+
+void DropQueuedSound(Output* out) {
+  if (out != nullptr && out->dropEvent != nullptr) SetEvent(out->dropEvent);
 }
 
 }  // namespace orvelle

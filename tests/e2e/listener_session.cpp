@@ -6,10 +6,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
+#include <optional>
 #include <sstream>
 #include <thread>
 
@@ -17,6 +21,7 @@
 #include "app/player_state.h"
 #include "app/frame.h"
 #include "player_window.h"
+#include "sound.h"
 
 namespace fs = std::filesystem;
 
@@ -418,6 +423,28 @@ std::vector<float> Listener::RecordedSince(size_t mark) const {
 
 void Listener::WaitForWarmRecorder() const {
   std::this_thread::sleep_until(std::max(Clock::now(), recorderStartedAt_ + 2s));
+}
+
+std::vector<float> Listener::ListenOnceHeard(std::chrono::milliseconds duration) {
+  constexpr float kHeardLevel = 0.01f;  // well above the sink's silence
+  WaitForWarmRecorder();
+  const size_t mark = RecordMark();
+  const auto start = Clock::now();
+  std::optional<size_t> heardAt;
+  while (!heardAt && Clock::now() < start + 1s) {
+    std::this_thread::sleep_for(20ms);
+    const std::vector<float> since = RecordedSince(mark);
+    const auto loud = std::find_if(since.begin(), since.end(), [&](float s) { return std::fabs(s) > kHeardLevel; });
+    if (loud != since.end()) heardAt = mark + size_t(loud - since.begin()) / 2;
+  }
+  if (!heardAt) return RecordedSince(mark);
+  std::cout << "heard " << (*heardAt - mark) * 1000 / kRecordRateHz << " ms after listening began\n";
+  const size_t frames = size_t(duration.count()) * kRecordRateHz / 1000;
+  const auto deadline = Clock::now() + duration + 2s;
+  while (RecordMark() < *heardAt + frames && Clock::now() < deadline) std::this_thread::sleep_for(20ms);
+  std::vector<float> sound = RecordedSince(*heardAt);
+  sound.resize(std::min(sound.size(), frames * 2));
+  return sound;
 }
 
 std::vector<float> Listener::Listen(std::chrono::milliseconds duration) {

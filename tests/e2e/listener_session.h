@@ -129,6 +129,11 @@ class Listener : public ::testing::Test {
   std::vector<float> RecordedSince(size_t mark) const;
   // Records for `duration` from now and returns it.
   std::vector<float> Listen(std::chrono::milliseconds duration);
+  // Records for `duration` from the first sound heard within a second from
+  // now: the output plays what it held when the screen changed (silence, the
+  // stream's start) before what the screen shows. What it heard by then if
+  // nothing sounded.
+  std::vector<float> ListenOnceHeard(std::chrono::milliseconds duration);
 
   static constexpr int kTextSlackPx = 20;
 

@@ -45,6 +45,35 @@ TEST(FrameRing, PeekLeavesTheFramesForTheConsumer) {
   EXPECT_EQ(out[0], 10.0f);
 }
 
+// What the device took but has not played is kept for readers: the writer
+// leaves it alone, and a peek can start that far behind the consumer.
+TEST(FrameRing, KeepsTheConsumedHistoryForReaders) {
+  FrameRing ring(16, 4);
+  EXPECT_EQ(ring.writableFrames(), 12u);
+  std::vector<float> out(16 * kChannels);
+  EXPECT_EQ(ring.write(Frames(16, 0).data(), 16), 12u);
+  EXPECT_EQ(ring.read(out.data(), 10), 10u);  // frames 0..9 consumed, 6..9 kept
+  EXPECT_EQ(ring.write(Frames(10, 12).data(), 10), 10u);  // writes up to frame 21, over frames 0..5 only
+  struct Case { ptrdiff_t offset; size_t count, got; float first; } const cases[] = {
+      {-4, 6, 6, 6.0f},    // the oldest kept
+      {-9, 2, 2, 6.0f},    // further back than kept: from the oldest kept
+      {-1, 16, 13, 9.0f},  // across the consumer, up to the last written
+      {3, 2, 2, 13.0f},
+      {12, 2, 0, 0.0f},    // beyond the last written
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.offset);
+    EXPECT_EQ(ring.peek(out.data(), c.count, c.offset), c.got);
+    if (c.got > 0) {
+      EXPECT_EQ(out[0], c.first);
+    }
+  }
+  FrameRing fresh(16, 4);  // nothing consumed yet: nothing behind
+  fresh.write(Frames(3, 7).data(), 3);
+  EXPECT_EQ(fresh.peek(out.data(), 2, -4), 2u);
+  EXPECT_EQ(out[0], 7.0f);
+}
+
 // One writer, one consumer and a peeker at full speed: the consumer sees every
 // frame once and in order (ThreadSanitizer checks the rest).
 TEST(FrameRing, WriterConsumerAndPeekerRunTogether) {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <cmath>
 #include <memory>
 #include <thread>
@@ -127,6 +129,99 @@ TEST_F(MixerTest, TheSumIsClippedToFullScale) {
   StartChannel(second);
   EXPECT_EQ(Mix()[0], 1.0f);
   DetachChannel(mixer, &second);
+}
+
+// A device that asks for more than a stream at the real-time pace has gets
+// the stream late in the request, so that what is left (the margin) lasts
+// until the next one; a short request or a stream that has ended plays at once.
+TEST_F(MixerTest, AStartInALongRequestSoundsAtItsEndKeepingTheMargin) {
+  mixer.startMarginFrames = 200;
+  struct Case {
+    const char* what;
+    size_t available;
+    bool ended;
+    size_t request, lead;
+  } const cases[] = {
+      {"short request: at once", 1000, false, 128, 0},
+      {"as long as the buffer less the margin: at once", 1000, false, 800, 0},
+      {"longer: late, the margin kept", 1000, false, 2000, 1200},
+      {"ended: all of it, at once", 300, true, 1000, 0},
+  };
+  DetachChannel(mixer, &channel);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Channel ch{4096, kPrebuffer, kMaxRefill};
+    ASSERT_TRUE(AttachChannel(mixer, &ch));
+    const std::vector<float> frames(c.available * kChannels, 0.5f);
+    ch.ring.write(frames.data(), c.available);
+    ch.ended = c.ended;
+    StartChannel(ch);
+    std::vector<float> out(c.request * kChannels, 9.0f);
+    MixChannels(mixer, out.data(), c.request);
+    EXPECT_FALSE(ch.stalled);
+    EXPECT_EQ(std::count(out.begin(), out.begin() + std::ptrdiff_t(c.lead * kChannels), 0.0f),
+              std::ptrdiff_t(c.lead * kChannels));
+    EXPECT_EQ(out[c.lead * kChannels], 0.5f);
+    if (!c.ended) {
+      EXPECT_EQ(ch.ring.availableFrames(), c.available - (c.request - c.lead));
+      EXPECT_EQ(FramesSoundingAhead(mixer), ch.ring.availableFrames());
+    }
+    DetachChannel(mixer, &ch);
+  }
+  // Back from a stall, a channel starts late in a long request again.
+  ASSERT_TRUE(AttachChannel(mixer, &channel));
+  Feed(1000);
+  StartChannel(channel);
+  Mix();
+  Mix(1000);
+  ASSERT_TRUE(channel.stalled);
+  Feed(1000);
+  const auto back = Mix(2000);
+  EXPECT_EQ(back[(2000 - 801) * kChannels], 0.0f);
+  EXPECT_EQ(back[(2000 - 800) * kChannels], 0.5f);
+  EXPECT_EQ(channel.ring.availableFrames(), 200u);
+}
+
+// The device's queue is worth dropping for a channel that can start only when
+// it holds nothing heard: the start is then heard that much sooner.
+TEST_F(MixerTest, TheQueueIsDroppedForAStartOnlyWhenItHoldsSilence) {
+  EXPECT_EQ(FramesSoundingAhead(mixer), SIZE_MAX);  // nothing sounds: no bound
+  Mix(1000);
+  EXPECT_FALSE(ShouldDropQueueForStart(mixer, 500)) << "nothing plays";
+  Feed(kPrebuffer - 1);
+  StartChannel(channel);
+  EXPECT_FALSE(ShouldDropQueueForStart(mixer, 500)) << "not ready";
+  Feed(1);
+  EXPECT_TRUE(ShouldDropQueueForStart(mixer, 500)) << "ready, the queue is silence";
+  Mix();
+  Mix(kPrebuffer);  // runs dry kPrebuffer - kPeriod frames before the end
+  EXPECT_TRUE(channel.stalled);
+  Feed(kMaxRefill);
+  EXPECT_FALSE(ShouldDropQueueForStart(mixer, kPrebuffer - kPeriod + 1)) << "the queue still holds its last frames";
+  EXPECT_TRUE(ShouldDropQueueForStart(mixer, kPrebuffer - kPeriod)) << "only the silence after them";
+  Mix();
+  EXPECT_FALSE(ShouldDropQueueForStart(mixer, 0)) << "sounding";
+}
+
+// A reader wants what is heard: the device still holds what it was handed,
+// and plays it at the real-time pace up to the last frame of the channel.
+TEST_F(MixerTest, TheUnheardFramesFollowTheDevicesDelay) {
+  mixer.rateHz = 1000;  // a frame a millisecond
+  EXPECT_EQ(UnheardFrames(mixer, channel), 0u);  // no delay said yet
+  Feed(kPrebuffer + 600);
+  StartChannel(channel);
+  Mix(kPrebuffer);
+  PublishDeviceDelay(mixer, 200);
+  EXPECT_LE(UnheardFrames(mixer, channel), 200u);
+  EXPECT_GT(UnheardFrames(mixer, channel), 150u);
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_LE(UnheardFrames(mixer, channel), 100u);
+  // The channel runs dry 300 frames before the end of a pull: once those are
+  // all that is left unheard, nothing of it is.
+  Mix(600 + 300);
+  EXPECT_TRUE(channel.stalled);
+  PublishDeviceDelay(mixer, 300);
+  EXPECT_EQ(UnheardFrames(mixer, channel), 0u);
 }
 
 // The device callback mixes without pause while channels come and go: a

@@ -41,7 +41,8 @@ TEST(Playback, EveryStationFormatPlays) {
     SCOPED_TRACE(std::string(c.file) + " as " + c.contentType);
     StationServer station({.audioPath = Fixture(c.file), .contentType = c.contentType});
     const HSTREAM stream = OpenPlaying(station.url());
-    std::this_thread::sleep_for(200ms);  // past the encoder's leading silence
+    // Past the encoder's leading silence, as heard: after the device's buffer.
+    std::this_thread::sleep_for(500ms);
     // A loaded machine may drain the buffer of a real-time station for a moment.
     EXPECT_TRUE(WaitUntil([&] { return BASS_ChannelGetData(stream, nullptr, BASS_DATA_AVAILABLE) >= 4096; }, 3000));
     const auto samples = Samples(stream, 4096);
@@ -64,7 +65,8 @@ TEST(Playback, SpectrumPeaksAtTheToneAndIsZeroForSilence) {
     SCOPED_TRACE(c.file);
     StationServer station({.audioPath = Fixture(c.file), .burstSeconds = 2.0});
     const HSTREAM stream = OpenPlaying(station.url());
-    std::this_thread::sleep_for(200ms);  // past the encoder's leading silence
+    // Past the encoder's leading silence, as heard: after the device's buffer.
+    std::this_thread::sleep_for(500ms);
     std::array<float, 600> bins;
     bins.fill(-5.0f);
     EXPECT_EQ(BASS_ChannelGetData(stream, bins.data(), BASS_DATA_FFT1024), 8192u);
@@ -84,7 +86,7 @@ TEST(Playback, SampleDataIsUnscaledByVolumeAndLeftForTheListener) {
   EngineSession session;
   StationServer station({.audioPath = Fixture("sine1k.mp3"), .burstSeconds = 2.0});
   const HSTREAM stream = OpenPlaying(station.url());
-  std::this_thread::sleep_for(200ms);
+  std::this_thread::sleep_for(500ms);  // the tone as heard: after the device's buffer
   const auto loud = Samples(stream, 4096);
   ASSERT_EQ(loud.size(), 1024u);
   EXPECT_GT(Peak(loud), 0.9f);

@@ -1,10 +1,13 @@
 // End to end: the shipped libbass.so, loaded the way the player loads it,
 // plays a local 1 kHz station into a private PulseAudio null sink, and a
-// recording of the sink's monitor must hold that tone at the set volume.
+// recording of the sink's monitor must hold that tone at the set volume,
+// without a gap although the station sends at the real-time pace only, and
+// nothing of it soon after the stream is stopped.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -41,6 +44,7 @@ struct Api {
   decltype(&BASS_ErrorGetCode) error;
   decltype(&BASS_StreamCreateURL) create;
   decltype(&BASS_ChannelPlay) play;
+  decltype(&BASS_ChannelStop) stop;
   decltype(&BASS_ChannelSetAttribute) setAttribute;
   decltype(&BASS_ChannelIsActive) isActive;
   decltype(&BASS_StreamFree) streamFree;
@@ -54,6 +58,32 @@ void Resolve(void* library, const char* name, Fn& slot) {
 
 // Peak and zero-crossing rate of the second of the recording with the most energy.
 struct Tone { float peak = 0; double frequencyHz = 0; };
+
+// Frames the recorder has written so far.
+size_t RecordedFrames(const fs::path& recording) {
+  std::error_code error;
+  const auto bytes = fs::file_size(recording, error);
+  return error ? 0 : size_t(bytes) / (2 * sizeof(float));
+}
+
+float Peak(const std::vector<float>& stereo, size_t fromFrame, size_t toFrame) {
+  float peak = 0;
+  for (size_t i = fromFrame * 2; i < std::min(toFrame * 2, stereo.size()); ++i) peak = std::max(peak, std::fabs(stereo[i]));
+  return peak;
+}
+
+// The longest run of silent frames between the first sound and `toFrame`.
+size_t LongestSilence(const std::vector<float>& stereo, size_t toFrame) {
+  size_t longest = 0, run = 0;
+  bool sounded = false;
+  for (size_t f = 0; f < std::min(toFrame, stereo.size() / 2); ++f) {
+    const bool silent = std::fabs(stereo[f * 2]) < 0.01f;
+    sounded = sounded || !silent;
+    run = silent && sounded ? run + 1 : 0;
+    longest = std::max(longest, run);
+  }
+  return longest;
+}
 
 Tone LoudestSecond(const std::vector<float>& stereo) {
   Tone best;
@@ -92,7 +122,7 @@ TEST(PulseEndToEnd, TheToneReachesTheSoundServerAtTheSetVolume) {
   ASSERT_NE(recorder.pid, 0);
   std::this_thread::sleep_for(2s);
 
-  StationServer station({.audioPath = Fixture("sine1k.mp3"), .burstSeconds = 1.0});
+  StationServer station({.audioPath = Fixture("sine1k.mp3"), .burstSeconds = 0.0});
   Api api;
   api.library = dlopen(ENGINE_LIBRARY, RTLD_NOW | RTLD_LOCAL);
   ASSERT_NE(api.library, nullptr) << dlerror();
@@ -101,6 +131,7 @@ TEST(PulseEndToEnd, TheToneReachesTheSoundServerAtTheSetVolume) {
   Resolve(api.library, "BASS_ErrorGetCode", api.error);
   Resolve(api.library, "BASS_StreamCreateURL", api.create);
   Resolve(api.library, "BASS_ChannelPlay", api.play);
+  Resolve(api.library, "BASS_ChannelStop", api.stop);
   Resolve(api.library, "BASS_ChannelSetAttribute", api.setAttribute);
   Resolve(api.library, "BASS_ChannelIsActive", api.isActive);
   Resolve(api.library, "BASS_StreamFree", api.streamFree);
@@ -112,6 +143,11 @@ TEST(PulseEndToEnd, TheToneReachesTheSoundServerAtTheSetVolume) {
   api.play(stream, 0);
   std::this_thread::sleep_for(2500ms);
   EXPECT_EQ(api.isActive(stream), DWORD(BASS_ACTIVE_PLAYING));
+  // A stop is heard at once, not once the output's buffer has played out.
+  // The recorder lags the sink, so the mark is early rather than late.
+  const size_t stoppedAt = RecordedFrames(recording);
+  api.stop(stream);
+  std::this_thread::sleep_for(700ms);
   api.streamFree(stream);
   api.free();
   EndProcess(std::exchange(recorder.pid, 0));
@@ -124,6 +160,10 @@ TEST(PulseEndToEnd, TheToneReachesTheSoundServerAtTheSetVolume) {
   const Tone tone = LoudestSecond(stereo);
   EXPECT_NEAR(tone.peak, 0.99f * kVolume, 0.04f);
   EXPECT_NEAR(tone.frequencyHz, 1000.0, 10.0);
+  constexpr size_t kStopHeardFrames = 44100 / 10;  // 100 ms
+  EXPECT_GT(Peak(stereo, stoppedAt - 44100 / 4, stoppedAt), 0.9f * kVolume) << "the tone, up to the stop";
+  EXPECT_LT(LongestSilence(stereo, stoppedAt - 44100 / 10), 44100u / 100) << "a gap of 10 ms or more";
+  EXPECT_LT(Peak(stereo, stoppedAt + kStopHeardFrames, stoppedAt + 44100 / 2), 0.01f) << "the tone, after the stop";
   fs::remove_all(home);
 }
 

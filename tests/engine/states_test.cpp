@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <thread>
 #include <vector>
 
+#include "channel.h"
 #include "engine_session.h"
 #include "station_server.h"
+#include "stream.h"
 
 namespace orvelle::test {
 namespace {
@@ -40,9 +43,10 @@ TEST(States, StallsWhenTheServerPausesAndPlaysAgainWhenItResumes) {
   const HSTREAM stream = OpenPlaying(station.url());
   station.setPaused(true);
   EXPECT_TRUE(BecomesActive(stream, BASS_ACTIVE_STALLED));
-  // What is still buffered is readable while stalled: nothing, once drained.
+  // What is still buffered is readable while stalled: nothing, once drained
+  // and the device has played its last frames.
   std::array<float, 1024> samples;
-  EXPECT_EQ(BASS_ChannelGetData(stream, samples.data(), BASS_DATA_FLOAT | 4096), 0u);
+  EXPECT_TRUE(WaitUntil([&] { return BASS_ChannelGetData(stream, samples.data(), BASS_DATA_FLOAT | 4096) == 0; }, 1000));
   station.setPaused(false);
   EXPECT_TRUE(BecomesActive(stream, BASS_ACTIVE_PLAYING));
   EXPECT_EQ(station.connections(), 1);  // the same connection carried on
@@ -60,8 +64,9 @@ TEST(States, PlaysOutWhatIsBufferedWhenTheServerHangsUpThenStops) {
   EXPECT_TRUE(BASS_ChannelSetAttribute(stream, BASS_ATTRIB_VOL, 0.5f));
   EXPECT_TRUE(BASS_ChannelPlay(stream, 0));
   EXPECT_TRUE(BecomesActive(stream, BASS_ACTIVE_STOPPED, 1000));
+  // Nothing left to read once the device has played its last frames.
   std::array<float, 1024> samples;
-  EXPECT_EQ(BASS_ChannelGetData(stream, samples.data(), BASS_DATA_FLOAT | 4096), 0u);
+  EXPECT_TRUE(WaitUntil([&] { return BASS_ChannelGetData(stream, samples.data(), BASS_DATA_FLOAT | 4096) == 0; }, 1000));
   EXPECT_TRUE(BASS_StreamFree(stream));
   EXPECT_EQ(station.connections(), 1);
 }
@@ -98,12 +103,17 @@ TEST(States, AStreamStoppedInAnOutageStaysDownAndAnyOtherEndsAfterTheWindow) {
   }
   ASSERT_TRUE(BecomesActive(stopped, BASS_ACTIVE_STALLED));
   ASSERT_TRUE(BASS_ChannelStop(stopped));
-  std::this_thread::sleep_for(100ms);  // a try under way when stopped may still reach the station
   const int connectionsWhenStopped = stoppedStation.connections();
   EXPECT_TRUE(trail.noteUntil([&] { return trail.states.back() == BASS_ACTIVE_STOPPED; }, 5000));
   EXPECT_EQ(trail.states, (std::vector<DWORD>{BASS_ACTIVE_PLAYING, BASS_ACTIVE_STALLED, BASS_ACTIVE_STOPPED}));
   EXPECT_GE(leftStation.connections(), 3) << "it tried while it could";
-  EXPECT_EQ(stoppedStation.connections(), connectionsWhenStopped);
+  // A try under way when stopped may still reach the station, late on a busy
+  // machine (long done by now, the window having passed); none after it,
+  // however long the stopped stream is left.
+  const int connectionsLater = stoppedStation.connections();
+  EXPECT_LE(connectionsLater, connectionsWhenStopped + 1);
+  std::this_thread::sleep_for(600ms);  // longer than the longest wait between two tries
+  EXPECT_EQ(stoppedStation.connections(), connectionsLater);
   EXPECT_EQ(BASS_ChannelIsActive(stopped), DWORD(BASS_ACTIVE_STOPPED));
   BASS_StreamFree(stopped);
   BASS_StreamFree(left);
@@ -157,6 +167,36 @@ TEST(States, ANewStreamStartsStalledWhenItsBufferIsEmpty) {
   EXPECT_EQ(BASS_ChannelIsActive(stream), DWORD(BASS_ACTIVE_STALLED));
   EXPECT_TRUE(BecomesActive(stream, BASS_ACTIVE_PLAYING));
   BASS_StreamFree(stream);
+}
+
+// A device that drops the silence it holds for a start asks for a whole
+// buffer at once, right when a stream at the real-time pace is ready (the
+// worst moment): the stream sounds at the end of it and keeps its margin
+// for the device's next request, without a gap.
+TEST(States, APacedStreamStartsWithEnoughForADeviceThatTakesLongPeriods) {
+  EngineSession session;
+  StationServer station({.audioPath = Fixture("noise.mp3"), .burstSeconds = 0.0});
+  constexpr int kRateHz = 44100;
+  constexpr size_t kPullFrames = 8192, kMarginFrames = kRateHz / 20;
+  StreamOpenResult opened = OpenStream(station.url().c_str(), kRateHz);
+  ASSERT_NE(opened.stream, nullptr);
+  Channel& channel = opened.stream->channel;
+  Mixer mixer;
+  mixer.rateHz = kRateHz;
+  mixer.startMarginFrames = kMarginFrames;
+  ASSERT_TRUE(AttachChannel(mixer, &channel));
+  StartChannel(channel);
+  ASSERT_TRUE(WaitUntil([&] { return channel.ring.availableFrames() >= channel.refillFrames.load(); }, 5000));
+  ASSERT_LT(channel.ring.availableFrames(), kPullFrames - kMarginFrames) << "the station sent a burst";
+  std::vector<float> out(kPullFrames * kChannels);
+  MixChannels(mixer, out.data(), kPullFrames);
+  EXPECT_FALSE(channel.stalled.load());
+  EXPECT_EQ(out[0], 0.0f) << "the stream should sound late in the request";
+  EXPECT_TRUE(std::any_of(out.end() - 200, out.end(), [](float v) { return v != 0.0f; })) << "and up to its end";
+  EXPECT_GE(channel.ring.availableFrames(), kMarginFrames);
+  MixChannels(mixer, out.data(), kMarginFrames);
+  EXPECT_FALSE(channel.stalled.load());
+  DetachChannel(mixer, &channel);
 }
 
 }  // namespace

@@ -38,7 +38,9 @@ home=$root/usr/lib/orvelle-player
   fail "bin/orvelle-player does not lead to $home/orvelle-player"
 
 # -displayfd: the server picks a free display and writes its number.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+# -noreset: by default it resets when its last client leaves (the probe
+# below), and a player that connects meanwhile cannot open the display.
+Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
 server=$!
 for _ in $(seq 100); do grep -q . "$work/display" && break; sleep 0.1; done
 display=:$(head -n1 "$work/display")
