@@ -53,6 +53,11 @@ TEST(QuietOutput, NoSoundDeviceFailsWithoutWritingToStderr) {
 // A sound server that takes the connection and never says a word (a hung
 // daemon): BASS_Init gives up within seconds, as SDL would wait for it for ever.
 TEST(QuietOutput, ASoundServerThatNeverAnswersFailsInitWithinSeconds) {
+#if defined(__SANITIZE_THREAD__)
+  // libpulse hands its objects between threads with atomics of its own,
+  // which ThreadSanitizer cannot see; the bound is no matter of threads.
+  GTEST_SKIP() << "libpulse is not instrumented";
+#endif
   char pattern[] = "/tmp/orvelle-pulse-XXXXXX";
   ASSERT_NE(mkdtemp(pattern), nullptr);
   const std::string path = std::string(pattern) + "/native";
