@@ -150,18 +150,18 @@ bool ConnectContext(PulseOutput& out) {
 }
 
 bool ConnectStream(PulseOutput& out) {
-  const pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, uint32_t(out.rateHz), uint8_t(kChannels)};
+  const pa_sample_spec sampleFormat{PA_SAMPLE_FLOAT32NE, uint32_t(out.rateHz), uint8_t(kChannels)};
   pa_channel_map map;
   pa_channel_map_init_stereo(&map);
-  out.stream = pa_stream_new(out.context, "Radio", &spec, &map);
+  out.stream = pa_stream_new(out.context, "Radio", &sampleFormat, &map);
   if (out.stream == nullptr) return false;
   pa_stream_set_state_callback(out.stream, OnStreamState, &out);
   pa_stream_set_write_callback(out.stream, OnWritable, &out);
   pa_buffer_attr attr;
   attr.maxlength = uint32_t(-1);
-  attr.tlength = uint32_t(pa_usec_to_bytes(pa_usec_t(kTargetMs) * 1000, &spec));
+  attr.tlength = uint32_t(pa_usec_to_bytes(pa_usec_t(kTargetMs) * 1000, &sampleFormat));
   attr.prebuf = uint32_t(-1);
-  attr.minreq = uint32_t(pa_usec_to_bytes(pa_usec_t(kRequestMs) * 1000, &spec));
+  attr.minreq = uint32_t(pa_usec_to_bytes(pa_usec_t(kRequestMs) * 1000, &sampleFormat));
   attr.fragsize = uint32_t(-1);
   // The target is the whole latency: the server shares it between the
   // stream's buffer and the sink's.
