@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Counts how often each thread of a running process wakes up: its context
 # switches (voluntary + involuntary, from /proc/PID/task/*/status) over a
 # window, per second. A thread that blocks and is woken once counts one.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Turns a binary file into a C++ source defining a byte array and its size.
 # Usage: cmake -DINPUT=... -DOUTPUT=... -DSYMBOL=... -P EmbedFile.cmake
 file(READ "${INPUT}" hex HEX)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # orvelle_add_library(<target> <folder> SOURCES ... [DEPS ...] [PRIVATE_DEPS ...])
 #
 # One static library per folder of src/. Its headers are included as

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # `cpack -G DEB` in a build folder makes a Debian package of what
 # `cmake --install` puts in place: the player and libbass.so side by side in
 # lib/orvelle-player, the bin/ link, the icons, the desktop entry and the

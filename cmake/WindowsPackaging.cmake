@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The folder a Windows user runs: orvelle-player.exe with libbass.dll beside
 # it, both linked statically (no MinGW runtime DLLs to ship). `cmake
 # --install` puts them in the prefix's top folder; `cpack -G ZIP` makes a

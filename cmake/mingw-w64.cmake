@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Cross-compiling for Windows with Debian's mingw-w64 (posix threads, for
 # std::thread). Included by mingw-i686.cmake and mingw-x86_64.cmake, which set
 # ORVELLE_MINGW_ARCH. Test programs run under Wine through tools/wine/run.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The engine's Windows edges: FFmpeg built static for this architecture by
 # scripts/build-ffmpeg-windows (cached outside the tree, so configuring again
 # is quick), WASAPI for sound, Winsock under FFmpeg's network code.

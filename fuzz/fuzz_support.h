@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the fuzz targets share: turning the input into texts and parts, and
 // checking the properties every title the player keeps must have. A broken
 // property aborts, which libFuzzer reports as a crash with the input.

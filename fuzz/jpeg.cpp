@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // JPEG pictures, as a cover download brings them: baseline, progressive,
 // grey, CMYK and YCCK.
 #include "cover/image_decode.h"

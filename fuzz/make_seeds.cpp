@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the fuzz targets' seeds and regression inputs that are not kept in
 // the repository, under the folder given: seeds/<target>/… and
 // regression/<target>/… Pictures are made with the test pictures' encoders.

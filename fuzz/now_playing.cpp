@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The whole now-playing read: the statistics page, then the two status pages
 // (the input's three parts; "<fail>" for a failed transfer).
 #include "fuzz_support.h"

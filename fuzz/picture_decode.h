@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the PNG and the JPEG targets check of a picture decoder.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // PNG pictures, as a cover download or the embedded logo brings them.
 #include "cover/image_decode.h"
 #include "picture_decode.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A whole poll, as the player runs it: the statistics page, the status page,
 // the two search services and the picture (the input's five parts; "<fail>"
 // for a failed transfer), the picture decoded and rescaled; then a second

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two search services' answers, with the HTTP function as the seam: the
 // input's parts are the artist, the title, the first service's answer and
 // the second's ("<fail>" for a failed transfer).

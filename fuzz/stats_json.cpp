@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The statistics page: JSON from the stream server, read for its title.
 #include <nlohmann/json.hpp>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The status pages, plain text or an HTML document: "/7.html", then
 // "/7.html?sid=1" (the input's two parts).
 #include "fuzz_support.h"

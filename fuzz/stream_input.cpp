@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The audio engine's input: whatever a station sends, served over HTTP on
 // 127.0.0.1 (once per input, then the connection closes) and decoded as the
 // engine's decoder thread does. A body in gzip is sent as such, a RIFF file

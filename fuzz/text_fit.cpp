@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fitting a line of text to a width with "…", on the real drawing backend:
 // the first two bytes give the width, the rest the text (UTF-8 or raw UTF-16).
 #include "app/fonts.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The title rules on any text, decoded from UTF-8 or raw UTF-16 with lone
 // surrogates: the split, the clean-up for a search, the query encoding, the
 // poll's cleaning and its cut.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Pieces of a private environment for the player: a virtual display, a
 # private sound server with a null sink, and the demo station. Sourced by
 # scripts/run and the benchmark scripts (the C++ tests have the same pieces

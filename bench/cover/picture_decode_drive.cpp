@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Decodes picture files as the cover download does and prints, for each, the
 // time it took and the size it gave. Peak memory is GNU time's:
 //   /usr/bin/time -v build/bench/picture_decode_drive FILE...

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cost of cleaning a title for a search when a status page hands over a long
 // run of spaces: a body may be up to 32 MiB, and the clean-up runs on the
 // user-interface thread.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # CPU use of the running player, idle (no stream) with its animation ticking,
 # measured from /proc over a window of seconds in a private X server.
 # Usage: bench/display/idle_cpu.sh [build-dir] [seconds]   (default: build/bench, 30)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cost of one painted frame of the main view in each visualizer mode, with a
 // full spectrum, a two-line title, a cover and a stream that answers with
 // samples, at display scale 1 and 2. Mode 6 draws no visualizer: the cost of

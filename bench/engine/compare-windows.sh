@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The engine benchmark's comparison for the Windows build: the same local
 # 128 kbit/s MP3 and AAC stations played by the Linux engine (libbass.so) and
 # by the 32-bit libbass.dll under Wine, one after the other, into one private

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Plays the same local 128 kbit/s MP3 and AAC stations through the engine's
 # headless driver, mpv and ffplay, one after the other, into one private
 # PulseAudio null sink, and prints CPU seconds (user + system) and peak memory

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Headless driver for the engine benchmark: open a URL, play it for a while,
 // free it. Prints how long the open took, when the first sound was handed to
 // the output device, the state at the end and how long the free took.

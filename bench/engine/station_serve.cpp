@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A local station for the engine benchmark: loops an audio file at the
 // real-time pace on 127.0.0.1 until stopped, and prints its URL. Optionally
 // it turns into NUL bytes after some audio, as fast as asked, gzip-encoded or not.

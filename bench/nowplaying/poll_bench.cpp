@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What one now-playing poll costs the user-interface thread when the stream
 // server answers its statistics page at once (a server on 127.0.0.1).
 #include <benchmark/benchmark.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs one now-playing poll against a station, as the player does at start-up,
 // and prints how long it held the thread and what it found:
 //   poll_drive http://127.0.0.1:18000 http://127.0.0.1:18001 http://127.0.0.1:18002

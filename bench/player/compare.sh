@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Plays a local station's stream for the same time in the player (play
 # pressed, bars moving), in Audacious and in `ffplay -nodisp`, on one private
 # virtual display and into one private PulseAudio null sink, and prints for

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A long run of the player, accelerated, for its memory over time. The station
 # changes song every SONG_SECONDS (2.5: each poll, 10 s apart, finds a new
 # song, and successive polls meet all five, the one without a cover

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The eleven exported calls. They run on the application's thread(s) and
 // serialise on one mutex that neither the mixer nor the decoders ever take.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Network input and decoding. Only the av_*.cpp files see libav headers.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the input's network code needs from the operating system beyond
 // libav: one file per platform (av_net_posix.cpp, av_net_windows.cpp).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The 1024-point magnitude spectrum behind BASS_DATA_FFT1024.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What one stream shares with the mixer, and the mixer itself.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How far the decoder reads ahead of the mixer.
 #pragma once
 

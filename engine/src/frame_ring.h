@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A single-producer, single-consumer ring of interleaved stereo float frames.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which proxy a stream goes through. The player's status and cover requests
 // go through libcurl, which reads the proxy from the environment; the stream
 // follows the same rules so that all of them take the same road. Pure rules:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The only file that sees PulseAudio. A live stream needs no low latency, so
 // the stream asks for a deep buffer filled in large requests: the mixer wakes
 // about a dozen times a second. What a deep buffer would cost the listener

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The output straight to PulseAudio, where a sound server answers: few
 // wake-ups and a buffer that can be dropped.
 #pragma once

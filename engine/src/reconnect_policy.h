@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // When a dropped stream tries to come back. Pure timing rules: the clock and
 // the randomness are the caller's, so the schedule of a ten-minute outage can
 // be checked without waiting for it.

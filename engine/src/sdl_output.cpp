@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Linux output: PulseAudio straight where a sound server answers (see
 // pulse_output.cpp), SDL otherwise. The only file that sees SDL.
 #include <SDL2/SDL.h>

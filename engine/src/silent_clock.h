@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Device 0, "no sound": a thread stands in for the audio device.
 #pragma once
 

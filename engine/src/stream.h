@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One URL stream: its channel, its decoder thread and its spectrum analyser.
 // The decoder thread also brings a dropped stream back: after a drop or an
 // end it connects again on the reconnect policy's schedule, while the channel

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The only file that sees WASAPI: the default render device in shared mode,
 // fed by the mixer on a timer of our own.
 #include <windows.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/station_config.h"
 #include "built_in_addresses.h"
 

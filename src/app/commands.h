@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a listener can ask of the player, whichever way they ask: the pointer
 // on the buttons and the slider, the menus and the V key all come here, and
 // so will the desktop's media controls.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/cover_update.h"
 
 #include "app/rescale_cover.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Keeping the cover of the song on air: lookup, download, decode, swap.
 #pragma once
 

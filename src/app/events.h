@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What each event does to the player, free of the toolkit: the GTK shell
 // translates its signals into these calls, and tests call them directly.
 // Menu events and pointer presses become commands (app/commands.h).

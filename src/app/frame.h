@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Each frame of the main view: the animation tick, the update that reads
 // what a frame shows from the audio library and steps what moves with each
 // drawing, and the drawing, which only draws what the update left.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one notification of the shell: after a handler, what changed of what
 // a listener sees (the song, the cover, playing or not, the volume). Nothing
 // in the player needs it; the desktop's media controls will.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the desktop's media controls are told about the player, and when: a
 // second view of the model beside the window, free of any bus, so that what
 // is published for a state and what counts as a change can be tried alone.

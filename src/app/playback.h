@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Control of the one live stream: open, play, stop, volume, live test.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The running player: the model (model/player_model.h) with the edges it
 // reaches the world through. Passed explicitly to every operation that needs
 // an edge; what only reads the model takes a PlayerModel.

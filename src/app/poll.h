@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The now-playing poll: asks the stream server which song is on air and,
 // when it changes, updates the cover.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/rescale_cover.h"
 
 #include "display/picture_scale.h"

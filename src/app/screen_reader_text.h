@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the painted main view says to a screen reader: in words, what a
 // sighted listener sees on it. The window is one drawing surface with no
 // widgets inside, so this is all a screen reader can know of it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The addresses the player uses: built in (see built_in_config.cpp), or
 // servers on 127.0.0.1 in the tests.
 #pragma once

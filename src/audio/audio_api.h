@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The calls the player makes into the audio library, loaded at run time.
 // The function table is the seam where tests put a fake library.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "audio/stream_control.h"
 
 StreamOpened OpenUrlStream(const AudioApi& api, const std::string& url, float volume) {

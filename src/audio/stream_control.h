@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The steps of playing the one live stream, each on the library's function
 // table and a stream handle. What the user sees of them (messages, the
 // now-playing poll) is the application's business.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "cover/cover_download.h"
 
 #include "cover/image_decode.h"

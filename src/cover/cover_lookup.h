@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Finding a cover picture's address: the first search service, then the second.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Telling pictures apart, and refusing incomplete ones, before any decoder
 // sees them: the same for every platform's decoders.
 #include "cover/image_decode.h"

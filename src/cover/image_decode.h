@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Decoding pictures from memory into the player's neutral pictures. Nothing
 // here throws or jumps out: a picture that does not decode gives nullptr.
 #pragma once

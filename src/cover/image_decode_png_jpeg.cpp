@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // DecodePng and DecodeJpeg on libpng and libjpeg.
 #include <png.h>
 

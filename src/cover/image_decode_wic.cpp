@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // DecodePng and DecodeJpeg on the Windows Imaging Component. WIC reads a
 // picture's size before it decodes a pixel, so the side limit is checked
 // before any memory is taken. It may fill what a truncated file lacks with

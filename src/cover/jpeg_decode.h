@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /* JPEG decoding, in C: libjpeg reports errors by a long jump, and a jump
    through C++ frames would skip their destructors. */
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What every picture decoder of the player checks, judged from the bytes
 // alone, before any decoder sees them, and the bounds each decoder keeps
 // while it decodes. libpng and libjpeg here refuse a truncated file

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The surface as the Cairo and Pango backend holds it. Only the backend's
 // own files (surface_cairo.cpp, text_pango.cpp, picture_scale_cairo.cpp)
 // include this header: nothing else sees a Cairo or Pango type.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The surface as the GDI+ backend holds it. Only the backend's own files
 // (surface_gdiplus.cpp, text_gdiplus.cpp, picture_scale_gdiplus.cpp) include
 // this header: nothing else sees a Windows or GDI+ type.

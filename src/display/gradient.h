@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The vertical gradient fill that both windows draw behind everything else.
 #pragma once
 

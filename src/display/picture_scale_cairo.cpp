@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "display/cairo_surface.h"
 #include "display/picture_scale.h"
 

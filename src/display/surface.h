@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The retained drawing surface: a picture that keeps what was last drawn on
 // it. Drawing is opened, done with immediate operations in one of three
 // modes, and closed, which shows the new picture (through the present

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The surface, its shapes and pictures, drawn with Cairo.
 #include <pango/pangocairo.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The part of a drawing surface that is the same whatever draws it: its
 // size and state, the test recording, the one-pixel lines written straight
 // into its pixels, the radius rule of rounded boxes, what drawing touched,

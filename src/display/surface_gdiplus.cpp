@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The surface, its shapes and pictures, drawn with GDI+ into the player's
 // own pixels. Boxes, lines and pictures at their own size are written
 // straight into those pixels, exact to the last bit whatever GDI+ does with

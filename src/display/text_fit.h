@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shortening a line of text to a pixel width with a trailing ellipsis.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fonts and text on the surface, drawn and measured by GDI+.
 #include <algorithm>
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fonts and text on the surface, laid out by Pango.
 #include <pango/pangocairo.h>
 

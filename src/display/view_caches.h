@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the main view keeps from one frame to the next, only to draw faster
 // or sharper: the fitted title and artist lines, the background gradient,
 // on a display scaled above 1 the cover at device resolution, and what the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The visualizer engine: the level of a part of the spectrum, the table of
 // the six drawings and the drawing of the selected one in the main view's panel.
 #pragma once

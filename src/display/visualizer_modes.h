@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The six drawings of the visualizer panel. Each draws into (x, y, w, h) in
 // opaque shapes, from the model alone; only the bars keep state between
 // frames (`peakLevels`), stepped before each of their drawings.

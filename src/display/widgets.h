@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The small painted controls of the main view: the LIVE/OFF badge and the
 // round play and stop buttons.
 #pragma once

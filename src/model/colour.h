@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Colours are 32-bit values with red in the low byte, then green, blue and
 // alpha in the high byte.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The screen layout: the boxes of the 800 by 300 main surface that the main
 // view draws into and the pointer handling tests against.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A picture as the whole player holds it: width by height pixels, each one
 // native-endian 32-bit word 0xAARRGGBB with premultiplied alpha (blue, green,
 // red, alpha in memory on little-endian machines). Cairo's ARGB32 and GDI+'s

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The player's model: the state the whole player shares, with its start-up
 // values. It holds no toolkit type, no function table and no edge: it
 // compiles and runs alone, and every drawing reads it and nothing else.

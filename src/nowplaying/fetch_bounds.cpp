@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The bounds of each kind of fetch, turned into one transfer's options: the
 // same for every HttpGet implementation.
 #include <algorithm>

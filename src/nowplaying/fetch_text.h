@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Text fetches and the cache-busting query, built on the HttpGet seam.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one way the player reads from the network: a blocking HTTP(S) GET
 // whose whole body comes back in memory. The player reaches it through the
 // HttpGetFn seam; its implementation is a platform edge (libcurl here).

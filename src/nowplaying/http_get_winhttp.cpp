@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // HttpGet on WinHTTP, with the bounds of the libcurl one. WinHTTP follows
 // redirects to any scheme and has no whole-transfer limit, so redirects
 // are followed here, each hop checked, and every wait is cut to what is

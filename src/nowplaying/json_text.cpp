@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "nowplaying/json_text.h"
 
 nlohmann::json ParseJson(const Text& text) {

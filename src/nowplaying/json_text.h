@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading JSON answers the forgiving way: a text that does not parse is a
 // discarded document, and a member that is missing or of another type reads
 // as the empty text. Member names match exactly and case-sensitively.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading the song on air from the stream server: its JSON statistics page
 // first, its plain status pages second.
 #pragma once

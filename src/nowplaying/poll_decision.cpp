@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "nowplaying/poll_decision.h"
 
 PollAction DecidePoll(std::u16string_view title, uint32_t nowMs, const CoverAttempts& state) {

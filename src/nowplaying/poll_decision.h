@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What one now-playing poll does with the title it read: the rule of new
 // songs and cover retries, apart from the fetching and the updating.
 #pragma once

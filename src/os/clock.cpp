@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The clock every platform shares: std::chrono's steady clock is monotonic
 // everywhere (QueryPerformanceCounter on Windows, CLOCK_MONOTONIC on POSIX).
 #include <chrono>

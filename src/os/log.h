@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The diagnostic log: one line on stderr per failure that the player
 // otherwise passes over in silence (a cover not found, a page that would not
 // load, a helper program that would not start). Silent unless the user

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the player asks of the operating system, each behind one function:
 // a second platform adds its own file beside os_posix.cpp and changes
 // nothing else. Everything here may be called from the user-interface thread

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The operating system's side on Linux and other POSIX systems.
 #include <dlfcn.h>
 #include <sys/stat.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The operating system's side on Windows. Paths reach this file as UTF-8
 // and go to Windows as UTF-16, through the wide ("W") calls only: the
 // ANSI ones would lose any character outside the user's code page.

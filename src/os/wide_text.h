@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // UTF-8 <-> UTF-16 for the Windows edges: the player keeps UTF-8 strings,
 // Windows' wide ("W") calls take UTF-16. Malformed input is replaced, not refused.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The cover as the desktop's media widget reads it: a PNG file under
 // $XDG_RUNTIME_DIR/orvelle-player/, a new name for each cover published, so
 // that a widget that keeps pictures by name never shows an old one.

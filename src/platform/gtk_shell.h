@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The GTK 3 window shell. This folder is the only one that sees GTK; the
 // rest of the player talks to it through the Shell function table.
 #pragma once

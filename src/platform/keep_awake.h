@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // No sleep while on air: asks the session not to suspend while the badge
 // shows LIVE, through the desktop portal or, where none answers, the GNOME
 // session manager. Every call is asynchronous and bounded: the player never

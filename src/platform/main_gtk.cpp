@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's entry on GTK: wires the real edges (the GTK shell, HttpGet,
 // the clock, the audio library beside the executable) to the player and runs it.
 #include <cstdio>

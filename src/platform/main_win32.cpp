@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's entry on Windows: wires the real edges (the Win32 shell,
 // HttpGet on WinHTTP, the clock, the audio library beside the executable)
 // to the player and runs it. It reads no command line.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop's media controls: the player on the session bus as an MPRIS 2
 // media player (through GDBus), so that media keys and the panel's media
 // widget see what it plays and drive it like its buttons. Linux only.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Termination requests: SIGTERM, SIGINT and SIGHUP (logout, kill, Ctrl+C)
 // end the run like "Quitter", with the usual shutdown and exit code 0,
 // whatever the player is doing when they come.

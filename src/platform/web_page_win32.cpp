@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The system's URL handler on Windows: rundll32 with url.dll's
 // FileProtocolHandler opens the URL in the default browser.
 #include <windows.h>

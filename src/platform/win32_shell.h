@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Win32 window shell. With the GTK shell, this folder is the only one
 // that sees a window toolkit; the rest of the player talks to it through
 // the Shell function table.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // UTF-16 text, the player's one string type, and its conversions at the edges.
 // Positions and lengths count UTF-16 code units everywhere in the player.
 #pragma once

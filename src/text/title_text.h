@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Text rules for now-playing titles: splitting into artist and title,
 // cleaning for a search, and encoding for a query string. Pure functions.
 #pragma once

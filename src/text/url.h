@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Splitting a URL into the parts the player uses: the server part that the
 // status pages are asked of, and the host the About window names.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the desktop is told of the player: the media controls' status and
 // when it counts as changed, and the words a screen reader gets.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A Shell that opens a headless surface instead of a window and runs a
 // scripted "event loop", recording what the player asked of it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two search services, played by servers on 127.0.0.1.
 #include "cover/cover_lookup.h"
 

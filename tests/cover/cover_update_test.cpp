@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cover updates end to end: search and picture servers on 127.0.0.1.
 #include "app/cover_update.h"
 

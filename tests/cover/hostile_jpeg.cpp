@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A hostile JPEG made byte by byte, the same on every platform: no encoder
 // writes one.
 #include <string>

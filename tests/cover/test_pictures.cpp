@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "cover/test_pictures.h"
 
 #include <jpeglib.h>

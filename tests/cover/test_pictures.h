@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pictures made in memory for the decoding and cover tests.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The test pictures on Windows, encoded by WIC: Debian has no libpng or
 // libjpeg for mingw. The files are as standard as libpng's and libjpeg's.
 #include <windows.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A player with its fonts, layout, fake audio library and a headless main
 // surface that records what is drawn, for tests of the painted view.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/frame.h"
 #include "app/rescale_cover.h"
 #include "display/main_view.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The surface's own work: the gradient, one-pixel lines, texts drawn the
 // same whatever the backend kept of earlier ones, and what is shown again.
 #include <gtest/gtest.h>

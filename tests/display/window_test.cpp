@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real player in a private X server: what the user sees at start-up, the
 // V shortcut, quitting from the menu or by a signal, and the missing-library
 // message.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A private X server (Xvfb) and the real player running in it, for tests of
 // the window as the user sees it. Every wait polls with a deadline.
 #pragma once

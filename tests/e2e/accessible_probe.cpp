@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads the player's drawing area as a screen reader does, over AT-SPI:
 // prints its accessible name and description on two lines. Exits with 1
 // when no application of that name shows a drawing area.

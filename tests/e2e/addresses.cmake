@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The addresses of the end-to-end tests' player, for every build of it.
 # It reads its addresses from constants fixed at configure time; the tests
 # run it against a station on ports of their own, away from the demo's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The player as the desktop sees it, on a session bus of the test's own:
 // its media controls (driven with playerctl), what it asks of the session
 // while on air (told to fake session services), what a screen reader reads

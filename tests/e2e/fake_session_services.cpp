@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a desktop session offers to keep it awake, on a test's private bus:
 // the portal's Inhibit (each grant a request object that Close ends) and the
 // GNOME session manager's Inhibit and Uninhibit. Every grant and release is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the demo station plays and how a listener's test judges it, for the
 // end-to-end tests of every build (listener_test.cpp, windows_listener_test.cpp).
 #pragma once

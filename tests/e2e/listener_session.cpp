@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "listener_session.h"
 
 #include <fcntl.h>

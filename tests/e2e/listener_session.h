@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a listener has in front of them, for one test: a private sound server
 // with a null sink and a recorder on its monitor, the demo station in the
 // fault mode the test asks for, a private X server and the real player with

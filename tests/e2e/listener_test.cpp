@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The player as a listener uses it: started beside the demo station, driven
 // only by pointer, keyboard and menus, judged only by what the window shows
 // and what the sound server receives.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Measures of recorded sound: interleaved stereo float samples at 44.1 kHz,
 // as parec records them from the null sink's monitor.
 #pragma once

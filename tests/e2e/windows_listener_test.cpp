@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Windows player, orvelle-player.exe with libbass.dll beside it, under
 // Wine, as a listener uses it: started beside the demo station, driven by
 // pointer, keys and menus on its window, judged by what the window shows,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What xdotool and screenshots alone cannot give: the close box of a window
 // (no window manager runs on the private X server) and the toolkit's own
 // rendering of a message box, to hold the player's box against.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fails unless LIBRARY defines exactly the calls listed in CALLS
 # (bass_calls.h). A Windows DLL (read with OBJDUMP) must moreover import
 # nothing but Windows' own DLLs: a MinGW runtime DLL would be missing on the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An HTTP proxy on 127.0.0.1 that notes where it is asked to go: CONNECT
 // tunnels (https through a proxy) and requests in absolute form (http through
 // a proxy), both carried to 127.0.0.1 only. Each connection has a thread.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The stream's proxy is chosen as libcurl chooses it for the player's other
 // requests. The expected answers are libcurl's own (7.88, asked through the
 // curl tool with a proxy that is not there), not a copy of our code's rules.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Behind a proxy the stream and the player's own requests (libcurl) take the
 // same road: through the proxy the environment names for their scheme, or
 // straight to the station for a host in no_proxy.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // End to end: the shipped libbass.so, loaded the way the player loads it,
 // plays a local 1 kHz station into a private PulseAudio null sink, and a
 // recording of the sink's monitor must hold that tone at the set volume,

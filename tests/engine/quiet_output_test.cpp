@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The player keeps no log, so the engine must not leave the sound system's
 // complaints on the terminal it was started from. ALSA's are Linux's own. Nor
 // may a sound system that never answers hold the player's start.

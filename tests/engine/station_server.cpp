@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "station_server.h"
 
 #include <httplib.h>  // on Windows: Winsock, started by httplib itself

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Local stand-ins for a radio station, for the engine tests: an HTTP(S)
 // server that loops an audio file at the real-time pace, with optional
 // in-stream titles, and that can pause, hang up, go down or misbehave on demand.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Windows sound test: libbass.dll, loaded the way the player loads it,
 # plays a local 1 kHz station for a few seconds under Wine; the script around
 # it gives Wine a private PulseAudio null sink, records the sink's monitor and

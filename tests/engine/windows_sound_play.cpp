@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The player's side of the Windows sound test: loads libbass.dll from its
 // own folder, as the player does, resolves its calls through pointers of
 // the library's calling convention, and plays a local 1 kHz station at half

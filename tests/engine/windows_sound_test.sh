@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the Windows sound player (engine_sound_play.exe) under Wine with a
 # private PulseAudio whose null sink is recorded, then checks the loudest part
 # of the recording: a 1 kHz tone at the player's volume (0.5 of a 0.99 sine).

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A TLS station for the Windows tests: `openssl s_server` with the fixture's
 # self-signed certificate on a free port of 127.0.0.1, answering /tls-page.
 # Usage: windows_tls_station.sh start|stop FIXTURE_DIR

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A fake audio library for tests: records every call and answers from a
 // script. The same code is used in-process (FakeAudioApi) and as a
 // libbass.so that the real loader opens.

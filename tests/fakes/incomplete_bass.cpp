@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A library that has some of the audio entry points but not all of them.
 #include "orvelle/bass.h"
 

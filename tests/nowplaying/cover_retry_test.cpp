@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // When the poll updates the cover: a new song once, then retries while no
 // cover is shown, 7000 ms apart, until three updates in a row have failed.
 // The network is an in-process fake and the clock is set by the test.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // HttpGet and FetchText against servers on 127.0.0.1, with the real HTTP
 // library: libcurl on Linux, WinHTTP on Windows (under Wine).
 #include "nowplaying/http_get.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A cpp-httplib server on 127.0.0.1, on a free port, for one test. Routes can
 // be changed while it runs; every GET is recorded with its raw target.
 #pragma once

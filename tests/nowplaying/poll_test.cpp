@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading the title on air from the statistics and status pages of a stream
 // server running on 127.0.0.1.
 #include "nowplaying/now_playing.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The diagnostic log reads its switch once per process: each case runs in a
 // process of its own.
 #include "os/log.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package from the build folder, unpacks it into a scratch
 # root (dpkg -x) and starts the player there through its bin/ link, on a
 # private X server with no sound device: it must find the engine that came in

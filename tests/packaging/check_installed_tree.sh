@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the build into a scratch root as a distribution does (prefix /usr)
 # and holds it against the desktop's own validators: the desktop entry, the
 # AppStream metadata together with the entry it launches, and an icon of every

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The player window's menu bar as the toolkit holds it: titles, items and
 // their order, read from the real window on a private X server.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Win32 shell's player window, in-process under Wine: its menu bar as
 // Windows holds it (titles, items and the event each sends), its client
 // area that nothing resizes, and the V shortcut through the event loop.

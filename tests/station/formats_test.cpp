@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Byte formats the station produces: MP3 framing, in-band titles, the
 // on-air clock and the server's pages.
 #include <gtest/gtest.h>

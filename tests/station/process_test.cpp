@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The station as tests and the demo script use it: a program that says on
 // stdout where it listens and which song is on air, and ends on a signal.
 #include <gtest/gtest.h>

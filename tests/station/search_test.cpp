@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The search services must answer the player's exact query strings, and
 // only for the songs each of them knows.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The running station on free ports: what a player reads from it, how fast
 // the stream comes, and each fault mode.
 #include <gtest/gtest.h>

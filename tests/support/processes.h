@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Starting and ending the programs a test needs beside it: a private X server
 // (Xvfb), a private sound server with a null sink (PulseAudio) and a
 // recorder on it, the demo station, the player. Every process started here

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Windows player as a listener meets it, under Wine: the program with
 # the end-to-end tests' addresses, the probe that asks Windows from inside
 # the same Wine prefix, and the tests themselves, a Linux program

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # GoogleTest and cpp-httplib for the Windows build's tests, cross-built from
 # Debian's sources and headers. CTest runs every test program under Wine
 # (the toolchain's emulator, tools/wine/run).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the end-to-end tests, driving the Windows player from Linux, cannot
 // see from outside Wine; asked from inside the same Wine prefix:
 //   wine_probe frame SONG FILE    the main view as this build paints it for SONG

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Built into every program and library of a sanitized build, so that tests,
 // the programs they start, and a developer running a binary by hand all get
 // the same settings without any environment of their own.

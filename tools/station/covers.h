@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cover pictures drawn on demand: a solid colour with a thin darker frame,
 // encoded as PNG or JPEG in memory. Solid colours survive scaling and JPEG
 // well, so a screenshot of the player can tell which cover it shows.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // In-band stream metadata the way internet-radio servers send it to a
 // client that asked for it with "Icy-MetaData: 1": after every `metaint`
 // bytes of audio, one length byte (in units of 16 bytes) and that many bytes

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // orvelle-station: a stand-in for the station's stream server and the two
 // cover search services, on the local machine, for the demo and for tests.
 // It prints one line per event on stdout, so a test can follow it:

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Generates the demo station's playlist: one short MP3 per song, 128 kbit/s,
 # 44.1 kHz, stereo, each with a sound easy to tell apart by ear and by a
 # spectrum (pure tone, chord, noise, square wave, beeps). The station loops a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Splits an MP3 file into its frames, so the station can send whole frames
 // at the pace of their duration and switch songs on a frame boundary.
 #pragma once

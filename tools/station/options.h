@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Command line of the demo station: addresses, song length and the fault
 // modes tests choose at start.
 #pragma once

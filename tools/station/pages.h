@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The text pages of the stream server: statistics in JSON, the short status
 // page, the station's web pages and the test-only "/now" page.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The demo station's songs and its on-air clock: which song plays at a given
 // moment, and where the song slots begin. Pure functions, no I/O.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two cover search services as the player sees them: which query string
 // finds which song, and the JSON each service answers.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The demo station: the stream server and the two search services, each an
 // HTTP server on its own port, sharing one on-air clock.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The live stream: every listener gets the same endless sequence of frames,
 // a short burst of the recent past at once and then each frame when its
 // time comes, so a listener hears the station in real time.

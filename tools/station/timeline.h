@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the live stream stands at a moment: the station plays one endless
 // sequence of MP3 frames, numbered from its origin (negative numbers are the
 // past a new listener gets as its initial burst). Each song slot plays its

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Wine side of the Windows tests, sourced by tools/wine/run and
 # scripts/test-windows. Every Wine process runs under a time limit, in a prefix
 # of the build folder made for the test run:

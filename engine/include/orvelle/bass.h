@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The eleven calls of the Orvelle audio engine (libbass.so, libbass.dll), with
 // C linkage, and the types and constants they use. The calls themselves are
 // listed in bass_calls.h. Every call comes from one application thread; the

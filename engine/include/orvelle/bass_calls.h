@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The engine's calls, written once. Every file that needs the list (the
 // engine's declarations, the player's function table and loader, the fake
 // library of the tests, the export map and the export check) defines
