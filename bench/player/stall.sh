@@ -13,7 +13,7 @@
 #
 # Run by hand, under the lock of the fixed ports (the station is on 18000-18002):
 #   flock /work/notes/e2e.lock ./bench/player/stall.sh [linux|wine|both] [seconds]   (default both, 35)
-# STALL_DRIVE=path runs another build's Linux driver (libbass.so beside it),
+# SCENARIOS="silent open" picks some. STALL_DRIVE=path runs another build's Linux driver (libbass.so beside it),
 # STALL_DRIVE_EXE=path another build's Windows one (libbass.dll beside it): a
 # before and after on the same station.
 set -euo pipefail
@@ -24,6 +24,7 @@ jobs=$(nproc)
 
 . tools/demo-env.sh
 . tools/wine/wine-env.sh
+work=$(mktemp -d /tmp/orvelle-stall.XXXXXX)  # each drive's own output, kept for a look
 trap 'demo_stop_all; [ -z "${WINEPREFIX:-}" ] || wine_server_stop' EXIT
 
 cmake --preset bench >/dev/null
@@ -44,7 +45,7 @@ demo_start_pulse
 export SDL_AUDIODRIVER=pulseaudio
 demo_start_recorder
 
-scenarios=(trickle silent cover open)
+read -r -a scenarios <<<"${SCENARIOS:-trickle silent cover open}"
 station_options() {
   case $1 in
     trickle) echo "--trickle stats,status --trickle-rate 32" ;;
@@ -61,11 +62,11 @@ run() {
   # shellcheck disable=SC2046 # the options are words on purpose
   demo_start_station "$station" --quiet --song-seconds 3600 $(station_options "$scenario")
   if [ "$platform" = linux ]; then
-    line=$(timeout -k 5 $((seconds + 30)) "$linux_drive" "$seconds" "$(play_at "$scenario")" 2>/dev/null |
+    line=$(timeout -k 5 $((seconds + 30)) "$linux_drive" "$seconds" "$(play_at "$scenario")" 2>"$work/$platform-$scenario.log" |
       grep '^stall_drive:' || echo "stall_drive: no report")
   else
     line=$(cd "$(dirname "$windows_drive")" &&
-      timeout -k 5 $((seconds + 60)) wine "$(basename "$windows_drive")" "$seconds" "$(play_at "$scenario")" 2>/dev/null |
+      timeout -k 5 $((seconds + 60)) wine "$(basename "$windows_drive")" "$seconds" "$(play_at "$scenario")" 2>"$work/$platform-$scenario.log" |
       tr -d '\r' | grep '^stall_drive:' || echo "stall_drive: no report")
   fi
   kill "$DEMO_STATION_PID" 2>/dev/null || true
@@ -83,3 +84,4 @@ if [ "$where" != linux ]; then
   wine_server_start
   for scenario in "${scenarios[@]}"; do run wine "$scenario"; done
 fi
+echo "(each drive's own output: $work)"

@@ -4,7 +4,7 @@
 // on the window's thread: a 10 ms timer that notes how long the thread went
 // without serving it, and when each frame was drawn. Presses play once after
 // PLAY_S seconds (never when negative) and quits after SECONDS, then prints
-//   stall_drive: longest stall N ms, E events over 50 ms, F frames, the latest L ms late, quit in Q ms
+//   stall_drive: longest stall N ms (at T s), E events over 50 ms, F frames, the latest L ms late, quit in Q ms
 // Built for Linux (GTK) and Windows (Win32); bench/player/stall.sh runs it
 // against the demo station in its fault modes.
 //   stall_drive SECONDS [PLAY_S]
@@ -53,7 +53,7 @@ struct Probe {
   Player* player = nullptr;
   Clock::time_point start = Clock::now();
   double playAtMs = -1, quitAtMs = 0;
-  double lastTickMs = -1, longestStallMs = 0;
+  double lastTickMs = -1, longestStallMs = 0, longestStallAtMs = 0;
   int slowEvents = 0;
   float lastPhase = -1;
   double lastFrameMs = -1, latestFrameMs = 0;
@@ -65,7 +65,10 @@ struct Probe {
     const double now = MsSince(start);
     if (lastTickMs >= 0) {
       const double stall = now - lastTickMs - kProbePeriodMs;
-      longestStallMs = std::max(longestStallMs, stall);
+      if (stall > longestStallMs) {
+        longestStallMs = stall;
+        longestStallAtMs = lastTickMs;
+      }
       if (stall > kSlowEventMs) ++slowEvents;
     }
     lastTickMs = now;
@@ -95,9 +98,10 @@ struct Probe {
   }
 
   void Report() const {
-    std::printf("stall_drive: longest stall %.0f ms, %d events over %.0f ms, %d frames, the latest %.0f ms late, "
-                "quit in %.0f ms\n",
-                longestStallMs, slowEvents, kSlowEventMs, frames, latestFrameMs, MsSince(start) - quitAskedMs);
+    std::printf("stall_drive: longest stall %.0f ms (at %.1f s), %d events over %.0f ms, %d frames, the latest %.0f ms "
+                "late, quit in %.0f ms\n",
+                longestStallMs, longestStallAtMs / 1000, slowEvents, kSlowEventMs, frames, latestFrameMs,
+                MsSince(start) - quitAskedMs);
     std::fflush(stdout);
   }
 };
