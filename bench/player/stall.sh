@@ -3,7 +3,8 @@
 # How long the window's thread goes without serving its events, and how late
 # its frames come, while the station's servers stall: the player
 # (bench/player/stall_drive.cpp, the real shell and transfers) against the
-# demo station in four fault modes, each for SECONDS:
+# demo station calm and in four fault modes, each for SECONDS:
+#   calm     no fault: what the machine and the window cost by themselves
 #   trickle  every status page sent at 32 bytes a second
 #   silent   every status page taken and never answered
 #   cover    every cover picture sent at 10 bytes a second: it never finishes
@@ -40,14 +41,14 @@ if [ "$where" != linux ] && [ -z "${STALL_DRIVE_EXE:-}" ]; then
 fi
 windows_drive=${STALL_DRIVE_EXE:-$PWD/build/windows-i686/stall_drive.exe}
 
-demo_start_xvfb
 demo_start_pulse
 export SDL_AUDIODRIVER=pulseaudio
 demo_start_recorder
 
-read -r -a scenarios <<<"${SCENARIOS:-trickle silent cover open}"
+read -r -a scenarios <<<"${SCENARIOS:-calm trickle silent cover open}"
 station_options() {
   case $1 in
+    calm) echo "" ;;
     trickle) echo "--trickle stats,status --trickle-rate 32" ;;
     silent) echo "--stats-fault silent --status-fault silent --stall-seconds 600" ;;
     cover) echo "--trickle picture --trickle-rate 1" ;;
@@ -61,16 +62,24 @@ run() {
   local platform=$1 scenario=$2 line
   # shellcheck disable=SC2046 # the options are words on purpose
   demo_start_station "$station" --quiet --song-seconds 3600 $(station_options "$scenario")
+  # A display of its own: an Xvfb that served a run before may not answer the next.
+  demo_start_xvfb
+  local out=$work/$platform-$scenario.log status=0
   if [ "$platform" = linux ]; then
-    line=$(timeout -k 5 $((seconds + 30)) "$linux_drive" "$seconds" "$(play_at "$scenario")" 2>"$work/$platform-$scenario.log" |
-      grep '^stall_drive:' || echo "stall_drive: no report")
+    timeout -k 5 $((seconds + 30)) "$linux_drive" "$seconds" "$(play_at "$scenario")" >"$out" 2>&1 || status=$?
   else
-    line=$(cd "$(dirname "$windows_drive")" &&
-      timeout -k 5 $((seconds + 60)) wine "$(basename "$windows_drive")" "$seconds" "$(play_at "$scenario")" 2>"$work/$platform-$scenario.log" |
-      tr -d '\r' | grep '^stall_drive:' || echo "stall_drive: no report")
+    # A prefix's windows go to the display of its first window: a wineserver of this run's own.
+    wine_server_stop
+    wine_server_start
+    (cd "$(dirname "$windows_drive")" &&
+      timeout -k 5 $((seconds + 60)) wine "$(basename "$windows_drive")" "$seconds" "$(play_at "$scenario")") \
+      >"$out" 2>&1 || status=$?
   fi
-  kill "$DEMO_STATION_PID" 2>/dev/null || true
-  wait "$DEMO_STATION_PID" 2>/dev/null || true
+  echo "exit status $status" >>"$out"
+  line=$(tr -d '\r' <"$out" | grep '^stall_drive:' || true)
+  [ -n "$line" ] || line="stall_drive: no report (see $out)"
+  kill "$DEMO_STATION_PID" "$DEMO_XVFB_PID" 2>/dev/null || true
+  wait "$DEMO_STATION_PID" "$DEMO_XVFB_PID" 2>/dev/null || true
   printf '%-6s %-8s %s\n' "$platform" "$scenario" "${line#stall_drive: }"
 }
 
@@ -81,7 +90,6 @@ if [ "$where" != linux ]; then
   prefix=$PWD/build/windows-i686/wineprefix
   [ -f "$prefix/.orvelle-ready" ] || wine_make_prefix "$prefix"
   wine_env "$prefix"
-  wine_server_start
   for scenario in "${scenarios[@]}"; do run wine "$scenario"; done
 fi
 echo "(each drive's own output: $work)"
