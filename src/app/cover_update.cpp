@@ -6,14 +6,18 @@
 #include "app/rescale_cover.h"
 #include "cover/cover_download.h"
 #include "cover/cover_lookup.h"
+#include "display/surface.h"
 #include "text/title_text.h"
 
 namespace {
 
-// What the worker found: the picture and its copy for the cover box, or no picture.
+// What the worker found: the picture and its copy for the cover box (and,
+// on a display scaled above 1, for the box's device pixels), or no picture.
 struct FoundCover {
   Image picture;
   Image scaled;
+  int scale = 1;
+  Image deviceScaled;
 };
 
 void ShowCover(Player& player, FoundCover& found) {
@@ -27,6 +31,11 @@ void ShowCover(Player& player, FoundCover& found) {
   player.coverScaled = std::move(found.scaled);
   player.coverFailCount = 0;
   ++player.coverSerial;
+  // Made for this cover: the view need not make it (the display's scale may
+  // have changed since; then it does).
+  if (found.deviceScaled != nullptr) {
+    player.viewCaches.deviceCover = {player.coverSerial, found.scale, std::move(found.deviceScaled)};
+  }
 }
 
 }  // namespace
@@ -38,14 +47,19 @@ void UpdateCover(Player& player, const Text& nowPlaying, std::optional<uint32_t>
     return;
   }
   const CoverServices services{player.config.itunesBase, player.config.deezerBase};
+  const int scale = player.mainSurface != nullptr ? SurfaceScale(*player.mainSurface) : 1;
   RunInBackground(player, Lane::Poll,
                   [httpGet = player.httpGet, services, parts = std::move(parts), deadlineMs,
-                   box = player.layout.coverBox, then = std::move(then)]() -> Apply {
+                   box = player.layout.coverBox, scale, then = std::move(then)]() -> Apply {
                     auto found = std::make_shared<FoundCover>();
                     const Text url = LookupCoverUrl(httpGet, services, parts.artist, parts.title, deadlineMs);
                     if (!url.empty()) found->picture = DownloadImage(httpGet, url, deadlineMs);
-                    // Scaled here too: a large picture takes a while.
-                    if (found->picture != nullptr) found->scaled = ScaledCover(*found->picture, box);
+                    // Scaled here too: resampling a large picture takes a while.
+                    if (found->picture != nullptr) {
+                      found->scaled = ScaledCover(*found->picture, box);
+                      found->scale = scale;
+                      if (scale > 1) found->deviceScaled = DeviceScaledCover(*found->picture, box, scale);
+                    }
                     return [found, then](Player& p) {
                       ShowCover(p, *found);
                       if (then) then(p);

@@ -20,6 +20,11 @@ void RescaleCover(Player& player) {
   player.coverScaled = ScaledCover(*player.coverImage, box);
 }
 
+Image DeviceScaledCover(const Picture& cover, const Box& coverBox, int scale) {
+  if (!(coverBox.width > 0) || !(coverBox.height > 0)) return nullptr;
+  return ResizePictureSmooth(cover, RoundPixel(coverBox.width) * scale, RoundPixel(coverBox.height) * scale);
+}
+
 void KeepDeviceCover(Player& player, int scale) {
   DeviceCover& sharp = player.viewCaches.deviceCover;
   const Box& box = player.layout.coverBox;
@@ -29,6 +34,5 @@ void KeepDeviceCover(Player& player, int scale) {
   }
   if (sharp.picture != nullptr && sharp.cover == player.coverSerial && sharp.scale == scale) return;
   // Without it the view shows the 250 by 250 copy, each pixel doubled.
-  sharp = {player.coverSerial, scale,
-           ResizePictureSmooth(*player.coverImage, RoundPixel(box.width) * scale, RoundPixel(box.height) * scale)};
+  sharp = {player.coverSerial, scale, DeviceScaledCover(*player.coverImage, box, scale)};
 }
