@@ -43,10 +43,5 @@ void SetSource(cairo_t* cr, Colour c);
 // A Cairo image over the picture's own pixels (no copy); destroy it after use.
 cairo_surface_t* WrapPicture(const Picture& picture);
 
-// The text entries of the table (text_pango.cpp).
-BackendText* CreatePangoText(BackendPicture* picture);
-void DestroyPangoText(BackendText* text);
-int OpenPangoFont(BackendText* text, BackendPicture* picture, const FontFace& face, float& lineHeight);
-float MeasurePangoText(BackendText* text, BackendPicture* picture, int font, std::u16string_view utf16);
-TextReach DrawPangoText(BackendText* text, BackendPicture* picture, int font, std::u16string_view utf16, float x,
-                        float y, Colour colour);
+// The text half of the table (text_pango.cpp).
+const TextBackend& PangoText();

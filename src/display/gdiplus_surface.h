@@ -38,10 +38,5 @@ std::unique_ptr<Gdiplus::Bitmap> WrapPicture(const Picture& picture);
 // A colour with its alpha.
 Gdiplus::Color GdiplusColour(Colour c);
 
-// The text entries of the table (text_gdiplus.cpp).
-BackendText* CreateGdiplusText(BackendPicture* picture);
-void DestroyGdiplusText(BackendText* text);
-int OpenGdiplusFont(BackendText* text, BackendPicture* picture, const FontFace& face, float& lineHeight);
-float MeasureGdiplusText(BackendText* text, BackendPicture* picture, int font, std::u16string_view utf16);
-TextReach DrawGdiplusText(BackendText* text, BackendPicture* picture, int font, std::u16string_view utf16, float x,
-                          float y, Colour colour);
+// The text half of the table (text_gdiplus.cpp).
+const TextBackend& GdiplusText();

@@ -16,7 +16,7 @@
 #include "text/text.h"
 
 struct Surface {
-  const SurfaceBackend& backend = DrawingBackend();
+  const SurfaceBackend* backend = nullptr;  // outlives the surface
   int width = 0;  // in surface pixels
   int height = 0;
   int scale = 1;        // device pixels per surface pixel, each way, of the picture
@@ -53,7 +53,7 @@ struct Surface {
 namespace {
 
 PixelTarget Target(Surface& s) {
-  const PictureMemory memory = s.backend.memory(s.picture);
+  const PictureMemory memory = s.backend->memory(s.picture);
   return {memory.data, memory.stride, s.width, s.height, s.scale};
 }
 
@@ -85,7 +85,7 @@ void Touch(Surface& s, int64_t x, int64_t y, int64_t w, int64_t h) {
 
 // A curve or a resampled picture, whose smoothed edges may reach a little beyond its box.
 void TouchCurve(Surface& s, int x, int y, int w, int h) {
-  const int margin = s.backend.curveMarginPx;
+  const int margin = s.backend->curveMarginPx;
   Touch(s, int64_t(x) - margin, int64_t(y) - margin, int64_t(w) + 2 * margin, int64_t(h) + 2 * margin);
 }
 
@@ -94,7 +94,7 @@ bool OffSurface(const Surface& s, int x, int y, int w, int h) {
 }
 
 void WroteMemory(Surface& s) {
-  if (s.backend.memoryWritten != nullptr) s.backend.memoryWritten(s.picture);
+  if (s.backend->memoryWritten != nullptr) s.backend->memoryWritten(s.picture);
 }
 
 // A box of whole pixels, in a colour already as shown.
@@ -102,8 +102,8 @@ void FillArea(Surface& s, int x, int y, int w, int h, Colour shown) {
   const PixelArea box = ClipToSurface(s.width, s.height, x, y, w, h);
   if (box.width == 0) return;
   Touch(s, box.x, box.y, box.width, box.height);
-  if (s.backend.fillBox != nullptr) {
-    s.backend.fillBox(s.picture, box.x, box.y, box.width, box.height, shown);
+  if (s.backend->fillBox != nullptr) {
+    s.backend->fillBox(s.picture, box.x, box.y, box.width, box.height, shown);
     return;
   }
   FillPixels(Target(s), box, shown);
@@ -113,8 +113,8 @@ void FillArea(Surface& s, int x, int y, int w, int h, Colour shown) {
 void PictureAtOwnSize(Surface& s, const Picture& picture, int x, int y) {
   if (OffSurface(s, x, y, picture.width, picture.height)) return;
   Touch(s, x, y, picture.width, picture.height);
-  if (s.backend.drawPicture != nullptr) {
-    s.backend.drawPicture(s.picture, picture, x, y);
+  if (s.backend->drawPicture != nullptr) {
+    s.backend->drawPicture(s.picture, picture, x, y);
     return;
   }
   CopyPicturePixels(Target(s), picture, x, y);
@@ -136,7 +136,7 @@ PixelRoundedBox RoundedBoxInPixels(float x, float y, float w, float h, float rx,
 }
 
 void DropBackdrop(Surface& s) {
-  if (s.backdrop != nullptr) s.backend.destroyPicture(s.backdrop);
+  if (s.backdrop != nullptr) s.backend->destroyPicture(s.backdrop);
   s.backdrop = nullptr;
   s.backdropDrawn = false;
 }
@@ -144,14 +144,14 @@ void DropBackdrop(Surface& s) {
 // Makes the picture again at the wanted scale, as far as the backend goes;
 // the old one stays if that fails.
 void ApplyWantedScale(Surface& s) {
-  const int scale = std::min(s.wantedScale, s.backend.maxScale);
+  const int scale = std::min(s.wantedScale, s.backend->maxScale);
   if (scale == s.scale) return;
-  BackendPicture* picture = s.backend.createPicture(s.width, s.height, scale);
+  BackendPicture* picture = s.backend->createPicture(s.width, s.height, scale);
   if (picture == nullptr) {
     s.wantedScale = s.scale;
     return;
   }
-  s.backend.destroyPicture(s.picture);
+  s.backend->destroyPicture(s.picture);
   s.picture = picture;
   s.scale = scale;
   DropBackdrop(s);  // drawn at the old scale
@@ -187,17 +187,17 @@ int RoundPixel(float value) {
   return int(std::lrint(clamped));
 }
 
-Surface* CreateSurface(int width, int height) {
-  const SurfaceBackend& backend = DrawingBackend();
+Surface* CreateSurfaceWith(const SurfaceBackend& backend, int width, int height) {
   if (width <= 0 || height <= 0) return nullptr;
   BackendPicture* picture = backend.createPicture(width, height, 1);
   if (picture == nullptr) return nullptr;
-  BackendText* text = backend.createText(picture);
+  BackendText* text = backend.text.create(picture);
   if (text == nullptr) {
     backend.destroyPicture(picture);
     return nullptr;
   }
   auto* s = new Surface;
+  s->backend = &backend;
   s->width = width;
   s->height = height;
   s->picture = picture;
@@ -205,12 +205,14 @@ Surface* CreateSurface(int width, int height) {
   return s;
 }
 
+Surface* CreateSurface(int width, int height) { return CreateSurfaceWith(DrawingBackend(), width, height); }
+
 void DestroySurface(Surface*& s) {
   if (s == nullptr) return;
   EndDrawingBackdrop(*s);
   DropBackdrop(*s);
-  s->backend.destroyText(s->text);
-  s->backend.destroyPicture(s->picture);
+  s->backend->text.destroy(s->text);
+  s->backend->destroyPicture(s->picture);
   delete s;
   s = nullptr;
 }
@@ -222,7 +224,7 @@ int SurfaceScale(const Surface& s) { return s.scale; }
 
 bool BeginDrawing(Surface& s) {
   ApplyWantedScale(s);
-  if (s.backend.canDraw != nullptr && !s.backend.canDraw(s.picture)) return false;
+  if (s.backend->canDraw != nullptr && !s.backend->canDraw(s.picture)) return false;
   s.drawing = true;
   s.mode = DrawMode::Opaque;
   StartTouching(s.changes, s.width, s.height);
@@ -243,7 +245,7 @@ void SetPresent(Surface& s, std::function<void(int x, int y, int width, int heig
 }
 
 PixelView SurfacePixels(Surface& s) {
-  const PictureMemory memory = s.backend.memory(s.picture);
+  const PictureMemory memory = s.backend->memory(s.picture);
   return {memory.data, s.width * s.scale, s.height * s.scale, memory.stride, s.scale};
 }
 
@@ -258,8 +260,8 @@ void SetRecording(Surface& s, std::vector<DrawOp>* ops) { s.recording = ops; }
 
 bool BeginDrawingBackdrop(Surface& s) {
   if (!s.drawing || s.onBackdrop) return false;
-  if (s.backdrop == nullptr) s.backdrop = s.backend.createPicture(s.width, s.height, s.scale);
-  if (s.backdrop == nullptr || (s.backend.canDraw != nullptr && !s.backend.canDraw(s.backdrop))) return false;
+  if (s.backdrop == nullptr) s.backdrop = s.backend->createPicture(s.width, s.height, s.scale);
+  if (s.backdrop == nullptr || (s.backend->canDraw != nullptr && !s.backend->canDraw(s.backdrop))) return false;
   SwapWithBackdrop(s);
   return true;
 }
@@ -275,7 +277,7 @@ void RestoreBackdrop(Surface& s, PixelArea area) {
   const PixelArea box = ClipToSurface(s.width, s.height, area.x, area.y, std::max(area.width, 0),
                                       std::max(area.height, 0));
   if (box.width == 0) return;
-  const PictureMemory backdrop = s.backend.memory(s.backdrop);
+  const PictureMemory backdrop = s.backend->memory(s.backdrop);
   CopyArea(Target(s), backdrop.data, box);
   WroteMemory(s);
   Touch(s, box.x, box.y, box.width, box.height);
@@ -305,7 +307,7 @@ void FillRoundedBox(Surface& s, float x, float y, float w, float h, float rx, fl
   }
   if (OffSurface(s, box.x, box.y, box.w, box.h)) return;
   TouchCurve(s, box.x, box.y, box.w, box.h);
-  s.backend.fillRoundedBox(s.picture, box.x, box.y, box.w, box.h, box.rx, box.ry, shown);
+  s.backend->fillRoundedBox(s.picture, box.x, box.y, box.w, box.h, box.rx, box.ry, shown);
 }
 
 void FillCircle(Surface& s, float cx, float cy, float radius, Colour colour) {
@@ -314,7 +316,7 @@ void FillCircle(Surface& s, float cx, float cy, float radius, Colour colour) {
   const Colour shown = Shown(s, colour);
   if (ir <= 0 || AlphaOf(shown) == 0 || OffSurface(s, icx - ir, icy - ir, 2 * ir, 2 * ir)) return;
   TouchCurve(s, icx - ir, icy - ir, 2 * ir, 2 * ir);
-  s.backend.fillCircle(s.picture, icx, icy, ir, shown);
+  s.backend->fillCircle(s.picture, icx, icy, ir, shown);
 }
 
 void DrawLine(Surface& s, float x1, float y1, float x2, float y2, Colour colour) {
@@ -345,7 +347,7 @@ void DrawPictureStretched(Surface& s, const Picture& picture, float x, float y, 
   }
   if (OffSurface(s, ix, iy, iw, ih)) return;
   TouchCurve(s, ix, iy, iw, ih);
-  s.backend.drawPictureStretched(s.picture, picture, ix, iy, iw, ih);
+  s.backend->drawPictureStretched(s.picture, picture, ix, iy, iw, ih);
 }
 
 void SelectFont(Surface& s, const FontFace& font) {
@@ -358,7 +360,7 @@ void SelectFont(Surface& s, const FontFace& font) {
     }
   }
   float lineHeight = 0;
-  const int handle = s.backend.openFont(s.text, s.picture, font, lineHeight);
+  const int handle = s.backend->text.openFont(s.text, s.picture, font, lineHeight);
   if (handle < 0) return;  // asked again the next time it is selected
   s.fonts.push_back({font, handle, lineHeight});
   s.font = int(s.fonts.size() - 1);
@@ -379,7 +381,7 @@ void DrawText(Surface& s, std::u16string_view text, float x, float y, Colour col
   const Colour shown = Shown(s, colour);
   if (text.empty() || s.font < 0 || AlphaOf(shown) == 0) return;
   const TextReach reach =
-      s.backend.drawText(s.text, s.picture, s.fonts[size_t(s.font)].handle, text, x, y, shown);
+      s.backend->text.draw(s.text, s.picture, s.fonts[size_t(s.font)].handle, text, x, y, shown);
   if (!std::isfinite(x) || !std::isfinite(y)) {
     Touch(s, 0, 0, s.width, s.height);  // wherever the backend put it
     return;
@@ -394,7 +396,7 @@ void DrawText(Surface& s, std::u16string_view text, float x, float y, Colour col
 
 float TextWidth(Surface& s, std::u16string_view text) {
   if (text.empty() || s.font < 0) return 0.0f;
-  return s.backend.measureText(s.text, s.picture, s.fonts[size_t(s.font)].handle, text);
+  return s.backend->text.measure(s.text, s.picture, s.fonts[size_t(s.font)].handle, text);
 }
 
 float LineHeight(Surface& s) { return s.font < 0 ? 0.0f : s.fonts[size_t(s.font)].lineHeight; }

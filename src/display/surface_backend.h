@@ -36,6 +36,24 @@ struct TextReach {
   float x = 0, y = 0, width = 0, height = 0;
 };
 
+// The text half of a backend, in its own file beside the rest: every entry required.
+struct TextBackend {
+  // The text objects of a surface whose first picture is given; nullptr when
+  // they cannot be had.
+  BackendText* (*create)(BackendPicture* picture) = nullptr;
+  void (*destroy)(BackendText* text) = nullptr;
+  // A handle for the font (0 or more) and its line height in pixels; -1 when
+  // no face at all can be had. Asked once per face.
+  int (*openFont)(BackendText* text, BackendPicture* picture, const FontFace& face, float& lineHeight) = nullptr;
+  // The advance width of the whole text, in pixels; the text is not empty.
+  float (*measure)(BackendText* text, BackendPicture* picture, int font, std::u16string_view utf16) = nullptr;
+  // Draws the text (not empty) with the top-left corner of its line box at
+  // (x, y), which may be anything, even not a number; gives where its ink
+  // may reach from there.
+  TextReach (*draw)(BackendText* text, BackendPicture* picture, int font, std::u16string_view utf16, float x, float y,
+                    Colour colour) = nullptr;
+};
+
 struct SurfaceBackend {
   // The largest scale it draws at; the front asks for no larger one.
   int maxScale = 1;
@@ -71,22 +89,14 @@ struct SurfaceBackend {
   // One-pixel lines have no entry: the front always writes them into the
   // memory, since a stroked line would smear a slanted one over two pixels.
 
-  // Required: the text objects of a surface whose first picture is given;
-  // nullptr when they cannot be had.
-  BackendText* (*createText)(BackendPicture* picture) = nullptr;
-  // Required.
-  void (*destroyText)(BackendText* text) = nullptr;
-  // Required: a handle for the font (0 or more) and its line height in
-  // pixels; -1 when no face at all can be had. Asked once per face.
-  int (*openFont)(BackendText* text, BackendPicture* picture, const FontFace& face, float& lineHeight) = nullptr;
-  // Required: the advance width of the whole text, in pixels; the text is not empty.
-  float (*measureText)(BackendText* text, BackendPicture* picture, int font, std::u16string_view utf16) = nullptr;
-  // Required: draws the text (not empty) with the top-left corner of its line
-  // box at (x, y), which may be anything, even not a number; gives where its
-  // ink may reach from there.
-  TextReach (*drawText)(BackendText* text, BackendPicture* picture, int font, std::u16string_view utf16, float x,
-                        float y, Colour colour) = nullptr;
+  // Required: fonts, measuring and text.
+  TextBackend text;
 };
 
 // The backend built in.
 const SurfaceBackend& DrawingBackend();
+
+// A surface drawn through another table, which must outlive it: how a test
+// meets the front's own work where a backend leaves an optional entry out.
+struct Surface;
+Surface* CreateSurfaceWith(const SurfaceBackend& backend, int width, int height);

@@ -127,11 +127,7 @@ const SurfaceBackend& DrawingBackend() {
       .fillCircle = FillCircle,
       .drawPicture = DrawPicture,
       .drawPictureStretched = DrawPictureStretched,
-      .createText = CreatePangoText,
-      .destroyText = DestroyPangoText,
-      .openFont = OpenPangoFont,
-      .measureText = MeasurePangoText,
-      .drawText = DrawPangoText,
+      .text = PangoText(),
   };
   return kCairo;
 }

@@ -113,19 +113,14 @@ const SurfaceBackend& DrawingBackend() {
       .curveMarginPx = 1,  // smoothed edges may shade a pixel just beyond the box
       .createPicture = CreatePicture,
       .destroyPicture = DestroyPicture,
-      .canDraw = nullptr,
+      // A picture can always be drawn on, and the memory is the bitmap's own:
+      // no canDraw, no memoryWritten. Boxes and pictures at their own size
+      // are left to the front: no fillBox, no drawPicture.
       .memory = Memory,
-      .memoryWritten = nullptr,  // the memory is the bitmap's own
-      .fillBox = nullptr,
       .fillRoundedBox = FillRoundedBox,
       .fillCircle = FillCircle,
-      .drawPicture = nullptr,
       .drawPictureStretched = DrawPictureStretched,
-      .createText = CreateGdiplusText,
-      .destroyText = DestroyGdiplusText,
-      .openFont = OpenGdiplusFont,
-      .measureText = MeasureGdiplusText,
-      .drawText = DrawGdiplusText,
+      .text = GdiplusText(),
   };
   return kGdiplus;
 }

@@ -54,8 +54,6 @@ RectF Bounds(BackendPicture* picture, const Font& font, std::u16string_view text
   return bounds;
 }
 
-}  // namespace
-
 BackendText* CreateGdiplusText(BackendPicture*) { return new BackendText; }
 
 void DestroyGdiplusText(BackendText* text) { delete text; }
@@ -84,4 +82,17 @@ TextReach DrawGdiplusText(BackendText* text, BackendPicture* picture, int font, 
   const float margin = 2.0f + std::ceil(entry.lineHeight / 4.0f);
   return {bounds.X - margin, bounds.Y - margin, bounds.Width + 2 * margin,
           std::max(bounds.Height, entry.lineHeight) + 2 * margin};
+}
+
+}  // namespace
+
+const TextBackend& GdiplusText() {
+  static const TextBackend kGdiplusText = {
+      .create = CreateGdiplusText,
+      .destroy = DestroyGdiplusText,
+      .openFont = OpenGdiplusFont,
+      .measure = MeasureGdiplusText,
+      .draw = DrawGdiplusText,
+  };
+  return kGdiplusText;
 }

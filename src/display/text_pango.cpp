@@ -64,8 +64,6 @@ PangoLayout* LayoutToMeasure(BackendText& t, int font, std::u16string_view text)
   return scratch;
 }
 
-}  // namespace
-
 BackendText* CreatePangoText(BackendPicture* picture) {
   auto* t = new BackendText;
   t->pango = pango_cairo_create_context(picture->cr);
@@ -111,4 +109,17 @@ TextReach DrawPangoText(BackendText* t, BackendPicture* picture, int font, std::
   pango_layout_get_pixel_extents(layout, &ink, nullptr);
   return {float(ink.x - kInkMargin), float(ink.y - kInkMargin), float(ink.width + 2 * kInkMargin + 1),
           float(ink.height + 2 * kInkMargin + 1)};
+}
+
+}  // namespace
+
+const TextBackend& PangoText() {
+  static const TextBackend kPangoText = {
+      .create = CreatePangoText,
+      .destroy = DestroyPangoText,
+      .openFont = OpenPangoFont,
+      .measure = MeasurePangoText,
+      .draw = DrawPangoText,
+  };
+  return kPangoText;
 }
