@@ -160,6 +160,18 @@ TEST(SurfaceLines, FarEndsAreClippedAndBlendingFollowsTheMode) {
   EXPECT_EQ(PixelOf(*canvas.s, 5, 202), 0x000000u);
 }
 
+TEST(SurfaceBoxes, SidesFarBeyondTheSurfaceAreClippedToIt) {
+  Canvas canvas;
+  FillBox(*canvas.s, 20, 30, 3e8f, 5, Rgb(0, 255, 0));  // from x 20 to far past the right edge
+  FillBox(*canvas.s, 50, 1e8f, 10, -2e8f, Rgb(255, 0, 0));  // from far below to far above
+  EXPECT_EQ(PixelOf(*canvas.s, 19, 32), Canvas::kFill);
+  EXPECT_EQ(PixelOf(*canvas.s, 20, 32), 0x00FF00u);
+  EXPECT_EQ(PixelOf(*canvas.s, 799, 34), 0x00FF00u);
+  EXPECT_EQ(PixelOf(*canvas.s, 55, 0), 0xFF0000u);
+  EXPECT_EQ(PixelOf(*canvas.s, 55, 299), 0xFF0000u);
+  EXPECT_EQ(PixelOf(*canvas.s, 60, 100), Canvas::kFill);
+}
+
 TEST(SurfacePictures, OwnSizeCopiesOpaquePixelsAndBlendsTranslucentOnes) {
   Canvas canvas;
   Image picture = CreateImage(3, 1);
