@@ -299,7 +299,7 @@ bool OpenPlayerWindow(Player& player) {
 }
 
 void ShowFirstFrame(Player&) {
-  // Painted now, before the start-up poll can block the loop.
+  // Painted now, before the start-up poll starts.
   if (g.window != nullptr) UpdateWindow(g.window);
   GdiFlush();
 }
