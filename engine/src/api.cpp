@@ -267,10 +267,13 @@ BOOL BASS_ChannelSetAttribute(DWORD handle, DWORD attrib, float value) try {
 } GUARDED(0)
 
 DWORD BASS_ChannelIsActive(DWORD handle) try {
-  return WithStream(handle, DWORD(BASS_ACTIVE_STOPPED), [](Engine&, Stream& s) {
+  return WithStream(handle, DWORD(BASS_ACTIVE_STOPPED), [](Engine& e, Stream& s) {
     switch (s.channel.playState.load(std::memory_order_acquire)) {
-      case PlayState::Playing:
-        return Succeed(DWORD(s.channel.stalled.load() ? BASS_ACTIVE_STALLED : BASS_ACTIVE_PLAYING));
+      case PlayState::Playing: {
+        // Without a device nothing is heard, however well the stream flows.
+        const bool unheard = s.channel.stalled.load() || e.mixer.deviceLost.load(std::memory_order_acquire);
+        return Succeed(DWORD(unheard ? BASS_ACTIVE_STALLED : BASS_ACTIVE_PLAYING));
+      }
       case PlayState::Paused: return Succeed(DWORD(BASS_ACTIVE_PAUSED));
       case PlayState::Stopped: break;
     }

@@ -81,6 +81,9 @@ struct Mixer {
   size_t startMarginFrames = 0;
   std::array<std::atomic<Channel*>, kMaxChannels> slots{};
   std::atomic<uint64_t> callbacksRun{0};
+  // Set by the output while no device takes the mix (it went away and has
+  // not come back): the mix goes on at the real-time pace, unheard.
+  std::atomic<bool> deviceLost{false};
   uint64_t clockFrames = 0;        // mixer only: frames mixed since the output opened
   uint64_t soundedUntilClock = 0;  // mixer only: just after the last frame a channel sounded in
   DeviceDelay delay;
