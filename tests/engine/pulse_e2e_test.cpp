@@ -116,6 +116,19 @@ std::optional<double> ToneOnsetMs(const fs::path& recording, size_t fromFrame, s
   return onsetMs;
 }
 
+// How many 50 ms stretches of the recording hold a tone near `frequencyHz`.
+int StretchesOfTone(const std::vector<float>& stereo, double frequencyHz) {
+  constexpr size_t kStretch = 44100 / 20;
+  int count = 0;
+  for (size_t start = 0; start + kStretch <= stereo.size() / 2; start += kStretch) {
+    int crossings = 0;
+    for (size_t i = start + 1; i < start + kStretch; ++i)
+      if ((stereo[i * 2] >= 0) != (stereo[(i - 1) * 2] >= 0)) ++crossings;
+    if (std::fabs(crossings * 10.0 - frequencyHz) < 0.1 * frequencyHz) ++count;
+  }
+  return count;
+}
+
 Tone LoudestSecond(const std::vector<float>& stereo) {
   Tone best;
   double bestEnergy = -1;
@@ -166,20 +179,36 @@ std::optional<std::string> UsePrivatePulse(const fs::path& home, pid_t& server) 
   return pulse;
 }
 
-TEST(PulseEndToEnd, TheToneReachesTheSoundServerAtTheSetVolume) {
-  const fs::path home = fs::temp_directory_path() / ("orvelle-pulse-" + std::to_string(getpid()));
-  fs::remove_all(home);
-  Child server;
-  ASSERT_TRUE(UsePrivatePulse(home, server.pid)) << "pulseaudio did not start (is it installed?)";
-  const fs::path recording = home / "monitor.f32";
-  Child recorder{StartRecorder(recording.string())};
-  ASSERT_NE(recorder.pid, 0);
-  std::this_thread::sleep_for(2s);
+// A private sound server with a recorder on its null sink, and the engine
+// loaded and initialised in this process to play into it.
+class PulseEndToEnd : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::remove_all(home);
+    ASSERT_TRUE(UsePrivatePulse(home, server.pid)) << "pulseaudio did not start (is it installed?)";
+    recorder.pid = StartRecorder(recording.string());
+    ASSERT_NE(recorder.pid, 0);
+    api = LoadEngine();
+    ASSERT_NE(api.library, nullptr);
+    ASSERT_TRUE(api.init(-1, 44100, 0, nullptr, nullptr)) << "error " << api.error();
+  }
+  void TearDown() override {
+    if (api.library != nullptr) api.free();  // fails harmlessly once freed
+    // The library stays loaded: sanitizer reports need its symbols until exit.
+    EndProcess(std::exchange(recorder.pid, 0));
+    EndProcess(std::exchange(server.pid, 0));
+    fs::remove_all(home);
+  }
 
+  const fs::path home = fs::temp_directory_path() / ("orvelle-pulse-" + std::to_string(getpid()));
+  const fs::path recording = home / "monitor.f32";
+  Child server, recorder;
+  Api api;
+};
+
+TEST_F(PulseEndToEnd, TheToneReachesTheSoundServerAtTheSetVolume) {
+  std::this_thread::sleep_for(2s);  // the recorder under way: the stop is timed on its recording
   StationServer station({.audioPath = Fixture("sine1k.mp3"), .burstSeconds = 0.0});
-  const Api api = LoadEngine();
-  ASSERT_NE(api.library, nullptr);
-  ASSERT_TRUE(api.init(-1, 44100, 0, nullptr, nullptr)) << "error " << api.error();
   const HSTREAM stream = api.create(station.url().c_str(), 0, 0, nullptr, nullptr);
   ASSERT_NE(stream, 0u) << "error " << api.error();
   api.setAttribute(stream, BASS_ATTRIB_VOL, kVolume);
@@ -192,10 +221,7 @@ TEST(PulseEndToEnd, TheToneReachesTheSoundServerAtTheSetVolume) {
   api.stop(stream);
   std::this_thread::sleep_for(700ms);
   api.streamFree(stream);
-  api.free();
   EndProcess(std::exchange(recorder.pid, 0));
-  EndProcess(std::exchange(server.pid, 0));
-  // The library stays loaded: sanitizer reports need its symbols until exit.
 
   const std::vector<float> stereo = ReadRecording(recording);
   const Tone tone = LoudestSecond(stereo);
@@ -205,28 +231,18 @@ TEST(PulseEndToEnd, TheToneReachesTheSoundServerAtTheSetVolume) {
   EXPECT_GT(Peak(stereo, stoppedAt - 44100 / 4, stoppedAt), 0.9f * kVolume) << "the tone, up to the stop";
   EXPECT_LT(LongestSilence(stereo, stoppedAt - 44100 / 10), 44100u / 100) << "a gap of 10 ms or more";
   EXPECT_LT(Peak(stereo, stoppedAt + kStopHeardFrames, stoppedAt + 44100 / 2), 0.01f) << "the tone, after the stop";
-  fs::remove_all(home);
 }
 
 // The sound server goes away while a station plays (a crash, a restart) and
 // a new one takes its socket; later the listener picks another output. No
 // call of the player's brings the sound back: the engine follows by itself,
 // reads as stalled meanwhile, and stays prompt to stop and free.
-TEST(PulseEndToEnd, SoundFollowsTheServerAndTheDefaultSink) {
-  const fs::path home = fs::temp_directory_path() / ("orvelle-pulse-back-" + std::to_string(getpid()));
-  fs::remove_all(home);
-  Child server;
-  ASSERT_TRUE(UsePrivatePulse(home, server.pid)) << "pulseaudio did not start (is it installed?)";
-  Child recorder{StartRecorder((home / "before.f32").string())};
-  std::this_thread::sleep_for(1s);
+TEST_F(PulseEndToEnd, SoundFollowsTheServerAndTheDefaultSink) {
   StationServer station({.audioPath = Fixture("sine1k.mp3"), .burstSeconds = 0.0});
-  const Api api = LoadEngine();
-  ASSERT_NE(api.library, nullptr);
-  ASSERT_TRUE(api.init(-1, 44100, 0, nullptr, nullptr)) << "error " << api.error();
   const HSTREAM stream = api.create(station.url().c_str(), 0, 0, nullptr, nullptr);
   ASSERT_NE(stream, 0u) << "error " << api.error();
   api.play(stream, 0);
-  ASSERT_TRUE(ToneOnsetMs(home / "before.f32", 0, 5s)) << "no sound at all";
+  ASSERT_TRUE(ToneOnsetMs(recording, 0, 5s)) << "no sound at all";
 
   // Killed: nothing is heard, and the badge must not say otherwise.
   const fs::path socketPath = home / "run" / "pulse" / "native";
@@ -285,7 +301,34 @@ TEST(PulseEndToEnd, SoundFollowsTheServerAndTheDefaultSink) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, 200ms) << what;
   }
   close(hung);
-  fs::remove_all(home);
+}
+
+// An Ogg station starts a new logical stream at each song, with its own codec,
+// rate and channel count: here Vorbis at 44.1 kHz in stereo, then Opus at
+// 48 kHz in mono, then Vorbis again as the file loops. Each join plays through.
+TEST_F(PulseEndToEnd, ChainedOggPlaysThroughEachJoin) {
+  const fs::path chain = home / "chain.ogg";
+  std::ofstream(chain, std::ios::binary) << ReadFile(Fixture("link_vorbis_44k.ogg"))
+                                         << ReadFile(Fixture("link_opus_48k.opus"));
+  StationServer station({.audioPath = chain.string(), .fileSeconds = 3.0, .contentType = "application/ogg"});
+  const HSTREAM stream = api.create(station.url().c_str(), 0, 0, nullptr, nullptr);
+  ASSERT_NE(stream, 0u) << "error " << api.error();
+  api.play(stream, 0);
+  ASSERT_TRUE(WaitUntil([&] { return api.isActive(stream) == BASS_ACTIVE_PLAYING; }, 3s));
+  // Three joins go by; not one of them stalls the stream.
+  std::vector<DWORD> states;
+  WaitUntil([&] { states.push_back(api.isActive(stream)); return false; }, 5s);
+  EXPECT_EQ(std::count(states.begin(), states.end(), DWORD(BASS_ACTIVE_PLAYING)), ptrdiff_t(states.size()));
+  const size_t endedAt = RecordedFrames(recording);
+  api.streamFree(stream);
+  EndProcess(std::exchange(recorder.pid, 0));
+
+  const std::vector<float> stereo = ReadRecording(recording);
+  const size_t gap = LongestSilence(stereo, endedAt);
+  std::printf("longest silence %.1f ms\n", gap * 1000.0 / 44100);
+  EXPECT_LT(gap, 44100u / 50) << "a gap of 20 ms or more";
+  EXPECT_GT(StretchesOfTone(stereo, 1000), 10) << "the Vorbis song";
+  EXPECT_GT(StretchesOfTone(stereo, 2000), 10) << "the Opus song";
 }
 
 }  // namespace
