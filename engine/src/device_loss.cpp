@@ -42,7 +42,10 @@ bool MixUnheardUntilReopened(Mixer& mixer, int rateHz, const std::function<bool(
     bool tryNow = now >= nextTry;
     if (!tryNow) {
       const OutputWake woke = wait(std::chrono::ceil<milliseconds>(std::min(nextMix, nextTry) - now));
-      if (woke == OutputWake::Stop) return false;
+      if (woke == OutputWake::Stop) {
+        mixer.deviceLost.store(false, std::memory_order_release);  // the next BASS_Init starts afresh
+        return false;
+      }
       tryNow = woke == OutputWake::DeviceChange || Clock::now() >= nextTry;
     }
     if (!tryNow) continue;
