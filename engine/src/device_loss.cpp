@@ -24,6 +24,9 @@ milliseconds ReopenDelay(int failedTries) {
 bool MixUnheardUntilReopened(Mixer& mixer, int rateHz, const std::function<bool()>& open,
                              const std::function<OutputWake(milliseconds)>& wait) {
   if (open()) return true;  // a switch to another device: no gap worth telling
+  // Told to stop while it tried (for as long as it hung): the mixer may be
+  // another output's by now.
+  if (wait(milliseconds(0)) == OutputWake::Stop) return false;
   mixer.deviceLost.store(true, std::memory_order_release);
   const size_t periodFrames = size_t(rateHz) * size_t(kUnheardPeriod.count()) / 1000;
   std::vector<float> discard(periodFrames * kChannels);
@@ -31,7 +34,12 @@ bool MixUnheardUntilReopened(Mixer& mixer, int rateHz, const std::function<bool(
   Clock::time_point nextTry = Clock::now() + ReopenDelay(failedTries);
   Clock::time_point nextMix = Clock::now();
   for (;;) {
-    Clock::time_point now = Clock::now();
+    // Waits first: a try may have hung for a long while, in which the output
+    // may have been told to stop and its mixer handed on.
+    const Clock::time_point until = std::min(nextMix, nextTry);
+    const OutputWake woke = wait(std::chrono::ceil<milliseconds>(std::max(until - Clock::now(), Clock::duration(0))));
+    if (woke == OutputWake::Stop) return false;
+    const Clock::time_point now = Clock::now();
     if (now >= nextMix) {
       MixChannels(mixer, discard.data(), periodFrames);
       // A late wake is made up for; a try that hung for seconds is not, in a
@@ -39,16 +47,7 @@ bool MixUnheardUntilReopened(Mixer& mixer, int rateHz, const std::function<bool(
       nextMix += kUnheardPeriod;
       if (nextMix < now) nextMix = now + kUnheardPeriod;
     }
-    bool tryNow = now >= nextTry;
-    if (!tryNow) {
-      const OutputWake woke = wait(std::chrono::ceil<milliseconds>(std::min(nextMix, nextTry) - now));
-      if (woke == OutputWake::Stop) {
-        mixer.deviceLost.store(false, std::memory_order_release);  // the next BASS_Init starts afresh
-        return false;
-      }
-      tryNow = woke == OutputWake::DeviceChange || Clock::now() >= nextTry;
-    }
-    if (!tryNow) continue;
+    if (woke != OutputWake::DeviceChange && now < nextTry) continue;
     if (open()) {
       mixer.deviceLost.store(false, std::memory_order_release);
       return true;

@@ -25,8 +25,9 @@ enum class OutputWake { Timeout, Stop, DeviceChange };
 // and while it fails marks the mixer lost, mixes the streams unheard at the
 // real-time pace, and tries again on the ReopenDelay schedule, or at once when
 // `wait` reports a change of devices. `wait` sleeps up to the time it is given
-// unless woken. True once `open` succeeded, false when `wait` said to stop;
-// either way the mixer is no longer marked lost.
+// unless woken. True once `open` succeeded (the mixer no longer lost), false
+// when `wait` said to stop: the mixer is then left alone, as another output
+// may have it already (BASS_Init clears the mark).
 bool MixUnheardUntilReopened(Mixer& mixer, int rateHz, const std::function<bool()>& open,
                              const std::function<OutputWake(std::chrono::milliseconds)>& wait);
 

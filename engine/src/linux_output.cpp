@@ -2,6 +2,8 @@
 // The Linux output: PulseAudio straight where a sound server answers (see
 // pulse_output.cpp), SDL otherwise (sdl_output.cpp), and a thread of its own
 // that brings the sound back when the device goes away (device_loss.h).
+#include <dlfcn.h>
+
 #include <condition_variable>
 #include <cstdlib>
 #include <cstring>
@@ -13,6 +15,7 @@
 #include "device_loss.h"
 #include "orvelle/bass.h"
 #include "output.h"
+#include "output_thread.h"
 #include "pulse_output.h"
 #include "sdl_output.h"
 #include "silent_clock.h"
@@ -38,9 +41,18 @@ struct Output {
   bool stopping = false;      // under wakeMutex
   std::atomic<bool> cancelOpen{false};  // BASS_Free: an open under way gives up
 
-  std::thread keeper;  // also the silent clock of device 0
+  OutputThread keeper;  // also the silent clock of device 0
   std::atomic<bool> stopClock{false};
 };
+
+// A device that hangs while BASS_Free waits for the keeper: let go of after this.
+constexpr auto kLetGoAfter = std::chrono::milliseconds(150);
+
+void PinEngineLibrary() {
+  Dl_info self;
+  if (dladdr(reinterpret_cast<void*>(&PinEngineLibrary), &self) != 0 && self.dli_fname != nullptr)
+    dlopen(self.dli_fname, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+}
 
 namespace {
 
@@ -69,7 +81,7 @@ int OpenDevice(Output* out, bool* serverHung) {
   if (out->viaPulse) {
     pulse = OpenPulseOutput(out->rateHz, out->mixer, out->cancelOpen, lost, serverHung);
     if (pulse == nullptr) return BASS_ERROR_DEVICE;
-  } else if (int code = OpenSdlOutput(out->rateHz, out->mixer, lost, &sdl); code != 0) {
+  } else if (int code = OpenSdlOutput(out->rateHz, out->mixer, out->cancelOpen, lost, &sdl); code != 0) {
     return code;
   }
   std::lock_guard lock(out->deviceMutex);
@@ -108,6 +120,7 @@ void KeepDevice(Output* out) {
       out->lostReported = false;
     }
     CloseDevice(out);
+    if (out->cancelOpen.load()) return;  // closing: the mixer is no longer ours
     const bool reopened = MixUnheardUntilReopened(
         *out->mixer, out->rateHz,
         [out] {
@@ -127,7 +140,8 @@ int OpenOutput(int device, int rateHz, Mixer* mixer, Output** output) {
   out->mixer = mixer;
   out->rateHz = rateHz;
   if (device == 0) {
-    out->keeper = std::thread([out] { RunSilentClock(*out->mixer, out->rateHz, out->stopClock); });
+    StartOutputThread(
+        out->keeper, [out] { RunSilentClock(*out->mixer, out->rateHz, out->stopClock); }, [out] { delete out; });
     *output = out;
     return 0;
   }
@@ -142,7 +156,11 @@ int OpenOutput(int device, int rateHz, Mixer* mixer, Output** output) {
     delete out;
     return serverHung ? BASS_ERROR_DEVICE : code;
   }
-  out->keeper = std::thread(KeepDevice, out);
+  StartOutputThread(out->keeper, [out] { KeepDevice(out); },
+                    [out] {
+                      CloseDevice(out);
+                      delete out;
+                    });
   *output = out;
   return 0;
 }
@@ -156,7 +174,7 @@ void CloseOutput(Output* out) {
   }
   out->wake.notify_all();
   out->stopClock.store(true, std::memory_order_release);
-  if (out->keeper.joinable()) out->keeper.join();
+  if (!JoinOutputThread(out->keeper, kLetGoAfter)) return;  // it closes its device and frees `out` itself
   CloseDevice(out);
   delete out;
 }

@@ -89,7 +89,8 @@ void ReleaseSdl(SdlOutput* out) {
 
 }  // namespace
 
-int OpenSdlOutput(int rateHz, Mixer* mixer, std::function<void()> lost, SdlOutput** output) {
+int OpenSdlOutput(int rateHz, Mixer* mixer, const std::atomic<bool>& cancelled, std::function<void()> lost,
+                  SdlOutput** output) {
   // SDL would otherwise take SIGINT and SIGTERM for an event queue that
   // nobody reads, and the host program would no longer end on them.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
@@ -112,8 +113,8 @@ int OpenSdlOutput(int rateHz, Mixer* mixer, std::function<void()> lost, SdlOutpu
   SDL_AddEventWatch(OnSdlEvent, out);
   // No changes allowed: SDL converts whatever the hardware wants.
   out->device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
-  // Removed before we knew its number: as good as not opened.
-  if (out->device != 0 && SDL_GetAudioDeviceStatus(out->device) == SDL_AUDIO_STOPPED) {
+  // Removed before we knew its number, or no longer wanted: as good as not opened.
+  if (out->device != 0 && (SDL_GetAudioDeviceStatus(out->device) == SDL_AUDIO_STOPPED || cancelled.load())) {
     SDL_CloseAudioDevice(out->device);
     out->device = 0;
   }

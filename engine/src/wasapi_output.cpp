@@ -10,12 +10,13 @@
 
 #include <atomic>
 #include <future>
-#include <thread>
+#include <memory>
 
 #include "channel.h"
 #include "device_loss.h"
 #include "orvelle/bass.h"
 #include "output.h"
+#include "output_thread.h"
 #include "silent_clock.h"
 
 namespace orvelle {
@@ -32,12 +33,16 @@ constexpr DWORD kFeedEveryMs = 80;
 // still holds this much: enough until the next, even a late one.
 constexpr DWORD kFloorMs = kFeedEveryMs + 40;
 constexpr DWORD kDeviceSilentMs = 2000;  // the device took nothing this long: it is gone
+// A driver that hangs in a call while BASS_Free waits for the device thread:
+// the thread is let go of after this.
+constexpr auto kLetGoAfter = std::chrono::milliseconds(150);
 
 struct Output {
   Mixer* mixer = nullptr;
   int rateHz = 44100;
-  // The device thread, or the silent clock for device 0.
-  std::thread thread;
+  // The device thread, or the silent clock for device 0. Once `stop` is set
+  // it touches the mixer no more, whatever call it returns from.
+  OutputThread thread;
   std::atomic<bool> stop{false};
   HANDLE stopEvent = nullptr;    // wakes the device thread at once
   HANDLE dropEvent = nullptr;    // the device thread drops the device's buffer, then feeds it
@@ -155,12 +160,13 @@ int OpenDevice(Device& d, IMMDeviceEnumerator* enumerator, int rateHz) {
 // Fills whatever part of the device buffer is free, having dropped what it
 // held first when asked to or when a stream can start in place of silence,
 // and starts the device if it is not playing. False once the device has
-// failed (unplugged, its service restarted...) or has stopped taking frames.
-bool Feed(Device& d, Mixer& mixer, bool drop) {
+// failed (unplugged, its service restarted...) or has stopped taking frames,
+// or once `stop` is set, which is looked at after every call that may hang.
+bool Feed(Device& d, Mixer& mixer, bool drop, const std::atomic<bool>& stop) {
   UINT32 padding = 0;
-  if (FAILED(d.client->GetCurrentPadding(&padding))) return false;
+  if (FAILED(d.client->GetCurrentPadding(&padding)) || stop.load()) return false;
   if (d.started && (drop || ShouldDropQueueForStart(mixer, padding))) {
-    if (FAILED(d.client->Stop()) || FAILED(d.client->Reset())) return false;
+    if (FAILED(d.client->Stop()) || FAILED(d.client->Reset()) || stop.load()) return false;
     d.started = false;
     padding = 0;
   }
@@ -175,7 +181,7 @@ bool Feed(Device& d, Mixer& mixer, bool drop) {
   if (d.started && ahead < frames && padding + ahead >= d.floorFrames) frames = UINT32(ahead);
   if (frames > 0) {
     BYTE* data = nullptr;
-    if (FAILED(d.render->GetBuffer(frames, &data))) return false;
+    if (FAILED(d.render->GetBuffer(frames, &data)) || stop.load()) return false;
     MixChannels(mixer, reinterpret_cast<float*>(data), frames);
     if (FAILED(d.render->ReleaseBuffer(frames, 0))) return false;
   }
@@ -183,13 +189,14 @@ bool Feed(Device& d, Mixer& mixer, bool drop) {
     if (FAILED(d.client->Start())) return false;
     d.started = true;
   }
+  if (stop.load()) return false;
   PublishDeviceDelay(mixer, padding + frames);
   return true;
 }
 
 // Opens the default device and gives it its first frames.
 bool OpenAndFeed(Device& d, IMMDeviceEnumerator* enumerator, Output* out) {
-  if (OpenDevice(d, enumerator, out->rateHz) == 0 && Feed(d, *out->mixer, false)) return true;
+  if (OpenDevice(d, enumerator, out->rateHz) == 0 && Feed(d, *out->mixer, false, out->stop)) return true;
   d.Close();
   return false;
 }
@@ -203,7 +210,7 @@ Fed FeedWhileOpen(Output* out, Device& d) {
     const DWORD woke = WaitForMultipleObjects(3, events, FALSE, kFeedEveryMs);
     if (woke == WAIT_OBJECT_0) return Fed::Stop;
     if (woke == WAIT_OBJECT_0 + 2 && out->defaultChanged.exchange(false, std::memory_order_acq_rel)) return Fed::Switch;
-    if (woke == WAIT_FAILED || !Feed(d, *out->mixer, woke == WAIT_OBJECT_0 + 1)) return Fed::Lost;
+    if (woke == WAIT_FAILED || !Feed(d, *out->mixer, woke == WAIT_OBJECT_0 + 1, out->stop)) return Fed::Lost;
   }
 }
 
@@ -223,8 +230,9 @@ OutputWake WaitWithoutDevice(Output* out, std::chrono::milliseconds timeout) {
 // (or another becomes the default) opens the default again.
 void KeepDevice(Output* out, IMMDeviceEnumerator* enumerator, Device& d) {
   for (;;) {
-    if (FeedWhileOpen(out, d) == Fed::Stop) return;
+    if (FeedWhileOpen(out, d) == Fed::Stop || out->stop.load()) return;
     d.Close();
+    if (out->stop.load()) return;  // the close hung until BASS_Free: the mixer is no longer ours
     const bool reopened = MixUnheardUntilReopened(
         *out->mixer, out->rateHz, [&] { return OpenAndFeed(d, enumerator, out); },
         [out](std::chrono::milliseconds timeout) { return WaitWithoutDevice(out, timeout); });
@@ -234,7 +242,7 @@ void KeepDevice(Output* out, IMMDeviceEnumerator* enumerator, Device& d) {
 
 // The device thread. COM is set up here, in a multithreaded apartment of our
 // own, so the host's threads keep whatever COM state they chose.
-void RunDevice(Output* out, std::promise<int> opened) {
+void RunDevice(Output* out, std::promise<int>& opened) {
   const bool com = SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED));
   IMMDeviceEnumerator* enumerator = nullptr;
   if (!com || FAILED(CoCreateInstance(__uuidof(MMDeviceEnumerator), nullptr, CLSCTX_ALL, __uuidof(IMMDeviceEnumerator),
@@ -259,7 +267,19 @@ void RunDevice(Output* out, std::promise<int> opened) {
   CoUninitialize();
 }
 
+void FreeOutput(Output* out) {
+  for (HANDLE event : {out->stopEvent, out->dropEvent, out->changeEvent})
+    if (event != nullptr) CloseHandle(event);
+  delete out;
+}
+
 }  // namespace
+
+void PinEngineLibrary() {
+  HMODULE self = nullptr;
+  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                     reinterpret_cast<LPCWSTR>(&PinEngineLibrary), &self);
+}
 
 int OpenOutput(int device, int rateHz, Mixer* mixer, Output** output) {
   if (device != -1 && device != 0) return BASS_ERROR_DEVICE;
@@ -267,7 +287,8 @@ int OpenOutput(int device, int rateHz, Mixer* mixer, Output** output) {
   out->mixer = mixer;
   out->rateHz = rateHz;
   if (device == 0) {
-    out->thread = std::thread([out] { RunSilentClock(*out->mixer, out->rateHz, out->stop); });
+    StartOutputThread(
+        out->thread, [out] { RunSilentClock(*out->mixer, out->rateHz, out->stop); }, [out] { FreeOutput(out); });
     *output = out;
     return 0;
   }
@@ -278,9 +299,9 @@ int OpenOutput(int device, int rateHz, Mixer* mixer, Output** output) {
     CloseOutput(out);
     return BASS_ERROR_MEM;
   }
-  std::promise<int> opened;
-  std::future<int> result = opened.get_future();
-  out->thread = std::thread(RunDevice, out, std::move(opened));
+  auto opened = std::make_shared<std::promise<int>>();
+  std::future<int> result = opened->get_future();
+  StartOutputThread(out->thread, [out, opened] { RunDevice(out, *opened); }, [out] { FreeOutput(out); });
   if (const int code = result.get(); code != 0) {
     CloseOutput(out);
     return code;
@@ -293,10 +314,8 @@ void CloseOutput(Output* out) {
   if (out == nullptr) return;
   out->stop.store(true, std::memory_order_release);
   if (out->stopEvent != nullptr) SetEvent(out->stopEvent);
-  if (out->thread.joinable()) out->thread.join();  // no mix runs once it has ended
-  for (HANDLE event : {out->stopEvent, out->dropEvent, out->changeEvent})
-    if (event != nullptr) CloseHandle(event);
-  delete out;
+  if (!JoinOutputThread(out->thread, kLetGoAfter)) return;  // it frees `out` itself when its call returns
+  FreeOutput(out);
 }
 
 void ExpectStart(Output*) {}  // the next feed, at most kFeedEveryMs away, starts it
