@@ -64,26 +64,33 @@ bool CapturePatternAt(const OggLinks& l, size_t offset) {
 enum class Unit { Page, FirstPage, NotAPage };
 
 // Sizes the next unit: a whole page when one starts at `at`, else the bytes
-// up to the next capture pattern.
+// up to the next capture pattern; and the rest as it is when the stream ends
+// (or fails) within a page.
 int NextUnit(OggLinks& l, Unit* unit) {
   *unit = Unit::NotAPage;
-  if (int err = Buffer(l, kPageHeaderBytes); err < 0) {
-    if (Buffered(l) == 0) return err;
-    l.unitBytes = Buffered(l);  // the tail, for the demuxer to make what it can of it
-    return 0;
-  }
-  if (!CapturePatternAt(l, 0)) {
+  size_t pageBytes = 0;
+  int err = Buffer(l, kPageHeaderBytes);
+  if (err == 0 && !CapturePatternAt(l, 0)) {
     size_t offset = 1;
     while (offset + 4 <= Buffered(l) && !CapturePatternAt(l, offset)) ++offset;
     l.unitBytes = offset;
     return 0;
   }
-  const size_t segments = l.pending[l.at + kPageHeaderBytes - 1];
-  if (int err = Buffer(l, kPageHeaderBytes + segments); err < 0) return err;
-  size_t bodyBytes = 0;
-  for (size_t i = 0; i < segments; ++i) bodyBytes += l.pending[l.at + kPageHeaderBytes + i];
-  l.unitBytes = kPageHeaderBytes + segments + bodyBytes;
-  if (int err = Buffer(l, l.unitBytes); err < 0) return err;
+  if (err == 0) {
+    const size_t segments = l.pending[l.at + kPageHeaderBytes - 1];
+    err = Buffer(l, kPageHeaderBytes + segments);
+    if (err == 0) {
+      pageBytes = kPageHeaderBytes + segments;
+      for (size_t i = 0; i < segments; ++i) pageBytes += l.pending[l.at + kPageHeaderBytes + i];
+      err = Buffer(l, pageBytes);
+    }
+  }
+  if (err < 0) {
+    if (Buffered(l) == 0) return err;
+    l.unitBytes = Buffered(l);
+    return 0;
+  }
+  l.unitBytes = pageBytes;
   *unit = (l.pending[l.at + 5] & kFirstPageFlag) != 0 ? Unit::FirstPage : Unit::Page;
   return 0;
 }
