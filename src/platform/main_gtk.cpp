@@ -24,7 +24,7 @@ int main() {
   Background background(WakeForResults);
   Player player;
   player.config = BuiltInConfig();
-  player.shell = MakeGtkShell();
+  player.shell = MakeGtkShell(player);
   player.background = &background;
   // The same clock for the poll's budgets and the fetches that keep them; no
   // waiting out a stalled server on the way out.

@@ -28,7 +28,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     Background background(WakeForResults);
     Player player;
     player.config = BuiltInConfig();
-    player.shell = MakeWin32Shell();
+    player.shell = MakeWin32Shell(player);
     player.background = &background;
     // The same clock for the poll's budgets and the fetches that keep them; no
     // waiting out a stalled server on the way out.

@@ -24,8 +24,9 @@ struct MediaControlsHooks {
 // from then on. Without a session bus nothing happens.
 void StartMediaControls(const Player& player, MediaControlsHooks hooks);
 
-// After each change a listener can see: publishes what changed, and only that.
-void MediaControlsFollow(const Player& player);
+// After each handler that changed what a listener sees (Change bits):
+// publishes what changed, and only that.
+void MediaControlsFollow(const Player& player, unsigned changes);
 
 // Gives the name up, removes the published cover and sends what is still queued.
 void StopMediaControls();
