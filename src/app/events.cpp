@@ -112,6 +112,13 @@ void RequestQuit(Player& player) {
   LeaveLoopIfAsked(player);
 }
 
+void RunEventLoop(Player& player) {
+  if (player.handler.quitPending) return;
+  player.handler.looping = true;
+  player.shell.runEventLoop(player);
+  player.handler.looping = false;
+}
+
 bool AcceptsCommands(const Player& player) { return player.handler.looping && !player.handler.handlingEvent; }
 
 void ShowMessage(Player& player, const Text& title, const Text& message) {

@@ -43,6 +43,10 @@ void ApplyBackgroundResults(Player& player);
 // the loop ends as soon as no handler runs.
 void RequestQuit(Player& player);
 
+// Runs the shell's event loop until a quit is asked; returns at once when
+// one was asked already.
+void RunEventLoop(Player& player);
+
 // Whether a command from outside the window would run now: the loop runs
 // and no handler does.
 bool AcceptsCommands(const Player& player);

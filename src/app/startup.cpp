@@ -63,11 +63,7 @@ void RunWindow(Player& player) {
   // The desktop is told once what the window shows; from here on, of each change.
   if (player.shell.notifyChanged) player.shell.notifyChanged(kListenerChanges);
   player.handler.changes = 0;
-  // Asked to quit while starting: the loop ends before it starts.
-  if (player.handler.quitPending) return;
-  player.handler.looping = true;
-  player.shell.runEventLoop(player);
-  player.handler.looping = false;
+  RunEventLoop(player);  // at once when asked to quit while starting
 }
 
 }  // namespace

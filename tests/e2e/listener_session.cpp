@@ -49,9 +49,9 @@ bool Near(uint32_t a, uint32_t b, int tolerance) {
 ReferenceFrame::ReferenceFrame(const std::string& song) {
   Player player;
   InitPlayerState(player);
-  LoadFonts(player.fonts);
-  ComputeLayout(player.layout, player.volume);
-  player.currentSong = T(song);
+  LoadFonts(player.look.fonts);
+  ComputeLayout(player.look.layout, player.playback.volume);
+  player.song.currentSong = T(song);
   player.mainSurface = CreateSurface(800, 300);
   RenderMainView(player);
   pixels_.resize(800 * 300);

@@ -2,31 +2,31 @@
 // The real player in a private X server: what the user sees at start-up, the
 // V shortcut, quitting from the menu or by a signal, and the missing-library
 // message.
+#include "support/local_server.h"  // httplib first
+
 #include <gtest/gtest.h>
 #include <netinet/in.h>
-#include <poll.h>
 #include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <fstream>
 #include <iostream>
 #include <thread>
-#include <vector>
 
 #include "app/fonts.h"
-#include "app/player_state.h"
 #include "app/frame.h"
+#include "app/player_state.h"
 #include "display/view_colours.h"
 #include "fake_audio.h"
-#include "frame_fixture.h"
 #include "player_window.h"
 #include "x_session.h"
 
 namespace {
 
 using namespace std::chrono_literals;
+
+uint32_t Hex(Colour c) { return (uint32_t(RedOf(c)) << 16) | (uint32_t(GreenOf(c)) << 8) | BlueOf(c); }
 
 const uint32_t kPlaceholder = Hex(kViewColours.placeholder);
 const uint32_t kPanel = Hex(kViewColours.panel);
@@ -48,45 +48,8 @@ bool DemoStationAnswers() {
 
 // A status server on the demo station's port that takes every connection
 // and never answers: each of the player's requests waits on it.
-class StallingServer {
- public:
-  StallingServer() {
-    listener_ = socket(AF_INET, SOCK_STREAM, 0);
-    const int one = 1;
-    setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(18000);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    listening_ = bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 && listen(listener_, 16) == 0;
-    if (listening_) thread_ = std::thread([this] { Serve(); });
-  }
-  ~StallingServer() {
-    stopping_ = true;
-    if (thread_.joinable()) thread_.join();
-    for (int fd : held_) close(fd);
-    close(listener_);
-  }
-  bool Listening() const { return listening_; }
-  int Held() const { return heldCount_; }  // connections taken so far
-
- private:
-  void Serve() {
-    while (!stopping_) {
-      pollfd p{listener_, POLLIN, 0};
-      if (poll(&p, 1, 20) <= 0) continue;
-      const int fd = accept(listener_, nullptr, nullptr);
-      if (fd < 0) continue;
-      held_.push_back(fd);
-      ++heldCount_;
-    }
-  }
-  int listener_ = -1;
-  bool listening_ = false;
-  std::atomic<bool> stopping_{false};
-  std::atomic<int> heldCount_{0};
-  std::vector<int> held_;  // touched by the server's thread only until it is joined
-  std::thread thread_;
+struct StallingServer : SilentServer {
+  StallingServer() : SilentServer(18000) {}
 };
 
 class WindowTest : public ::testing::Test {
@@ -165,10 +128,14 @@ class WindowTest : public ::testing::Test {
 // The same start-up frame drawn in this process, without a window.
 struct HeadlessFrame {
   HeadlessFrame() {
-    SetUpHeadlessPlayer(player);
+    ResetFake();
+    player.audioLibrary.api = FakeAudioApi();
+    LoadFonts(player.look.fonts);
+    ComputeLayout(player.look.layout, player.playback.volume);
+    player.mainSurface = CreateSurface(kMainSurfaceWidth, kMainSurfaceHeight);
     RenderMainView(player);
   }
-  ~HeadlessFrame() { TearDownHeadlessPlayer(player); }
+  ~HeadlessFrame() { DestroySurface(player.mainSurface); }
   uint32_t At(int x, int y) { return SurfacePixel(*player.mainSurface, x, y); }
   Player player;
 };
