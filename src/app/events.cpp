@@ -112,7 +112,7 @@ void RequestQuit(Player& player) {
   LeaveLoopIfAsked(player);
 }
 
-void RunEventLoop(Player& player) {
+void LoopUntilQuit(Player& player) {
   if (player.handler.quitPending) return;
   player.handler.looping = true;
   player.shell.runEventLoop(player);

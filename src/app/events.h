@@ -45,7 +45,7 @@ void RequestQuit(Player& player);
 
 // Runs the shell's event loop until a quit is asked; returns at once when
 // one was asked already.
-void RunEventLoop(Player& player);
+void LoopUntilQuit(Player& player);
 
 // Whether a command from outside the window would run now: the loop runs
 // and no handler does.

@@ -63,7 +63,7 @@ void RunWindow(Player& player) {
   // The desktop is told once what the window shows; from here on, of each change.
   if (player.shell.notifyChanged) player.shell.notifyChanged(kListenerChanges);
   player.handler.changes = 0;
-  RunEventLoop(player);  // at once when asked to quit while starting
+  LoopUntilQuit(player);  // at once when asked to quit while starting
 }
 
 }  // namespace

@@ -56,7 +56,7 @@ class Win32ShellTest : public ::testing::Test {
   // Runs the event loop over what was posted, up to a close request.
   void RunLoopUntilClosed() {
     PostMessageW(window, WM_CLOSE, 0, 0);
-    RunEventLoop(player);
+    LoopUntilQuit(player);
   }
 
   Player player;
