@@ -6,7 +6,7 @@
 
 MediaStatus FirstMediaStatus(const PlayerModel& player) {
   MediaStatus status;
-  const unsigned song = player.song.currentSong.empty() ? 0 : kSongChanged;
+  const unsigned song = player.song.currentSong.empty() ? 0u : unsigned(kSongChanged);
   FollowChanges(status, player, song | kCoverChanged | kPlayingChanged | kVolumeChanged);
   return status;
 }

@@ -51,6 +51,12 @@ class ReferenceFrame {
   std::vector<uint32_t> pixels_;
 };
 
+// What a build's toolkit allows in the scenarios below.
+struct PlatformBounds {
+  int liveAfterFirstPlayMs;  // from the click on play to LIVE, in a fresh session
+  int endedAfterCloseMs;     // from the close box to the process's end
+};
+
 class Listener : public ::testing::Test {
  protected:
   void TearDown() override;
@@ -125,6 +131,9 @@ class Listener : public ::testing::Test {
   bool OpenMenu(int index);
   // Clicks the `index`th item of the open menu, whose window is found on screen.
   bool ClickMenuItem(int index, int itemCount);
+  // Opens the menu that holds the item of that menu event and clicks it,
+  // both found where the window description puts them.
+  bool ChooseMenuItem(int event);
   bool PlayerRunning();
   std::optional<int> WaitForPlayerExit(std::chrono::milliseconds timeout);
 
@@ -138,6 +147,17 @@ class Listener : public ::testing::Test {
   // stream's start) before what the screen shows. What it heard by then if
   // nothing sounded.
   std::vector<float> ListenOnceHeard(std::chrono::milliseconds duration);
+
+  // --- scenarios every build's player goes through, with the bounds its
+  // toolkit allows (Wine takes longer than GTK to end a window).
+  // Play goes LIVE with song 0's tone and a moving panel; V and each mode
+  // chosen from the "Affichage" menu redraw the panel.
+  void PlayGoesLiveWithTheToneAndTheModesRedrawThePanel(const PlatformBounds& bounds);
+  // Status pages that never answer hold neither the window, play (LIVE
+  // within a second), the frames nor the close box.
+  void StatusPagesThatNeverAnswerHoldNothing(const PlatformBounds& bounds);
+  // The About window opens from its menu and closes, leaving the player running.
+  void AboutWindowOpensAndClosesLeavingThePlayer();
 
   static constexpr int kTextSlackPx = 20;
 

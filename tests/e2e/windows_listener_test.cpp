@@ -15,6 +15,7 @@
 #include <sstream>
 #include <thread>
 
+#include "app/window_description.h"
 #include "listener_checks.h"
 #include "listener_session.h"
 #include "x_window_tools.h"
@@ -38,6 +39,12 @@ std::string ReadWhole(const std::string& path) {
 // Window styles, as <windows.h> numbers them.
 constexpr unsigned long kCaption = 0x00C00000, kSystemMenu = 0x00080000, kSizingBorder = 0x00040000,
                         kMinimizeBox = 0x00020000, kMaximizeBox = 0x00010000;
+
+// What Wine allows: LIVE within 3 s of the first play of a session. Without
+// a window manager Wine waits 2 s in DestroyWindow for a withdrawal that
+// none sends, whatever the player does: after the close box only a hang is
+// looked for.
+constexpr PlatformBounds kWineBounds{3000, 5000};
 
 // What `wine_probe window TITLE` answers.
 struct WindowFacts {
@@ -150,64 +157,28 @@ TEST_F(WindowsListener, PlaysTheStationLiveWithTheSongsTitleCoverAndTone) {
   ASSERT_TRUE(shown) << Differing(kTextLines, song0) << " pixels of the title and artist differ; cover "
                      << std::hex << At(143, 143);
   ExpectWithin(*shown, "title and cover shown", 8000);
-  cairo_surface_t* idle = Keep();
-
-  const auto pressed = PressPlay();
-  ASSERT_TRUE(pressed);
-  const auto live = TimeUntil([&] { return BadgeLive(); }, *pressed, 15s);
-  ASSERT_TRUE(live) << "never LIVE";
-  ExpectWithin(*live, "LIVE after play", 3000);
-  ExpectTone(ListenOnceHeard(1500ms), kToneAmplitude * kDefaultVolume);
-  EXPECT_TRUE(WaitForSurface([&] { return Differing(kVisualizerBox, idle) > 100; }, 3s))
-      << "the visualizer did not move";
-
-  EXPECT_TRUE(PanelChangesWith([&] { return Key("v"); })) << "V";
-  EXPECT_TRUE(PanelChangesWith([&] { return OpenMenu(2) && ClickMenuItem(3, 6); })) << "Affichage, Cercle";
+  PlayGoesLiveWithTheToneAndTheModesRedrawThePanel(kWineBounds);
 }
 
 TEST_F(WindowsListener, StatusPagesThatNeverAnswerHoldNeitherFramesNorPlayNorTheCloseBox) {
-  // Every status page is taken and never answered while the test runs.
-  Start(With(kOneLongSong, {"--stats-fault", "silent", "--status-fault", "silent", "--stall-seconds", "600"}));
-  if (HasFatalFailure()) return;
-  // Wine shows a window once its thread takes messages: not while a start-up poll waits.
-  ExpectWithin(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - playerStartedAt), "window shown",
-               10000);
-  const auto pressed = PressPlay();
-  ASSERT_TRUE(pressed);
-  const auto live = TimeUntil([&] { return BadgeLive(); }, *pressed, 10s);
-  ASSERT_TRUE(live) << "never LIVE";
-  ExpectWithin(*live, "LIVE after play", 1000);
-  EXPECT_TRUE(BadgeKeepsPulsing(4)) << "the frames stopped";
-
-  const auto closedAt = Clock::now();
-  ASSERT_TRUE(RequestClose(session.display, window));
-  const auto code = WaitForPlayerExit(10s);
-  ASSERT_TRUE(code) << "still running";
-  EXPECT_EQ(*code, 0);
-  // Without a window manager Wine waits 2 s in DestroyWindow for a withdrawal
-  // that none sends, whatever the player does: only a hang is looked for.
-  ExpectWithin(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - closedAt), "ended after the close box",
-               5000);
+  StatusPagesThatNeverAnswerHoldNothing(kWineBounds);
 }
 
 TEST_F(WindowsListener, AboutWindowThenQuitterEndsWithZero) {
   Start(kOneLongSong);
   if (HasFatalFailure()) return;
-  ASSERT_TRUE(OpenMenu(3));
-  ASSERT_TRUE(ClickMenuItem(0, 1));
-  const auto about = FindWindow(session, "\u00c0 propos de Orvelle", 10s);
-  ASSERT_TRUE(about) << "no About window";
-  const auto facts = Window("\u00c0 propos de Orvelle");
+  // Its window as Windows holds it, before it closes.
+  ASSERT_TRUE(ChooseMenuItem(kMenuAbout));
+  ASSERT_TRUE(FindWindow(session, kAboutWindow.title, 10s)) << "no About window";
+  const auto facts = Window(kAboutWindow.title);
   ASSERT_TRUE(facts);
-  EXPECT_EQ(facts->width, 800);
-  EXPECT_EQ(facts->height, 400);
+  EXPECT_EQ(facts->width, kAboutWindow.width);
+  EXPECT_EQ(facts->height, kAboutWindow.height);
   EXPECT_EQ(facts->style & (kSizingBorder | kMaximizeBox | kMinimizeBox), 0u);
-  ASSERT_TRUE(RequestClose(session.display, *about));
-  EXPECT_TRUE(WaitUntil([&] { return !FindWindow(session, "\u00c0 propos de Orvelle", 0ms); }, 5s));
-  ASSERT_TRUE(PlayerRunning()) << "closing the About window ended the player";
+  AboutWindowOpensAndClosesLeavingThePlayer();
+  if (HasFatalFailure()) return;
 
-  ASSERT_TRUE(OpenMenu(0));
-  ASSERT_TRUE(ClickMenuItem(0, 1));
+  ASSERT_TRUE(ChooseMenuItem(kMenuQuit));
   const auto code = WaitForPlayerExit(15s);
   ASSERT_TRUE(code) << "still running after Quitter";
   EXPECT_EQ(*code, 0);
@@ -243,8 +214,7 @@ TEST_F(WindowsListener, StationSiteOpensThroughRundll32AndTheDesktopsUrlHandler)
   };
   Start(kOneLongSong);
   if (HasFatalFailure()) return;
-  ASSERT_TRUE(OpenMenu(1));
-  ASSERT_TRUE(ClickMenuItem(0, 4));  // "Site Orvelle…"
+  ASSERT_TRUE(ChooseMenuItem(kMenuSite));
   const std::string args = session.workDir + "/handler/args";
   ASSERT_TRUE(WaitUntil([&] { return fs::exists(args); }, 20s)) << "the URL handler never ran";
   EXPECT_EQ(ReadWhole(args), "http://127.0.0.1:" + std::to_string(STREAM_PORT) + "/\n");
