@@ -8,8 +8,9 @@
 #include <cmath>
 #include <string>
 
-#include "platform/media_status.h"
+#include "app/window_description.h"
 #include "os/log.h"
+#include "platform/media_status.h"
 #include "platform/cover_art_file.h"
 
 namespace {
@@ -67,7 +68,7 @@ const char kIntrospection[] = R"xml(
 // the main context, which only the event loop (and the nested loops of
 // message boxes and start-up) iterate.
 struct MediaControls {
-  const Player* player = nullptr;
+  const PlayerModel* player = nullptr;
   MediaControlsHooks hooks;
   GDBusNodeInfo* node = nullptr;
   guint ownerId = 0, instanceOwnerId = 0;
@@ -116,7 +117,7 @@ GVariant* PlayerProperty(const gchar* name) {
 GVariant* RootProperty(const gchar* name) {
   if (Is(name, "CanQuit") || Is(name, "CanRaise")) return g_variant_new_boolean(TRUE);
   if (Is(name, "HasTrackList")) return g_variant_new_boolean(FALSE);
-  if (Is(name, "Identity")) return g_variant_new_string("Orvelle Player");
+  if (Is(name, "Identity")) return g_variant_new_string(kPlayerWindow.title);
   if (Is(name, "DesktopEntry")) return g_variant_new_string("orvelle-player");
   if (Is(name, "SupportedUriSchemes") || Is(name, "SupportedMimeTypes")) return g_variant_new_strv(nullptr, 0);
   return nullptr;
@@ -187,9 +188,9 @@ void OnMethodCall(GDBusConnection*, const gchar*, const gchar*, const gchar* int
 }
 
 // The cover the window shows, as a file of its own for this cover number.
-void PublishCover(const Player& player) {
+void PublishCover(const SongState& song) {
   const uint32_t number = m.status.coverNumber;
-  const Image& shown = player.song.coverScaled != nullptr ? player.song.coverScaled : player.song.coverImage;
+  const Image& shown = song.coverScaled != nullptr ? song.coverScaled : song.coverImage;
   if (number == 0 || shown == nullptr) {
     RemoveCoverArt();
     m.artUrl.clear();
@@ -226,7 +227,7 @@ void OnBusAcquired(GDBusConnection* bus, const gchar*, gpointer) {
   m.bus = G_DBUS_CONNECTION(g_object_ref(bus));
   // What the window shows already; nobody has read anything yet, so nothing is signalled.
   m.status = FirstMediaStatus(*m.player);
-  PublishCover(*m.player);
+  PublishCover(m.player->song);
 }
 
 void OnNameLost(GDBusConnection* bus, const gchar* name, gpointer) {
@@ -245,7 +246,7 @@ void OnNameLost(GDBusConnection* bus, const gchar* name, gpointer) {
 
 }  // namespace
 
-void StartMediaControls(const Player& player, MediaControlsHooks hooks) {
+void StartMediaControls(const PlayerModel& player, MediaControlsHooks hooks) {
   if (m.player != nullptr) return;
   m.player = &player;
   m.hooks = std::move(hooks);
@@ -254,11 +255,11 @@ void StartMediaControls(const Player& player, MediaControlsHooks hooks) {
                              nullptr, OnNameLost, nullptr, nullptr);
 }
 
-void MediaControlsFollow(const Player& player, unsigned changes) {
+void MediaControlsFollow(const PlayerModel& player, unsigned changes) {
   if (m.bus == nullptr || m.player != &player) return;
   const uint32_t coverBefore = m.status.coverNumber;
   const unsigned published = FollowChanges(m.status, player, changes);
-  if (m.status.coverNumber != coverBefore) PublishCover(player);
+  if (m.status.coverNumber != coverBefore) PublishCover(player.song);
   if (published != 0) EmitChanges(published);
 }
 
