@@ -13,7 +13,9 @@
 #include <sstream>
 #include <thread>
 
+#include "display/view_colours.h"
 #include "listener_checks.h"
+#include "player_window.h"
 #include "listener_session.h"
 #include "x_session.h"
 
@@ -21,9 +23,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr uint32_t kCoverOf[] = {0xC82828, 0x28AA3C};
-constexpr uint32_t kKnob = 0xDCE1EB;   // (220, 225, 235)
-constexpr uint32_t kTrack = 0x505A6E;  // (80, 90, 110)
+const uint32_t kKnob = PixelRgb(kViewColours.knob);
+const uint32_t kTrack = PixelRgb(kViewColours.track);
 
 std::string ReadWhole(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

@@ -278,11 +278,13 @@ std::optional<std::chrono::milliseconds> Listener::TimeUntil(const std::function
 std::optional<Clock::time_point> Listener::PressPlay() {
   WaitForWarmRecorder();
   const auto at = Clock::now();
-  if (!Click(306, 236)) return std::nullopt;
+  if (!ClickInside(kLayout.playButtonBox)) return std::nullopt;
   return at;
 }
 
-bool Listener::PressStop() { return Click(366, 236); }
+bool Listener::PressStop() { return ClickInside(kLayout.stopButtonBox); }
+
+bool Listener::ClickInside(const Box& box) { return Click(int(box.x + box.width / 2), int(box.y + box.height / 2)); }
 
 bool Listener::Click(int x, int y) {
   return RunInSession(session, "xdotool mousemove --window " + window + " " + std::to_string(x * scale) + " " +

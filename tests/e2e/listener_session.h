@@ -17,6 +17,8 @@
 
 #include <cairo.h>
 
+#include "model/layout.h"
+#include "model/player_model.h"
 #include "x_session.h"
 
 using namespace std::chrono_literals;
@@ -26,10 +28,16 @@ using Clock = std::chrono::steady_clock;
 struct PixelBox {
   int x, y, width, height;
 };
-inline constexpr PixelBox kCoverBox{18, 18, 250, 250};
-inline constexpr PixelBox kTextLines{280, 20, 520, 66};  // title and artist lines
-inline constexpr PixelBox kBadgeBox{740, 235, 44, 24};
-inline constexpr PixelBox kVisualizerBox{285, 90, 500, 90};
+inline PixelBox PixelsOf(const Box& box) { return {int(box.x), int(box.y), int(box.width), int(box.height)}; }
+// The player's own layout, as start-up computes it.
+inline const Layout kLayout = [] {
+  Layout layout;
+  ComputeLayout(layout, PlaybackState{}.volume);
+  return layout;
+}();
+inline constexpr PixelBox kTextLines{280, 20, 520, 66};  // title and artist lines, to the surface's edge
+inline const PixelBox kBadgeBox = PixelsOf(kLayout.liveBadgeBox);
+inline const PixelBox kVisualizerBox = PixelsOf(kLayout.visualizerBox);
 
 // The station's song on air, from its "song INDEX ELAPSED_MS Artist - Title" lines.
 struct OnAir {
@@ -122,6 +130,7 @@ class Listener : public ::testing::Test {
   std::optional<Clock::time_point> PressPlay();
   bool PressStop();
   bool Click(int x, int y);
+  bool ClickInside(const Box& box);  // at its middle
   bool Drag(int fromX, int fromY, int toX, int toY);
   bool Key(const std::string& key);
   // Whether `act` (a key, a menu item) changes the visualizer panel beyond

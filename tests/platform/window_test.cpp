@@ -26,12 +26,11 @@ namespace {
 
 using namespace std::chrono_literals;
 
-uint32_t Hex(Colour c) { return (uint32_t(RedOf(c)) << 16) | (uint32_t(GreenOf(c)) << 8) | BlueOf(c); }
 
-const uint32_t kPlaceholder = Hex(kViewColours.placeholder);
-const uint32_t kPanel = Hex(kViewColours.panel);
-const uint32_t kTrace = Hex(kViewColours.visualizerTrace);
-const uint32_t kPeakMark = Hex(kViewColours.visualizerPeak);
+const uint32_t kPlaceholder = PixelRgb(kViewColours.placeholder);
+const uint32_t kPanel = PixelRgb(kViewColours.panel);
+const uint32_t kTrace = PixelRgb(kViewColours.visualizerTrace);
+const uint32_t kPeakMark = PixelRgb(kViewColours.visualizerPeak);
 
 // The player asks the demo station on 127.0.0.1:18000 for the song at
 // start-up. If something answers there, the title would not be "Titre inconnu".
@@ -171,9 +170,9 @@ TEST_F(WindowTest, StartUpFaceShowsPlaceholderUnknownSongOffBadgeAndKnobWhileThe
     for (int x = 280; x < 500; ++x) lit += (At(x, y) >> 16) > 120;
   }
   EXPECT_GT(lit, 200);
-  EXPECT_EQ(At(570, 237), Hex(kViewColours.trackFill));  // blue fill up to 0.8 of the track
-  EXPECT_EQ(At(584, 238), Hex(kViewColours.knob));  // the knob's centre at 440 + 144
-  EXPECT_EQ(At(600, 237), Hex(kViewColours.track));  // bare track beyond it
+  EXPECT_EQ(At(570, 237), PixelRgb(kViewColours.trackFill));  // blue fill up to 0.8 of the track
+  EXPECT_EQ(At(584, 238), PixelRgb(kViewColours.knob));  // the knob's centre at 440 + 144
+  EXPECT_EQ(At(600, 237), PixelRgb(kViewColours.track));  // bare track beyond it
   EXPECT_EQ(At(288, 178), kPeakMark);  // bars at rest
 }
 
