@@ -209,9 +209,7 @@ TEST_F(DesktopTest, MediaControlsScreenReaderAndSessionFollowTheWindow) {
   // Quit is the usual way out; the cover files go with the player.
   ASSERT_TRUE(OnBus("gdbus call --session --dest org.mpris.MediaPlayer2.orvelle_player "
                     "--object-path /org/mpris/MediaPlayer2 --method org.mpris.MediaPlayer2.Quit"));
-  const auto code = WaitForPlayerExit(10s);
-  ASSERT_TRUE(code) << "still running";
-  EXPECT_EQ(*code, 0);
+  ExpectEndsWithZero(10s, "still running");
   EXPECT_FALSE(fs::exists(fs::path(runtimeDir) / "orvelle-player"));
 }
 
@@ -288,9 +286,7 @@ TEST_F(DesktopTest, AtScaleTwoTextIsAsSharpAsTheMenusAndPlayPauseKeepsTheSession
   EXPECT_EQ(ReadWhole(servicesLog_).find("xid=0 "), std::string::npos) << ReadWhole(servicesLog_);
   ASSERT_TRUE(OnBus("gdbus call --session --dest org.mpris.MediaPlayer2.orvelle_player "
                     "--object-path /org/mpris/MediaPlayer2 --method org.mpris.MediaPlayer2.Quit"));
-  const auto code = WaitForPlayerExit(10s);
-  ASSERT_TRUE(code) << "still running";
-  EXPECT_EQ(*code, 0);
+  ExpectEndsWithZero(10s, "still running");
   EXPECT_EQ(Held("session-manager"), 0) << ReadWhole(servicesLog_);
 }
 

@@ -66,9 +66,7 @@ void Listener::StatusPagesThatNeverAnswerHoldNothing(const PlatformBounds& bound
 
   const auto closedAt = Clock::now();
   ASSERT_TRUE(RequestClose(session.display, window));
-  const auto code = WaitForPlayerExit(10s);
-  ASSERT_TRUE(code) << "still running";
-  EXPECT_EQ(*code, 0);
+  ExpectEndsWithZero(10s, "still running");
   ExpectWithin(Since(closedAt), "ended after the close box", bounds.endedAfterCloseMs);
 }
 
@@ -79,4 +77,11 @@ void Listener::AboutWindowOpensAndClosesLeavingThePlayer() {
   ASSERT_TRUE(RequestClose(session.display, *about));
   EXPECT_TRUE(WaitUntil([&] { return !FindWindow(session, kAboutWindow.title, 0ms); }, 5s));
   ASSERT_TRUE(PlayerRunning()) << "closing the About window ended the player";
+}
+
+void Listener::StartPlaying() {
+  Start(kOneLongSong);
+  if (HasFatalFailure()) return;
+  ASSERT_TRUE(PressPlay());
+  ASSERT_TRUE(WaitForSurface([&] { return BadgeLive(); }, 10s)) << "never LIVE";
 }

@@ -416,6 +416,12 @@ std::optional<int> Listener::WaitForPlayerExit(std::chrono::milliseconds timeout
   return code;
 }
 
+void Listener::ExpectEndsWithZero(std::chrono::milliseconds timeout, const char* otherwise) {
+  const auto code = WaitForPlayerExit(timeout);
+  ASSERT_TRUE(code) << otherwise;
+  EXPECT_EQ(*code, 0);
+}
+
 // ---------------------------------------------------------------- sound
 
 size_t Listener::RecordMark() const {

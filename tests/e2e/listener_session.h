@@ -145,6 +145,10 @@ class Listener : public ::testing::Test {
   bool ChooseMenuItem(int event);
   bool PlayerRunning();
   std::optional<int> WaitForPlayerExit(std::chrono::milliseconds timeout);
+  // The player ends within `timeout`, with 0; `otherwise` says why it failed.
+  void ExpectEndsWithZero(std::chrono::milliseconds timeout, const char* otherwise);
+  // Start with one long song, then play until the badge shows LIVE.
+  void StartPlaying();
 
   // --- the sound: interleaved stereo floats recorded from the null sink
   size_t RecordMark() const;  // frames recorded so far

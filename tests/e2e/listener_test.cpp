@@ -48,10 +48,8 @@ TEST_F(ListenerTest, PlayGoesLiveWithTheSongsSoundAndAMovingPanel) {
 }
 
 TEST_F(ListenerTest, VolumeSliderSetsTheLoudness) {
-  Start(kOneLongSong);
+  StartPlaying();
   if (HasFatalFailure()) return;
-  ASSERT_TRUE(PressPlay());
-  ASSERT_TRUE(WaitForSurface([&] { return BadgeLive(); }, 10s));
   // The knob starts at 0.8 of the 180-pixel track that begins at x = 440.
   struct Step {
     const char* where;
@@ -277,33 +275,23 @@ TEST_F(ListenerTest, AboutTwiceLeavesOneAndThePlayersCloseBoxEndsWithZero) {
     first = shown;
   }
   ASSERT_TRUE(RequestClose(session.display, window));
-  const auto code = WaitForPlayerExit(10s);
-  ASSERT_TRUE(code) << "still running";
-  EXPECT_EQ(*code, 0);
+  ExpectEndsWithZero(10s, "still running");
 }
 
 TEST_F(ListenerTest, QuitWhilePlayingEndsWithZero) {
-  Start(kOneLongSong);
+  StartPlaying();
   if (HasFatalFailure()) return;
-  ASSERT_TRUE(PressPlay());
-  ASSERT_TRUE(WaitForSurface([&] { return BadgeLive(); }, 10s));
   ASSERT_TRUE(ChooseMenuItem(kMenuQuit));
-  const auto code = WaitForPlayerExit(10s);
-  ASSERT_TRUE(code) << "still running";
-  EXPECT_EQ(*code, 0);
+  ExpectEndsWithZero(10s, "still running");
 }
 
 // The X server goes away under a playing player (stopped, or the session
 // ended without a word): the usual shutdown and 0, not GDK's exit with 1.
 TEST_F(ListenerTest, LosingTheDisplayWhilePlayingEndsWithZero) {
-  Start(kOneLongSong);
+  StartPlaying();
   if (HasFatalFailure()) return;
-  ASSERT_TRUE(PressPlay());
-  ASSERT_TRUE(WaitForSurface([&] { return BadgeLive(); }, 10s));
   kill(session.serverPid, SIGKILL);
-  const auto code = WaitForPlayerExit(10s);
-  ASSERT_TRUE(code) << "still running";
-  EXPECT_EQ(*code, 0);
+  ExpectEndsWithZero(10s, "still running");
 }
 
 }  // namespace

@@ -134,7 +134,7 @@ TEST_F(WindowsListener, StartUpFrameInAFixedWindowWithAClientAreaOf800By300) {
   // No title to be had: the start-up frame stays on screen.
   Start({"--stats-fault", "notitle", "--status-fault", "notitle"});
   if (HasFatalFailure()) return;
-  const auto facts = Window("Orvelle Player");
+  const auto facts = Window(kPlayerWindow.title);
   ASSERT_TRUE(facts) << "Windows knows no such window";
   EXPECT_EQ(facts->width, 800);
   EXPECT_EQ(facts->height, 300);
@@ -179,10 +179,8 @@ TEST_F(WindowsListener, AboutWindowThenQuitterEndsWithZero) {
   if (HasFatalFailure()) return;
 
   ASSERT_TRUE(ChooseMenuItem(kMenuQuit));
-  const auto code = WaitForPlayerExit(15s);
-  ASSERT_TRUE(code) << "still running after Quitter";
-  EXPECT_EQ(*code, 0);
-  EXPECT_FALSE(FindWindow(session, "Orvelle Player", 0ms)) << "the window outlived the player";
+  ExpectEndsWithZero(15s, "still running after Quitter");
+  EXPECT_FALSE(FindWindow(session, kPlayerWindow.title, 0ms)) << "the window outlived the player";
 }
 
 // Logging off while the station plays: Wine's own end of session sends the
@@ -200,9 +198,7 @@ TEST_F(WindowsListener, LogoffWhilePlayingRunsTheShutdownAndEndsWithZero) {
     if (name != "WINEDEBUG") command += " " + name + "=" + Quote(value);
   const std::string trace = session.workDir + "/wineboot.log";
   ASSERT_TRUE(RunInSession(session, command + " wine wineboot --end-session >" + Quote(trace) + " 2>&1", 60));
-  const auto code = WaitForPlayerExit(15s);
-  ASSERT_TRUE(code) << "still running after the end of the session";
-  EXPECT_EQ(*code, 0);
+  ExpectEndsWithZero(15s, "still running after the end of the session");
   EXPECT_EQ(ReadWhole(trace).find("terminating process"), std::string::npos) << "ended by Wine, not by itself";
   const std::string log = ReadWhole(session.workDir + "/player/player.log");
   EXPECT_EQ(log.find("Unhandled"), std::string::npos) << log;
@@ -230,11 +226,9 @@ TEST_F(WindowsListener, WithoutTheEngineOnlyTheMissingLibraryBoxThenZero) {
   EXPECT_EQ(Probe({"box-text", "BASS manquant"}),
             "La biblioth\u00e8que 'libbass.dll' est introuvable. Place-la \u00e0 c\u00f4t\u00e9 de "
             "l'ex\u00e9cutable ou dans un chemin syst\u00e8me.\n");
-  EXPECT_FALSE(FindWindow(session, "Orvelle Player", 0ms)) << "a window opened all the same";
+  EXPECT_FALSE(FindWindow(session, kPlayerWindow.title, 0ms)) << "a window opened all the same";
   ASSERT_TRUE(RunInSession(session, "xdotool windowfocus --sync " + *box + " key Return"));
-  const auto code = WaitForPlayerExit(15s);
-  ASSERT_TRUE(code) << "still running after OK";
-  EXPECT_EQ(*code, 0);
+  ExpectEndsWithZero(15s, "still running after OK");
 }
 
 }  // namespace

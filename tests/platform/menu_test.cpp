@@ -56,7 +56,7 @@ TEST(PlayerMenus, TitlesAndItemsInOrder) {
   GList* toplevels = gtk_window_list_toplevels();
   for (GList* t = toplevels; t != nullptr; t = t->next) {
     const char* title = gtk_window_get_title(GTK_WINDOW(t->data));
-    if (title != nullptr && title == std::string("Orvelle Player")) window = GTK_WIDGET(t->data);
+    if (title != nullptr && title == std::string(kPlayerWindow.title)) window = GTK_WIDGET(t->data);
   }
   g_list_free(toplevels);
   ASSERT_NE(window, nullptr);

@@ -46,7 +46,7 @@ class Win32ShellTest : public ::testing::Test {
     ComputeLayout(player.look.layout, player.playback.volume);
     player.shell = MakeWin32Shell(player);
     ASSERT_TRUE(player.shell.openPlayerWindow(player));
-    window = FindWindowW(nullptr, L"Orvelle Player");
+    window = FindWindowW(nullptr, reinterpret_cast<const wchar_t*>(T(kPlayerWindow.title).c_str()));
     ASSERT_NE(window, nullptr);
   }
   void TearDown() override {

@@ -246,7 +246,7 @@ TEST_F(WindowTest, MissingLibraryShowsItsMessageAndNoWindow) {
   const auto box = FindWindow(session, "BASS manquant", 15s);
   ASSERT_TRUE(box) << "no message box";
   window = *box;
-  EXPECT_FALSE(FindWindow(session, "Orvelle Player", 0ms));
+  EXPECT_FALSE(FindWindow(session, kPlayerWindow.title, 0ms));
   // The box carries its text: dark writing on the light dialog.
   capture = CaptureWindow(session, window);
   ASSERT_NE(capture, nullptr);
