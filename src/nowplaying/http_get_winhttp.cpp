@@ -22,6 +22,7 @@
 #include <thread>
 
 #include "nowplaying/http_get.h"
+#include "nowplaying/winhttp_proxy.h"
 #include "os/log.h"
 #include "os/wide_text.h"
 
@@ -140,6 +141,7 @@ class Transfer {
       // server gets no idle connection from each poll.
       DWORD features = WINHTTP_DISABLE_REDIRECTS | WINHTTP_DISABLE_KEEP_ALIVE;
       WinHttpSetOption(request.h, WINHTTP_OPTION_DISABLE_FEATURE, &features, sizeof features);
+      UseProxyFor(request.h, current);
       if (!BoundWaits(request.h)) return Fail(url, "out of time");
       if (!WinHttpSendRequest(request.h, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
           !WinHttpReceiveResponse(request.h, nullptr)) {
