@@ -116,8 +116,7 @@ class Transfer {
       : options_(options), givenUp_(givenUp), deadline_(Clock::now() + std::chrono::milliseconds(options.totalTimeoutMs)) {}
 
   std::optional<std::string> Run(const std::string& url) {
-    Handle session(WinHttpOpen(kUserAgent, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
-                               WINHTTP_NO_PROXY_BYPASS, 0));
+    Handle session(OpenSessionWithProxyFor(kUserAgent, WidenUtf8(url)));
     if (!session) return Fail(url, "no WinHTTP session");
     // TLS 1.2 and 1.3 where Windows has them: older Windows offers only
     // TLS 1.0 by default, which the search services refuse.
