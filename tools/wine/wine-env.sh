@@ -18,9 +18,14 @@ wine_env() {
 
 wine_make_prefix() {
   wine_env "$1"
+  # A server left of an earlier prefix at this path would be met again by
+  # the new one, should it get the old folder's inode (which names a
+  # prefix's server): ended first.
+  [ ! -d "$WINEPREFIX" ] || wine_server_stop
   rm -rf "$WINEPREFIX"
   mkdir -p "$WINEPREFIX"
-  timeout -k 5 120 wineboot -i >/dev/null 2>&1
+  local log=$WINEPREFIX/orvelle-boot.log
+  timeout -k 5 120 wineboot -i >"$log" 2>&1
   # An unhandled exception would start winedbg, whose dialog waits forever:
   # print the backtrace and end instead.
   timeout -k 5 60 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
@@ -33,7 +38,8 @@ wine_make_prefix() {
   fi
   timeout -k 5 60 wineserver -w
   if ! grep -q '"ShowCrashDialog"=dword:00000000' "$WINEPREFIX/user.reg"; then
-    echo "wine: the prefix $WINEPREFIX was not made" >&2
+    echo "wine: the prefix $WINEPREFIX was not made; wineboot said:" >&2
+    tail -n 20 "$log" >&2
     return 1
   fi
   touch "$WINEPREFIX/.orvelle-ready"
