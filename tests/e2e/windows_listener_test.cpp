@@ -5,6 +5,8 @@
 // what the sound server receives and what Windows itself says of its
 // windows (wine_probe.exe, run in the same Wine prefix). A Linux program:
 // the Windows build's ctest runs it and names the Windows programs.
+#include "support/local_server.h"  // httplib first
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -15,8 +17,6 @@
 #include <fstream>
 #include <sstream>
 #include <thread>
-
-#include <httplib.h>
 
 #include "app/window_description.h"
 #include "listener_checks.h"
@@ -315,20 +315,14 @@ TEST_F(WindowsListenerBehindProxy, AnAutomaticConfigurationScriptChoosesTheProxy
   orvelle::test::LoggingProxy proxy;
   // The script, on a server of its own, names the logging proxy; the proxy
   // set by hand leads nowhere, and would be taken if the script were not.
-  httplib::Server scripts;
-  const std::string script = "function FindProxyForURL(url, host) { return \"PROXY " + ProxyAddress(proxy) + "\"; }";
-  scripts.Get("/proxy.pac", [&](const httplib::Request&, httplib::Response& answer) {
-    answer.set_content(script, "application/x-ns-proxy-autoconfig");
-  });
-  const int scriptPort = scripts.bind_to_any_port("127.0.0.1");
-  std::thread serving([&] { scripts.listen_after_bind(); });
+  LocalServer scripts;
+  scripts.Serve("/proxy.pac", "function FindProxyForURL(url, host) { return \"PROXY " + ProxyAddress(proxy) + "\"; }",
+                "application/x-ns-proxy-autoconfig");
   launchPlayer = [&](const XSession& s) {
-    SetUserProxy("127.0.0.1:9", "http://127.0.0.1:" + std::to_string(scriptPort) + "/proxy.pac");
+    SetUserProxy("127.0.0.1:9", scripts.Base() + "/proxy.pac");
     return StartWindowsPlayer(s, true);
   };
   const std::vector<std::string> targets = PlayThrough(proxy);
-  scripts.stop();
-  serving.join();
   ExpectThrough(targets, STREAM_PORT, "/stats?json=1");
   ExpectThrough(targets, STREAM_PORT, "/;stream/1");
 }
