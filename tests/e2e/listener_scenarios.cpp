@@ -70,10 +70,11 @@ void Listener::StatusPagesThatNeverAnswerHoldNothing(const PlatformBounds& bound
   ExpectWithin(Since(closedAt), "ended after the close box", bounds.endedAfterCloseMs);
 }
 
-void Listener::AboutWindowOpensAndClosesLeavingThePlayer() {
+void Listener::AboutWindowOpensAndClosesLeavingThePlayer(const std::function<void()>& whileOpen) {
   ASSERT_TRUE(ChooseMenuItem(kMenuAbout));
   const auto about = FindWindow(session, kAboutWindow.title, 10s);
   ASSERT_TRUE(about) << "no About window";
+  if (whileOpen) whileOpen();
   ASSERT_TRUE(RequestClose(session.display, *about));
   EXPECT_TRUE(WaitUntil([&] { return !FindWindow(session, kAboutWindow.title, 0ms); }, 5s));
   ASSERT_TRUE(PlayerRunning()) << "closing the About window ended the player";

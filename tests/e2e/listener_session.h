@@ -169,8 +169,9 @@ class Listener : public ::testing::Test {
   // Status pages that never answer hold neither the window, play (LIVE
   // within a second), the frames nor the close box.
   void StatusPagesThatNeverAnswerHoldNothing(const PlatformBounds& bounds);
-  // The About window opens from its menu and closes, leaving the player running.
-  void AboutWindowOpensAndClosesLeavingThePlayer();
+  // The About window opens from its menu and closes, leaving the player
+  // running; `whileOpen` looks at it before it closes.
+  void AboutWindowOpensAndClosesLeavingThePlayer(const std::function<void()>& whileOpen = {});
 
   static constexpr int kTextSlackPx = 20;
 

@@ -172,14 +172,13 @@ TEST_F(WindowsListener, AboutWindowThenQuitterEndsWithZero) {
   Start(kOneLongSong);
   if (HasFatalFailure()) return;
   // Its window as Windows holds it, before it closes.
-  ASSERT_TRUE(ChooseMenuItem(kMenuAbout));
-  ASSERT_TRUE(FindWindow(session, kAboutWindow.title, 10s)) << "no About window";
-  const auto facts = Window(kAboutWindow.title);
-  ASSERT_TRUE(facts);
-  EXPECT_EQ(facts->width, kAboutWindow.width);
-  EXPECT_EQ(facts->height, kAboutWindow.height);
-  EXPECT_EQ(facts->style & (kSizingBorder | kMaximizeBox | kMinimizeBox), 0u);
-  AboutWindowOpensAndClosesLeavingThePlayer();
+  AboutWindowOpensAndClosesLeavingThePlayer([this] {
+    const auto facts = Window(kAboutWindow.title);
+    ASSERT_TRUE(facts);
+    EXPECT_EQ(facts->width, kAboutWindow.width);
+    EXPECT_EQ(facts->height, kAboutWindow.height);
+    EXPECT_EQ(facts->style & (kSizingBorder | kMaximizeBox | kMinimizeBox), 0u);
+  });
   if (HasFatalFailure()) return;
 
   ASSERT_TRUE(ChooseMenuItem(kMenuQuit));
