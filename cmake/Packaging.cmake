@@ -19,7 +19,7 @@ Its menus open the station's web pages and switch between six
 visualizers; the desktop's media keys and media controls reach it too.]])
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
-set(CPACK_SOURCE_IGNORE_FILES "/build/" "/\\.git")
+set(CPACK_SOURCE_IGNORE_FILES "/build/" "/\\\\.git")  # regular expressions, read twice
 
 # A package of an upstream version (not a native one): its revision, and a
 # changelog.Debian.gz.
