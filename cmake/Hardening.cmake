@@ -1,10 +1,10 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The hardening Debian asks of its packages (what hardening-check looks
 # for): fortified libc calls, stack protector, full RELRO and
-# position-independent executables. Not control-flow protection: Debian 12's
-# own C start files (crti.o, crtn.o) carry no CET marks, so no program
-# linked there can claim it, whatever it is compiled with. Linux builds only, and
-# not under the sanitizers, which instrument the same calls their own way.
+# position-independent executables. Linux builds only, and not under the
+# sanitizers, which instrument the same calls their own way. Not control-flow
+# protection: Debian 12's own C start files (crti.o, crtn.o) carry no CET
+# marks, so no program linked there can claim it, however it is compiled.
 if(WIN32 OR ORVELLE_SANITIZE OR ORVELLE_TSAN OR ORVELLE_FUZZ)
   return()
 endif()

@@ -4,7 +4,8 @@
 # lib/orvelle-player, the bin/ link, the icons, the desktop entry, the
 # AppStream metadata, the manual page and the documents Debian asks of every
 # package (copyright, changelog). Made from a release build, it passes
-# lintian and hardening-check (tests/packaging/check-release).
+# lintian, hardening-check and both AppStream validators
+# (tests/packaging/check_release_deb.sh).
 set(CPACK_PACKAGE_NAME orvelle-player)
 set(CPACK_PACKAGE_VENDOR "${ORVELLE_PUBLISHER}")
 set(CPACK_PACKAGE_CONTACT "${ORVELLE_PACKAGE_MAINTAINER}")

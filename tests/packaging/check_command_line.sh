@@ -19,6 +19,9 @@ cases=(
   "--bogus|2||^orvelle-player : option inconnue « --bogus » .*--help\$"
   "--version --bogus|2||option inconnue « --bogus »"
   "station.m3u|2||^orvelle-player : argument inattendu « station.m3u »"
+  # Typed or pasted: no control sequence reaches the terminal, no endless line.
+  "--$(printf '\033')[2J|2||option inconnue « --\?\[2J »"
+  "--$(printf 'x%.0s' {1..5000})|2||option inconnue « --x+… »"
 )
 for case in "${cases[@]}"; do
   IFS='|' read -r args code want_out want_err <<<"$case"
@@ -31,7 +34,11 @@ for case in "${cases[@]}"; do
   [ -z "$want_out" ] || grep -Eq -- "$want_out" "$out" || problem+=" stdout lacks /$want_out/"
   [ -z "$want_err" ] || grep -Eq -- "$want_err" "$err" || problem+=" stderr lacks /$want_err/"
   [ -n "$want_out" ] || [ ! -s "$out" ] || problem+=" stdout not empty"
-  if [ "$code" -ne 0 ] && [ "$(wc -l <"$err")" -ne 1 ]; then problem+=" stderr is not one line"; fi
+  if [ "$code" -ne 0 ]; then
+    [ "$(wc -l <"$err")" -eq 1 ] || problem+=" stderr is not one line"
+    [ "$(wc -c <"$err")" -le 200 ] || problem+=" stderr is over 200 bytes"
+    ! LC_ALL=C grep -q '[[:cntrl:]]' <(tr -d '\n' <"$err") || problem+=" stderr holds control characters"
+  fi
   if [ -n "$problem" ]; then
     echo "orvelle-player $args:$problem" >&2
     sed 's/^/  stdout: /' "$out" >&2
