@@ -21,6 +21,8 @@ function(orvelle_write_windows_text path text)
 endfunction()
 
 set(windows_texts ${CMAKE_BINARY_DIR}/windows-texts)
+# LISEZMOI.txt.in starts with a UTF-8 byte-order mark: Notepad before
+# Windows 10 reads a file without one in the ANSI code page.
 file(READ ${PROJECT_SOURCE_DIR}/resources/windows/LISEZMOI.txt.in lisezmoi)
 string(CONFIGURE "${lisezmoi}" lisezmoi @ONLY)
 orvelle_write_windows_text(${windows_texts}/LISEZMOI.txt "${lisezmoi}")

@@ -25,10 +25,12 @@ settle() { timeout -k 5 60 wineserver -w; }
 
 step "the installer (makensis), and an older version of it from the same folder"
 cmake --build "$build" --target orvelle_installer >/dev/null
-installer=$(echo "$build"/packages/orvelle-player-"$version"-setup-win32.exe)
+installer=$(echo "$build"/packages/orvelle-player-"$version"-setup-win*.exe)
 [ -f "$installer" ] || fail "no $installer"
-older=$work/orvelle-player-0.0.1-setup-win32.exe
-makensis -NOCD -V1 -DVERSION=0.0.1 -DARCH=win32 -DSTAGE="$build/installer-stage" -DOUTFILE="$older" \
+arch=${installer##*-setup-}
+arch=${arch%.exe}
+older=$work/orvelle-player-0.0.1-setup-$arch.exe
+makensis -NOCD -V1 -DVERSION=0.0.1 -DARCH="$arch" -DSTAGE="$build/installer-stage" -DOUTFILE="$older" \
   -DPUBLISHER=Test -DSITE_URL=http://example.org/ -DICON="$here/../../resources/orvelle-player.ico" \
   "$here/../../resources/windows/orvelle-player.nsi"
 echo "$(basename "$installer"): $(stat -c %s "$installer") bytes"
