@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The surface as the Cairo and Pango backend holds it. Only the backend's
-// own files (surface_cairo.cpp, text_pango.cpp, picture_scale_cairo.cpp)
-// include this header: nothing else sees a Cairo or Pango type.
+// The Cairo and Pango backend's own objects. Only the backend's files
+// (surface_cairo.cpp, text_pango.cpp, picture_scale_cairo.cpp) include this
+// header: nothing else sees a Cairo or Pango type.
 #pragma once
 
 #include <cairo.h>
@@ -10,19 +10,20 @@
 #include <cstdint>
 #include <vector>
 
-#include "display/surface_common.h"
+#include "display/surface_backend.h"
 #include "text/text.h"
 
-struct Surface : SurfaceCommon {
-  cairo_surface_t* pixels = nullptr;  // the retained picture, at device resolution
-  cairo_t* cr = nullptr;              // lives as long as the surface
+struct BackendPicture {
+  cairo_surface_t* pixels = nullptr;  // at device resolution, in surface pixels through its device scale
+  cairo_t* cr = nullptr;              // lives as long as the picture
+};
+
+struct BackendText {
   PangoContext* pango = nullptr;
-  // Each font drawn so far, with Pango's description of it.
+  // Each font opened, with Pango's description of it; its handle is its index.
   struct FontEntry {
-    FontFace face;
     PangoFontDescription* description;
     PangoLayout* scratch;  // measures texts that are not drawn (the fitting loop)
-    float lineHeight;
   };
   std::vector<FontEntry> fonts;
   // Shaping text is the dearest part of a frame, and a frame draws the same
@@ -35,16 +36,12 @@ struct Surface : SurfaceCommon {
   };
   std::vector<CachedLayout> layouts;  // at most kMaxCachedLayouts, least recently used reused
   uint64_t useCount = 0;
-  // The backdrop and its context, made when first drawn on.
-  cairo_surface_t* backdrop = nullptr;
-  cairo_t* backdropCr = nullptr;
 };
 
-// Sets the colour of the next fill, blended only in the alpha-blend mode.
-void SetSource(Surface& s, Colour c);
+// Sets the colour of the next fill, with its alpha.
+void SetSource(cairo_t* cr, Colour c);
 // A Cairo image over the picture's own pixels (no copy); destroy it after use.
 cairo_surface_t* WrapPicture(const Picture& picture);
-// The same for drawing it: an opaque picture is wrapped without alpha.
-cairo_surface_t* WrapPictureToDraw(const Picture& picture);
-// Releases the text objects of a surface that is being destroyed.
-void ReleaseTextObjects(Surface& s);
+
+// The text half of the table (text_pango.cpp).
+const TextBackend& PangoText();

@@ -1,37 +1,33 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The surface as the GDI+ backend holds it. Only the backend's own files
+// The GDI+ backend's own objects. Only the backend's files
 // (surface_gdiplus.cpp, text_gdiplus.cpp, picture_scale_gdiplus.cpp) include
 // this header: nothing else sees a Windows or GDI+ type.
 #pragma once
 
 #include <windows.h>
 #include <gdiplus.h>
-#undef DrawText  // <windows.h>'s name for DrawTextA or DrawTextW, not the surface's DrawText
 
 #include <memory>
 #include <vector>
 
-#include "display/surface_common.h"
-#include "text/text.h"
+#include "display/surface_backend.h"
 
-struct Surface : SurfaceCommon {
-  // The retained picture: premultiplied 32-bit pixels, all opaque, which
-  // GDI+ draws into as PARGB and the window copies to the screen as they are.
+// Premultiplied 32-bit pixels, all opaque, which GDI+ draws into as PARGB and
+// the window copies to the screen as they are. Members go in reverse order:
+// the graphics before the bitmap before the pixels.
+struct BackendPicture {
   Image pixels;
   std::unique_ptr<Gdiplus::Bitmap> bitmap;      // over `pixels`, no copy
-  std::unique_ptr<Gdiplus::Graphics> graphics;  // lives as long as the surface
-  // Each font drawn so far, with GDI+'s object for it.
+  std::unique_ptr<Gdiplus::Graphics> graphics;  // lives as long as the picture
+};
+
+struct BackendText {
+  // Each font opened; its handle is its index.
   struct FontEntry {
-    FontFace face;
     std::unique_ptr<Gdiplus::Font> font;
     float lineHeight;
   };
   std::vector<FontEntry> fonts;
-  // The backdrop, made as the picture is when first drawn on: its own
-  // pixels, bitmap and graphics, which change places with the picture's.
-  Image backdrop;
-  std::unique_ptr<Gdiplus::Bitmap> backdropBitmap;
-  std::unique_ptr<Gdiplus::Graphics> backdropGraphics;
 };
 
 // GDI+ started for this process, once, on first use; false if it cannot be.
@@ -39,7 +35,8 @@ struct Surface : SurfaceCommon {
 bool StartGdiplus();
 // A GDI+ bitmap over the picture's own pixels (no copy), for reading only.
 std::unique_ptr<Gdiplus::Bitmap> WrapPicture(const Picture& picture);
-// The colour of a fill or a text: its alpha counts only in the alpha-blend mode.
-Gdiplus::Color FillColour(const Surface& s, Colour c);
-// Releases the text objects of a surface that is being destroyed.
-void ReleaseTextObjects(Surface& s);
+// A colour with its alpha.
+Gdiplus::Color GdiplusColour(Colour c);
+
+// The text half of the table (text_gdiplus.cpp).
+const TextBackend& GdiplusText();

@@ -3,26 +3,16 @@
 
 #include "display/gradient.h"
 #include "display/text_fit.h"
+#include "display/view_colours.h"
 #include "display/visualizer.h"
 #include "display/widgets.h"
 
 namespace {
 
-constexpr Colour kBackground = Rgb(2, 8, 20);
-constexpr Colour kGradientTop = Rgb(6, 14, 32);
 constexpr int32_t kGradientWidth = 740;   // the strip on the right keeps the flat background
 constexpr int32_t kGradientHeight = 320;  // the last 20 rows fall below the surface
-constexpr Colour kPlaceholder = Rgb(45, 55, 75);
-constexpr Colour kPlaceholderText = Rgb(180, 190, 210);
-constexpr Colour kTitleText = Rgb(235, 242, 255);
-constexpr Colour kArtistText = Rgb(190, 205, 230);
-constexpr Colour kPanel = Rgb(20, 26, 40);
 constexpr float kPanelMargin = 6;
 constexpr float kPanelRadius = 10;
-constexpr Colour kSpeaker = Rgb(200, 200, 220);
-constexpr Colour kTrack = Rgb(80, 90, 110);
-constexpr Colour kTrackFill = Rgb(60, 140, 255);
-constexpr Colour kKnob = Rgb(220, 225, 235);
 constexpr float kKnobRadius = 10;  // cut to 9 by the radius rule: a disc
 
 void DrawCover(const PlayerModel& player, const DeviceCover& sharp, Surface& s) {
@@ -36,10 +26,10 @@ void DrawCover(const PlayerModel& player, const DeviceCover& sharp, Surface& s) 
   } else if (player.coverImage != nullptr) {
     DrawPictureStretched(s, *player.coverImage, box.x, box.y, box.width, box.height);
   } else {
-    FillBox(s, box.x, box.y, box.width, box.height, kPlaceholder);
+    FillBox(s, box.x, box.y, box.width, box.height, kViewColours.placeholder);
     SetDrawMode(s, DrawMode::TransparentText);
     SelectFont(s, player.fonts.fontLabel);
-    DrawText(s, u"Pochette", box.x + 12, box.y + 12, kPlaceholderText);
+    DrawText(s, u"Pochette", box.x + 12, box.y + 12, kViewColours.placeholderText);
   }
 }
 
@@ -48,24 +38,26 @@ void DrawSongLines(const PlayerModel& player, FittedTextCache& fitted, Surface& 
   const Box& titleBox = player.layout.titleBox;
   const Box& artistBox = player.layout.artistBox;
   SelectFont(s, player.fonts.fontTitle);
-  DrawText(s, FitTextToWidth(s, fitted, song.title, titleBox.width), titleBox.x, titleBox.y, kTitleText);
+  DrawText(s, FitTextToWidth(s, fitted, song.title, titleBox.width), titleBox.x, titleBox.y,
+           kViewColours.titleText);
   SelectFont(s, player.fonts.fontArtist);
-  DrawText(s, FitTextToWidth(s, fitted, song.artist, artistBox.width), artistBox.x, artistBox.y, kArtistText);
+  DrawText(s, FitTextToWidth(s, fitted, song.artist, artistBox.width), artistBox.x, artistBox.y,
+           kViewColours.artistText);
 }
 
 void DrawVolumeTrack(const PlayerModel& player, Surface& s) {
   const Box& track = player.layout.volumeTrackBox;
   SelectFont(s, player.fonts.fontLabel);
-  DrawText(s, u"\U0001F508", track.x - 22, track.y - 6, kSpeaker);
-  FillBox(s, track.x, track.y, track.width, track.height, kTrack);
+  DrawText(s, u"\U0001F508", track.x - 22, track.y - 6, kViewColours.speaker);
+  FillBox(s, track.x, track.y, track.width, track.height, kViewColours.track);
 }
 
 void DrawVolumeLevel(const PlayerModel& player, Surface& s) {
   SetDrawMode(s, DrawMode::TransparentText);
   const Box& track = player.layout.volumeTrackBox;
-  FillBox(s, track.x, track.y, player.volume * track.width, track.height, kTrackFill);
+  FillBox(s, track.x, track.y, player.volume * track.width, track.height, kViewColours.trackFill);
   const Box& knob = player.layout.volumeKnobBox;
-  FillRoundedBox(s, knob.x, knob.y, knob.width, knob.height, kKnobRadius, kKnobRadius, kKnob);
+  FillRoundedBox(s, knob.x, knob.y, knob.width, knob.height, kKnobRadius, kKnobRadius, kViewColours.knob);
 }
 
 void DrawBadgeSignal(const PlayerModel& player, Surface& s) {
@@ -100,14 +92,15 @@ void DrawFrame(const PlayerModel& player, MainViewCaches& caches, Surface& s, bo
   const Layout& layout = player.layout;
 
   if (SurfaceScale(s) == 1) {
-    FillBox(s, 0, 0, float(SurfaceWidth(s)), float(SurfaceHeight(s)), kBackground);
+    FillBox(s, 0, 0, float(SurfaceWidth(s)), float(SurfaceHeight(s)), kViewColours.background);
   } else {
     // The opaque gradient covers all but the strip on the right: at device
     // resolution, filling under it would be a pass over the picture for nothing.
-    FillBox(s, kGradientWidth, 0, float(SurfaceWidth(s) - kGradientWidth), float(SurfaceHeight(s)), kBackground);
+    FillBox(s, kGradientWidth, 0, float(SurfaceWidth(s) - kGradientWidth), float(SurfaceHeight(s)),
+            kViewColours.background);
   }
-  DrawVerticalGradient(s, caches.gradient, 0, 0, kGradientWidth, kGradientHeight, kGradientTop,
-                       kBackground);
+  DrawVerticalGradient(s, caches.gradient, 0, 0, kGradientWidth, kGradientHeight, kViewColours.gradientTop,
+                       kViewColours.background);
 
   const Box& badge = layout.liveBadgeBox;
   DrawLiveBadgeBox(s, RoundPixel(badge.x), RoundPixel(badge.y), RoundPixel(badge.width), RoundPixel(badge.height));
@@ -125,7 +118,7 @@ void DrawFrame(const PlayerModel& player, MainViewCaches& caches, Surface& s, bo
   const Box& panel = layout.visualizerBox;
   SetDrawMode(s, DrawMode::TransparentText);
   FillRoundedBox(s, panel.x - kPanelMargin, panel.y - kPanelMargin, panel.width + 2 * kPanelMargin,
-                 panel.height + 2 * kPanelMargin, kPanelRadius, kPanelRadius, kPanel);
+                 panel.height + 2 * kPanelMargin, kPanelRadius, kPanelRadius, kViewColours.panel);
   if (withMoving) DrawMovingPart(player, s, 1, caches.still);
 
   DrawVolumeTrack(player, s);

@@ -2,8 +2,10 @@
 // The retained drawing surface: a picture that keeps what was last drawn on
 // it. Drawing is opened, done with immediate operations in one of three
 // modes, and closed, which shows the new picture (through the present
-// callback). What draws it (Cairo and Pango here) stays inside the backend
-// files; everything else sees this interface and the neutral Picture.
+// callback). Every rule below is kept once, in the front (surface.cpp); what
+// draws the pixels (Cairo and Pango, or GDI+) stays inside the backend files,
+// behind one table (surface_backend.h). Everything else sees this interface
+// and the neutral Picture.
 //
 // Every float coordinate or size handed to a box, rounded box, circle, line
 // or picture is rounded to the nearest integer, halves to even, here and only

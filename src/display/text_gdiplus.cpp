@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Fonts and text on the surface, drawn and measured by GDI+.
+// The text entries of the GDI+ backend: fonts and texts drawn and measured by GDI+.
 #include <algorithm>
 #include <cmath>
 #include <string>
 
 #include "display/gdiplus_surface.h"
 #include "os/log.h"
+#include "text/text.h"
 
 using namespace Gdiplus;
 
@@ -47,70 +48,51 @@ std::unique_ptr<Font> MakeFont(const FontFace& wanted) {
   return font;
 }
 
-// The entry of `font`, made the first time the font is selected; -1 when
-// no face at all can be had.
-int FontIndex(Surface& s, const FontFace& font) {
-  for (size_t i = 0; i < s.fonts.size(); ++i) {
-    if (s.fonts[i].face == font) return int(i);
-  }
-  std::unique_ptr<Font> made = MakeFont(font);
-  if (made == nullptr) return -1;
-  const float lineHeight = made->GetHeight(s.graphics.get());
-  s.fonts.push_back({font, std::move(made), lineHeight});
-  return int(s.fonts.size() - 1);
+RectF Bounds(BackendPicture* picture, const Font& font, std::u16string_view text) {
+  RectF bounds;
+  picture->graphics->MeasureString(Wide(text), INT(text.size()), &font, PointF(0, 0), &TextFormat(), &bounds);
+  return bounds;
 }
 
-// Counts the text's box as touched: its advance widths by its line, with a
-// margin for the ink that glyphs and smoothing put beyond them.
-void TouchText(Surface& s, const Surface::FontEntry& font, std::u16string_view text, float x, float y) {
-  if (!std::isfinite(x) || !std::isfinite(y)) {
-    Touch(s, 0, 0, s.width, s.height);  // wherever GDI+ puts it
-    return;
-  }
-  RectF bounds;
-  s.graphics->MeasureString(Wide(text), INT(text.size()), font.font.get(), PointF(x, y), &TextFormat(), &bounds);
-  const double margin = 2.0 + std::ceil(font.lineHeight / 4.0);
-  auto pixel = [](double value) { return int(std::clamp(value, -1e6, 1e6)); };  // far texts touch nothing
-  const int left = pixel(std::floor(bounds.X - margin)), top = pixel(std::floor(bounds.Y - margin));
-  const int right = pixel(std::ceil(bounds.X + bounds.Width + margin));
-  const int bottom = pixel(std::ceil(bounds.Y + std::max(bounds.Height, font.lineHeight) + margin));
-  Touch(s, left, top, right - left, bottom - top);
+BackendText* CreateGdiplusText(BackendPicture*) { return new BackendText; }
+
+void DestroyGdiplusText(BackendText* text) { delete text; }
+
+int OpenGdiplusFont(BackendText* text, BackendPicture* picture, const FontFace& face, float& lineHeight) {
+  std::unique_ptr<Font> made = MakeFont(face);
+  if (made == nullptr) return -1;
+  lineHeight = made->GetHeight(picture->graphics.get());
+  text->fonts.push_back({std::move(made), lineHeight});
+  return int(text->fonts.size() - 1);
+}
+
+float MeasureGdiplusText(BackendText* text, BackendPicture* picture, int font, std::u16string_view utf16) {
+  return Bounds(picture, *text->fonts[size_t(font)].font, utf16).Width;
+}
+
+TextReach DrawGdiplusText(BackendText* text, BackendPicture* picture, int font, std::u16string_view utf16, float x,
+                          float y, Colour colour) {
+  const BackendText::FontEntry& entry = text->fonts[size_t(font)];
+  const Font& f = *entry.font;
+  SolidBrush brush(GdiplusColour(colour));
+  picture->graphics->DrawString(Wide(utf16), INT(utf16.size()), &f, PointF(x, y), &TextFormat(), &brush);
+  // Its advance widths by its line, with a margin for the ink that glyphs and
+  // smoothing put beyond them.
+  const RectF bounds = Bounds(picture, f, utf16);
+  const float margin = 2.0f + std::ceil(entry.lineHeight / 4.0f);
+  return {bounds.X - margin, bounds.Y - margin, bounds.Width + 2 * margin,
+          std::max(bounds.Height, entry.lineHeight) + 2 * margin};
 }
 
 }  // namespace
 
-void SelectFont(Surface& s, const FontFace& font) { s.font = font.points > 0 ? FontIndex(s, font) : -1; }
-
-const FontFace& SelectedFont(const Surface& s) {
-  static const FontFace kNone;
-  return s.font < 0 ? kNone : s.fonts[size_t(s.font)].face;
+const TextBackend& GdiplusText() {
+  static const TextBackend kGdiplusText = {
+      .create = CreateGdiplusText,
+      .destroy = DestroyGdiplusText,
+      .openFont = OpenGdiplusFont,
+      .measure = MeasureGdiplusText,
+      .draw = DrawGdiplusText,
+  };
+  return kGdiplusText;
 }
-
-void ReleaseTextObjects(Surface& s) {
-  s.fonts.clear();
-  s.font = -1;
-}
-
-void DrawText(Surface& s, std::u16string_view text, float x, float y, Colour colour) {
-  if (s.recording) {
-    Record(s, DrawOp::Kind::Text, colour, 0, 0, 0, 0);
-    s.recording->back().textX = x;
-    s.recording->back().textY = y;
-    s.recording->back().text = TextToUtf8(text);
-  }
-  if (text.empty() || s.font < 0) return;
-  const Surface::FontEntry& font = s.fonts[size_t(s.font)];
-  TouchText(s, font, text, x, y);
-  SolidBrush brush(FillColour(s, colour));
-  s.graphics->DrawString(Wide(text), INT(text.size()), font.font.get(), PointF(x, y), &TextFormat(), &brush);
-}
-
-float TextWidth(Surface& s, std::u16string_view text) {
-  if (text.empty() || s.font < 0) return 0.0f;
-  RectF bounds;
-  s.graphics->MeasureString(Wide(text), INT(text.size()), s.fonts[size_t(s.font)].font.get(), PointF(0, 0),
-                            &TextFormat(), &bounds);
-  return bounds.Width;
-}
-
-float LineHeight(Surface& s) { return s.font < 0 ? 0.0f : s.fonts[size_t(s.font)].lineHeight; }

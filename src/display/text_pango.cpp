@@ -1,18 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Fonts and text on the surface, laid out by Pango.
+// The text entries of the Cairo backend: fonts and texts laid out by Pango.
 #include <pango/pangocairo.h>
-
-#include <algorithm>
-#include <cmath>
 
 #include "display/cairo_surface.h"
 
 namespace {
 
+constexpr double kDpi = 96.0;  // so that font sizes in points map to pixels as on the reference screen
 constexpr size_t kMaxCachedLayouts = 24;
+// Hinting and anti-aliasing may reach a pixel past the ink.
+constexpr int kInkMargin = 2;
 
-PangoLayout* NewLayout(Surface& s, const PangoFontDescription* description) {
-  PangoLayout* layout = pango_layout_new(s.pango);
+PangoLayout* NewLayout(BackendText& t, const PangoFontDescription* description) {
+  PangoLayout* layout = pango_layout_new(t.pango);
   pango_layout_set_font_description(layout, description);
   return layout;
 }
@@ -22,118 +22,104 @@ void SetLayoutText(PangoLayout* layout, std::u16string_view text) {
   pango_layout_set_text(layout, utf8.data(), int(utf8.size()));
 }
 
-// The entry of `font`, made the first time the font is selected.
-int FontIndex(Surface& s, const FontFace& font) {
-  for (size_t i = 0; i < s.fonts.size(); ++i) {
-    if (s.fonts[i].face == font) return int(i);
-  }
-  PangoFontDescription* description = pango_font_description_new();
-  pango_font_description_set_family(description, font.face.c_str());
-  pango_font_description_set_size(description, font.points * PANGO_SCALE);
-  PangoLayout* scratch = NewLayout(s, description);
-  PangoRectangle logical;
-  pango_layout_get_extents(scratch, nullptr, &logical);  // an empty layout still has one line
-  s.fonts.push_back({font, description, scratch, float(logical.height) / PANGO_SCALE});
-  return int(s.fonts.size() - 1);
-}
-
-Surface::CachedLayout* FindCached(Surface& s, std::u16string_view text) {
-  for (auto& cached : s.layouts) {
-    if (cached.font == s.font && cached.text == text) {
-      cached.lastUse = ++s.useCount;
+BackendText::CachedLayout* FindCached(BackendText& t, int font, std::u16string_view text) {
+  for (auto& cached : t.layouts) {
+    if (cached.font == font && cached.text == text) {
+      cached.lastUse = ++t.useCount;
       return &cached;
     }
   }
   return nullptr;
 }
 
-// The layout that draws `text` in the selected font: kept from an earlier
-// frame when possible, else a new one or the least recently used one.
-PangoLayout* LayoutToDraw(Surface& s, std::u16string_view text) {
-  if (s.font < 0) return nullptr;
-  if (Surface::CachedLayout* cached = FindCached(s, text)) return cached->layout;
-  const PangoFontDescription* description = s.fonts[size_t(s.font)].description;
-  Surface::CachedLayout* slot = nullptr;
-  if (s.layouts.size() < kMaxCachedLayouts) {
-    s.layouts.push_back({s.font, Text(), NewLayout(s, description), 0});
-    slot = &s.layouts.back();
+// The layout that draws `text` in `font`: kept from an earlier frame when
+// possible, else a new one or the least recently used one.
+PangoLayout* LayoutToDraw(BackendText& t, int font, std::u16string_view text) {
+  if (BackendText::CachedLayout* cached = FindCached(t, font, text)) return cached->layout;
+  const PangoFontDescription* description = t.fonts[size_t(font)].description;
+  BackendText::CachedLayout* slot = nullptr;
+  if (t.layouts.size() < kMaxCachedLayouts) {
+    t.layouts.push_back({font, Text(), NewLayout(t, description), 0});
+    slot = &t.layouts.back();
   } else {
-    slot = &s.layouts.front();
-    for (auto& cached : s.layouts) {
+    slot = &t.layouts.front();
+    for (auto& cached : t.layouts) {
       if (cached.lastUse < slot->lastUse) slot = &cached;
     }
     pango_layout_set_font_description(slot->layout, description);
-    slot->font = s.font;
+    slot->font = font;
   }
   slot->text.assign(text);
-  slot->lastUse = ++s.useCount;
+  slot->lastUse = ++t.useCount;
   SetLayoutText(slot->layout, text);
   return slot->layout;
 }
 
 // A layout that holds `text` for measuring only: a drawn one if it exists,
 // so measuring does not push drawn texts out of the cache.
-PangoLayout* LayoutToMeasure(Surface& s, std::u16string_view text) {
-  if (s.font < 0) return nullptr;
-  if (Surface::CachedLayout* cached = FindCached(s, text)) return cached->layout;
-  PangoLayout* scratch = s.fonts[size_t(s.font)].scratch;
+PangoLayout* LayoutToMeasure(BackendText& t, int font, std::u16string_view text) {
+  if (BackendText::CachedLayout* cached = FindCached(t, font, text)) return cached->layout;
+  PangoLayout* scratch = t.fonts[size_t(font)].scratch;
   SetLayoutText(scratch, text);
   return scratch;
 }
 
-}  // namespace
-
-void SelectFont(Surface& s, const FontFace& font) { s.font = font.points > 0 ? FontIndex(s, font) : -1; }
-
-const FontFace& SelectedFont(const Surface& s) {
-  static const FontFace kNone;
-  return s.font < 0 ? kNone : s.fonts[size_t(s.font)].face;
+BackendText* CreatePangoText(BackendPicture* picture) {
+  auto* t = new BackendText;
+  t->pango = pango_cairo_create_context(picture->cr);
+  pango_cairo_context_set_resolution(t->pango, kDpi);
+  return t;
 }
 
-void ReleaseTextObjects(Surface& s) {
-  for (auto& cached : s.layouts) g_object_unref(cached.layout);
-  for (auto& entry : s.fonts) {
+void DestroyPangoText(BackendText* t) {
+  for (auto& cached : t->layouts) g_object_unref(cached.layout);
+  for (auto& entry : t->fonts) {
     g_object_unref(entry.scratch);
     pango_font_description_free(entry.description);
   }
-  s.layouts.clear();
-  s.fonts.clear();
-  s.font = -1;
+  g_object_unref(t->pango);
+  delete t;
 }
 
-void DrawText(Surface& s, std::u16string_view text, float x, float y, Colour colour) {
-  if (s.recording) {
-    Record(s, DrawOp::Kind::Text, colour, 0, 0, 0, 0);
-    s.recording->back().textX = x;
-    s.recording->back().textY = y;
-    s.recording->back().text = TextToUtf8(text);
-  }
-  if (text.empty()) return;
-  PangoLayout* layout = LayoutToDraw(s, text);
-  if (layout == nullptr) return;
-  // The ink with a margin: hinting and anti-aliasing may reach a pixel past it.
-  constexpr int kInkMargin = 2;
-  PangoRectangle ink;
-  pango_layout_get_pixel_extents(layout, &ink, nullptr);
-  if (std::isfinite(x) && std::isfinite(y)) {
-    const double left = std::clamp(std::floor(double(x)) + ink.x - kInkMargin, -1e6, 1e6);
-    const double top = std::clamp(std::floor(double(y)) + ink.y - kInkMargin, -1e6, 1e6);
-    Touch(s, int(left), int(top), ink.width + 2 * kInkMargin + 1, ink.height + 2 * kInkMargin + 1);
-  } else {
-    Touch(s, 0, 0, s.width, s.height);  // wherever Cairo puts it
-  }
-  SetSource(s, colour);
-  cairo_move_to(s.cr, x, y);
-  pango_cairo_show_layout(s.cr, layout);
-}
-
-float TextWidth(Surface& s, std::u16string_view text) {
-  if (text.empty()) return 0.0f;
-  PangoLayout* layout = LayoutToMeasure(s, text);
-  if (layout == nullptr) return 0.0f;
+int OpenPangoFont(BackendText* t, BackendPicture*, const FontFace& face, float& lineHeight) {
+  PangoFontDescription* description = pango_font_description_new();
+  pango_font_description_set_family(description, face.face.c_str());
+  pango_font_description_set_size(description, face.points * PANGO_SCALE);
+  PangoLayout* scratch = NewLayout(*t, description);
   PangoRectangle logical;
-  pango_layout_get_extents(layout, nullptr, &logical);
+  pango_layout_get_extents(scratch, nullptr, &logical);  // an empty layout still has one line
+  lineHeight = float(logical.height) / PANGO_SCALE;
+  t->fonts.push_back({description, scratch});
+  return int(t->fonts.size() - 1);
+}
+
+float MeasurePangoText(BackendText* t, BackendPicture*, int font, std::u16string_view text) {
+  PangoRectangle logical;
+  pango_layout_get_extents(LayoutToMeasure(*t, font, text), nullptr, &logical);
   return float(logical.width) / PANGO_SCALE;
 }
 
-float LineHeight(Surface& s) { return s.font < 0 ? 0.0f : s.fonts[size_t(s.font)].lineHeight; }
+TextReach DrawPangoText(BackendText* t, BackendPicture* picture, int font, std::u16string_view text, float x,
+                        float y, Colour colour) {
+  PangoLayout* layout = LayoutToDraw(*t, font, text);
+  SetSource(picture->cr, colour);
+  cairo_move_to(picture->cr, x, y);
+  pango_cairo_show_layout(picture->cr, layout);
+  PangoRectangle ink;
+  pango_layout_get_pixel_extents(layout, &ink, nullptr);
+  return {float(ink.x - kInkMargin), float(ink.y - kInkMargin), float(ink.width + 2 * kInkMargin + 1),
+          float(ink.height + 2 * kInkMargin + 1)};
+}
+
+}  // namespace
+
+const TextBackend& PangoText() {
+  static const TextBackend kPangoText = {
+      .create = CreatePangoText,
+      .destroy = DestroyPangoText,
+      .openFont = OpenPangoFont,
+      .measure = MeasurePangoText,
+      .draw = DrawPangoText,
+  };
+  return kPangoText;
+}

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "display/view_colours.h"
 #include "display/visualizer.h"
 
 // Coordinates are computed in 32-bit floats; the surface rounds them half to
@@ -11,9 +12,9 @@
 
 namespace {
 
-constexpr Colour kBlue = Rgb(60, 140, 255);     // bars and rays
-constexpr Colour kTrace = Rgb(200, 210, 235);   // traces, ring, middle lines
-constexpr Colour kPeak = Rgb(230, 240, 255);    // peak marks
+constexpr Colour kBlue = kViewColours.visualizerBlue;
+constexpr Colour kTrace = kViewColours.visualizerTrace;
+constexpr Colour kPeak = kViewColours.visualizerPeak;
 constexpr float kCurve = 0.9f;                  // favours the low bins, where music has most energy
 constexpr float kPi = 3.1415927f;
 constexpr float kGap = 2.0f;                    // between neighbouring bars

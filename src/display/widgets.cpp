@@ -3,15 +3,10 @@
 
 #include <cmath>
 
+#include "display/view_colours.h"
+
 namespace {
 
-constexpr Colour kBadge = Rgb(28, 36, 56);
-constexpr Colour kLiveDot = Rgb(230, 60, 60);
-constexpr Colour kLiveText = Rgb(230, 235, 245);
-constexpr Colour kOffText = Rgb(160, 160, 160);
-constexpr Colour kPrimaryFace = Rgb(30, 144, 255);
-constexpr Colour kSecondaryFace = Rgb(60, 60, 80);
-constexpr Colour kGlyph = Rgb(255, 255, 255);
 constexpr uint8_t kShadowAlpha = 40;
 constexpr uint8_t kGlowAlpha = 40;
 
@@ -32,7 +27,7 @@ void DrawLiveBadge(const PlayerModel& player, Surface& s, int32_t x, int32_t y, 
 
 void DrawLiveBadgeBox(Surface& s, int32_t x, int32_t y, int32_t w, int32_t h) {
   // Radii equal to the height: the radius rule turns the box into its ellipse.
-  FillRoundedBox(s, float(x), float(y), float(w), float(h), float(h), float(h), kBadge);
+  FillRoundedBox(s, float(x), float(y), float(w), float(h), float(h), float(h), kViewColours.badge);
 }
 
 void DrawLiveBadgeSignal(const PlayerModel& player, Surface& s, int32_t x, int32_t y, int32_t h, bool live) {
@@ -40,10 +35,10 @@ void DrawLiveBadgeSignal(const PlayerModel& player, Surface& s, int32_t x, int32
   SelectFont(s, player.fonts.fontSmall);
   const float textY = float(y) + float(h) / 2.0f - 6.0f;
   if (live) {
-    FillCircle(s, float(x + 10), float(y + h / 2), float(LiveDotRadius(player.pulsePhase)), kLiveDot);
-    DrawText(s, u"LIVE", float(x + 22), textY, kLiveText);
+    FillCircle(s, float(x + 10), float(y + h / 2), float(LiveDotRadius(player.pulsePhase)), kViewColours.liveDot);
+    DrawText(s, u"LIVE", float(x + 22), textY, kViewColours.liveText);
   } else {
-    DrawText(s, u"OFF", float(x + 10), textY, kOffText);
+    DrawText(s, u"OFF", float(x + 10), textY, kViewColours.offText);
   }
 }
 
@@ -60,10 +55,10 @@ void DrawButtonFace(Surface& s, int32_t x, int32_t y, int32_t size, Colour colou
 
 void DrawRoundButton(const PlayerModel& player, Surface& s, int32_t x, int32_t y, int32_t size, bool primary,
                      std::u16string_view glyph) {
-  DrawButtonFace(s, x, y, size, primary ? kPrimaryFace : kSecondaryFace, primary ? 60 : 40);
+  DrawButtonFace(s, x, y, size, primary ? kViewColours.primaryFace : kViewColours.secondaryFace, primary ? 60 : 40);
   SetDrawMode(s, DrawMode::TransparentText);
   SelectFont(s, primary ? player.fonts.fontPlayGlyph : player.fonts.fontStopGlyph);
   const float half = float(size) / 2.0f;
   const float width = TextWidth(s, glyph), height = LineHeight(s);
-  DrawText(s, glyph, float(x) + half - width / 2.0f, float(y) + half - height / 2.0f, kGlyph);
+  DrawText(s, glyph, float(x) + half - width / 2.0f, float(y) + half - height / 2.0f, kViewColours.glyph);
 }

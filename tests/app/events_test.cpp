@@ -10,7 +10,7 @@
 #include "app/frame.h"
 #include "app/listener_changes.h"
 #include "app/playback.h"
-#include "display/frame_fixture.h"
+#include "frame_fixture.h"
 #include "fake_audio.h"
 #include "fake_shell.h"
 

@@ -12,6 +12,7 @@
 
 #include "display/gradient.h"
 #include "display/surface.h"
+#include "display/surface_backend.h"
 #include "text/text.h"
 
 namespace {
@@ -159,6 +160,18 @@ TEST(SurfaceLines, FarEndsAreClippedAndBlendingFollowsTheMode) {
   EXPECT_EQ(PixelOf(*canvas.s, 5, 202), 0x000000u);
 }
 
+TEST(SurfaceBoxes, SidesFarBeyondTheSurfaceAreClippedToIt) {
+  Canvas canvas;
+  FillBox(*canvas.s, 20, 30, 3e8f, 5, Rgb(0, 255, 0));  // from x 20 to far past the right edge
+  FillBox(*canvas.s, 50, 1e8f, 10, -2e8f, Rgb(255, 0, 0));  // from far below to far above
+  EXPECT_EQ(PixelOf(*canvas.s, 19, 32), Canvas::kFill);
+  EXPECT_EQ(PixelOf(*canvas.s, 20, 32), 0x00FF00u);
+  EXPECT_EQ(PixelOf(*canvas.s, 799, 34), 0x00FF00u);
+  EXPECT_EQ(PixelOf(*canvas.s, 55, 0), 0xFF0000u);
+  EXPECT_EQ(PixelOf(*canvas.s, 55, 299), 0xFF0000u);
+  EXPECT_EQ(PixelOf(*canvas.s, 60, 100), Canvas::kFill);
+}
+
 TEST(SurfacePictures, OwnSizeCopiesOpaquePixelsAndBlendsTranslucentOnes) {
   Canvas canvas;
   Image picture = CreateImage(3, 1);
@@ -174,6 +187,54 @@ TEST(SurfacePictures, OwnSizeCopiesOpaquePixelsAndBlendsTranslucentOnes) {
   EXPECT_NEAR(int(half & 0xFF), 227, 1);
   EXPECT_EQ(PixelOf(*canvas.s, 12, 20), Canvas::kFill);
   EXPECT_EQ(PixelOf(*canvas.s, 13, 20), Canvas::kFill);  // nothing beyond the picture
+}
+
+TEST(SurfaceFront, ABackendWithoutItsOptionalEntriesDrawsTheSamePicture) {
+  // Where a backend leaves boxes and pictures at their own size out, the
+  // front writes them itself: the same picture, at every scale the backend
+  // draws at (blends may round one step apart).
+  SurfaceBackend bare = DrawingBackend();
+  bare.fillBox = nullptr;
+  bare.drawPicture = nullptr;
+  Image opaque = CreateImage(7, 5), translucent = CreateImage(7, 5);
+  opaque->opaque = true;
+  for (int i = 0; i < 35; ++i) {
+    opaque->pixels[size_t(i)] = 0xFF000000u | uint32_t(i * 0x070503);
+    translucent->pixels[size_t(i)] = i % 2 ? 0x80406080u : 0x00000000u;
+  }
+  auto draw = [&](Surface& s, int scale) {
+    SetSurfaceScale(s, scale);
+    EXPECT_TRUE(BeginDrawing(s));
+    FillBox(s, 0, 0, 60, 40, Rgb(9, 99, 199));
+    FillBox(s, 70, 30, -15, 20, Rgb(200, 10, 10));  // past the right and bottom edges
+    FillRoundedBox(s, 3, 3, 20, 9, 0, 4, Rgb(10, 200, 10));  // no radius: a box
+    DrawPicture(s, *opaque, -2, 20);
+    DrawPictureStretched(s, *translucent, 30, 4, 7, 5);  // its own size
+    SetDrawMode(s, DrawMode::AlphaBlend);
+    FillBox(s, 10, 25, 30, 10, Rgba(255, 255, 255, 100));
+    DrawPicture(s, *translucent, 55, 36);
+    EndDrawing(s);
+  };
+  for (int scale : {1, 2}) {
+    SCOPED_TRACE(scale);
+    Surface* full = CreateSurface(60, 40);
+    Surface* front = CreateSurfaceWith(bare, 60, 40);
+    draw(*full, scale);
+    draw(*front, scale);
+    const PixelView a = SurfacePixels(*full), b = SurfacePixels(*front);
+    EXPECT_EQ(a.width, b.width);
+    int differing = 0;
+    for (int y = 0; y < std::min(a.height, b.height); ++y) {
+      for (int x = 0; x < std::min(a.width, b.width); ++x) {
+        const uint32_t p = reinterpret_cast<const uint32_t*>(a.data + y * a.stride)[x];
+        const uint32_t q = reinterpret_cast<const uint32_t*>(b.data + y * b.stride)[x];
+        for (int shift : {0, 8, 16}) differing += std::abs(int(p >> shift & 0xFF) - int(q >> shift & 0xFF)) > 1;
+      }
+    }
+    EXPECT_EQ(differing, 0);
+    DestroySurface(full);
+    DestroySurface(front);
+  }
 }
 
 TEST(SurfaceText, TextsDrawTheSameWhateverWasDrawnOrMeasuredBefore) {

@@ -8,13 +8,14 @@
 #include <cmath>
 #include <limits>
 
+#include "display/view_colours.h"
 #include "frame_fixture.h"
 
 namespace {
 
-constexpr Colour kBlue = Rgb(60, 140, 255);
-constexpr Colour kTrace = Rgb(200, 210, 235);
-constexpr Colour kPeak = Rgb(230, 240, 255);
+constexpr Colour kBlue = kViewColours.visualizerBlue;
+constexpr Colour kTrace = kViewColours.visualizerTrace;
+constexpr Colour kPeak = kViewColours.visualizerPeak;
 constexpr float kInf = std::numeric_limits<float>::infinity();
 
 class VisualizerTest : public FrameTest {

@@ -31,6 +31,9 @@ inline void TearDownHeadlessPlayer(Player& player) {
   FreeImage(player.coverScaled);
 }
 
+// A colour as a pixel of the surface reads: 0xRRGGBB.
+inline uint32_t Hex(Colour c) { return (uint32_t(RedOf(c)) << 16) | (uint32_t(GreenOf(c)) << 8) | BlueOf(c); }
+
 class FrameTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -43,7 +46,6 @@ class FrameTest : public ::testing::Test {
 
   // 0xRRGGBB of a pixel of the main surface.
   uint32_t Pixel(int x, int y) { return SurfacePixel(S(), x, y); }
-  static uint32_t Hex(Colour c) { return (uint32_t(RedOf(c)) << 16) | (uint32_t(GreenOf(c)) << 8) | BlueOf(c); }
 
   std::vector<DrawOp> OpsOf(DrawOp::Kind kind, Colour colour) const {
     std::vector<DrawOp> found;

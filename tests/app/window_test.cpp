@@ -18,6 +18,7 @@
 #include "app/fonts.h"
 #include "app/player_state.h"
 #include "app/frame.h"
+#include "display/view_colours.h"
 #include "fake_audio.h"
 #include "frame_fixture.h"
 #include "player_window.h"
@@ -27,10 +28,10 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr uint32_t kPlaceholder = 0x2D374B;  // (45, 55, 75)
-constexpr uint32_t kPanel = 0x141A28;        // (20, 26, 40)
-constexpr uint32_t kTrace = 0xC8D2EB;        // (200, 210, 235)
-constexpr uint32_t kPeakMark = 0xE6F0FF;     // (230, 240, 255)
+const uint32_t kPlaceholder = Hex(kViewColours.placeholder);
+const uint32_t kPanel = Hex(kViewColours.panel);
+const uint32_t kTrace = Hex(kViewColours.visualizerTrace);
+const uint32_t kPeakMark = Hex(kViewColours.visualizerPeak);
 
 // The player asks the demo station on 127.0.0.1:18000 for the song at
 // start-up. If something answers there, the title would not be "Titre inconnu".
@@ -203,9 +204,9 @@ TEST_F(WindowTest, StartUpFaceShowsPlaceholderUnknownSongOffBadgeAndKnobWhileThe
     for (int x = 280; x < 500; ++x) lit += (At(x, y) >> 16) > 120;
   }
   EXPECT_GT(lit, 200);
-  EXPECT_EQ(At(570, 237), 0x3C8CFFu);  // blue fill up to 0.8 of the track
-  EXPECT_EQ(At(584, 238), 0xDCE1EBu);  // the knob's centre at 440 + 144
-  EXPECT_EQ(At(600, 237), 0x505A6Eu);  // bare track beyond it
+  EXPECT_EQ(At(570, 237), Hex(kViewColours.trackFill));  // blue fill up to 0.8 of the track
+  EXPECT_EQ(At(584, 238), Hex(kViewColours.knob));  // the knob's centre at 440 + 144
+  EXPECT_EQ(At(600, 237), Hex(kViewColours.track));  // bare track beyond it
   EXPECT_EQ(At(288, 178), kPeakMark);  // bars at rest
 }
 

@@ -8,13 +8,14 @@
 #include <cmath>
 
 #include "display/text_fit.h"
+#include "display/view_colours.h"
 #include "display/visualizer.h"
 #include "frame_fixture.h"
 
 namespace {
 
-constexpr Colour kPanel = Rgb(20, 26, 40);
-constexpr Colour kBackground = Rgb(2, 8, 20);
+constexpr Colour kPanel = kViewColours.panel;
+constexpr Colour kBackground = kViewColours.background;
 
 class MainViewTest : public FrameTest {
  protected:
@@ -56,13 +57,13 @@ TEST_F(MainViewTest, StartUpFrameShowsEachPartInItsPlace) {
     float x, y;  // negative: placed by the centring test below
     Colour colour;
   } texts[] = {
-      {"OFF", 750, 241, Rgb(160, 160, 160)},
-      {"Pochette", 30, 30, Rgb(180, 190, 210)},
-      {"Titre inconnu", 280, 24, Rgb(235, 242, 255)},
-      {"Artiste inconnu", 280, 55, Rgb(190, 205, 230)},
-      {"\u25B6", -1, -1, Rgb(255, 255, 255)},
-      {"\u25A0", -1, -1, Rgb(255, 255, 255)},
-      {"\U0001F508", 418, 229, Rgb(200, 200, 220)},
+      {"OFF", 750, 241, kViewColours.offText},
+      {"Pochette", 30, 30, kViewColours.placeholderText},
+      {"Titre inconnu", 280, 24, kViewColours.titleText},
+      {"Artiste inconnu", 280, 55, kViewColours.artistText},
+      {"\u25B6", -1, -1, kViewColours.glyph},
+      {"\u25A0", -1, -1, kViewColours.glyph},
+      {"\U0001F508", 418, 229, kViewColours.speaker},
   };
   const auto drawn = Texts();
   ASSERT_EQ(drawn.size(), std::size(texts));
@@ -79,10 +80,10 @@ TEST_F(MainViewTest, StartUpFrameShowsEachPartInItsPlace) {
   // The badge is the ellipse in its box: the box's corner keeps the flat background.
   EXPECT_EQ(Pixel(741, 236), Hex(kBackground));
   // The placeholder fills the cover box and stops at its edges.
-  EXPECT_EQ(Pixel(18, 18), 0x2D374Bu);
-  EXPECT_EQ(Pixel(267, 267), 0x2D374Bu);
-  EXPECT_NE(Pixel(17, 17), 0x2D374Bu);
-  EXPECT_NE(Pixel(268, 268), 0x2D374Bu);
+  EXPECT_EQ(Pixel(18, 18), Hex(kViewColours.placeholder));
+  EXPECT_EQ(Pixel(267, 267), Hex(kViewColours.placeholder));
+  EXPECT_NE(Pixel(17, 17), Hex(kViewColours.placeholder));
+  EXPECT_NE(Pixel(268, 268), Hex(kViewColours.placeholder));
 
   // Each button: a face of its colour, a ring of that hue up to 6 pixels
   // beyond the disc, a shadow that darkens what lies under the disc's lower edge.
@@ -92,7 +93,8 @@ TEST_F(MainViewTest, StartUpFrameShowsEachPartInItsPlace) {
     for (int shift : {0, 8, 16}) sum += std::abs(channel(a, shift) - channel(b, shift));
     return sum;
   };
-  for (auto [left, face] : {std::pair{290, 0x1E90FFu}, std::pair{350, 0x3C3C50u}}) {
+  const auto faces = {std::pair{290, Hex(kViewColours.primaryFace)}, std::pair{350, Hex(kViewColours.secondaryFace)}};
+  for (auto [left, face] : faces) {
     SCOPED_TRACE(left);
     const int cx = left + 16, cy = 236;
     EXPECT_LE(distance(Pixel(left + 2, cy), face), 6);
@@ -204,7 +206,7 @@ TEST_F(MainViewTest, LiveBadgePulses) {
     SCOPED_TRACE(phase);
     player.pulsePhase = phase;
     Render();
-    const auto dots = OpsOf(DrawOp::Kind::Circle, Rgb(230, 60, 60));
+    const auto dots = OpsOf(DrawOp::Kind::Circle, kViewColours.liveDot);
     ASSERT_EQ(dots.size(), 1u);
     EXPECT_EQ((std::array{dots[0].x, dots[0].y, dots[0].w}), (std::array{750, 247, radius}));
     const DrawOp* live = FindText("LIVE");
@@ -227,10 +229,10 @@ TEST_F(MainViewTest, VolumeSliderFollowsTheVolumeOnEveryFrame) {
     SCOPED_TRACE(c.volume);
     player.volume = c.volume;  // no ComputeLayout: the render places the knob itself
     Render();
-    const auto fills = OpsOf(DrawOp::Kind::Box, Rgb(60, 140, 255));
+    const auto fills = OpsOf(DrawOp::Kind::Box, kViewColours.trackFill);
     ASSERT_FALSE(fills.empty());
     EXPECT_EQ(fills.back().w, c.fill);
-    const auto knob = OpsOf(DrawOp::Kind::RoundedBox, Rgb(220, 225, 235));
+    const auto knob = OpsOf(DrawOp::Kind::RoundedBox, kViewColours.knob);
     ASSERT_EQ(knob.size(), 1u);
     EXPECT_EQ(Rect(knob[0]), (std::array{c.knobX, 229, 18, 18}));
     EXPECT_EQ(player.layout.volumeKnobBox.x, float(c.knobX));
@@ -238,7 +240,7 @@ TEST_F(MainViewTest, VolumeSliderFollowsTheVolumeOnEveryFrame) {
   // At 0 the track shows no blue at its left end, only under the knob's disc.
   player.volume = 0;
   Render();
-  EXPECT_EQ(Pixel(455, 237), 0x505A6Eu);
+  EXPECT_EQ(Pixel(455, 237), Hex(kViewColours.track));
 }
 
 TEST_F(MainViewTest, CoverScaledCopyThenFullPictureThenPlaceholder) {
@@ -268,7 +270,7 @@ TEST_F(MainViewTest, CoverScaledCopyThenFullPictureThenPlaceholder) {
   FreeImage(player.coverScaled);
   FreeImage(player.coverImage);
   Render();
-  EXPECT_EQ(Pixel(30, 260), 0x2D374Bu);  // the placeholder again
+  EXPECT_EQ(Pixel(30, 260), Hex(kViewColours.placeholder));  // the placeholder again
   EXPECT_NE(FindText("Pochette"), nullptr);
 }
 
@@ -339,9 +341,9 @@ TEST_F(MainViewTest, AtScaleTwoEveryFlatAreaHasTheColourOfScaleOne) {
 
 TEST_F(MainViewTest, WholeFramePixels) {
   Render();
-  EXPECT_EQ(Pixel(200, 200), 0x2D374Bu);  // placeholder (45, 55, 75)
-  EXPECT_EQ(Pixel(0, 0), 0x060E20u);      // gradient top
-  EXPECT_EQ(Pixel(739, 0), 0x060E20u);
+  EXPECT_EQ(Pixel(200, 200), Hex(kViewColours.placeholder));  // placeholder (45, 55, 75)
+  EXPECT_EQ(Pixel(0, 0), Hex(kViewColours.gradientTop));      // gradient top
+  EXPECT_EQ(Pixel(739, 0), Hex(kViewColours.gradientTop));
   for (int y : {0, 50, 299}) {  // the panel and the badge reach into the strip lower down
     EXPECT_EQ(Pixel(740, y), Hex(kBackground)) << y;  // the flat strip right of the gradient
     EXPECT_EQ(Pixel(799, y), Hex(kBackground)) << y;
@@ -349,11 +351,11 @@ TEST_F(MainViewTest, WholeFramePixels) {
   EXPECT_EQ(Pixel(290, 100), Hex(kPanel));
   EXPECT_EQ(Pixel(782, 183), Hex(kPanel));   // inside the rounded corner
   EXPECT_NE(Pixel(280, 85), Hex(kPanel));    // the corner itself is cut
-  EXPECT_EQ(Pixel(288, 178), 0xE6F0FFu);     // a peak mark at rest
-  EXPECT_EQ(Pixel(584, 238), 0xDCE1EBu);     // knob
-  EXPECT_EQ(Pixel(450, 237), 0x3C8CFFu);     // track fill
-  EXPECT_EQ(Pixel(610, 237), 0x505A6Eu);     // track beyond the knob
-  EXPECT_EQ(Pixel(779, 247), 0x1C2438u);     // badge body right of "OFF"
+  EXPECT_EQ(Pixel(288, 178), Hex(kViewColours.visualizerPeak));     // a peak mark at rest
+  EXPECT_EQ(Pixel(584, 238), Hex(kViewColours.knob));     // knob
+  EXPECT_EQ(Pixel(450, 237), Hex(kViewColours.trackFill));     // track fill
+  EXPECT_EQ(Pixel(610, 237), Hex(kViewColours.track));     // track beyond the knob
+  EXPECT_EQ(Pixel(779, 247), Hex(kViewColours.badge));     // badge body right of "OFF"
 
   // "OFF" is drawn in grey on the badge: its text area holds grey pixels.
   int grey = 0;
@@ -470,7 +472,7 @@ TEST_F(MainViewTest, UnknownModeLeavesThePanelEmptyButTheRestDrawn) {
   Render();
   EXPECT_EQ(Pixel(288, 178), Hex(kPanel));
   EXPECT_NE(FindText("OFF"), nullptr);
-  EXPECT_EQ(OpsOf(DrawOp::Kind::RoundedBox, Rgb(220, 225, 235)).size(), 1u);
+  EXPECT_EQ(OpsOf(DrawOp::Kind::RoundedBox, kViewColours.knob).size(), 1u);
   EXPECT_EQ(OpsOf(DrawOp::Kind::RoundedBox, kPanel).size(), 1u);
 }
 
