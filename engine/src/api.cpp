@@ -177,6 +177,9 @@ BOOL BASS_Init(int device, DWORD freq, DWORD, void*, const void*) try {
   e.mixer.rateHz = rateHz;
   e.mixer.rampFrames = size_t(rateHz) * kVolumeRampMs / 1000;
   e.mixer.startMarginFrames = size_t(rateHz) * kStartMarginMs / 1000;
+  // Nothing known yet of the device this output opens.
+  e.mixer.delay.atNs.store(0);
+  e.mixer.deviceLost.store(false);
   if (int code = OpenOutput(device, rateHz, &e.mixer, &e.output); code != 0) return Fail(code, 0);
   e.initialised = true;
   return Succeed(1);
@@ -267,10 +270,14 @@ BOOL BASS_ChannelSetAttribute(DWORD handle, DWORD attrib, float value) try {
 } GUARDED(0)
 
 DWORD BASS_ChannelIsActive(DWORD handle) try {
-  return WithStream(handle, DWORD(BASS_ACTIVE_STOPPED), [](Engine&, Stream& s) {
+  return WithStream(handle, DWORD(BASS_ACTIVE_STOPPED), [](Engine& e, Stream& s) {
     switch (s.channel.playState.load(std::memory_order_acquire)) {
-      case PlayState::Playing:
-        return Succeed(DWORD(s.channel.stalled.load() ? BASS_ACTIVE_STALLED : BASS_ACTIVE_PLAYING));
+      case PlayState::Playing: {
+        // Without a device nothing is heard, however well the stream flows.
+        const bool unheard =
+            s.channel.stalled.load() || e.mixer.deviceLost.load(std::memory_order_acquire) || DeviceHangs(e.mixer);
+        return Succeed(DWORD(unheard ? BASS_ACTIVE_STALLED : BASS_ACTIVE_PLAYING));
+      }
       case PlayState::Paused: return Succeed(DWORD(BASS_ACTIVE_PAUSED));
       case PlayState::Stopped: break;
     }

@@ -18,6 +18,7 @@ extern "C" {
 #include <string>
 
 #include "av_net.h"
+#include "av_ogg_links.h"
 #include "frame_ring.h"
 #include "orvelle/bass.h"
 #include "proxy_route.h"
@@ -60,6 +61,7 @@ struct orvelle::AvInput {
   bool timedOut = false;
   int outputRateHz = 44100;
   AVIOContext* io = nullptr;
+  OggLinks* links = nullptr;   // an Ogg stream's demuxer reads one link at a time through it
   AVFormatContext* format = nullptr;
   AVCodecContext* codec = nullptr;
   SwrContext* resampler = nullptr;
@@ -205,26 +207,35 @@ bool ConfigureResampler(AvInput* in, const AVFrame* f) {
   return av_channel_layout_copy(&in->resamplerLayout, &f->ch_layout) >= 0;
 }
 
-bool AppendResampled(AvInput* in, const AVFrame* f, std::vector<float>& out) {
-  if (in->resampler == nullptr || f->sample_rate != in->resamplerRateHz || f->format != in->resamplerFormat ||
-      av_channel_layout_compare(&f->ch_layout, &in->resamplerLayout) != 0) {
-    if (!ConfigureResampler(in, f)) return false;
-  }
-  const int capacity = swr_get_out_samples(in->resampler, f->nb_samples);
+// Appends what the resampler makes of `samples` input frames (none: what it
+// still holds).
+bool Resample(AvInput* in, const uint8_t** data, int samples, std::vector<float>& out) {
+  const int capacity = swr_get_out_samples(in->resampler, samples);
   if (capacity <= 0) return true;
   if (capacity > kMaxResampledFramesPerPacket) return false;
   const size_t base = out.size();
   out.resize(base + size_t(capacity) * kChannels);
   auto* dst = reinterpret_cast<uint8_t*>(out.data() + base);
-  const int got = swr_convert(in->resampler, &dst, capacity, const_cast<const uint8_t**>(f->extended_data),
-                              f->nb_samples);
+  const int got = swr_convert(in->resampler, &dst, capacity, data, samples);
   out.resize(base + size_t(std::max(got, 0)) * kChannels);
   return got >= 0;
 }
 
+bool AppendResampled(AvInput* in, const AVFrame* f, std::vector<float>& out) {
+  if (in->resampler == nullptr || f->sample_rate != in->resamplerRateHz || f->format != in->resamplerFormat ||
+      av_channel_layout_compare(&f->ch_layout, &in->resamplerLayout) != 0) {
+    // The last few frames of the previous format first: its filter holds them.
+    if (in->resampler != nullptr && !Resample(in, nullptr, 0, out)) return false;
+    if (!ConfigureResampler(in, f)) return false;
+  }
+  return Resample(in, const_cast<const uint8_t**>(f->extended_data), f->nb_samples, out);
+}
+
+bool FollowNextLink(AvInput* in, std::vector<float>& out);
+
 // Reads and decodes one packet. False at the end of the stream or on failure.
 bool DecodePacket(AvInput* in, std::vector<float>& out) {
-  if (av_read_frame(in->format, in->packet) < 0) return false;
+  if (av_read_frame(in->format, in->packet) < 0) return FollowNextLink(in, out);
   if (in->packet->stream_index != in->streamIndex) {
     av_packet_unref(in->packet);
     return true;
@@ -260,13 +271,44 @@ int OpenDecoder(AvInput* in, bool probed) {
     if (int(i) != in->streamIndex) in->format->streams[i]->discard = AVDISCARD_ALL;
   const AVStream* stream = in->format->streams[in->streamIndex];
   in->codec = avcodec_alloc_context3(decoder);
-  in->packet = av_packet_alloc();
-  in->frame = av_frame_alloc();
+  if (in->packet == nullptr) in->packet = av_packet_alloc();
+  if (in->frame == nullptr) in->frame = av_frame_alloc();
   if (in->codec == nullptr || in->packet == nullptr || in->frame == nullptr) return BASS_ERROR_MEM;
   if (avcodec_parameters_to_context(in->codec, stream->codecpar) < 0) return BASS_ERROR_CODEC;
   in->codec->pkt_timebase = stream->time_base;
   if (avcodec_open2(in->codec, decoder, nullptr) < 0) return BASS_ERROR_CODEC;
   return 0;
+}
+
+int OpenDemuxer(AvInput* in, const char* url, const AVInputFormat* demuxer) {
+  in->format = avformat_alloc_context();
+  if (in->format == nullptr) return BASS_ERROR_MEM;
+  in->format->pb = in->links != nullptr ? OggLinkReader(in->links) : in->io;
+  in->format->flags |= AVFMT_FLAG_CUSTOM_IO;  // the AVIOContext stays ours to close
+  in->format->interrupt_callback = {Interrupted, in};
+  in->format->probesize = kProbeBytes;
+  in->format->max_analyze_duration = kAnalyzeMicroseconds;
+  in->format->max_index_size = kMaxSeekIndexBytes;
+  if (avformat_open_input(&in->format, url, demuxer, nullptr) < 0)
+    return in->timedOut ? BASS_ERROR_TIMEOUT : BASS_ERROR_FILEFORM;
+  return 0;
+}
+
+// Ends the Ogg link whose demuxer has read its last page, with what its
+// decoder still holds, and opens a demuxer and a decoder for the next one,
+// whatever its codec. False when the stream itself ended or failed.
+bool FollowNextLink(AvInput* in, std::vector<float>& out) {
+  if (!NextOggLinkWaits(in->links)) return false;
+  avcodec_send_packet(in->codec, nullptr);  // draining: what the decoder holds comes out
+  bool ok = true;
+  while (ok && avcodec_receive_frame(in->codec, in->frame) >= 0) {
+    ok = AppendResampled(in, in->frame, out);
+    av_frame_unref(in->frame);
+  }
+  avcodec_free_context(&in->codec);
+  avformat_close_input(&in->format);
+  const AVInputFormat* ogg = av_find_input_format("ogg");
+  return ok && OpenNextOggLink(in->links) && OpenDemuxer(in, nullptr, ogg) == 0 && OpenDecoder(in, false) == 0;
 }
 
 int OpenSteps(AvInput* in, const char* url) {
@@ -292,16 +334,8 @@ int OpenSteps(AvInput* in, const char* url) {
     err = av_probe_input_buffer2(in->io, &demuxer, url, nullptr, 0, kProbeBytes);
     if (err < 0) return in->timedOut ? BASS_ERROR_TIMEOUT : BASS_ERROR_FILEFORM;
   }
-  in->format = avformat_alloc_context();
-  if (in->format == nullptr) return BASS_ERROR_MEM;
-  in->format->pb = in->io;
-  in->format->flags |= AVFMT_FLAG_CUSTOM_IO;  // the AVIOContext stays ours to close
-  in->format->interrupt_callback = interrupt;
-  in->format->probesize = kProbeBytes;
-  in->format->max_analyze_duration = kAnalyzeMicroseconds;
-  in->format->max_index_size = kMaxSeekIndexBytes;
-  if (avformat_open_input(&in->format, url, demuxer, nullptr) < 0)
-    return in->timedOut ? BASS_ERROR_TIMEOUT : BASS_ERROR_FILEFORM;
+  if (std::strcmp(demuxer->name, "ogg") == 0 && (in->links = OpenOggLinks(in->io)) == nullptr) return BASS_ERROR_MEM;
+  if (int code = OpenDemuxer(in, url, demuxer); code != 0) return code;
   if (int code = OpenDecoder(in, probed); code != 0) return code;
 
   for (int packets = 0; in->firstFrames.empty(); ++packets) {
@@ -347,6 +381,7 @@ void CloseAvInput(AvInput* in) {
   swr_free(&in->resampler);
   av_channel_layout_uninit(&in->resamplerLayout);
   avformat_close_input(&in->format);
+  CloseOggLinks(in->links);
   avio_closep(&in->io);
   delete in;
 }

@@ -70,8 +70,9 @@ struct DeviceDelay {
 };
 
 // The device callback's view of the channels. Slots are published by the API
-// thread; `callbacksRun` is odd while a mix is in progress, which is how
-// DetachChannel knows when the mixer can no longer hold a detached channel.
+// thread; `callbacksRun` is odd while the mixer thread holds channels (a mix,
+// or a look at them), which is how DetachChannel knows when the mixer can no
+// longer hold a detached channel.
 struct Mixer {
   int rateHz = 44100;
   size_t rampFrames = 220;  // volume changes glide over about 5 ms
@@ -80,7 +81,10 @@ struct Mixer {
   // the pre-buffer).
   size_t startMarginFrames = 0;
   std::array<std::atomic<Channel*>, kMaxChannels> slots{};
-  std::atomic<uint64_t> callbacksRun{0};
+  mutable std::atomic<uint64_t> callbacksRun{0};
+  // Set by the output while no device takes the mix (it went away and has
+  // not come back): the mix goes on at the real-time pace, unheard.
+  std::atomic<bool> deviceLost{false};
   uint64_t clockFrames = 0;        // mixer only: frames mixed since the output opened
   uint64_t soundedUntilClock = 0;  // mixer only: just after the last frame a channel sounded in
   DeviceDelay delay;
@@ -114,6 +118,10 @@ void PublishDeviceDelay(Mixer& mixer, size_t queuedFrames);
 // Anyone: how many of the channel's mixed frames are not heard yet, so that a
 // reader can look at what is heard rather than at what is mixed next.
 size_t UnheardFrames(const Mixer& mixer, const Channel& channel);
+
+// Anyone: the output handed frames to its device before, and has not for
+// seconds: a device (or a sound server) that hangs plays nothing.
+bool DeviceHangs(const Mixer& mixer);
 
 // API thread. AttachChannel fails when every slot is taken.
 bool AttachChannel(Mixer& mixer, Channel* channel);

@@ -58,6 +58,20 @@ void AddWithGain(Channel& ch, const Mixer& mixer, float* out, size_t frames) {
   }
 }
 
+// The mixer thread holds channels (odd `callbacksRun`): in a mix, or in a look
+// at them outside one, so that a channel being detached is not freed under
+// its eyes. Never nested.
+class ChannelsHeld {
+ public:
+  explicit ChannelsHeld(const Mixer& mixer) : mixer_(mixer) { mixer_.callbacksRun.fetch_add(1, std::memory_order_seq_cst); }
+  ~ChannelsHeld() { mixer_.callbacksRun.fetch_add(1, std::memory_order_seq_cst); }
+  ChannelsHeld(const ChannelsHeld&) = delete;
+  ChannelsHeld& operator=(const ChannelsHeld&) = delete;
+
+ private:
+  const Mixer& mixer_;
+};
+
 int64_t NowNs() {
   return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
       .count();
@@ -108,7 +122,7 @@ uint64_t MixOne(Channel& ch, const Mixer& mixer, uint64_t clock, float* out, siz
 }  // namespace
 
 void MixChannels(Mixer& mixer, float* out, size_t frames) {
-  mixer.callbacksRun.fetch_add(1, std::memory_order_seq_cst);  // odd: mixing
+  const ChannelsHeld held(mixer);
   std::fill(out, out + frames * kChannels, 0.0f);
   for (size_t done = 0; done < frames; done += kMixChunkFrames) {
     const size_t chunk = std::min(kMixChunkFrames, frames - done);
@@ -121,7 +135,6 @@ void MixChannels(Mixer& mixer, float* out, size_t frames) {
   }
   mixer.clockFrames += frames;
   for (size_t i = 0; i < frames * kChannels; ++i) out[i] = std::clamp(out[i], -1.0f, 1.0f);
-  mixer.callbacksRun.fetch_add(1, std::memory_order_seq_cst);  // even: idle
 }
 
 void PublishDeviceDelay(Mixer& mixer, size_t queuedFrames) {
@@ -155,8 +168,15 @@ size_t UnheardFrames(const Mixer& mixer, const Channel& channel) {
   return until > heard ? size_t(until - heard) : 0;
 }
 
+bool DeviceHangs(const Mixer& mixer) {
+  constexpr int64_t kHangsAfterNs = 2'000'000'000;  // many times any output's period
+  const int64_t atNs = mixer.delay.atNs.load(std::memory_order_seq_cst);
+  return atNs != 0 && NowNs() - atNs > kHangsAfterNs;
+}
+
 bool ShouldDropQueueForStart(const Mixer& mixer, size_t queuedFrames) {
   if (mixer.clockFrames - std::min(mixer.clockFrames, mixer.soundedUntilClock) < queuedFrames) return false;
+  const ChannelsHeld held(mixer);
   for (const auto& slot : mixer.slots) {
     const Channel* ch = slot.load(std::memory_order_seq_cst);
     if (ch == nullptr || ch->flowing || ch->playState.load(std::memory_order_acquire) != PlayState::Playing) continue;
@@ -167,6 +187,7 @@ bool ShouldDropQueueForStart(const Mixer& mixer, size_t queuedFrames) {
 }
 
 size_t FramesSoundingAhead(const Mixer& mixer) {
+  const ChannelsHeld held(mixer);
   size_t least = SIZE_MAX;
   for (const auto& slot : mixer.slots) {
     const Channel* ch = slot.load(std::memory_order_seq_cst);
@@ -179,6 +200,7 @@ size_t FramesSoundingAhead(const Mixer& mixer) {
 }
 
 bool AChannelWaitsToStart(const Mixer& mixer) {
+  const ChannelsHeld held(mixer);
   for (const auto& slot : mixer.slots) {
     const Channel* ch = slot.load(std::memory_order_seq_cst);
     if (ch != nullptr && !ch->flowing && ch->playState.load(std::memory_order_acquire) == PlayState::Playing)

@@ -9,12 +9,9 @@
 #include <pulse/pulseaudio.h>
 
 #include <algorithm>
-#include <atomic>
 #include <memory>
-#include <thread>
 
 #include "channel.h"
-#include "silent_clock.h"
 
 namespace orvelle {
 
@@ -28,6 +25,7 @@ constexpr int kFloorMs = kRequestMs + 20;
 constexpr int kConnectTimeoutMs = 3000;
 constexpr int kStartLookMs = 10;     // how often a stream asked to play is looked at until it can...
 constexpr int kStartLookForMs = 2000; // ...for as long as a slow station takes to fill the pre-buffer
+constexpr int kCancelLookMs = 20;    // how often a connection under way looks whether it is still wanted
 
 struct PulseOutput {
   Mixer* mixer = nullptr;
@@ -38,14 +36,13 @@ struct PulseOutput {
   size_t targetFrames = 0;
   size_t bufferBytes = 0;  // the stream's own part of the target, as the server set it
   size_t floorFrames = 0;
+  const std::atomic<bool>* cancelled = nullptr;
+  std::function<void()> lost;
+  bool open = false;             // under the loop's lock: connected, so a failure is a loss
   bool connectTimedOut = false;  // under the loop's lock
   bool dropping = false;  // under the loop's lock: a drop was asked, its refill not written yet
   pa_time_event* startLook = nullptr;  // under the loop's lock: armed while a start is awaited...
   pa_usec_t startLookUntilUs = 0;      // ...until then at most
-  // The server went away while playing: a thread stands in for the device
-  // so that streams keep their pace and their states.
-  std::thread silentClock;
-  std::atomic<bool> stopClock{false};
 };
 
 namespace {
@@ -56,14 +53,23 @@ void Unref(pa_operation* operation) {
   if (operation != nullptr) pa_operation_unref(operation);
 }
 
-void OnContextState(pa_context*, void* user) {
-  pa_threaded_mainloop_signal(static_cast<PulseOutput*>(user)->loop, 0);
+// The server went away (a crash, a restart) or dropped the stream (its sink
+// removed, the stream killed): told once, and only once the output was open.
+void ReportLoss(PulseOutput& out) {
+  if (!out.open) return;
+  out.open = false;
+  out.lost();
+}
+
+void OnContextState(pa_context* context, void* user) {
+  auto* out = static_cast<PulseOutput*>(user);
+  if (!PA_CONTEXT_IS_GOOD(pa_context_get_state(context))) ReportLoss(*out);
+  pa_threaded_mainloop_signal(out->loop, 0);
 }
 
 void OnStreamState(pa_stream* stream, void* user) {
   auto* out = static_cast<PulseOutput*>(user);
-  if (pa_stream_get_state(stream) == PA_STREAM_FAILED && !out->silentClock.joinable())
-    out->silentClock = std::thread([out] { RunSilentClock(*out->mixer, out->rateHz, out->stopClock); });
+  if (!PA_STREAM_IS_GOOD(pa_stream_get_state(stream))) ReportLoss(*out);
   pa_threaded_mainloop_signal(out->loop, 0);
 }
 
@@ -136,6 +142,19 @@ void OnConnectTimeout(pa_mainloop_api*, pa_time_event*, const struct timeval*, v
   pa_threaded_mainloop_signal(out->loop, 0);
 }
 
+// While connecting: wakes the wait, which looks whether it is still wanted.
+void OnCancelLook(pa_mainloop_api* api, pa_time_event* event, const struct timeval*, void* user) {
+  auto* out = static_cast<PulseOutput*>(user);
+  pa_threaded_mainloop_signal(out->loop, 0);
+  timeval next;
+  pa_timeval_add(pa_gettimeofday(&next), pa_usec_t(kCancelLookMs) * 1000);
+  api->time_restart(event, &next);
+}
+
+bool GivesUp(const PulseOutput& out) {
+  return out.connectTimedOut || out.cancelled->load(std::memory_order_acquire);
+}
+
 bool ConnectContext(PulseOutput& out) {
   out.context = pa_context_new(pa_threaded_mainloop_get_api(out.loop), "Orvelle Player");
   if (out.context == nullptr) return false;
@@ -145,7 +164,7 @@ bool ConnectContext(PulseOutput& out) {
   for (;;) {  // the state callback signals each change
     const pa_context_state_t state = pa_context_get_state(out.context);
     if (state == PA_CONTEXT_READY) return true;
-    if (!PA_CONTEXT_IS_GOOD(state) || out.connectTimedOut) return false;
+    if (!PA_CONTEXT_IS_GOOD(state) || GivesUp(out)) return false;
     pa_threaded_mainloop_wait(out.loop);
   }
 }
@@ -171,18 +190,21 @@ bool ConnectStream(PulseOutput& out) {
   for (;;) {
     const pa_stream_state_t state = pa_stream_get_state(out.stream);
     if (state == PA_STREAM_READY) return true;
-    if (!PA_STREAM_IS_GOOD(state) || out.connectTimedOut) return false;
+    if (!PA_STREAM_IS_GOOD(state) || GivesUp(out)) return false;
     pa_threaded_mainloop_wait(out.loop);
   }
 }
 
 }  // namespace
 
-PulseOutput* OpenPulseOutput(int rateHz, Mixer* mixer, bool* timedOut) {
+PulseOutput* OpenPulseOutput(int rateHz, Mixer* mixer, const std::atomic<bool>& cancelled,
+                             std::function<void()> lost, bool* timedOut) {
   *timedOut = false;
   auto out = std::make_unique<PulseOutput>();
   out->mixer = mixer;
   out->rateHz = rateHz;
+  out->cancelled = &cancelled;
+  out->lost = std::move(lost);
   out->targetFrames = size_t(rateHz) * kTargetMs / 1000;
   out->floorFrames = size_t(rateHz) * kFloorMs / 1000;
   out->loop = pa_threaded_mainloop_new();
@@ -197,10 +219,14 @@ PulseOutput* OpenPulseOutput(int rateHz, Mixer* mixer, bool* timedOut) {
   timeval deadline;
   pa_timeval_add(pa_gettimeofday(&deadline), pa_usec_t(kConnectTimeoutMs) * 1000);
   pa_time_event* timeout = api->time_new(api, &deadline, OnConnectTimeout, out.get());
+  timeval now;
+  pa_time_event* cancelLook = api->time_new(api, pa_gettimeofday(&now), OnCancelLook, out.get());
   const bool ok = ConnectContext(*out) && ConnectStream(*out);
   if (timeout != nullptr) api->time_free(timeout);
+  if (cancelLook != nullptr) api->time_free(cancelLook);
   *timedOut = !ok && out->connectTimedOut;
   if (ok) out->bufferBytes = pa_stream_get_buffer_attr(out->stream)->tlength;
+  out->open = ok;
   pa_threaded_mainloop_unlock(out->loop);
   if (!ok) {
     ClosePulseOutput(out.release());
@@ -228,10 +254,6 @@ void ClosePulseOutput(PulseOutput* out) {
     pa_threaded_mainloop_unlock(out->loop);
     pa_threaded_mainloop_stop(out->loop);
     pa_threaded_mainloop_free(out->loop);
-  }
-  if (out->silentClock.joinable()) {
-    out->stopClock.store(true, std::memory_order_release);
-    out->silentClock.join();
   }
   delete out;
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The Linux output: PulseAudio straight where a sound server answers (see
-// pulse_output.cpp), SDL otherwise. The only file that sees SDL.
+// The only file that sees SDL.
+#include "sdl_output.h"
+
 #include <SDL2/SDL.h>
 
 #if defined(__linux__)
@@ -8,15 +9,9 @@
 #endif
 
 #include <atomic>
-#include <cstdlib>
-#include <cstring>
-#include <thread>
 
 #include "channel.h"
 #include "orvelle/bass.h"
-#include "output.h"
-#include "pulse_output.h"
-#include "silent_clock.h"
 
 namespace orvelle {
 
@@ -25,23 +20,14 @@ namespace orvelle {
 // the price of some 170 wake-ups a second.
 constexpr int kDevicePeriodFrames = 1024;  // about 23 ms at 44.1 kHz
 
-struct Output {
+struct SdlOutput {
   Mixer* mixer = nullptr;
-  PulseOutput* pulse = nullptr;
-  SDL_AudioDeviceID device = 0;
+  std::function<void()> lost;
+  std::atomic<SDL_AudioDeviceID> device{0};  // read by SDL's thread
   void* alsa = nullptr;  // our reference to SDL's ALSA library, while its messages are dropped
-  // "No sound": a thread stands in for the device.
-  std::thread silentClock;
-  std::atomic<bool> stopClock{false};
 };
 
 namespace {
-
-// Unless SDL was told to use another driver (the tests' dummy one, say).
-bool PulseWanted() {
-  const char* driver = std::getenv("SDL_AUDIODRIVER");
-  return driver == nullptr || *driver == '\0' || std::strcmp(driver, "pulseaudio") == 0;
-}
 
 void DeviceCallback(void* user, Uint8* stream, int bytes) {
   auto* mixer = static_cast<Mixer*>(user);
@@ -65,29 +51,56 @@ void SetAlsaErrorHandler(void* alsa, AlsaErrorHandler handler) {
   if (auto set = reinterpret_cast<AlsaSetErrorHandler>(dlsym(alsa, "snd_lib_error_set_handler"))) set(handler);
 }
 
-void QuietAlsa(Output* out) {
+void QuietAlsa(SdlOutput* out) {
   out->alsa = dlopen("libasound.so.2", RTLD_NOW | RTLD_LOCAL | RTLD_NOLOAD);
   if (out->alsa != nullptr) SetAlsaErrorHandler(out->alsa, DropAlsaMessage);
 }
 
-void ReleaseAlsa(Output* out) {
+void ReleaseAlsa(SdlOutput* out) {
   if (out->alsa == nullptr) return;
   SetAlsaErrorHandler(out->alsa, nullptr);
   dlclose(out->alsa);
   out->alsa = nullptr;
 }
 #else
-void QuietAlsa(Output*) {}
-void ReleaseAlsa(Output*) {}
+void QuietAlsa(SdlOutput*) {}
+void ReleaseAlsa(SdlOutput*) {}
 #endif
 
-int OpenDevice(Output* out, int rateHz) {
+// SDL's thread, within SDL_PushEvent: the device is gone. SDL goes on calling
+// the mixer at the real-time pace into nothing until the device is closed.
+int OnSdlEvent(void* user, SDL_Event* event) {
+  auto* out = static_cast<SdlOutput*>(user);
+  if (event->type == SDL_AUDIODEVICEREMOVED && event->adevice.iscapture == 0 && event->adevice.which == out->device)
+    out->lost();
+  return 1;
+}
+
+void ReleaseSdl(SdlOutput* out) {
+  SDL_DelEventWatch(OnSdlEvent, out);
+  // Nobody reads SDL's event queue: what the audio subsystem put there goes.
+  SDL_FlushEvents(SDL_AUDIODEVICEADDED, SDL_AUDIODEVICEREMOVED);
+  ReleaseAlsa(out);
+  SDL_QuitSubSystem(SDL_INIT_AUDIO | SDL_INIT_EVENTS);
+  // SDL keeps its hints until SDL_Quit; with nothing else of SDL in use,
+  // release them so that no allocation outlives the library.
+  if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) SDL_Quit();
+}
+
+}  // namespace
+
+int OpenSdlOutput(int rateHz, Mixer* mixer, const std::atomic<bool>& cancelled, std::function<void()> lost,
+                  SdlOutput** output) {
   // SDL would otherwise take SIGINT and SIGTERM for an event queue that
   // nobody reads, and the host program would no longer end on them.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Orvelle Player");
   SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, "Radio");
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return BASS_ERROR_DRIVER;
+  // Events only for the removed device's, which SDL gives nowhere else.
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO | SDL_INIT_EVENTS) != 0) return BASS_ERROR_DRIVER;
+  auto* out = new SdlOutput;
+  out->mixer = mixer;
+  out->lost = std::move(lost);
   QuietAlsa(out);
   SDL_AudioSpec want{};
   want.freq = rateHz;
@@ -95,69 +108,31 @@ int OpenDevice(Output* out, int rateHz) {
   want.channels = kChannels;
   want.samples = kDevicePeriodFrames;
   want.callback = DeviceCallback;
-  want.userdata = out->mixer;
+  want.userdata = mixer;
   SDL_AudioSpec have{};
+  SDL_AddEventWatch(OnSdlEvent, out);
   // No changes allowed: SDL converts whatever the hardware wants.
   out->device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+  // Removed before we knew its number, or no longer wanted: as good as not opened.
+  if (out->device != 0 && (SDL_GetAudioDeviceStatus(out->device) == SDL_AUDIO_STOPPED || cancelled.load())) {
+    SDL_CloseAudioDevice(out->device);
+    out->device = 0;
+  }
   if (out->device == 0) {
-    ReleaseAlsa(out);
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    ReleaseSdl(out);
+    delete out;
     return BASS_ERROR_DEVICE;
   }
   SDL_PauseAudioDevice(out->device, 0);
-  return 0;
-}
-
-}  // namespace
-
-int OpenOutput(int device, int rateHz, Mixer* mixer, Output** output) {
-  if (device != -1 && device != 0) return BASS_ERROR_DEVICE;
-  auto* out = new Output;
-  out->mixer = mixer;
-  if (device == 0) {
-    out->silentClock = std::thread([out, rateHz] { RunSilentClock(*out->mixer, rateHz, out->stopClock); });
-  } else {
-    bool serverHung = false;
-    if (PulseWanted()) out->pulse = OpenPulseOutput(rateHz, mixer, &serverHung);
-    if (serverHung) {  // SDL would wait for it without end
-      delete out;
-      return BASS_ERROR_DEVICE;
-    }
-    if (out->pulse == nullptr) {
-      if (int code = OpenDevice(out, rateHz); code != 0) {
-        delete out;
-        return code;
-      }
-    }
-  }
   *output = out;
   return 0;
 }
 
-void CloseOutput(Output* out) {
+void CloseSdlOutput(SdlOutput* out) {
   if (out == nullptr) return;
-  ClosePulseOutput(out->pulse);
-  if (out->device != 0) {
-    SDL_CloseAudioDevice(out->device);  // waits for a running callback
-    ReleaseAlsa(out);
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    // SDL keeps its hints until SDL_Quit; with nothing else of SDL in use,
-    // release them so that no allocation outlives the library.
-    if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) SDL_Quit();
-  }
-  if (out->silentClock.joinable()) {
-    out->stopClock.store(true, std::memory_order_release);
-    out->silentClock.join();
-  }
+  SDL_CloseAudioDevice(out->device);  // waits for a running callback
+  ReleaseSdl(out);
   delete out;
-}
-
-void ExpectStart(Output* out) {
-  if (out != nullptr && out->pulse != nullptr) LookForPulseStart(out->pulse);
-}
-
-void DropQueuedSound(Output* out) {
-  if (out != nullptr && out->pulse != nullptr) DropPulseQueue(out->pulse);
 }
 
 }  // namespace orvelle

@@ -14,6 +14,7 @@
 #include "app/about_window.h"
 #include "app/events.h"
 #include "app/screen_reader_text.h"
+#include "app/startup.h"
 #include "display/visualizer.h"
 #include "platform/keep_awake.h"
 #include "platform/media_controls_mpris.h"
@@ -401,6 +402,17 @@ void CloseWindows(Player& player) {
   g.player = nullptr;
 }
 
+#ifdef GDK_WINDOWING_X11
+// The X server went away (stopped, or the session ended without a word):
+// Xlib ends the process once this returns, and GDK's own handler with code
+// 1. The stream and the engine are released first, as a quit does, and the
+// process ends with 0 without running anything more of GTK's.
+int OnDisplayLost(Display*) {
+  if (g.player != nullptr) ShutDown(*g.player);
+  _exit(0);
+}
+#endif
+
 }  // namespace
 
 bool InitToolkit() {
@@ -408,6 +420,9 @@ bool InitToolkit() {
   // the whole OpenGL stack (some 50 MB) just to look for GL visuals.
   g_setenv("GDK_GL", "disable", FALSE);
   if (!gtk_init_check(nullptr, nullptr)) return false;
+#ifdef GDK_WINDOWING_X11
+  if (GDK_IS_X11_DISPLAY(gdk_display_get_default())) XSetIOErrorHandler(OnDisplayLost);
+#endif
   if (TerminationWakeFd() >= 0) g_unix_fd_add(TerminationWakeFd(), G_IO_IN, OnTerminationWake, nullptr);
   return true;
 }

@@ -5,6 +5,7 @@
 
 #include "app/about_window.h"
 #include "app/events.h"
+#include "app/startup.h"
 #include "display/visualizer.h"
 #include "os/log.h"
 #include "platform/web_page.h"
@@ -136,8 +137,15 @@ LRESULT CALLBACK PlayerWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_CLOSE:
       RequestQuit();  // the window is destroyed at shutdown, not here
       return 0;
+    case WM_QUERYENDSESSION:
+      return TRUE;  // nothing of the listener's is lost: the session may end
     case WM_ENDSESSION:
-      if (wParam) RequestQuit();
+      // The system ends the process once this returns, audio threads and
+      // all: the usual shutdown runs now, and the process ends with it.
+      if (wParam && g.player != nullptr) {
+        ShutDown(*g.player);
+        ExitProcess(0);
+      }
       return 0;
     case WM_ERASEBKGND:
       return 1;  // the surface covers the whole client area

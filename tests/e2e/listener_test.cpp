@@ -312,4 +312,17 @@ TEST_F(ListenerTest, QuitWhilePlayingEndsWithZero) {
   EXPECT_EQ(*code, 0);
 }
 
+// The X server goes away under a playing player (stopped, or the session
+// ended without a word): the usual shutdown and 0, not GDK's exit with 1.
+TEST_F(ListenerTest, LosingTheDisplayWhilePlayingEndsWithZero) {
+  Start(kOneLongSong);
+  if (HasFatalFailure()) return;
+  ASSERT_TRUE(PressPlay());
+  ASSERT_TRUE(WaitForSurface([&] { return BadgeLive(); }, 10s));
+  kill(session.serverPid, SIGKILL);
+  const auto code = WaitForPlayerExit(10s);
+  ASSERT_TRUE(code) << "still running";
+  EXPECT_EQ(*code, 0);
+}
+
 }  // namespace

@@ -189,6 +189,29 @@ TEST_F(WindowsListener, AboutWindowThenQuitterEndsWithZero) {
   EXPECT_FALSE(FindWindow(session, "Orvelle Player", 0ms)) << "the window outlived the player";
 }
 
+// Logging off while the station plays: Wine's own end of session sends the
+// player's window WM_QUERYENDSESSION, then WM_ENDSESSION, and ends whatever
+// process is still there once that has returned. The player must have shut
+// down (the stream freed, the engine's threads joined) and ended by then.
+TEST_F(WindowsListener, LogoffWhilePlayingRunsTheShutdownAndEndsWithZero) {
+  Start(kOneLongSong);
+  if (HasFatalFailure()) return;
+  const auto pressed = PressPlay();
+  ASSERT_TRUE(pressed);
+  ASSERT_TRUE(TimeUntil([&] { return BadgeLive(); }, *pressed, 15s)) << "never LIVE";
+  std::string command = "WINEDEBUG=trace+wineboot";
+  for (const auto& [name, value] : WineEnvironment(session))
+    if (name != "WINEDEBUG") command += " " + name + "=" + Quote(value);
+  const std::string trace = session.workDir + "/wineboot.log";
+  ASSERT_TRUE(RunInSession(session, command + " wine wineboot --end-session >" + Quote(trace) + " 2>&1", 60));
+  const auto code = WaitForPlayerExit(15s);
+  ASSERT_TRUE(code) << "still running after the end of the session";
+  EXPECT_EQ(*code, 0);
+  EXPECT_EQ(ReadWhole(trace).find("terminating process"), std::string::npos) << "ended by Wine, not by itself";
+  const std::string log = ReadWhole(session.workDir + "/player/player.log");
+  EXPECT_EQ(log.find("Unhandled"), std::string::npos) << log;
+}
+
 TEST_F(WindowsListener, StationSiteOpensThroughRundll32AndTheDesktopsUrlHandler) {
   launchPlayer = [this](const XSession& s) {
     return StartWindowsPlayer(s, true, FakeUrlHandler(s.workDir + "/handler"));

@@ -1,5 +1,5 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# The Windows sound test: libbass.dll, loaded the way the player loads it,
+# The Windows sound tests: libbass.dll, loaded the way the player loads it,
 # plays a local 1 kHz station for a few seconds under Wine; the script around
 # it gives Wine a private PulseAudio null sink, records the sink's monitor and
 # finds the tone at the set volume in the recording.
@@ -11,6 +11,11 @@ add_dependencies(engine_sound_play orvelle_bass)
 add_test(NAME engine_sound_reaches_the_sound_server
   COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/windows_sound_test.sh $<TARGET_FILE:engine_sound_play>)
 set_tests_properties(engine_sound_reaches_the_sound_server PROPERTIES LABELS engine-e2e TIMEOUT 120)
+# The same program while the sound server that Wine's audio driver uses is
+# killed and started again: the sound comes back by itself.
+add_test(NAME engine_sound_follows_a_sound_server_restart
+  COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/windows_sound_follow_test.sh $<TARGET_FILE:engine_sound_play>)
+set_tests_properties(engine_sound_follows_a_sound_server_restart PROPERTIES LABELS engine-e2e TIMEOUT 120)
 
 # The TLS station: the Windows build has no TLS server library of its own, so
 # `openssl s_server` serves the fixture certificate on 127.0.0.1 while the

@@ -139,10 +139,10 @@ std::optional<std::string> StartPrivateBus(const std::string& dir, const Environ
   return "unix:path=" + socket;
 }
 
-pid_t StartRecorder(const std::string& outputPath) {
+pid_t StartRecorder(const std::string& outputPath, const std::string& source) {
   // Through a shell, so that the recording goes to the file and parec's messages nowhere.
   return SpawnProcess({"sh", "-c",
-                       "exec parec --device=null.monitor --latency-msec=20 --format=float32le --rate=44100 "
+                       "exec parec --device=" + Quote(source) + " --latency-msec=20 --format=float32le --rate=44100 "
                        "--channels=2 --raw >" + Quote(outputPath) + " 2>/dev/null"});
 }
 

@@ -49,10 +49,11 @@ std::optional<std::string> StartPrivatePulse(const std::string& dir, pid_t& pid)
 std::optional<std::string> StartPrivateBus(const std::string& dir, const EnvironmentVariables& environment,
                                            pid_t& pid);
 
-// Records the null sink's monitor as raw stereo 32-bit floats at 44.1 kHz
-// into `outputPath`. An idle null sink runs at a 2-second latency and starves
-// a new stream: the recorder's low latency keeps it brisk. Its pid, or 0.
-pid_t StartRecorder(const std::string& outputPath);
+// Records the null sink's monitor (or `source`) as raw stereo 32-bit floats
+// at 44.1 kHz into `outputPath`. An idle null sink runs at a 2-second latency
+// and starves a new stream: the recorder's low latency keeps it brisk. Its
+// pid, or 0.
+pid_t StartRecorder(const std::string& outputPath, const std::string& source = "null.monitor");
 
 // The demo station with these options, its output in `logPath`; returns once
 // it has said on which ports it listens. Its pid, or 0.

@@ -5,6 +5,8 @@
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_CURRENT_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)  # defines GTest::gtest, GTest::gtest_main
+# GoogleTest's main, with its watcher thread started before the tests (see the file).
+set_property(TARGET gtest_main PROPERTY SOURCES ${CMAKE_CURRENT_LIST_DIR}/gtest_main.cpp)
 
 # cpp-httplib whole, from Debian's source package: the installed header is
 # only the declarations of Debian's Linux library. The header alone is
