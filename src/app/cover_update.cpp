@@ -1,28 +1,68 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/cover_update.h"
 
+#include <memory>
+
 #include "app/rescale_cover.h"
 #include "cover/cover_download.h"
 #include "cover/cover_lookup.h"
+#include "display/surface.h"
 #include "text/title_text.h"
 
-void UpdateCover(Player& player, const Text& nowPlaying, std::optional<uint32_t> deadlineMs) {
-  const ArtistTitle parts = SplitNowPlaying(nowPlaying);
-  if (parts.artist.empty() && parts.title.empty()) return;
+namespace {
 
-  const CoverServices services{player.config.itunesBase, player.config.deezerBase};
-  const Text url = LookupCoverUrl(player.httpGet, services, parts.artist, parts.title, deadlineMs);
-  Image picture = url.empty() ? nullptr : DownloadImage(player.httpGet, url, deadlineMs);
-  if (picture == nullptr) {
+// What the worker found: the picture and its copy for the cover box (and,
+// on a display scaled above 1, for the box's device pixels), or no picture.
+struct FoundCover {
+  Image picture;
+  Image scaled;
+  int scale = 1;
+  Image deviceScaled;
+};
+
+void ShowCover(Player& player, FoundCover& found) {
+  if (found.picture == nullptr) {
     ++player.coverFailCount;
     return;
   }
-
-  player.coverImage = std::move(picture);
+  player.coverImage = std::move(found.picture);
   // Never leave the previous song's scaled copy beside the new cover: if the
-  // copy cannot be made, the view stretches coverImage instead.
-  FreeImage(player.coverScaled);
-  RescaleCover(player);
+  // copy could not be made, the view stretches coverImage instead.
+  player.coverScaled = std::move(found.scaled);
   player.coverFailCount = 0;
   ++player.coverSerial;
+  // Made for this cover: the view need not make it (the display's scale may
+  // have changed since; then it does).
+  if (found.deviceScaled != nullptr) {
+    player.viewCaches.deviceCover = {player.coverSerial, found.scale, std::move(found.deviceScaled)};
+  }
+}
+
+}  // namespace
+
+void UpdateCover(Player& player, const Text& nowPlaying, std::optional<uint32_t> deadlineMs, Apply then) {
+  ArtistTitle parts = SplitNowPlaying(nowPlaying);
+  if (parts.artist.empty() && parts.title.empty()) {
+    if (then) then(player);
+    return;
+  }
+  const CoverServices services{player.config.itunesBase, player.config.deezerBase};
+  const int scale = player.mainSurface != nullptr ? SurfaceScale(*player.mainSurface) : 1;
+  RunInBackground(player, Lane::Poll,
+                  [httpGet = player.httpGet, services, parts = std::move(parts), deadlineMs,
+                   box = player.layout.coverBox, scale, then = std::move(then)]() -> Apply {
+                    auto found = std::make_shared<FoundCover>();
+                    const Text url = LookupCoverUrl(httpGet, services, parts.artist, parts.title, deadlineMs);
+                    if (!url.empty()) found->picture = DownloadImage(httpGet, url, deadlineMs);
+                    // Scaled here too: resampling a large picture takes a while.
+                    if (found->picture != nullptr) {
+                      found->scaled = ScaledCover(*found->picture, box);
+                      found->scale = scale;
+                      if (scale > 1) found->deviceScaled = DeviceScaledCover(*found->picture, box, scale);
+                    }
+                    return [found, then](Player& p) {
+                      ShowCover(p, *found);
+                      if (then) then(p);
+                    };
+                  });
 }

@@ -3,6 +3,7 @@
 
 #include <optional>
 
+#include "app/background.h"
 #include "app/frame.h"
 #include "app/listener_changes.h"
 #include "app/poll.h"
@@ -58,11 +59,30 @@ void HandleTimer(Player& player, int timer) {
   }
 }
 
+namespace {
+
+// One handler at a time, and a word to the shell about what it changed.
+void RunGuarded(Player& player, const std::function<void(Player&)>& handler) {
+  player.handlingEvent = true;
+  RunHandler(player, handler);
+  player.handlingEvent = false;
+}
+
+}  // namespace
+
+void ApplyBackgroundResults(Player& player) {
+  // Inside a handler (a message box's own loop) nothing is taken: it waits.
+  if (player.background == nullptr || player.handlingEvent) return;
+  // Again until none is left: what came while one opened a message box too.
+  for (std::vector<Apply> results; !(results = player.background->TakeResults()).empty();) {
+    for (Apply& apply : results) RunGuarded(player, apply);
+  }
+}
+
 Dispatch DeliverEvent(Player& player, const ShellEvent& event) {
   if (player.handlingEvent) return Dispatch::Continue;
-  player.handlingEvent = true;
   Dispatch result = Dispatch::Continue;
-  RunHandler(player, [&event, &result](Player& p) {
+  RunGuarded(player, [&event, &result](Player& p) {
     switch (event.kind) {
       case ShellEvent::Kind::Menu:
         result = HandleMenuEvent(p, event.number);
@@ -78,7 +98,6 @@ Dispatch DeliverEvent(Player& player, const ShellEvent& event) {
         break;
     }
   });
-  player.handlingEvent = false;
   return result;
 }
 

@@ -48,6 +48,12 @@ struct ShellEvent {
 // so that a handler never runs inside another.
 Dispatch DeliverEvent(Player& player, const ShellEvent& event);
 
+// The shell's way in for what the background work hands back (background.h):
+// applies every result waiting, each as a handler of its own. While another
+// handler runs (a message box is open) nothing is applied and nothing is
+// lost: the shell calls again after each handler.
+void ApplyBackgroundResults(Player& player);
+
 // Runs one menu event (from the menu bar or the shortcut).
 Dispatch HandleMenuEvent(Player& player, int event);
 // Runs one timer event.

@@ -3,34 +3,65 @@
 
 #include <string>
 
+#include "app/background.h"
+#include "app/frame.h"
 #include "app/poll.h"
 #include "audio/stream_control.h"
 #include "os/log.h"
+
+namespace {
+
+// The stream is there: it plays, and the title is fresh when the sound starts.
+void PlayAndPoll(Player& player) {
+  PlayStream(Bass(player), player.streamHandle);
+  PollNowPlaying(player);
+}
+
+// The end of an open, on the window's thread.
+void TakeOpenedStream(Player& player, const StreamOpened& opened) {
+  player.streamOpening = false;
+  if (player.openWithdrawn) {
+    // Stopped while it opened: what the open made goes at once, unheard.
+    if (opened.handle != 0) StopAndFreeStream(Bass(player), opened.handle);
+    return;
+  }
+  if (opened.handle == 0) {
+    LogDiagnostic("stream open failed (code %d) for %s", opened.errorCode, player.config.streamUrl.c_str());
+    player.shell.showMessageBox(T("Erreur"), StreamOpenErrorText(opened.errorCode));
+    return;
+  }
+  player.streamHandle = opened.handle;
+  // The volume of now: the slider may have moved while the stream opened.
+  SetStreamVolume(Bass(player), player.streamHandle, player.volume);
+  PlayAndPoll(player);
+  RenderMainView(player);  // LIVE at once, as after a press
+}
+
+}  // namespace
 
 Text StreamOpenErrorText(int code) {
   return T("Impossible d'ouvrir le flux (code " + std::to_string(code) + ")");
 }
 
-void OpenStream(Player& player) {
-  if (player.streamHandle != 0) return;
-  // The URL is plain ASCII by construction, so UTF-8 is the 8-bit form the library wants.
-  const StreamOpened opened = OpenUrlStream(Bass(player), player.config.streamUrl, player.volume);
-  player.streamHandle = opened.handle;
-  if (opened.handle == 0) {
-    LogDiagnostic("stream open failed (code %d) for %s", opened.errorCode, player.config.streamUrl.c_str());
-    player.shell.showMessageBox(T("Erreur"), StreamOpenErrorText(opened.errorCode));
-  }
-}
-
 void StartPlayback(Player& player) {
-  OpenStream(player);
-  if (player.streamHandle == 0) return;
-  PlayStream(Bass(player), player.streamHandle);
-  // The title is fresh when the sound starts.
-  PollNowPlaying(player);
+  if (player.streamHandle != 0) {
+    PlayAndPoll(player);
+    return;
+  }
+  // A press while the stream opens takes back a stop pressed meanwhile: the
+  // open under way plays when it ends.
+  player.openWithdrawn = false;
+  if (player.streamOpening) return;
+  player.streamOpening = true;
+  // The URL is plain ASCII by construction, so UTF-8 is the 8-bit form the library wants.
+  RunInBackground(player, Lane::Stream, [api = Bass(player), url = player.config.streamUrl]() -> Apply {
+    const StreamOpened opened = CreateUrlStream(api, url);
+    return [opened](Player& p) { TakeOpenedStream(p, opened); };
+  });
 }
 
 void StopPlayback(Player& player) {
+  if (player.streamOpening) player.openWithdrawn = true;
   if (player.streamHandle == 0) return;
   StopAndFreeStream(Bass(player), player.streamHandle);
   player.streamHandle = 0;

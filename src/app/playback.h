@@ -4,12 +4,14 @@
 
 #include "app/player_state.h"
 
-// Opens the stream if there is none (does not start it). A failure is shown
-// to the user with the library's error code.
-void OpenStream(Player& player);
-// Opens the stream if needed, plays it, and polls the now-playing text once.
+// Plays the stream, and polls the now-playing text once. Without a stream it
+// is opened first, in the background (background.h): once the open ends the
+// stream gets the volume, plays and the poll runs, or the failure is shown
+// to the user with the library's error code. A press while the open is
+// under way starts nothing more.
 void StartPlayback(Player& player);
-// Stops and frees the stream, if any. Title, cover and volume stay.
+// Stops and frees the stream, if any; an open under way is withdrawn, and
+// what it makes is closed when it ends. Title, cover and volume stay.
 void StopPlayback(Player& player);
 // Stores the volume (already in 0..1) and applies it to an open stream.
 void SetVolume(Player& player, float volume);

@@ -11,4 +11,5 @@ void InitPlayerState(Player& player) {
   player.layout = layout;
   player.audioLibrary = AudioLibrary{};
   player.handlingEvent = false;
+  player.pollRunning = player.streamOpening = player.openWithdrawn = false;
 }

@@ -17,6 +17,7 @@
 #include "text/text.h"
 
 struct Player;
+class Background;
 
 // What the player needs from the window toolkit. The GTK shell fills it in;
 // tests put recording fakes here.
@@ -24,7 +25,7 @@ struct Shell {
   std::function<void(const Text& title, const Text& message)> showMessageBox;
   std::function<bool(Player&)> openPlayerWindow;  // window 0 with its menu, shortcut and surface 1
   // Lets the window appear with the frame drawn so far, before the start-up
-  // poll blocks; bounded, so that a display that never shows it cannot hang start-up.
+  // poll; bounded, so that a display that never shows it cannot hang start-up.
   std::function<void(Player&)> showFirstFrame;
   std::function<void(Player&)> startTimers;       // timer 10 (10 s) and timer 11 (80 ms)
   std::function<void(Player&)> runEventLoop;      // returns when the user quits
@@ -50,11 +51,17 @@ struct Player : PlayerModel {
   uint32_t coverSerial = 0;        // counts the cover's replacements, for the change notification
   bool handlingEvent = false;      // a handler runs: events that arrive meanwhile are dropped (DeliverEvent)
 
+  // The work under way in the background (app/background.h).
+  bool pollRunning = false;    // a poll, until its title and the cover update it started are applied
+  bool streamOpening = false;  // an open of the stream, until its end is applied
+  bool openWithdrawn = false;  // stop was pressed since: what the open makes is closed
+
   // Edges.
   StationConfig config;
   Shell shell;
-  HttpGetFn httpGet;
-  ClockFn clockMs;
+  HttpGetFn httpGet;  // called on the worker only
+  ClockFn clockMs;    // read on the window's thread and on the worker
+  Background* background = nullptr;  // none: jobs run at once, on the window's thread
 };
 
 // Resets the model's state variables to their start-up values and forgets

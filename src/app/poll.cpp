@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/poll.h"
 
+#include "app/background.h"
 #include "app/cover_update.h"
 #include "nowplaying/now_playing.h"
 #include "nowplaying/poll_decision.h"
@@ -13,11 +14,12 @@ std::optional<uint32_t> BudgetEndMs(const Player& player, int32_t budgetMs) {
   return player.clockMs() + uint32_t(budgetMs);
 }
 
-}  // namespace
+void EndPoll(Player& player) { player.pollRunning = false; }
 
-void PollNowPlaying(Player& player) {
-  const uint32_t nowMs = player.clockMs ? player.clockMs() : 0;
-  const Text title = FetchNowPlaying(player.httpGet, player.serverBase, BudgetEndMs(player, kStatusPagesBudgetMs));
+// What the poll does with the title it read, on the window's thread. Only
+// the poll writes what DecidePoll reads, so the state is as it was when the
+// poll began.
+void TakeTitle(Player& player, const Text& title, uint32_t nowMs) {
   const bool coverShown = player.coverImage != nullptr && player.coverScaled != nullptr;
   switch (DecidePoll(title, nowMs,
                      {player.currentSong, player.coverSong, coverShown, player.lastCoverAttemptMs, player.coverFailCount})) {
@@ -25,15 +27,28 @@ void PollNowPlaying(Player& player) {
       player.currentSong = title;
       player.coverSong = title;
       player.lastCoverAttemptMs = int32_t(nowMs);
-      UpdateCover(player, title, BudgetEndMs(player, kCoverUpdateBudgetMs));
-      break;
-    case PollAction::RetryCover: {
+      UpdateCover(player, title, BudgetEndMs(player, kCoverUpdateBudgetMs), EndPoll);
+      return;
+    case PollAction::RetryCover:
       player.lastCoverAttemptMs = int32_t(nowMs);
-      const Text retry = player.coverSong;
-      UpdateCover(player, retry, BudgetEndMs(player, kCoverUpdateBudgetMs));
-      break;
-    }
+      UpdateCover(player, player.coverSong, BudgetEndMs(player, kCoverUpdateBudgetMs), EndPoll);
+      return;
     case PollAction::Nothing:
       break;
   }
+  EndPoll(player);
+}
+
+}  // namespace
+
+void PollNowPlaying(Player& player) {
+  if (player.pollRunning) return;
+  player.pollRunning = true;
+  const uint32_t nowMs = player.clockMs ? player.clockMs() : 0;
+  RunInBackground(player, Lane::Poll,
+                  [httpGet = player.httpGet, serverBase = player.serverBase,
+                   deadlineMs = BudgetEndMs(player, kStatusPagesBudgetMs), nowMs]() -> Apply {
+                    Text title = FetchNowPlaying(httpGet, serverBase, deadlineMs);
+                    return [title = std::move(title), nowMs](Player& p) { TakeTitle(p, title, nowMs); };
+                  });
 }

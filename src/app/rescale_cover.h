@@ -3,6 +3,12 @@
 
 #include "app/player_state.h"
 
+// A smooth copy of `cover` stretched to `coverBox` (250 by 250); nullptr
+// with an empty box or when the copy cannot be made. Any thread.
+Image ScaledCover(const Picture& cover, const Box& coverBox);
+// The same for the box's device pixels at display scale `scale`. Any thread.
+Image DeviceScaledCover(const Picture& cover, const Box& coverBox, int scale);
+
 // Rebuilds `coverScaled` as a smooth copy of `coverImage` stretched to the
 // cover box (250 by 250). Does nothing without a cover or with an empty box.
 void RescaleCover(Player& player);

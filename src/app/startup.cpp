@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/startup.h"
 
+#include "app/background.h"
 #include "app/fonts.h"
 #include "app/rescale_cover.h"
 #include "audio/audio_library.h"
@@ -20,6 +21,8 @@ Text MissingLibraryText() {
 Text InitFailedText(int code) { return T("BASS_Init a échoué (code " + std::to_string(code) + ")"); }
 
 void ShutDown(Player& player) {
+  // Nothing is applied any more; transfers under way are cancelled.
+  const bool backgroundEnded = player.background == nullptr || player.background->Stop(kBackgroundGraceMs);
   FreeImage(player.coverScaled);
   FreeImage(player.coverImage);
   const AudioApi& bass = Bass(player);
@@ -27,8 +30,14 @@ void ShutDown(Player& player) {
     StopAndFreeStream(bass, player.streamHandle);
     player.streamHandle = 0;
   }
+  // An open still under way fails once the library is freed (the library
+  // sees to that), but it runs inside the library: then it stays loaded.
   if (bass.BASS_Free != nullptr) bass.BASS_Free();
-  UnloadAudioLibrary(player.audioLibrary);
+  if (backgroundEnded) {
+    UnloadAudioLibrary(player.audioLibrary);
+  } else {
+    LogDiagnostic("quitting while the stream still opens: the audio library stays loaded");
+  }
   FreeImage(player.logoImage);
 }
 
@@ -59,7 +68,7 @@ int RunPlayer(Player& player, const std::function<bool(AudioLibrary&)>& loadLibr
     ComputeLayout(player.layout, player.volume);
     RescaleCover(player);
     RenderMainView(player);
-    // On screen before the poll, which may block for as long as a server stalls.
+    // On screen before the poll starts.
     if (player.shell.showFirstFrame) player.shell.showFirstFrame(player);
     PollNowPlaying(player);
     player.shell.startTimers(player);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <chrono>
 #include <string>
 
 #include "app/player_state.h"
@@ -16,5 +17,13 @@ Text InitFailedText(int code);
 // Returns the process exit code, which is always 0.
 int RunPlayer(Player& player, const std::function<bool(AudioLibrary&)>& loadLibrary);
 
-// The releases of shutdown, in their fixed order, each guarded.
+// How long shutdown waits for the background work to end once cancelled:
+// a transfer ends at once, a picture being decoded within this.
+constexpr std::chrono::milliseconds kBackgroundGraceMs{300};
+
+// The releases of shutdown, in their fixed order, each guarded; first the
+// background work is stopped. When it does not end in time (an open of the
+// stream that cannot be cancelled) the audio library stays loaded, and the
+// program must end without tearing down what the work may still use
+// (EndProcessIfBusy).
 void ShutDown(Player& player);

@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "audio/stream_control.h"
 
-StreamOpened OpenUrlStream(const AudioApi& api, const std::string& url, float volume) {
+StreamOpened CreateUrlStream(const AudioApi& api, const std::string& url) {
   // Offset 0, no flags, no download callback, no user value.
   const HSTREAM handle = api.BASS_StreamCreateURL(url.c_str(), 0, 0, nullptr, nullptr);
   if (handle == 0) return {0, api.BASS_ErrorGetCode()};
-  api.BASS_ChannelSetAttribute(handle, kAttribVolume, volume);
   return {handle, 0};
 }
 

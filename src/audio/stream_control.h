@@ -14,9 +14,10 @@ struct StreamOpened {
   int errorCode = 0;   // the library's code for that failure
 };
 
-// Opens the stream at `url` (plain ASCII) without starting it, and gives it
-// `volume`; on failure, the library's error code.
-StreamOpened OpenUrlStream(const AudioApi& api, const std::string& url, float volume);
+// Opens the stream at `url` (plain ASCII) without starting it; on failure,
+// the library's error code, read on the calling thread as the library keeps
+// it. Blocks until the library has connected or failed: any thread.
+StreamOpened CreateUrlStream(const AudioApi& api, const std::string& url);
 // Plays the stream from where it is (a live stream has nowhere to restart from).
 void PlayStream(const AudioApi& api, HSTREAM handle);
 // Stops the stream and frees it; the handle is then no longer valid.

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The bounds of each kind of fetch, turned into one transfer's options: the
-// same for every HttpGet implementation.
+// The bounds of each kind of fetch, turned into one transfer's options, and
+// the cancellation of transfers: the same for every HttpGet implementation.
 #include <algorithm>
 
 #include "nowplaying/http_get.h"
@@ -20,12 +20,30 @@ std::optional<HttpGetOptions> TransferOptions(const FetchBounds& bounds, uint32_
   return options;
 }
 
-HttpGetFn BoundedHttpGet(std::function<uint32_t()> clockMs, std::function<bool()> shouldAbort) {
-  return [clockMs = std::move(clockMs), shouldAbort = std::move(shouldAbort)](
+HttpGetFn BoundedHttpGet(std::function<uint32_t()> clockMs, std::shared_ptr<FetchCancel> cancel) {
+  return [clockMs = std::move(clockMs), cancel = std::move(cancel)](
              const std::string& url, const FetchBounds& bounds) -> std::optional<std::string> {
     std::optional<HttpGetOptions> options = TransferOptions(bounds, clockMs());
     if (!options) return std::nullopt;
-    options->shouldAbort = shouldAbort;
+    options->cancel = cancel;
     return HttpGet(url, *options);
   };
+}
+
+void FetchCancel::Cancel() {
+  cancelled_.store(true);
+  std::lock_guard<std::mutex> lock(mutex_);
+  for (const auto& [id, wake] : wakes_) wake();
+}
+
+uint64_t FetchCancel::AddWake(std::function<void()> wake) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  wakes_.emplace(++lastId_, std::move(wake));
+  return lastId_;
+}
+
+void FetchCancel::RemoveWake(uint64_t id) {
+  // Once this returns, no Cancel is still calling the wake: what it reaches may go.
+  std::lock_guard<std::mutex> lock(mutex_);
+  wakes_.erase(id);
 }

@@ -4,15 +4,19 @@
 // HttpGetFn seam; its implementation is a platform edge (libcurl here).
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 
 // What a fetch brings. Each kind has bounds that fit it, the same for every
-// HttpGet implementation: the fetches run on the user-interface thread, and
-// a hostile or broken server must not hold it, nor fill the memory, for long.
+// HttpGet implementation: a hostile or broken server must not hold the
+// player's worker, nor fill the memory, for long.
 enum class FetchKind {
   Page,     // a status page or a search answer: a few kilobytes of text
   Picture,  // a cover picture
@@ -35,8 +39,29 @@ struct FetchBounds {
 };
 
 // One blocking GET of a UTF-8 URL within `bounds`: the body, or nothing on a
-// failed transfer.
+// failed transfer. Called on the player's worker, never on the window's thread.
 using HttpGetFn = std::function<std::optional<std::string>(const std::string& url, const FetchBounds& bounds)>;
+
+// Gives transfers up from another thread: the player's worker's, when the
+// player quits. Cancelled for good: a transfer that starts afterwards fails
+// at once, without asking the server.
+class FetchCancel {
+ public:
+  // Any thread. Transfers waiting now are woken and fail at once.
+  void Cancel();
+  bool Cancelled() const { return cancelled_.load(); }
+
+  // For an HttpGet: while registered, `wake` is called (on the cancelling
+  // thread) by Cancel, and ends the transfer's wait.
+  uint64_t AddWake(std::function<void()> wake);
+  void RemoveWake(uint64_t id);
+
+ private:
+  std::atomic<bool> cancelled_{false};
+  std::mutex mutex_;  // guards the two below, and holds a removal back while a wake runs
+  std::map<uint64_t, std::function<void()>> wakes_;
+  uint64_t lastId_ = 0;
+};
 
 // Bounds of one transfer. The defaults are a page's; tests shorten them so
 // that a stalled server does not hold a test for long.
@@ -45,11 +70,9 @@ struct HttpGetOptions {
   long lowSpeedTimeS = 30;                // abort once below 1 byte/s for this long
   long totalTimeoutMs = kPageTransferMs;  // whole transfer, connection and redirects included
   size_t maxBodyBytes = kMaxPageBytes;
-  // Asked each time libcurl reports progress: before the request goes out,
-  // then at least once a second and whenever a signal interrupts its wait.
-  // True gives the transfer up, as a failure: the player quits promptly
-  // while a server stalls.
-  std::function<bool()> shouldAbort{};
+  // Once cancelled, the transfer is given up at once, as a failure: the
+  // player quits promptly while a server stalls. None: never.
+  std::shared_ptr<FetchCancel> cancel{};
 };
 
 // GET of `url` (UTF-8), redirects followed to http and https only, with the
@@ -65,8 +88,8 @@ std::optional<std::string> HttpGet(const std::string& url, const HttpGetOptions&
 std::optional<HttpGetOptions> TransferOptions(const FetchBounds& bounds, uint32_t nowMs);
 
 // The player's HttpGetFn: HttpGet with TransferOptions, the time read from
-// `clockMs`, giving up when `shouldAbort` says so.
-HttpGetFn BoundedHttpGet(std::function<uint32_t()> clockMs, std::function<bool()> shouldAbort);
+// `clockMs`, given up once `cancel` is (none: never).
+HttpGetFn BoundedHttpGet(std::function<uint32_t()> clockMs, std::shared_ptr<FetchCancel> cancel);
 
 // The HTTP library's process-wide set-up and release: once each, before any
 // other thread exists and after the last transfer.

@@ -26,8 +26,46 @@ size_t CollectBody(char* data, size_t size, size_t count, void* userData) {
 }
 
 // libcurl's progress callback: a non-zero answer aborts the transfer.
-int GiveUpWhenAsked(void* shouldAbort, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
-  return (*static_cast<const std::function<bool()>*>(shouldAbort))() ? 1 : 0;
+int GiveUpWhenCancelled(void* cancel, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+  return static_cast<const FetchCancel*>(cancel)->Cancelled() ? 1 : 0;
+}
+
+// Runs the transfer as curl_easy_perform would, but in a wait that a
+// cancellation from another thread ends at once (curl_multi_wakeup): the
+// progress callback alone is asked only about once a second while a server
+// stalls.
+CURLcode Perform(CURL* curl, FetchCancel* cancel) {
+  if (cancel == nullptr) return curl_easy_perform(curl);
+  CURLM* multi = curl_multi_init();
+  if (multi == nullptr || curl_multi_add_handle(multi, curl) != CURLM_OK) {
+    if (multi != nullptr) curl_multi_cleanup(multi);
+    return CURLE_OUT_OF_MEMORY;
+  }
+  const uint64_t wake = cancel->AddWake([multi] { curl_multi_wakeup(multi); });
+  CURLcode result = CURLE_ABORTED_BY_CALLBACK;
+  for (;;) {
+    int running = 0;
+    if (curl_multi_perform(multi, &running) != CURLM_OK) {
+      result = CURLE_FAILED_INIT;
+      break;
+    }
+    if (running == 0) {
+      int left = 0;
+      const CURLMsg* message = curl_multi_info_read(multi, &left);
+      result = message != nullptr && message->msg == CURLMSG_DONE ? message->data.result : CURLE_FAILED_INIT;
+      break;
+    }
+    if (cancel->Cancelled()) break;
+    // libcurl's own time-outs shorten this wait as they need.
+    if (curl_multi_poll(multi, nullptr, 0, 1000, nullptr) != CURLM_OK) {
+      result = CURLE_FAILED_INIT;
+      break;
+    }
+  }
+  cancel->RemoveWake(wake);
+  curl_multi_remove_handle(multi, curl);
+  curl_multi_cleanup(multi);
+  return result;
 }
 
 }  // namespace
@@ -35,6 +73,7 @@ int GiveUpWhenAsked(void* shouldAbort, curl_off_t, curl_off_t, curl_off_t, curl_
 std::optional<std::string> HttpGet(const std::string& url, const HttpGetOptions& options) {
   // libcurl reads a time-out of 0 as none at all.
   if (options.totalTimeoutMs <= 0 || options.connectTimeoutMs <= 0) return std::nullopt;
+  if (options.cancel && options.cancel->Cancelled()) return std::nullopt;  // nothing goes out
   CURL* curl = curl_easy_init();
   if (curl == nullptr) {
     LogDiagnostic("GET %s: no transfer could be set up", url.c_str());
@@ -67,15 +106,16 @@ std::optional<std::string> HttpGet(const std::string& url, const HttpGetOptions&
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, CollectBody);
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
   curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, error);
-  if (options.shouldAbort) {
-    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, GiveUpWhenAsked);
-    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &options.shouldAbort);
+  if (options.cancel) {
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, GiveUpWhenCancelled);
+    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, options.cancel.get());
     curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
   }
 
-  const CURLcode result = curl_easy_perform(curl);
+  const CURLcode result = Perform(curl, options.cancel.get());
   curl_easy_cleanup(curl);
   if (result != CURLE_OK) {
+    if (options.cancel && options.cancel->Cancelled()) return std::nullopt;  // given up: not worth a line
     LogDiagnostic("GET %s failed: %s", url.c_str(), error[0] != '\0' ? error : curl_easy_strerror(result));
     return std::nullopt;
   }

@@ -4,10 +4,12 @@
 // are followed here, each hop checked, and every wait is cut to what is
 // left of the transfer's time.
 //
-// The transfer runs on a thread of its own while the caller waits for it
-// and asks `shouldAbort` every few milliseconds: a blocking WinHTTP call
-// cannot be interrupted, but the caller can stop waiting for it. A transfer
-// given up that way ends by itself within its bounds and is then dropped.
+// The transfer runs on a thread of its own while the caller waits for it,
+// and a cancellation wakes the caller at once: a blocking WinHTTP call
+// cannot be interrupted safely (closing its handle from another thread
+// leaves the transfer to call WinHTTP on a handle that may be reused), but
+// the caller can stop waiting for it. A transfer given up that way ends by
+// itself within its bounds, touching only what it owns, and is dropped.
 #include <windows.h>
 #include <shlwapi.h>
 #include <winhttp.h>
@@ -30,8 +32,6 @@ namespace {
 constexpr const wchar_t* kUserAgent = L"Mozilla/5.0 Gecko/41.0 Firefox/41.0";
 // A redirect loop ends here rather than running into the total time-out.
 constexpr int kMaxRedirects = 30;
-// How often the waiting caller asks whether to give up.
-constexpr auto kAbortPollInterval = std::chrono::milliseconds(50);
 constexpr size_t kUrlLengthLimit = 64 * 1024;
 
 using Clock = std::chrono::steady_clock;
@@ -232,10 +232,10 @@ struct Job {
 std::optional<std::string> HttpGet(const std::string& url, const HttpGetOptions& options) {
   // WinHTTP reads a time-out of 0 as none at all.
   if (options.totalTimeoutMs <= 0 || options.connectTimeoutMs <= 0) return std::nullopt;
-  if (options.shouldAbort && options.shouldAbort()) return std::nullopt;  // nothing goes out
+  if (options.cancel && options.cancel->Cancelled()) return std::nullopt;  // nothing goes out
   auto job = std::make_shared<Job>();
   HttpGetOptions copied = options;
-  copied.shouldAbort = nullptr;  // asked here, on the caller's thread only
+  copied.cancel = nullptr;  // asked here, on the caller's thread only
   try {
     std::thread([job, url, copied] {
       std::optional<std::string> body = Transfer(copied, job->givenUp).Run(url);
@@ -248,14 +248,23 @@ std::optional<std::string> HttpGet(const std::string& url, const HttpGetOptions&
     LogDiagnostic("GET %s: no thread for the transfer", url.c_str());
     return std::nullopt;
   }
-  std::unique_lock<std::mutex> lock(job->mutex);
-  while (!job->finished.wait_for(lock, kAbortPollInterval, [&job] { return job->done; })) {
-    if (options.shouldAbort && options.shouldAbort()) {
+  FetchCancel* cancel = options.cancel.get();
+  const uint64_t wake = cancel != nullptr ? cancel->AddWake([job] {
+    std::lock_guard<std::mutex> lock(job->mutex);
+    job->finished.notify_all();
+  }) : 0;
+  std::optional<std::string> body;
+  {
+    std::unique_lock<std::mutex> lock(job->mutex);
+    job->finished.wait(lock, [&] { return job->done || (cancel != nullptr && cancel->Cancelled()); });
+    if (job->done) {
+      body = std::move(job->body);
+    } else {
       job->givenUp = true;  // the transfer ends within its bounds, unheard
-      return std::nullopt;
     }
   }
-  return std::move(job->body);
+  if (cancel != nullptr) cancel->RemoveWake(wake);
+  return body;
 }
 
 bool InitHttp() { return WinHttpCheckPlatform() != FALSE; }

@@ -66,7 +66,10 @@ Text TagFormTitle(const Text& page) {
 
 }  // namespace
 
-Text CleanTitle(const Text& text) {
+Text CleanTitle(const Text& raw) {
+  // A title ends at a NUL, as a page's text does at a zero byte: the screen,
+  // the searches and the media controls all get what comes before it.
+  const std::u16string_view text = std::u16string_view(raw).substr(0, raw.find(u'\0'));
   Text joined;
   joined.reserve(text.size());
   for (size_t i = 0; i < text.size(); ++i) {

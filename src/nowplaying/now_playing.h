@@ -26,7 +26,8 @@ Text FetchStatusPageTitle(const HttpGetFn& httpGet, const Text& serverBase, std:
 // and every frame and every search works on the title it keeps.
 constexpr size_t kMaxTitleUnits = 1024;
 
-// CR LF pairs and tabs become spaces; spaces are trimmed at both ends; what
-// is left is cut to kMaxTitleUnits (never between the halves of a surrogate
-// pair) and trimmed again.
+// The text up to its first NUL, if any; there CR LF pairs and tabs become
+// spaces; spaces are trimmed at both ends; what is left is cut to
+// kMaxTitleUnits (never between the halves of a surrogate pair) and trimmed
+// again.
 Text CleanTitle(const Text& text);

@@ -5,7 +5,8 @@
 // starts the player with ORVELLE_LOG=1 in its environment.
 #pragma once
 
-// printf-style; the line gets the prefix "orvelle: " and a newline. Any thread.
+// printf-style; the line gets the prefix "orvelle: " and a newline, and
+// every control character in it is written escaped ("\r", "\x1B"). Any thread.
 void LogDiagnostic(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // Whether lines are written: ORVELLE_LOG is "1", read once.

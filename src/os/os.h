@@ -28,5 +28,5 @@ int64_t FileSizeBytes(const std::string& path);
 uint32_t MonotonicMs();
 
 // The wall clock as the local time zone shows it, counted in seconds since
-// 1970-01-01 00:00:00 as if that local time were UTC.
+// 1970-01-01 00:00:00 as if that local time were UTC. Any thread.
 int64_t LocalSecondsSince1970();

@@ -8,6 +8,7 @@
 #include <gdk/gdkx.h>
 #endif
 
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 
@@ -51,18 +52,36 @@ void RequestQuit() {
   QuitIfPending();
 }
 
+// What the background work handed back, applied between events. A handler
+// that was running (a message box open) held it back: it comes after each.
+void ApplyResults() {
+  if (g.player == nullptr) return;
+  ApplyBackgroundResults(*g.player);
+  QuitIfPending();
+}
+
 void Deliver(const ShellEvent& event) {
   if (g.player == nullptr) return;
   if (DeliverEvent(*g.player, event) == Dispatch::Quit) g.quitPending = true;
   QuitIfPending();
+  ApplyResults();
 }
 
-// A command from the desktop (its media controls), through the same guarded
-// entry as the window's events; false when another handler runs.
-bool RunFromDesktop(const Command& command) {
-  if (g.player == nullptr || g.player->handlingEvent || !g.looping) return false;
-  Deliver({ShellEvent::Kind::Command, 0, {}, command});
-  return true;
+std::atomic<bool> resultsWakePending{false};
+
+gboolean OnResultsReady(gpointer) {
+  resultsWakePending.store(false);
+  ApplyResults();
+  return G_SOURCE_REMOVE;
+}
+
+// Whether a command from the desktop (its media controls) would run now,
+// through the same guarded entry as the window's events: not while another
+// handler runs.
+bool DesktopCanRun() { return g.player != nullptr && !g.player->handlingEvent && g.looping; }
+
+void RunFromDesktop(const Command& command) {
+  if (DesktopCanRun()) Deliver({ShellEvent::Kind::Command, 0, {}, command});
 }
 
 void PresentPlayerWindow() {
@@ -336,9 +355,8 @@ void StartTimers(Player& player) {
   g.timerIds[0] = g_timeout_add(kNowPlayingIntervalMs, OnTimer, GINT_TO_POINTER(kTimerNowPlaying));
   g.timerIds[1] = g_timeout_add(kAnimationIntervalMs, OnTimer, GINT_TO_POINTER(kTimerAnimation));
   // The player is up and its loop about to run: from here on the desktop may
-  // drive it. The start-up poll ran outside any handler, so what it brought
-  // is told once here.
-  StartMediaControls(player, {RunFromDesktop, PresentPlayerWindow, RequestQuit});
+  // drive it, and is told once what it shows.
+  StartMediaControls(player, {DesktopCanRun, RunFromDesktop, PresentPlayerWindow, RequestQuit});
   FollowWhatTheListenerSees();
 }
 
@@ -414,6 +432,11 @@ int OnDisplayLost(Display*) {
 #endif
 
 }  // namespace
+
+void WakeForResults() {
+  // At the default priority: applied between frames, not after them all.
+  if (!resultsWakePending.exchange(true)) g_idle_add_full(G_PRIORITY_DEFAULT, OnResultsReady, nullptr, nullptr);
+}
 
 bool InitToolkit() {
   // Everything is painted into Cairo image surfaces; without this GDK loads

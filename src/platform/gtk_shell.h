@@ -12,3 +12,7 @@ bool InitToolkit();
 
 // A Shell whose operations are GTK windows, menus, timers and dialogs.
 Shell MakeGtkShell();
+
+// Has the window's thread apply the background work's results soon
+// (ApplyBackgroundResults). Any thread: the player's workers call it.
+void WakeForResults();

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The program's entry on GTK: wires the real edges (the GTK shell, HttpGet,
-// the clock, the audio library beside the executable) to the player and runs it.
+// the clock, the background workers, the audio library beside the
+// executable) to the player and runs it.
 #include <cstdio>
 
+#include "app/background.h"
 #include "app/player_state.h"
 #include "app/startup.h"
 #include "audio/audio_library.h"
@@ -22,15 +24,18 @@ int main(int argc, char** argv) {
     std::fputs("orvelle-player: cannot open the display\n", stderr);
     return 0;
   }
+  Background background(WakeForResults);
   Player player;
   player.config = BuiltInConfig();
   player.shell = MakeGtkShell();
+  player.background = &background;
   // The same clock for the poll's budgets and the fetches that keep them; no
   // waiting out a stalled server on the way out.
   player.clockMs = MonotonicMs;
-  player.httpGet = BoundedHttpGet(MonotonicMs, TerminationRequested);
+  player.httpGet = BoundedHttpGet(MonotonicMs, background.Cancel());
   const std::string dir = ExecutableDir();
   const int code = RunPlayer(player, [&dir](AudioLibrary& library) { return LoadAudioLibrary(library, dir); });
+  EndProcessIfBusy(background, code);
   CleanUpHttp();
   return code;
 }

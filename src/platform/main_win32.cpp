@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The program's entry on Windows: wires the real edges (the Win32 shell,
-// HttpGet on WinHTTP, the clock, the audio library beside the executable)
-// to the player and runs it.
+// HttpGet on WinHTTP, the clock, the background workers, the audio library
+// beside the executable) to the player and runs it.
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
 
+#include "app/background.h"
 #include "app/player_state.h"
 #include "app/startup.h"
 #include "audio/audio_library.h"
@@ -27,15 +28,18 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   InitHttp();
   int code = 0;
   if (InitWin32Shell(instance)) {
+    Background background(WakeForResults);
     Player player;
     player.config = BuiltInConfig();
     player.shell = MakeWin32Shell();
+    player.background = &background;
     // The same clock for the poll's budgets and the fetches that keep them; no
     // waiting out a stalled server on the way out.
     player.clockMs = MonotonicMs;
-    player.httpGet = BoundedHttpGet(MonotonicMs, QuitRequested);
+    player.httpGet = BoundedHttpGet(MonotonicMs, background.Cancel());
     const std::string dir = ExecutableDir();
     code = RunPlayer(player, [&dir](AudioLibrary& library) { return LoadAudioLibrary(library, dir); });
+    EndProcessIfBusy(background, code);
   }
   CleanUpHttp();
   if (SUCCEEDED(com)) CoUninitialize();

@@ -131,8 +131,8 @@ GVariant* OnGetProperty(GDBusConnection*, const gchar*, const gchar*, const gcha
 
 // The same rule as the window's events: a command that comes while another
 // handler runs (a message box is open) is not run; the caller is told.
-bool Run(const Command& command, GError** error) {
-  if (m.hooks.runCommand && m.hooks.runCommand(command)) return true;
+bool CanRun(GError** error) {
+  if (m.hooks.canRun && m.hooks.runCommand && m.hooks.canRun()) return true;
   g_set_error_literal(error, G_DBUS_ERROR, G_DBUS_ERROR_FAILED, "The player is busy with another request");
   return false;
 }
@@ -144,20 +144,25 @@ gboolean OnSetProperty(GDBusConnection*, const gchar*, const gchar*, const gchar
     // (no amplification), after a clamp here that keeps the float conversion defined.
     const double wanted = g_variant_get_double(value);
     const double bounded = std::isnan(wanted) ? 0.0 : std::clamp(wanted, -1.0, 2.0);
-    return Run({Command::Kind::SetVolume, 0, float(bounded)}, error);
+    if (!CanRun(error)) return FALSE;
+    m.hooks.runCommand({Command::Kind::SetVolume, 0, float(bounded)});  // never waits on the network
+    return TRUE;
   }
   if (Is(interface, kPlayerInterface) && Is(name, "Rate")) return TRUE;  // only 1.0 exists: nothing to change
   g_set_error(error, G_DBUS_ERROR, G_DBUS_ERROR_PROPERTY_READ_ONLY, "%s is read-only", name);
   return FALSE;
 }
 
+// The caller is answered before the command runs: what the command leads
+// to (an open of the stream, its message box) is the window's business.
 void Answer(GDBusMethodInvocation* invocation, const Command& command) {
   GError* error = nullptr;
-  if (Run(command, &error)) {
-    g_dbus_method_invocation_return_value(invocation, nullptr);
-  } else {
+  if (!CanRun(&error)) {
     g_dbus_method_invocation_take_error(invocation, error);
+    return;
   }
+  g_dbus_method_invocation_return_value(invocation, nullptr);
+  m.hooks.runCommand(command);
 }
 
 void OnMethodCall(GDBusConnection*, const gchar*, const gchar*, const gchar* interface, const gchar* method,

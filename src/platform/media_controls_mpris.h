@@ -10,9 +10,11 @@
 #include "app/player_state.h"
 
 struct MediaControlsHooks {
-  // Runs a command through the shell's one guarded entry; false when the
-  // player is inside another handler and the command was not run.
-  std::function<bool(const Command&)> runCommand;
+  // Whether a command would run now: not while the player is inside another
+  // handler (a message box is open).
+  std::function<bool()> canRun;
+  // Runs a command through the shell's one guarded entry.
+  std::function<void(const Command&)> runCommand;
   std::function<void()> raiseWindow;
   std::function<void()> quit;  // the same way out as the window's close box
 };

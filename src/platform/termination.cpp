@@ -16,10 +16,8 @@ static_assert(std::atomic<bool>::is_always_lock_free);
 
 int wakeFds[2] = {-1, -1};  // read end watched by the event loop; never closed
 
-// Linux hands a signal sent to the process to its main thread whenever that
-// thread does not block it. A network transfer waiting there is interrupted
-// and asks TerminationRequested at once, instead of at its next periodic
-// check up to a second later.
+// The event loop watches the pipe; the workers' transfers are cancelled by
+// the shutdown that follows.
 void OnTerminationSignal(int) {
   const int savedErrno = errno;
   requested.store(true);

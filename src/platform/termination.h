@@ -8,8 +8,7 @@
 // must leave these signals unblocked.
 void InstallTerminationHandlers();
 
-// True once a termination signal has arrived. Safe on any thread: network
-// transfers ask it to give up at once.
+// True once a termination signal has arrived. Safe on any thread.
 bool TerminationRequested();
 
 // Readable once a termination signal has arrived: the event loop watches it.

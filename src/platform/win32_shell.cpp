@@ -3,6 +3,8 @@
 
 #include <windowsx.h>
 
+#include <atomic>
+
 #include "app/about_window.h"
 #include "app/events.h"
 #include "app/startup.h"
@@ -62,11 +64,25 @@ void RequestQuit() {
   QuitIfPending();
 }
 
+// What the background work handed back, applied between events. A handler
+// that was running (a message box open) held it back: it comes after each.
+void ApplyResults() {
+  if (g.player == nullptr) return;
+  ApplyBackgroundResults(*g.player);
+  QuitIfPending();
+}
+
 void Deliver(const ShellEvent& event) {
   if (g.player == nullptr) return;
   if (DeliverEvent(*g.player, event) == Dispatch::Quit) g.quitPending = true;
   QuitIfPending();
+  ApplyResults();
 }
+
+// The player window, for the workers' wake-ups; null while there is none.
+std::atomic<HWND> resultsWindow{nullptr};
+std::atomic<bool> resultsWakePending{false};
+constexpr UINT kResultsReady = WM_APP + 1;
 
 void SendPointer(PointerKind kind, LPARAM position) {
   // Signed: while the pointer is captured it may be left of or above the window.
@@ -164,6 +180,10 @@ LRESULT CALLBACK PlayerWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
       return 0;
     case WM_TIMER:
       Deliver({ShellEvent::Kind::Timer, int(wParam)});
+      return 0;
+    case kResultsReady:
+      resultsWakePending.store(false);
+      ApplyResults();
       return 0;
     case WM_LBUTTONDOWN:
       // Moves and the release keep coming while the button is held, even
@@ -282,11 +302,12 @@ bool OpenPlayerWindow(Player& player) {
     SetPresent(*player.mainSurface, [window](int x, int y, int w, int h) { ShowChanges(window, x, y, w, h); });
   }
   ShowWindow(g.window, SW_SHOW);
+  resultsWindow.store(g.window);
   return true;
 }
 
 void ShowFirstFrame(Player&) {
-  // Painted now, before the start-up poll can block the loop.
+  // Painted now, before the start-up poll starts.
   if (g.window != nullptr) UpdateWindow(g.window);
   GdiFlush();
 }
@@ -340,6 +361,7 @@ void OpenAboutWindow(Player& player) {
 }
 
 void CloseWindows(Player& player) {
+  resultsWindow.store(nullptr);
   if (g.window != nullptr) {
     KillTimer(g.window, UINT_PTR(kTimerNowPlaying));
     KillTimer(g.window, UINT_PTR(kTimerAnimation));
@@ -396,11 +418,12 @@ Shell MakeWin32Shell() {
   return shell;
 }
 
-bool QuitRequested() {
-  if (g.quitPending) return true;
-  // A close request posted while a handler blocks (the system's task
-  // manager, another program) waits in the queue: the loop handles it once
-  // the handler returns. PM_NOREMOVE leaves it there.
-  MSG waiting;
-  return g.window != nullptr && PeekMessageW(&waiting, g.window, WM_CLOSE, WM_CLOSE, PM_NOREMOVE | PM_NOYIELD);
+void WakeForResults() {
+  const HWND window = resultsWindow.load();
+  // A message to the window, not to the thread: a message box's own loop
+  // would drop a thread message. A message lost with a closing window does
+  // not matter: nothing is applied any more.
+  if (window != nullptr && !resultsWakePending.exchange(true)) {
+    if (!PostMessageW(window, kResultsReady, 0, 0)) resultsWakePending.store(false);
+  }
 }

@@ -15,8 +15,6 @@ bool InitWin32Shell(HINSTANCE instance);
 // A Shell whose operations are Win32 windows, menus, timers and message boxes.
 Shell MakeWin32Shell();
 
-// True once the user or the system has asked the player to close: a close
-// request handled, or one still waiting in the message queue while a
-// handler blocks (a network transfer asks this to give up early).
-// User-interface thread only.
-bool QuitRequested();
+// Has the window's thread apply the background work's results soon
+// (ApplyBackgroundResults). Any thread: the player's workers call it.
+void WakeForResults();

@@ -240,6 +240,15 @@ bool Listener::BadgeLive() const {
   return Near(At(750, 247), 0xE63C3C, 30);
 }
 
+bool Listener::BadgeKeepsPulsing(int times) {
+  for (int seen = 0; seen < times; ++seen) {
+    if (!Capture()) return false;
+    cairo_surface_t* before = Keep();
+    if (!WaitForSurface([&] { return Differing(kBadgeBox, before) > 0; }, 500ms)) return false;
+  }
+  return true;
+}
+
 bool Listener::CoverIs(uint32_t rgb) const {
   // Station covers are one colour with a darker frame; look well inside it.
   for (const auto& [x, y] : {std::pair{143, 143}, {60, 60}, {226, 60}, {60, 226}, {226, 226}}) {

@@ -100,6 +100,9 @@ class Listener : public ::testing::Test {
   cairo_surface_t* Keep();
   bool ShowsSong(const ReferenceFrame& reference) const { return Differing(kTextLines, reference) <= kTextSlackPx; }
   bool BadgeLive() const;  // the red dot of LIVE
+  // The dot, which pulses with the frames while LIVE, changes from one
+  // screenshot to the next `times` times running.
+  bool BadgeKeepsPulsing(int times);
   bool CoverIs(uint32_t rgb) const;
 
   // How long after `since` a screenshot first showed `seen`; nothing if none

@@ -216,6 +216,26 @@ TEST_F(ListenerTest, ASignalClosesTheOpenErrorBoxAndEndsWithZero) {
                1000);
 }
 
+TEST_F(ListenerTest, StatusPagesThatNeverAnswerHoldNeitherFramesNorPlayNorTheCloseBox) {
+  // Every status page is taken and never answered while the test runs.
+  Start(With(kOneLongSong, {"--stats-fault", "silent", "--status-fault", "silent", "--stall-seconds", "600"}));
+  if (HasFatalFailure()) return;
+  const auto pressed = PressPlay();
+  ASSERT_TRUE(pressed);
+  const auto live = TimeUntil([&] { return BadgeLive(); }, *pressed, 10s);
+  ASSERT_TRUE(live) << "never LIVE";
+  ExpectWithin(*live, "LIVE after play", 1000);
+  EXPECT_TRUE(BadgeKeepsPulsing(4)) << "the frames stopped";
+
+  const auto closedAt = Clock::now();
+  ASSERT_TRUE(RequestClose(session.display, window));
+  const auto code = WaitForPlayerExit(10s);
+  ASSERT_TRUE(code) << "still running";
+  EXPECT_EQ(*code, 0);
+  ExpectWithin(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - closedAt), "ended after the close box",
+               1000);
+}
+
 TEST_F(ListenerTest, FailingStatusPagesKeepTheLastTitle) {
   // Titles for 4 s, then every status page fails while the songs go on changing.
   Start({"--first-song", "0", "--song-seconds", "5", "--faults-after", "4", "--stats-fault", "notjson",

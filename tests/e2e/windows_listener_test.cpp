@@ -165,6 +165,31 @@ TEST_F(WindowsListener, PlaysTheStationLiveWithTheSongsTitleCoverAndTone) {
   EXPECT_TRUE(PanelChangesWith([&] { return OpenMenu(2) && ClickMenuItem(3, 6); })) << "Affichage, Cercle";
 }
 
+TEST_F(WindowsListener, StatusPagesThatNeverAnswerHoldNeitherFramesNorPlayNorTheCloseBox) {
+  // Every status page is taken and never answered while the test runs.
+  Start(With(kOneLongSong, {"--stats-fault", "silent", "--status-fault", "silent", "--stall-seconds", "600"}));
+  if (HasFatalFailure()) return;
+  // Wine shows a window once its thread takes messages: not while a start-up poll waits.
+  ExpectWithin(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - playerStartedAt), "window shown",
+               10000);
+  const auto pressed = PressPlay();
+  ASSERT_TRUE(pressed);
+  const auto live = TimeUntil([&] { return BadgeLive(); }, *pressed, 10s);
+  ASSERT_TRUE(live) << "never LIVE";
+  ExpectWithin(*live, "LIVE after play", 1000);
+  EXPECT_TRUE(BadgeKeepsPulsing(4)) << "the frames stopped";
+
+  const auto closedAt = Clock::now();
+  ASSERT_TRUE(RequestClose(session.display, window));
+  const auto code = WaitForPlayerExit(10s);
+  ASSERT_TRUE(code) << "still running";
+  EXPECT_EQ(*code, 0);
+  // Without a window manager Wine waits 2 s in DestroyWindow for a withdrawal
+  // that none sends, whatever the player does: only a hang is looked for.
+  ExpectWithin(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - closedAt), "ended after the close box",
+               5000);
+}
+
 TEST_F(WindowsListener, AboutWindowThenQuitterEndsWithZero) {
   Start(kOneLongSong);
   if (HasFatalFailure()) return;

@@ -3,12 +3,17 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 #include <string>
 
 namespace {
 FakeAudioScript script;
 FakeAudioLog log;
-void Note(std::string call) { log.calls.push_back(std::move(call)); }
+std::mutex logMutex;
+void Note(std::string call) {
+  std::lock_guard<std::mutex> lock(logMutex);
+  log.calls.push_back(std::move(call));
+}
 std::string N(long long v) { return std::to_string(v); }
 bool Valid(DWORD h) { return h != 0 && h == script.createResult; }
 }  // namespace
@@ -34,7 +39,11 @@ int BASS_ErrorGetCode() {
   return script.errorCode;
 }
 HSTREAM BASS_StreamCreateURL(const char* url, DWORD offset, DWORD flags, void* proc, void* user) {
-  log.lastUrl = url ? url : "";
+  if (script.whileOpening) script.whileOpening();
+  {
+    std::lock_guard<std::mutex> lock(logMutex);
+    log.lastUrl = url ? url : "";
+  }
   Note("BASS_StreamCreateURL(" + N(offset) + "," + N(flags) + "," + (proc ? "proc" : "0") + "," +
        (user ? "user" : "0") + ")");
   return script.createResult;
@@ -52,7 +61,10 @@ BOOL BASS_StreamFree(HSTREAM h) {
   return Valid(h);
 }
 BOOL BASS_ChannelSetAttribute(DWORD h, DWORD attrib, float value) {
-  log.lastVolume = value;
+  {
+    std::lock_guard<std::mutex> lock(logMutex);
+    log.lastVolume = value;
+  }
   Note("BASS_ChannelSetAttribute(" + N(h) + "," + N(attrib) + ")");
   return Valid(h);
 }

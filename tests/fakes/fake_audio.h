@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A fake audio library for tests: records every call and answers from a
-// script. The same code is used in-process (FakeAudioApi) and as a
+// script. Calls may come from two threads (the player opens its stream on a
+// worker); the script is set while no call runs. The same code is used in-process (FakeAudioApi) and as a
 // libbass.so that the real loader opens.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,6 +20,9 @@ struct FakeAudioScript {
   float sampleValue = 0.5f;          // what float sample requests write
   float spectrumValue = 0.1f;        // what FFT requests write
   std::vector<float> samples;        // when set, float sample requests write these instead
+  // Run inside BASS_StreamCreateURL, on the caller's thread: a station that
+  // takes its time to answer.
+  std::function<void()> whileOpening;
 };
 
 struct FakeAudioLog {

@@ -147,7 +147,8 @@ TEST(FetchNowPlaying, StatusPageForms) {
 }
 
 TEST(CleanTitle, JoinsLinesAndTrimsSpaces) {
-  const std::pair<const char16_t*, const char16_t*> cases[] = {
+  using namespace std::string_literals;
+  const std::pair<Text, Text> cases[] = {
       {u"  A - B\r\n", u"A - B"},
       {u"A\tB", u"A B"},
       {u"\t A - B \t", u"A - B"},  // tabs become spaces first, then both ends are trimmed
@@ -156,6 +157,8 @@ TEST(CleanTitle, JoinsLinesAndTrimsSpaces) {
       {u"A\r\r\n", u"A\r"},
       {u"A\u00A0", u"A\u00A0"},  // only U+0020 is trimmed
       {u"", u""},
+      {u" Ti\0tle - B"s, u"Ti"},  // a NUL ends the title, for the screen and the searches alike
+      {u"\0A"s, u""},
   };
   for (const auto& [in, out] : cases) {
     SCOPED_TRACE(TextToUtf8(in));

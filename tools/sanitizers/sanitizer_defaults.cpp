@@ -16,6 +16,10 @@ SANITIZER_DEFAULT const char* __ubsan_default_options() { return "print_stacktra
 
 SANITIZER_DEFAULT const char* __tsan_default_options() { return "halt_on_error=1:second_deadlock_stack=1"; }
 
+// Pango starts fontconfig on a thread of its own; fontconfig, not built for
+// the sanitizer, synchronises in ways it cannot see.
+SANITIZER_DEFAULT const char* __tsan_default_suppressions() { return "race:libfontconfig.so\n"; }
+
 // One-time allocations that the toolkit and its libraries keep until exit:
 // not leaks of ours.
 SANITIZER_DEFAULT const char* __lsan_default_suppressions() {

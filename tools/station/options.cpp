@@ -70,8 +70,9 @@ std::string StationUsage() {
   --outage-seconds N        ...for N seconds, then it is back (8)
  content faults, from --faults-after seconds after start (0):
   --faults-after S
-  --stats-fault MODE        404 | notjson | notitle | empty, for "/stats?json=1"
-  --status-fault MODE       404 | notjson | notitle | empty, for "/7.html"
+  --stats-fault MODE        404 | notjson | notitle | empty | silent (no answer for
+                            --stall-seconds, then 503), for "/stats?json=1"
+  --status-fault MODE       the same, for "/7.html"
   --picture-fault MODE      html | 404 | truncated | empty, for every cover picture
   --search-fault            both search services answer an HTML error page
   --trickle LIST            send these answers slowly: stats,status,pages,search,picture
@@ -89,7 +90,8 @@ std::optional<StationOptions> ParseStationOptions(const std::vector<std::string>
   const std::map<std::string, PageFault> pageFaults = {{"404", PageFault::NotFound},
                                                        {"notjson", PageFault::NotJson},
                                                        {"notitle", PageFault::NoTitle},
-                                                       {"empty", PageFault::Empty}};
+                                                       {"empty", PageFault::Empty},
+                                                       {"silent", PageFault::Silent}};
   const std::map<std::string, PictureFault> pictureFaults = {{"html", PictureFault::Html},
                                                              {"404", PictureFault::NotFound},
                                                              {"truncated", PictureFault::Truncated},

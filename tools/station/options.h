@@ -10,7 +10,7 @@
 namespace station {
 
 enum class StreamRefusal { None, NotFound, Unavailable, EmptyClose, Silent };
-enum class PageFault { None, NotFound, NotJson, NoTitle, Empty };
+enum class PageFault { None, NotFound, NotJson, NoTitle, Empty, Silent };
 enum class PictureFault { None, Html, NotFound, Truncated, Empty };
 
 struct StationOptions {

@@ -163,6 +163,11 @@ void Station::AddStreamRoutes(httplib::Server& server) {
       Respond(res, kErrorPage, "text/html", Trickles(trickleName));
     } else if (fault == PageFault::Empty) {
       res.set_content("", "text/html");
+    } else if (fault == PageFault::Silent) {
+      // A server too busy to answer: the connection is taken, nothing comes.
+      SleepUs(static_cast<int64_t>(options_.stallSeconds * 1e6));
+      res.status = 503;
+      res.set_content("", "text/html");
     } else {
       return false;  // NoTitle: the normal page with an empty title
     }
