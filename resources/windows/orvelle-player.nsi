@@ -71,19 +71,42 @@ Function .onInit
   !endif
 FunctionEnd
 
-Section
-  SetOutPath "$INSTDIR"
-  ; A running player holds its program open: say so, rather than leave an
-  ; older version half replaced.
-  ${If} ${FileExists} "$INSTDIR\orvelle-player.exe"
+; A running player holds its program open: say so and stop, rather than
+; leave its files half replaced or half removed.
+!macro AbortIfRunning DIR
+  ${If} ${FileExists} "${DIR}\orvelle-player.exe"
     ClearErrors
-    FileOpen $0 "$INSTDIR\orvelle-player.exe" a
+    FileOpen $0 "${DIR}\orvelle-player.exe" a
     ${If} ${Errors}
-      MessageBox MB_ICONSTOP "${PRODUCT} est ouvert : fermez-le, puis recommencez l'installation." /SD IDOK
+      MessageBox MB_ICONSTOP "${PRODUCT} est ouvert : fermez-le, puis recommencez." /SD IDOK
       Abort
     ${EndIf}
     FileClose $0
   ${EndIf}
+!macroend
+
+Section
+  ReadRegStr $1 HKCU "${UNINSTALL_KEY}" "InstallLocation"
+  !insertmacro AbortIfRunning "$INSTDIR"
+  ${If} $1 != ""
+    !insertmacro AbortIfRunning "$1"
+  ${EndIf}
+  ; An older version goes first, by its own uninstaller, which knows its
+  ; files: one that this version no longer ships is not left behind. With
+  ; _?= it runs in place and is waited for (it cannot delete itself then).
+  ${If} $1 != ""
+  ${AndIf} ${FileExists} "$1\uninstall.exe"
+    ClearErrors
+    ExecWait '"$1\uninstall.exe" /S _?=$1' $2
+    ${If} ${Errors}
+    ${OrIf} $2 != 0
+      MessageBox MB_ICONSTOP "La version déjà installée d'${PRODUCT} n'a pas pu être retirée (code $2)." /SD IDOK
+      Abort
+    ${EndIf}
+    Delete "$1\uninstall.exe"
+    RMDir "$1"
+  ${EndIf}
+  SetOutPath "$INSTDIR"
   !insertmacro ForEachFile InstallFile
   WriteUninstaller "$INSTDIR\uninstall.exe"
   CreateShortcut "$SMPROGRAMS\${PRODUCT}.lnk" "$INSTDIR\orvelle-player.exe" "" "$INSTDIR\orvelle-player.exe" 0
@@ -103,6 +126,7 @@ Section
 SectionEnd
 
 Section "Uninstall"
+  !insertmacro AbortIfRunning "$INSTDIR"
   !insertmacro ForEachFile RemoveFile
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"

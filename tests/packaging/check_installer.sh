@@ -3,19 +3,24 @@
 # The Windows installer as a user meets it, under Wine, in a fresh prefix of
 # its own: an older version installed silently, this one over it, the
 # Start-menu shortcut and the entry of the list of installed apps, the
-# installed player answering --version, then a silent uninstall that leaves
-# the prefix as it found it.
+# installed player answering --version; while it runs (on a private X server
+# and sound server), neither an install nor an uninstall touches it; then a
+# silent uninstall that leaves the prefix as it found it.
 # Usage: check_installer.sh BUILD VERSION
 set -euo pipefail
 build=$1 version=$2
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../../tools/wine/wine-env.sh"
+. "$here/../../tools/demo-env.sh"
 
 work=$build/installer-test
 rm -rf "$work"
 mkdir -p "$work"
 wine_env "$work/prefix"
-cleanup() { timeout -k 5 30 wineserver -k 2>/dev/null || true; }
+cleanup() {
+  timeout -k 5 30 wineserver -k 2>/dev/null || true
+  demo_stop_all
+}
 trap cleanup EXIT
 fail() { echo "installer: $*" >&2; exit 1; }
 step() { echo "== $*"; }
@@ -29,10 +34,19 @@ installer=$(echo "$build"/packages/orvelle-player-"$version"-setup-win*.exe)
 [ -f "$installer" ] || fail "no $installer"
 arch=${installer##*-setup-}
 arch=${arch%.exe}
+# The older version ships one file more (a file a later version dropped) and
+# a program that differs: an upgrade must replace the one and remove the other.
 older=$work/orvelle-player-0.0.1-setup-$arch.exe
-makensis -NOCD -V1 -DVERSION=0.0.1 -DARCH="$arch" -DSTAGE="$build/installer-stage" -DOUTFILE="$older" \
+mkdir -p "$work/older"
+cp -r "$build/installer-stage" "$work/older/stage"
+echo "retiré depuis" >"$work/older/stage/ANCIEN.txt"
+printf 'older' >>"$work/older/stage/orvelle-player.exe"
+sed 's|^\(  !insertmacro ${ACTION} "LISEZMOI.txt"\)$|\1\n  !insertmacro ${ACTION} "ANCIEN.txt"|' \
+  "$here/../../resources/windows/orvelle-player.nsi" >"$work/older/older.nsi"
+grep -q 'ANCIEN.txt' "$work/older/older.nsi" || fail "could not add a file to the older installer's list"
+makensis -NOCD -V1 -DVERSION=0.0.1 -DARCH="$arch" -DSTAGE="$work/older/stage" -DOUTFILE="$older" \
   -DPUBLISHER=Test -DSITE_URL=http://example.org/ -DICON="$here/../../resources/orvelle-player.ico" \
-  "$here/../../resources/windows/orvelle-player.nsi"
+  "$work/older/older.nsi"
 echo "$(basename "$installer"): $(stat -c %s "$installer") bytes"
 
 step "a fresh prefix"
@@ -58,6 +72,7 @@ step "install $(basename "$older") with /S"
 run "$older" /S || fail "the older installer failed ($?)"
 settle
 [ "$(entry DisplayVersion)" = '"0.0.1"' ] || fail "after the older install, DisplayVersion is $(entry DisplayVersion)"
+[ -f "$drive"/users/*/AppData/Local/Programs/"Orvelle Player"/ANCIEN.txt ] || fail "the older version's own file is missing"
 
 step "install $(basename "$installer") over it with /S"
 run "$installer" /S || fail "the installer failed ($?)"
@@ -67,6 +82,8 @@ for file in orvelle-player.exe libbass.dll LICENSE THIRD-PARTY.md LISEZMOI.txt u
   [ -f "$home/$file" ] || fail "no $file in $home"
 done
 echo "installed: $(cd "$home" && ls | tr '\n' ' ')"
+[ ! -e "$home/ANCIEN.txt" ] || fail "the older version's ANCIEN.txt is still there"
+cmp -s "$home/orvelle-player.exe" "$build/installer-stage/orvelle-player.exe" || fail "the older program was not replaced"
 for value in 'DisplayName="Orvelle Player"' "DisplayVersion=\"$version\"" 'Publisher="Radio Orvelle"'; do
   [ "$(entry "${value%%=*}")" = "${value#*=}" ] || fail "the entry's ${value%%=*} is $(entry "${value%%=*}")"
 done
@@ -87,6 +104,29 @@ step "the shortcut's target: --version"
 answer=$(run "$target" --version) || fail "--version ended with $?"
 [[ $answer == "Orvelle Player $version"* ]] || fail "--version said: $answer"
 echo "$answer" | head -n1
+
+step "while the player runs: an install and an uninstall both refuse, and change nothing"
+# The prefix's windows go to the display of its first Wine processes, which
+# had none: a new wineserver for the ones that follow.
+timeout -k 5 30 wineserver -k 2>/dev/null || true
+demo_start_xvfb
+demo_start_pulse
+timeout -k 5 120 wine "$target" >/dev/null 2>&1 &
+player=$!
+demo_wait_for 300 xdotool search --name '^Orvelle Player$' || fail "the installed player showed no window"
+state() { (cd "$home" && md5sum -- *); }
+state >"$work/running-before"
+rc=0 && run "$installer" /S || rc=$?
+[ "$rc" -eq 2 ] || fail "the installer ended with $rc over a running player, not 2 (aborted)"
+# The uninstaller hands over to its copy in %TEMP% and returns: the copy's
+# end is waited for by its name (wineserver -w would wait for the player).
+run "$home/uninstall.exe" /S || fail "the uninstaller did not start ($?)"
+demo_wait_for 600 eval '! pgrep -f "[~]nsu.*[.]tmp"' || fail "the uninstaller's copy did not end"
+state | diff "$work/running-before" - || fail "the files above changed under the running player"
+echo "installer: aborted (2); uninstaller: stopped; nothing changed"
+kill "$player"
+wait "$player" 2>/dev/null || true
+settle
 
 step "uninstall with /S"
 uninstaller=$(entry QuietUninstallString)
