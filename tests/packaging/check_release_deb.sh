@@ -20,6 +20,8 @@ for preset in release windows-i686-release windows-x86_64-release; do
     fail "$preset configured with the demo addresses"
   fi
   grep -q "needs the station's own addresses" "$work/refused.log" || { cat "$work/refused.log"; fail "$preset: no clear message"; }
+  grep -qF 'ORVELLE_STREAM_URL (http://127.0.0.1:18000/;stream/1)' "$work/refused.log" ||
+    { cat "$work/refused.log"; fail "$preset: the demo stream's address is not named whole"; }
   echo "$preset: refused"
 done
 
