@@ -8,7 +8,7 @@
 # silent uninstall that leaves the prefix as it found it.
 # Usage: check_installer.sh BUILD VERSION
 set -euo pipefail
-build=$1 version=$2
+build=$(cd "$1" && pwd) version=$2  # Wine takes absolute prefixes only
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../../tools/wine/wine-env.sh"
 . "$here/../../tools/demo-env.sh"
