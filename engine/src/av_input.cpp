@@ -320,7 +320,7 @@ int OpenSteps(AvInput* in, const char* url) {
   // httpproxy is the CONNECT tunnel to an https station; a redirect still cannot reach files.
   av_dict_set(&options, "protocol_whitelist", "http,https,tcp,tls,httpproxy", 0);
   // Always given, "" for none: libav alone would read http_proxy even for https.
-  av_dict_set(&options, "http_proxy", ProxyForUrl(url, std::getenv).c_str(), 0);
+  av_dict_set(&options, "http_proxy", ProxyForUrlHere(url).c_str(), 0);
   // A live stream cannot seek; an answer with a length would otherwise let the
   // demuxers "seek" by reconnecting, thousands of times on a bad answer.
   av_dict_set(&options, "seekable", "0", 0);

@@ -8,6 +8,8 @@
 #include <gdiplus.h>
 
 #include <memory>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "display/surface_backend.h"
@@ -26,6 +28,14 @@ struct BackendText {
   struct FontEntry {
     std::unique_ptr<Gdiplus::Font> font;
     float lineHeight;
+    // Symbols drawn from a symbol font where `font` has no glyph for them,
+    // moved down by `baselineDy` so that both fonts share a baseline.
+    struct Substitute {
+      std::u16string text;
+      std::unique_ptr<Gdiplus::Font> font;
+      float baselineDy;
+    };
+    std::vector<Substitute> substitutes;
   };
   std::vector<FontEntry> fonts;
 };
@@ -40,3 +50,15 @@ Gdiplus::Color GdiplusColour(Colour c);
 
 // The text half of the table (text_gdiplus.cpp).
 const TextBackend& GdiplusText();
+
+// The family to draw a face list ("A, B") in, chosen once per list for the
+// process: its first face GDI+ draws Latin text in, else one of the faces
+// most Windows have, else the system's message font, else any installed
+// family that draws Latin text. Null only when no family draws text at all.
+// (font_choice_gdiplus.cpp)
+const Gdiplus::FontFamily* ChooseFontFamily(const std::string& faces);
+// The installed families of symbols, where a text's family has no glyph.
+const std::vector<std::unique_ptr<Gdiplus::FontFamily>>& SymbolFamilies();
+// Whether GDI+ draws each character of the text in the font as a glyph, not
+// as the box of a missing one.
+bool DrawsGlyphs(const Gdiplus::Font& font, std::u16string_view text);

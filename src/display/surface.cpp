@@ -8,11 +8,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <utility>
 
 #include "display/surface_backend.h"
 #include "display/surface_changes.h"
 #include "display/surface_pixels.h"
+#include "display/symbol_standins.h"
 #include "text/text.h"
 
 struct Surface {
@@ -25,11 +27,13 @@ struct Surface {
   BackendText* text = nullptr;
   bool drawing = false;  // between BeginDrawing and EndDrawing
   DrawMode mode = DrawMode::Opaque;
-  // Each font selected so far, with the backend's handle for it.
+  // Each font selected so far, with the backend's handle for it (-1: the
+  // backend has none, and is not asked again).
   struct FontSlot {
     FontFace face;
     int handle;
     float lineHeight;
+    std::vector<std::pair<Text, bool>> drawsGlyphs;  // the backend's answer, per symbol asked about
   };
   std::vector<FontSlot> fonts;
   int font = -1;  // the selected slot; -1: none
@@ -51,6 +55,9 @@ struct Surface {
 };
 
 namespace {
+
+// Points to pixels as both backends map them: 96 pixels to the inch.
+constexpr float kPixelsPerPoint = 96.0f / 72.0f;
 
 PixelTarget Target(Surface& s) {
   const PictureMemory memory = s.backend->memory(s.picture);
@@ -176,6 +183,35 @@ void SwapWithBackdrop(Surface& s) {
     s.backdropDrawn = true;
   }
   s.onBackdrop = !s.onBackdrop;
+}
+
+// Whether the backend draws `text` in the selected font with glyphs, asked
+// once per font and text.
+bool DrawsGlyphs(Surface& s, std::u16string_view text) {
+  Surface::FontSlot& slot = s.fonts[size_t(s.font)];
+  if (s.backend->text.hasGlyphs == nullptr) return true;
+  for (const auto& [asked, answer] : slot.drawsGlyphs) {
+    if (asked == text) return answer;
+  }
+  const bool answer = s.backend->text.hasGlyphs(s.text, s.picture, slot.handle, text);
+  slot.drawsGlyphs.emplace_back(Text(text), answer);
+  return answer;
+}
+
+// The shape that stands in for one of the player's symbols where the
+// selected font has no glyph for it; nothing for any other text.
+std::optional<StandIn> StandInFor(Surface& s, std::u16string_view text) {
+  std::optional<StandIn> standIn = SymbolStandIn(text, float(s.fonts[size_t(s.font)].face.points) * kPixelsPerPoint);
+  if (!standIn || DrawsGlyphs(s, text)) return std::nullopt;
+  return standIn;
+}
+
+// The shape in its square, centred in the line box whose top-left corner is at (x, y).
+void DrawStandIn(Surface& s, const StandIn& standIn, float x, float y, Colour shown) {
+  const float lineHeight = s.fonts[size_t(s.font)].lineHeight;
+  const int left = RoundPixel(x) + standIn.left, top = RoundPixel(y + (lineHeight - float(standIn.side)) / 2.0f);
+  // RoundPixel keeps both within ±1e9, and a shape is small: the sums fit.
+  for (const PixelArea& box : standIn.boxes) FillArea(s, left + box.x, top + box.y, box.width, box.height, shown);
 }
 
 }  // namespace
@@ -355,15 +391,16 @@ void SelectFont(Surface& s, const FontFace& font) {
   if (font.points <= 0) return;
   for (size_t i = 0; i < s.fonts.size(); ++i) {
     if (s.fonts[i].face == font) {
-      s.font = int(i);
+      s.font = s.fonts[i].handle < 0 ? -1 : int(i);
       return;
     }
   }
   float lineHeight = 0;
   const int handle = s.backend->text.openFont(s.text, s.picture, font, lineHeight);
-  if (handle < 0) return;  // asked again the next time it is selected
-  s.fonts.push_back({font, handle, lineHeight});
-  s.font = int(s.fonts.size() - 1);
+  // A face the backend has none for is remembered as such: a frame selects
+  // each font several times, and looking for a face can be slow.
+  s.fonts.push_back({font, handle, handle < 0 ? 0.0f : lineHeight, {}});
+  s.font = handle < 0 ? -1 : int(s.fonts.size() - 1);
 }
 
 const FontFace& SelectedFont(const Surface& s) {
@@ -380,6 +417,10 @@ void DrawText(Surface& s, std::u16string_view text, float x, float y, Colour col
   }
   const Colour shown = Shown(s, colour);
   if (text.empty() || s.font < 0 || AlphaOf(shown) == 0) return;
+  if (const std::optional<StandIn> standIn = StandInFor(s, text)) {
+    DrawStandIn(s, *standIn, x, y, shown);
+    return;
+  }
   const TextReach reach =
       s.backend->text.draw(s.text, s.picture, s.fonts[size_t(s.font)].handle, text, x, y, shown);
   if (!std::isfinite(x) || !std::isfinite(y)) {
@@ -396,6 +437,7 @@ void DrawText(Surface& s, std::u16string_view text, float x, float y, Colour col
 
 float TextWidth(Surface& s, std::u16string_view text) {
   if (text.empty() || s.font < 0) return 0.0f;
+  if (const std::optional<StandIn> standIn = StandInFor(s, text)) return float(standIn->advance);
   return s.backend->text.measure(s.text, s.picture, s.fonts[size_t(s.font)].handle, text);
 }
 

@@ -36,14 +36,15 @@ struct TextReach {
   float x = 0, y = 0, width = 0, height = 0;
 };
 
-// The text half of a backend, in its own file beside the rest: every entry required.
+// The text half of a backend, in its own file beside the rest: every entry
+// required but hasGlyphs.
 struct TextBackend {
   // The text objects of a surface whose first picture is given; nullptr when
   // they cannot be had.
   BackendText* (*create)(BackendPicture* picture) = nullptr;
   void (*destroy)(BackendText* text) = nullptr;
   // A handle for the font (0 or more) and its line height in pixels; -1 when
-  // no face at all can be had. Asked once per face.
+  // no face at all can be had. Asked once per face, whatever the answer.
   int (*openFont)(BackendText* text, BackendPicture* picture, const FontFace& face, float& lineHeight) = nullptr;
   // The advance width of the whole text, in pixels; the text is not empty.
   float (*measure)(BackendText* text, BackendPicture* picture, int font, std::u16string_view utf16) = nullptr;
@@ -52,6 +53,12 @@ struct TextBackend {
   // may reach from there.
   TextReach (*draw)(BackendText* text, BackendPicture* picture, int font, std::u16string_view utf16, float x, float y,
                     Colour colour) = nullptr;
+  // Optional: whether each character of the text (not empty) draws as a
+  // glyph, not as the box of a missing one. The backend may take the glyphs
+  // from a font of its own beside the one opened, and then measures and
+  // draws this text in it from now on. Asked once per font and text, and
+  // only of the player's symbols. Null: every text draws.
+  bool (*hasGlyphs)(BackendText* text, BackendPicture* picture, int font, std::u16string_view utf16) = nullptr;
 };
 
 struct SurfaceBackend {

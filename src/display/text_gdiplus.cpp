@@ -5,8 +5,6 @@
 #include <string>
 
 #include "display/gdiplus_surface.h"
-#include "os/log.h"
-#include "text/text.h"
 
 using namespace Gdiplus;
 
@@ -15,9 +13,6 @@ namespace {
 // Font sizes are points on a 96-dpi screen, whatever the display's scale:
 // the surface is in pixels.
 constexpr REAL kPixelsPerPoint = 96.0f / 72.0f;
-
-// Faces to try when the named one is not installed, in order.
-constexpr const wchar_t* kFallbackFaces[] = {L"Tahoma", L"Arial", L"Microsoft Sans Serif"};
 
 const WCHAR* Wide(std::u16string_view text) { return reinterpret_cast<const WCHAR*>(text.data()); }
 
@@ -33,19 +28,31 @@ const StringFormat& TextFormat() {
   return *format;
 }
 
-std::unique_ptr<Font> MakeFont(const FontFace& wanted) {
-  const std::u16string face = Utf8ToText(wanted.face);
-  const REAL pixels = REAL(wanted.points) * kPixelsPerPoint;
-  auto family = std::make_unique<FontFamily>(reinterpret_cast<const WCHAR*>(face.c_str()));
-  for (const wchar_t* fallback : kFallbackFaces) {
-    if (family->GetLastStatus() == Ok) break;
-    LogDiagnostic("no font face %s; trying another", wanted.face.c_str());
-    family = std::make_unique<FontFamily>(fallback);
-  }
-  if (family->GetLastStatus() != Ok) return nullptr;
-  auto font = std::make_unique<Font>(family.get(), pixels, FontStyleRegular, UnitPixel);
+std::unique_ptr<Font> MakeFont(const FontFamily* family, REAL pixels) {
+  if (family == nullptr) return nullptr;
+  auto font = std::make_unique<Font>(family, pixels, FontStyleRegular, UnitPixel);
   if (font->GetLastStatus() != Ok) return nullptr;
   return font;
+}
+
+// From the top of the line box to the baseline, in pixels.
+REAL Ascent(const Font& font) {
+  FontFamily family;
+  font.GetFamily(&family);
+  const UINT16 em = family.GetEmHeight(FontStyleRegular);
+  return em == 0 ? 0 : font.GetSize() * REAL(family.GetCellAscent(FontStyleRegular)) / REAL(em);
+}
+
+// The font that draws `text`, and how far down to move it.
+const Font& FontFor(const BackendText::FontEntry& entry, std::u16string_view text, REAL& dy) {
+  for (const auto& substitute : entry.substitutes) {
+    if (substitute.text == text) {
+      dy = substitute.baselineDy;
+      return *substitute.font;
+    }
+  }
+  dy = 0;
+  return *entry.font;
 }
 
 RectF Bounds(BackendPicture* picture, const Font& font, std::u16string_view text) {
@@ -59,29 +66,45 @@ BackendText* CreateGdiplusText(BackendPicture*) { return new BackendText; }
 void DestroyGdiplusText(BackendText* text) { delete text; }
 
 int OpenGdiplusFont(BackendText* text, BackendPicture* picture, const FontFace& face, float& lineHeight) {
-  std::unique_ptr<Font> made = MakeFont(face);
+  std::unique_ptr<Font> made = MakeFont(ChooseFontFamily(face.face), REAL(face.points) * kPixelsPerPoint);
   if (made == nullptr) return -1;
   lineHeight = made->GetHeight(picture->graphics.get());
-  text->fonts.push_back({std::move(made), lineHeight});
+  text->fonts.push_back({std::move(made), lineHeight, {}});
   return int(text->fonts.size() - 1);
 }
 
 float MeasureGdiplusText(BackendText* text, BackendPicture* picture, int font, std::u16string_view utf16) {
-  return Bounds(picture, *text->fonts[size_t(font)].font, utf16).Width;
+  REAL dy = 0;
+  return Bounds(picture, FontFor(text->fonts[size_t(font)], utf16, dy), utf16).Width;
 }
 
 TextReach DrawGdiplusText(BackendText* text, BackendPicture* picture, int font, std::u16string_view utf16, float x,
                           float y, Colour colour) {
   const BackendText::FontEntry& entry = text->fonts[size_t(font)];
-  const Font& f = *entry.font;
+  REAL dy = 0;
+  const Font& f = FontFor(entry, utf16, dy);
   SolidBrush brush(GdiplusColour(colour));
-  picture->graphics->DrawString(Wide(utf16), INT(utf16.size()), &f, PointF(x, y), &TextFormat(), &brush);
+  picture->graphics->DrawString(Wide(utf16), INT(utf16.size()), &f, PointF(x, y + dy), &TextFormat(), &brush);
   // Its advance widths by its line, with a margin for the ink that glyphs and
   // smoothing put beyond them.
   const RectF bounds = Bounds(picture, f, utf16);
-  const float margin = 2.0f + std::ceil(entry.lineHeight / 4.0f);
-  return {bounds.X - margin, bounds.Y - margin, bounds.Width + 2 * margin,
+  const float margin = 2.0f + std::ceil(std::max(entry.lineHeight, bounds.Height) / 4.0f);
+  return {bounds.X - margin, bounds.Y + dy - margin, bounds.Width + 2 * margin,
           std::max(bounds.Height, entry.lineHeight) + 2 * margin};
+}
+
+// The text's own font first, then each symbol font, which then draws this text.
+bool GdiplusHasGlyphs(BackendText* text, BackendPicture*, int font, std::u16string_view utf16) {
+  BackendText::FontEntry& entry = text->fonts[size_t(font)];
+  if (DrawsGlyphs(*entry.font, utf16)) return true;
+  for (const auto& family : SymbolFamilies()) {
+    std::unique_ptr<Font> symbols = MakeFont(family.get(), entry.font->GetSize());
+    if (symbols == nullptr || !DrawsGlyphs(*symbols, utf16)) continue;
+    const REAL dy = Ascent(*entry.font) - Ascent(*symbols);
+    entry.substitutes.push_back({std::u16string(utf16), std::move(symbols), dy});
+    return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -93,6 +116,7 @@ const TextBackend& GdiplusText() {
       .openFont = OpenGdiplusFont,
       .measure = MeasureGdiplusText,
       .draw = DrawGdiplusText,
+      .hasGlyphs = GdiplusHasGlyphs,
   };
   return kGdiplusText;
 }

@@ -99,6 +99,12 @@ float MeasurePangoText(BackendText* t, BackendPicture*, int font, std::u16string
   return float(logical.width) / PANGO_SCALE;
 }
 
+// Pango looks for every character in the fonts fontconfig offers; what none
+// of them has is drawn as a box with its code, an unknown glyph.
+bool PangoHasGlyphs(BackendText* t, BackendPicture*, int font, std::u16string_view text) {
+  return pango_layout_get_unknown_glyphs_count(LayoutToMeasure(*t, font, text)) == 0;
+}
+
 TextReach DrawPangoText(BackendText* t, BackendPicture* picture, int font, std::u16string_view text, float x,
                         float y, Colour colour) {
   PangoLayout* layout = LayoutToDraw(*t, font, text);
@@ -120,6 +126,7 @@ const TextBackend& PangoText() {
       .openFont = OpenPangoFont,
       .measure = MeasurePangoText,
       .draw = DrawPangoText,
+      .hasGlyphs = PangoHasGlyphs,
   };
   return kPangoText;
 }

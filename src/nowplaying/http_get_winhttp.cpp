@@ -24,6 +24,7 @@
 #include <thread>
 
 #include "nowplaying/http_get.h"
+#include "nowplaying/winhttp_proxy.h"
 #include "os/log.h"
 #include "os/wide_text.h"
 
@@ -115,8 +116,7 @@ class Transfer {
       : options_(options), givenUp_(givenUp), deadline_(Clock::now() + std::chrono::milliseconds(options.totalTimeoutMs)) {}
 
   std::optional<std::string> Run(const std::string& url) {
-    Handle session(WinHttpOpen(kUserAgent, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
-                               WINHTTP_NO_PROXY_BYPASS, 0));
+    Handle session(OpenSessionWithProxyFor(kUserAgent, WidenUtf8(url)));
     if (!session) return Fail(url, "no WinHTTP session");
     // TLS 1.2 and 1.3 where Windows has them: older Windows offers only
     // TLS 1.0 by default, which the search services refuse.
@@ -140,6 +140,7 @@ class Transfer {
       // server gets no idle connection from each poll.
       DWORD features = WINHTTP_DISABLE_REDIRECTS | WINHTTP_DISABLE_KEEP_ALIVE;
       WinHttpSetOption(request.h, WINHTTP_OPTION_DISABLE_FEATURE, &features, sizeof features);
+      UseProxyFor(request.h, current);
       if (!BoundWaits(request.h)) return Fail(url, "out of time");
       if (!WinHttpSendRequest(request.h, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
           !WinHttpReceiveResponse(request.h, nullptr)) {

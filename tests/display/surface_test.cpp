@@ -13,6 +13,7 @@
 #include "display/gradient.h"
 #include "display/surface.h"
 #include "display/surface_backend.h"
+#include "display/symbol_standins.h"
 #include "text/text.h"
 
 namespace {
@@ -264,6 +265,51 @@ TEST(SurfaceText, TextsDrawTheSameWhateverWasDrawnOrMeasuredBefore) {
   EXPECT_GT(TextWidth(*churned.s, u"Pochette"), 0.0f);
   SelectFont(*churned.s, FontFace{});  // no font: nothing measured
   EXPECT_EQ(TextWidth(*churned.s, u"Pochette"), 0.0f);
+}
+
+// A backend with no face "Nowhere" and no glyph for any symbol, counting
+// what it is asked.
+int facesLookedFor = 0, glyphsAskedAbout = 0;
+int OpenAnyButNowhere(BackendText* text, BackendPicture* picture, const FontFace& face, float& lineHeight) {
+  ++facesLookedFor;
+  return face.face == "Nowhere" ? -1 : DrawingBackend().text.openFont(text, picture, face, lineHeight);
+}
+bool NoGlyphs(BackendText*, BackendPicture*, int, std::u16string_view) { return ++glyphsAskedAbout, false; }
+
+TEST(SurfaceText, WhatAFontLacksIsAskedOnceAndSymbolsItLacksAreTheirShapes) {
+  SurfaceBackend glyphless = DrawingBackend();
+  glyphless.text.openFont = OpenAnyButNowhere;
+  glyphless.text.hasGlyphs = NoGlyphs;
+  Surface* s = CreateSurfaceWith(glyphless, 100, 60);
+  const FontFace nowhere{"Nowhere", 12}, label{"Segoe UI", 12};
+  for (int frame = 0; frame < 3; ++frame) {
+    BeginDrawing(*s);
+    FillBox(*s, 0, 0, 100, 60, Rgb(0, 0, 0));
+    SelectFont(*s, nowhere);
+    EXPECT_EQ(SelectedFont(*s).points, 0);
+    DrawText(*s, u"x", 0, 0, Rgb(255, 255, 255));
+    SelectFont(*s, label);
+    DrawText(*s, u"🔈", 10, 20, Rgb(200, 200, 220));
+    EndDrawing(*s);
+  }
+  EXPECT_EQ(facesLookedFor, 2);
+  EXPECT_EQ(glyphsAskedAbout, 1);
+  // The shape alone, in the text's colour, its square centred in the line box.
+  const auto speaker = SymbolStandIn(u"🔈", 16);
+  ASSERT_TRUE(speaker);
+  EXPECT_EQ(TextWidth(*s, u"🔈"), float(speaker->advance));
+  const int top = RoundPixel(20 + (LineHeight(*s) - float(speaker->side)) / 2);
+  int ink = 0, inShape = 0;
+  for (int y = 0; y < 60; ++y) {
+    for (int x = 0; x < 100; ++x) ink += PixelOf(*s, x, y) != 0;
+  }
+  for (const PixelArea& box : speaker->boxes) {
+    inShape += box.width * box.height;
+    EXPECT_EQ(PixelOf(*s, 10 + speaker->left + box.x, top + box.y), 0xC8C8DCu);
+  }
+  EXPECT_EQ(ink, inShape);
+  EXPECT_GT(TextWidth(*s, u"Pochette"), 0.0f) << "other texts are measured as they are";
+  DestroySurface(s);
 }
 
 TEST(SurfacePresent, OnlyWhatChangedIsShownAgain) {

@@ -427,7 +427,8 @@ std::vector<float> Listener::RecordedSince(size_t mark) const {
   in.seekg(std::streamoff(mark * 2 * sizeof(float)));
   std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   std::vector<float> samples(bytes.size() / sizeof(float) / 2 * 2);
-  std::memcpy(samples.data(), bytes.data(), samples.size() * sizeof(float));
+  // Nothing recorded since the mark yet: no copy (memcpy from no buffer at all is undefined).
+  if (!samples.empty()) std::memcpy(samples.data(), bytes.data(), samples.size() * sizeof(float));
   return samples;
 }
 

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -15,8 +16,11 @@
 #include <sstream>
 #include <thread>
 
+#include <httplib.h>
+
 #include "listener_checks.h"
 #include "listener_session.h"
+#include "logging_proxy.h"
 #include "x_window_tools.h"
 
 namespace {
@@ -249,6 +253,118 @@ TEST_F(WindowsListener, StationSiteOpensThroughRundll32AndTheDesktopsUrlHandler)
   ASSERT_TRUE(WaitUntil([&] { return fs::exists(args); }, 20s)) << "the URL handler never ran";
   EXPECT_EQ(ReadWhole(args), "http://127.0.0.1:" + std::to_string(STREAM_PORT) + "/\n");
   EXPECT_TRUE(PlayerRunning());
+}
+
+// The proxy a Windows user sets in Internet Options, written as Internet
+// Options keeps it: one binary value, read by WinHTTP (and Wine's). Set for
+// one test in the test run's prefix, and taken back by TearDown.
+class WindowsListenerBehindProxy : public WindowsListener {
+ protected:
+  void TearDown() override {
+    if (proxySet_) WineReg("delete " + Quote(kConnections) + " /v DefaultConnectionSettings /f");
+    WindowsListener::TearDown();
+  }
+
+  // The user's proxy by hand ("host:port"), and an automatic configuration
+  // script's address, either empty for none.
+  void SetUserProxy(const std::string& proxy, const std::string& scriptUrl) {
+    auto le32 = [](uint32_t value) {
+      char hex[9];
+      std::snprintf(hex, sizeof hex, "%02x%02x%02x%02x", value & 0xFF, value >> 8 & 0xFF, value >> 16 & 0xFF,
+                    value >> 24);
+      return std::string(hex);
+    };
+    auto text = [&](const std::string& value) {
+      std::string hex = le32(uint32_t(value.size()));
+      for (unsigned char c : value) hex += le32(c).substr(0, 2);
+      return hex;
+    };
+    constexpr uint32_t kDirect = 1, kByHand = 2, kScript = 4;
+    const uint32_t flags = kDirect | (proxy.empty() ? 0 : kByHand) | (scriptUrl.empty() ? 0 : kScript);
+    // Version, a change counter, the flags, the proxy, the bypass list, the script, then what it leaves at 0.
+    const std::string value = le32(0x46) + le32(1) + le32(flags) + text(proxy) + text("") + text(scriptUrl) +
+                              std::string(32, '0');
+    proxySet_ = true;
+    ASSERT_TRUE(WineReg("add " + Quote(kConnections) + " /v DefaultConnectionSettings /t REG_BINARY /d " + value +
+                        " /f"));
+  }
+
+  // The logging proxy's address, written "127.1": Wine's WinHTTP sends a
+  // request through a proxy whose host is written as the server's (both
+  // "127.0.0.1" here) as if to the server itself, without the address the
+  // proxy needs.
+  static std::string ProxyAddress(const orvelle::test::LoggingProxy& proxy) {
+    return "127.1:" + std::to_string(proxy.port());
+  }
+
+  // Starts the station and the player, waits for the title and cover, plays
+  // until LIVE: what went through the proxy meanwhile, host, port and path.
+  std::vector<std::string> PlayThrough(orvelle::test::LoggingProxy& proxy) {
+    Start(kOneLongSong);
+    if (HasFatalFailure()) return {};
+    const ReferenceFrame song0 = WindowsFrame(SongText(0));
+    EXPECT_TRUE(WaitForSurface([&] { return ShowsSong(song0) && CoverIs(kCoverOf[0]); }, 20s)) << "no title or cover";
+    const auto pressed = PressPlay();
+    EXPECT_TRUE(pressed && TimeUntil([&] { return BadgeLive(); }, *pressed, 15s)) << "never LIVE";
+    return proxy.takeTargets();
+  }
+
+  static void ExpectThrough(const std::vector<std::string>& targets, int port, const std::string& pathStart) {
+    const std::string wanted = "127.0.0.1:" + std::to_string(port) + pathStart;
+    std::string seen;
+    for (const std::string& target : targets) seen += "\n  " + target;
+    EXPECT_TRUE(std::any_of(targets.begin(), targets.end(), [&](const std::string& t) { return t.rfind(wanted, 0) == 0; }))
+        << wanted << " did not go through the proxy; it saw:" << seen;
+  }
+
+ private:
+  static constexpr const char* kConnections =
+      "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Connections";
+
+  bool WineReg(const std::string& arguments) {
+    std::string command;
+    for (const auto& [name, value] : WineEnvironment(session)) command += name + "=" + Quote(value) + " ";
+    return RunInSession(session, command + "wine reg " + arguments + " >/dev/null", 60).has_value();
+  }
+
+  bool proxySet_ = false;
+};
+
+TEST_F(WindowsListenerBehindProxy, TheUsersProxyCarriesTheStatusPagesTheCoverAndTheStream) {
+  orvelle::test::LoggingProxy proxy;
+  launchPlayer = [&](const XSession& s) {
+    SetUserProxy(ProxyAddress(proxy), "");
+    return StartWindowsPlayer(s, true);
+  };
+  const std::vector<std::string> targets = PlayThrough(proxy);
+  std::cout << "through the proxy:";
+  for (const std::string& target : targets) std::cout << " " << target;
+  std::cout << "\n";
+  ExpectThrough(targets, STREAM_PORT, "/stats?json=1");
+  ExpectThrough(targets, ITUNES_PORT, "/search?");
+  ExpectThrough(targets, STREAM_PORT, "/;stream/1");
+}
+
+TEST_F(WindowsListenerBehindProxy, AnAutomaticConfigurationScriptChoosesTheProxy) {
+  orvelle::test::LoggingProxy proxy;
+  // The script, on a server of its own, names the logging proxy; the proxy
+  // set by hand leads nowhere, and would be taken if the script were not.
+  httplib::Server scripts;
+  const std::string script = "function FindProxyForURL(url, host) { return \"PROXY " + ProxyAddress(proxy) + "\"; }";
+  scripts.Get("/proxy.pac", [&](const httplib::Request&, httplib::Response& answer) {
+    answer.set_content(script, "application/x-ns-proxy-autoconfig");
+  });
+  const int scriptPort = scripts.bind_to_any_port("127.0.0.1");
+  std::thread serving([&] { scripts.listen_after_bind(); });
+  launchPlayer = [&](const XSession& s) {
+    SetUserProxy("127.0.0.1:9", "http://127.0.0.1:" + std::to_string(scriptPort) + "/proxy.pac");
+    return StartWindowsPlayer(s, true);
+  };
+  const std::vector<std::string> targets = PlayThrough(proxy);
+  scripts.stop();
+  serving.join();
+  ExpectThrough(targets, STREAM_PORT, "/stats?json=1");
+  ExpectThrough(targets, STREAM_PORT, "/;stream/1");
 }
 
 TEST_F(WindowsListener, WithoutTheEngineOnlyTheMissingLibraryBoxThenZero) {

@@ -14,8 +14,9 @@ if(NOT expected)
   message(FATAL_ERROR "no calls read from ${CALLS}")
 endif()
 list(SORT expected)
+# winhttp.dll: the user's proxy settings (every Windows since XP has it).
 set(system_dlls advapi32.dll bcrypt.dll crypt32.dll kernel32.dll msvcrt.dll ole32.dll secur32.dll
-  user32.dll ws2_32.dll)
+  user32.dll winhttp.dll ws2_32.dll)
 
 set(exported)
 if(LIBRARY MATCHES "\\.dll$")

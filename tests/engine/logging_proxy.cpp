@@ -93,9 +93,15 @@ std::vector<std::string> LoggingProxy::takeRequests() {
   return std::exchange(requests_, {});
 }
 
-void LoggingProxy::note(const std::string& request) {
+std::vector<std::string> LoggingProxy::takeTargets() {
+  std::lock_guard lock(mutex_);
+  return std::exchange(targets_, {});
+}
+
+void LoggingProxy::note(const std::string& request, const std::string& target) {
   std::lock_guard lock(mutex_);
   requests_.push_back(request);
+  if (!target.empty()) targets_.push_back(target);
 }
 
 void LoggingProxy::accept() {
@@ -139,7 +145,8 @@ void LoggingProxy::serve(int client) {
   std::string path;
   const bool tunnel = method == "CONNECT";
   const bool allowed = (tunnel || target.rfind("http://", 0) == 0) && LoopbackTarget(target, &port, &path);
-  note(method + " " + (tunnel ? target : target.substr(7, target.find('/', 7) - 7)));
+  const bool absolute = !tunnel && target.rfind("http://", 0) == 0;
+  note(method + " " + (tunnel ? target : target.substr(7, target.find('/', 7) - 7)), absolute ? target.substr(7) : "");
   const int upstream = allowed ? ConnectToLoopback(port) : -1;
   if (upstream < 0) {
     SendAll(client, "HTTP/1.1 502 Bad Gateway\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");

@@ -20,21 +20,26 @@ class LoggingProxy {
   LoggingProxy& operator=(const LoggingProxy&) = delete;
 
   std::string url() const { return "http://127.0.0.1:" + std::to_string(port_); }
+  int port() const { return port_; }
   // "CONNECT 127.0.0.1:1234" or "GET 127.0.0.1:1234": the method and the
   // host and port asked for, in the order the requests came; then forgotten.
   std::vector<std::string> takeRequests();
+  // "127.0.0.1:1234/path?query" of each request in absolute form (http
+  // through the proxy), in the order they came; then forgotten.
+  std::vector<std::string> takeTargets();
 
  private:
   void accept();
   void serve(int client);
-  void note(const std::string& request);
+  void note(const std::string& request, const std::string& target);
 
   int listener_ = -1;
   int port_ = 0;
   std::atomic<bool> stopping_{false};
   std::thread acceptor_;
-  std::mutex mutex_;  // guards the two below
+  std::mutex mutex_;  // guards the three below
   std::vector<std::string> requests_;
+  std::vector<std::string> targets_;
   std::vector<std::thread> connections_;
 };
 

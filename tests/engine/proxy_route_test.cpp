@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <optional>
 #include <string>
 
 #include "proxy_route.h"
@@ -76,6 +77,61 @@ TEST(ProxyRoute, NoProxyListsReadAsLibcurlReadsThem) {
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.host) + " in '" + c.list + "'");
     EXPECT_EQ(HostIsInNoProxyList(c.host, c.list), c.bypass);
+  }
+}
+
+// The Windows user's settings come after the environment. What the settings
+// mean follows WinHTTP's documentation and what Wine's WinHTTP hands back
+// for settings written by its Internet Options.
+TEST(ProxyRoute, WindowsSettingsWhereTheEnvironmentNamesNoProxy) {
+  const std::string via = "http://proxy.example:3128";
+  const std::optional<std::string> noScript;  // automatic configuration finds nothing
+  struct Case {
+    const char* url;
+    Environment environment;
+    WindowsProxySettings settings;
+    std::optional<std::string> scriptSays;
+    std::string proxy;
+  } const cases[] = {
+      {"http://radio.example/live", {}, {}, noScript, ""},
+      {"http://radio.example/live", {}, {false, "", "proxy.example:3128", ""}, noScript, via},
+      {"https://radio.example/live", {}, {false, "", "proxy.example:3128", ""}, noScript, via},
+      {"http://radio.example/live", {}, {false, "", "proxy.example", ""}, noScript, "http://proxy.example:80"},
+      {"http://radio.example/live", {}, {false, "", "http://proxy.example:3128/", ""}, noScript, via},
+      {"https://radio.example/", {}, {false, "", "http=other.example:1;https=proxy.example:3128", ""}, noScript, via},
+      {"https://radio.example/", {}, {false, "", "http=other.example:1", ""}, noScript, ""},
+      {"https://radio.example/", {}, {false, "", "socks=proxy.example:1080", ""}, noScript, ""},
+      {"http://radio.example/live", {}, {false, "", "HTTP=proxy.example:3128 ftp=x:21", ""}, noScript, via},
+      // The environment, where it names a proxy, decides alone.
+      {"http://radio.example/", {{"http_proxy", "http://env.example:8080"}}, {false, "", "proxy.example:3128", ""},
+       noScript, "http://env.example:8080"},
+      {"http://radio.example/", {{"https_proxy", "http://env.example:8080"}}, {false, "", "proxy.example:3128", ""},
+       noScript, ""},
+      {"http://radio.example/", {{"no_proxy", "other.example"}}, {false, "", "proxy.example:3128", ""}, noScript,
+       via},
+      // Bypassed hosts go direct.
+      {"http://radio.example/", {}, {false, "", "proxy.example:3128", "<local>;*.example"}, noScript, ""},
+      {"http://radio/", {}, {false, "", "proxy.example:3128", "<local>"}, noScript, ""},
+      {"http://10.1.2.3:8000/", {}, {false, "", "proxy.example:3128", "10.*"}, noScript, ""},
+      {"http://radio.example/", {}, {false, "", "proxy.example:3128", "<local>;10.*"}, noScript, via},
+      // Automatic configuration, where set, answers first; without an answer the proxy set by hand holds.
+      {"http://radio.example/", {}, {true, "", "", ""}, std::string("proxy.example:3128"), via},
+      {"http://radio.example/", {}, {false, "http://pac/p.pac", "x:1", ""}, std::string(""), ""},
+      {"http://radio.example/", {}, {false, "http://pac/p.pac", "", ""}, std::string("proxy.example:3128;x:1"), via},
+      {"http://radio.example/", {}, {true, "", "proxy.example:3128", ""}, noScript, via},
+      {"http://radio.example/", {}, {false, "", "proxy.example:3128", ""}, std::string("x:1"), via},  // not set: not asked
+      {"ftp://radio.example/", {}, {false, "", "proxy.example:3128", ""}, noScript, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.url) + " proxy '" + c.settings.proxy + "' bypass '" + c.settings.bypass + "'");
+    const std::string chosen = ChooseProxy(
+        c.url,
+        [&](const char* name) -> const char* {
+          const auto found = c.environment.find(name);
+          return found == c.environment.end() ? nullptr : found->second.c_str();
+        },
+        c.settings, [&](const std::string&) { return c.scriptSays; });
+    EXPECT_EQ(chosen, c.proxy);
   }
 }
 

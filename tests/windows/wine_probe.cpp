@@ -7,6 +7,8 @@
 //   wine_probe window TITLE       "WIDTH HEIGHT STYLE" of the top-level window
 //                                 with that title: its client area and style bits
 //   wine_probe box-text TITLE     the text of the message box with that title
+//   wine_probe minimize TITLE     minimizes the top-level window with that title
+//   wine_probe restore TITLE      and shows it again; both answer "iconic" or "shown"
 // Prints its answer on stdout and exits 0, or exits 1 when there is nothing
 // to answer (no such window).
 #include <windows.h>
@@ -68,6 +70,16 @@ int BoxText(const std::wstring& title) {
   return 0;
 }
 
+// Minimizes or restores a window as its minimize box would; Xvfb has no
+// window manager to do it.
+int Show(const std::wstring& title, int how) {
+  const HWND window = FindWindowW(nullptr, title.c_str());
+  if (window == nullptr) return 1;
+  ShowWindow(window, how);
+  std::printf("%s\n", IsIconic(window) ? "iconic" : "shown");
+  return 0;
+}
+
 }  // namespace
 
 int main() {
@@ -81,7 +93,10 @@ int main() {
   if (args.size() == 4 && args[1] == L"frame") result = Frame(args[2], args[3]);
   if (args.size() == 3 && args[1] == L"window") result = Window(args[2]);
   if (args.size() == 3 && args[1] == L"box-text") result = BoxText(args[2]);
-  if (result == 2) std::fprintf(stderr, "usage: wine_probe frame SONG FILE | window TITLE | box-text TITLE\n");
+  if (args.size() == 3 && args[1] == L"minimize") result = Show(args[2], SW_MINIMIZE);
+  if (args.size() == 3 && args[1] == L"restore") result = Show(args[2], SW_RESTORE);
+  if (result == 2)
+    std::fprintf(stderr, "usage: wine_probe frame SONG FILE | window TITLE | box-text TITLE | minimize TITLE | restore TITLE\n");
   std::fflush(stdout);
   return result;
 }

@@ -12,11 +12,13 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
+#include <vector>
 
 namespace orvelle {
 namespace {
 
 constexpr const char* kDefaultProxyPort = "1080";  // libcurl's, for a proxy given without one
+constexpr const char* kWindowsDefaultProxyPort = "80";  // WinHTTP's and the browsers'
 
 std::string Lower(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return char(std::tolower(c)); });
@@ -87,6 +89,51 @@ bool NameEntryMatches(std::string_view name, std::string_view entry) {
   return name[name.size() - entry.size() - 1] == '.' && EqualNoCase(name.substr(name.size() - entry.size()), entry);
 }
 
+// "http://[user:password@]host:port" of a proxy given as "[http://]host[:port][/]",
+// or "" for a proxy of another scheme or none at all.
+std::string HttpProxyUrl(std::string given, const char* defaultPort) {
+  if (given.find("://") == std::string::npos) given = "http://" + given;
+  if (Lower(given.substr(0, given.find("://"))) != "http") return {};
+  const std::string_view authority = Authority(given);
+  if (HostOf(given).empty()) return {};
+  return "http://" + std::string(authority) + (HasPort(authority) ? "" : std::string(":") + defaultPort);
+}
+
+// The non-empty pieces of `list` between any of `separators`.
+std::vector<std::string_view> Entries(std::string_view list, const char* separators) {
+  std::vector<std::string_view> entries;
+  for (size_t start = list.find_first_not_of(separators); start != std::string_view::npos;) {
+    const size_t end = std::min(list.find_first_of(separators, start), list.size());
+    entries.push_back(list.substr(start, end - start));
+    start = list.find_first_not_of(separators, end);
+  }
+  return entries;
+}
+
+// `pattern` with "*" for any run of characters, against the whole of `text`.
+bool GlobMatches(std::string_view pattern, std::string_view text) {
+  size_t p = 0, t = 0, star = std::string_view::npos, resume = 0;
+  while (t < text.size()) {
+    if (p < pattern.size() && pattern[p] == '*') {
+      star = p++, resume = t;
+    } else if (p < pattern.size() && pattern[p] == text[t]) {
+      ++p, ++t;
+    } else if (star != std::string_view::npos) {
+      p = star + 1, t = ++resume;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == '*') ++p;
+  return p == pattern.size();
+}
+
+// Whether the environment names any proxy at all: it then decides alone.
+bool NamesAProxy(const EnvLookup& lookup) {
+  return Variable(lookup, "http_proxy") != nullptr || Variable(lookup, "https_proxy", "HTTPS_PROXY") != nullptr ||
+         Variable(lookup, "all_proxy", "ALL_PROXY") != nullptr;
+}
+
 }  // namespace
 
 bool HostIsInNoProxyList(const std::string& host, const std::string& list) {
@@ -116,13 +163,46 @@ std::string ProxyForUrl(const std::string& url, const EnvLookup& lookup) {
   const char* proxy = scheme == "https" ? Variable(lookup, "https_proxy", "HTTPS_PROXY") : Variable(lookup, "http_proxy");
   if (proxy == nullptr) proxy = Variable(lookup, "all_proxy", "ALL_PROXY");
   if (proxy == nullptr) return {};
+  return HttpProxyUrl(proxy, kDefaultProxyPort);
+}
 
-  std::string given = proxy;
-  if (given.find("://") == std::string::npos) given = "http://" + given;
-  if (Lower(given.substr(0, given.find("://"))) != "http") return {};
-  const std::string_view authority = Authority(given);
-  if (HostOf(given).empty()) return {};
-  return "http://" + std::string(authority) + (HasPort(authority) ? "" : std::string(":") + kDefaultProxyPort);
+std::string ProxyFromList(const std::string& list, const std::string& scheme) {
+  std::string_view forScheme, forAll;
+  for (const std::string_view entry : Entries(list, "; \t")) {
+    const size_t equals = entry.find('=');
+    if (equals == std::string_view::npos) {
+      if (forAll.empty()) forAll = entry;
+    } else if (forScheme.empty() && EqualNoCase(entry.substr(0, equals), scheme)) {
+      forScheme = entry.substr(equals + 1);
+    }
+  }
+  const std::string_view given = forScheme.empty() ? forAll : forScheme;
+  return given.empty() ? std::string() : HttpProxyUrl(std::string(given), kWindowsDefaultProxyPort);
+}
+
+bool HostIsInBypassList(const std::string& host, const std::string& list) {
+  if (host.empty()) return false;
+  for (std::string_view entry : Entries(list, "; \t,")) {
+    if (EqualNoCase(entry, "<local>")) {
+      if (host.find_first_of(".:") == std::string::npos) return true;
+      continue;
+    }
+    if (const size_t scheme = entry.find("://"); scheme != std::string_view::npos) entry.remove_prefix(scheme + 3);
+    if (GlobMatches(Lower(std::string(entry)), Lower(host))) return true;
+  }
+  return false;
+}
+
+std::string ChooseProxy(const std::string& url, const EnvLookup& lookup, const WindowsProxySettings& settings,
+                        const AutoProxyLookup& autoProxy) {
+  if (NamesAProxy(lookup)) return ProxyForUrl(url, lookup);
+  const std::string scheme = Lower(url.substr(0, url.find("://")));
+  if (scheme != "http" && scheme != "https") return {};
+  if ((settings.autoDetect || !settings.autoConfigUrl.empty()) && autoProxy) {
+    if (const std::optional<std::string> answer = autoProxy(url)) return ProxyFromList(*answer, scheme);
+  }
+  if (settings.proxy.empty() || HostIsInBypassList(HostOf(url), settings.bypass)) return {};
+  return ProxyFromList(settings.proxy, scheme);
 }
 
 }  // namespace orvelle
