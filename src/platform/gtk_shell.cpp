@@ -20,6 +20,7 @@
 #include "app/startup.h"
 #include "platform/keep_awake.h"
 #include "platform/media_controls_mpris.h"
+#include "platform/one_instance.h"
 #include "platform/termination.h"
 #include "platform/web_page.h"
 
@@ -39,6 +40,7 @@ struct GtkShellState {
   GtkWidget* area = nullptr;    // shows surface 1
   std::vector<std::unique_ptr<SideState>> sides;
   std::vector<guint> timerIds;
+  guint laterStartsWatch = 0;  // later starts of the player ask this one to come forward
   GtkWidget* openBox = nullptr;  // the message box being shown
   bool firstFrameShown = false;  // the main surface has been painted into the window
 };
@@ -69,6 +71,11 @@ void RunFromDesktop(const Command& command) {
 
 void PresentPlayerWindow() {
   if (g.window != nullptr) gtk_window_present(GTK_WINDOW(g.window));
+}
+
+gboolean OnLaterStart(gint, GIOCondition, gpointer) {
+  AnswerLaterStarts(PresentPlayerWindow);
+  return G_SOURCE_CONTINUE;
 }
 
 // The drawing area is all a screen reader finds in the window: its name and
@@ -341,6 +348,7 @@ void StartTimers(Player& player) {
   for (const TimerDescription& timer : kTimers) {
     g.timerIds.push_back(g_timeout_add(timer.intervalMs, OnTimer, GINT_TO_POINTER(timer.id)));
   }
+  if (LaterStartsFd() >= 0) g.laterStartsWatch = g_unix_fd_add(LaterStartsFd(), G_IO_IN, OnLaterStart, nullptr);
   // The player is up and its loop about to run: from here on the desktop may drive it.
   StartMediaControls(player, {DesktopCanRun, RunFromDesktop, PresentPlayerWindow, Quit});
 }
@@ -396,6 +404,8 @@ void CloseWindows(Player& player) {
   StopKeepingAwake();
   for (guint id : g.timerIds) g_source_remove(id);
   g.timerIds.clear();
+  if (g.laterStartsWatch != 0) g_source_remove(g.laterStartsWatch);
+  g.laterStartsWatch = 0;
   while (!g.sides.empty()) DestroySideWindow(g.sides.back().get());
   if (g.window != nullptr) {
     gtk_widget_destroy(g.window);

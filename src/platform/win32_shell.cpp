@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr wchar_t kPlayerClass[] = L"OrvellePlayerWindow";
 constexpr wchar_t kSideClass[] = L"OrvelleSideWindow";
 // A title bar with the system menu and its close box, a minimize box where
 // the description asks for one; no maximize box and no sizing border: the
@@ -281,7 +280,7 @@ HWND NewWindow(const wchar_t* windowClass, const WindowDescription& description,
 
 bool OpenPlayerWindow(Player& player) {
   HMENU menu = BuildMenuBar();
-  g.window = NewWindow(kPlayerClass, kPlayerWindow, menu, g.playerSize);
+  g.window = NewWindow(kPlayerWindowClass, kPlayerWindow, menu, g.playerSize);
   if (g.window == nullptr) {
     if (menu != nullptr) DestroyMenu(menu);
     return false;
@@ -399,7 +398,7 @@ bool RegisterWindowClass(const wchar_t* name, WNDPROC procedure) {
 
 bool InitWin32Shell(HINSTANCE instance) {
   g.instance = instance;
-  return RegisterWindowClass(kPlayerClass, PlayerWindowProc) && RegisterWindowClass(kSideClass, SideWindowProc);
+  return RegisterWindowClass(kPlayerWindowClass, PlayerWindowProc) && RegisterWindowClass(kSideClass, SideWindowProc);
 }
 
 Shell MakeWin32Shell(Player& player) {

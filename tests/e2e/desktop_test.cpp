@@ -140,9 +140,11 @@ TEST_F(DesktopTest, MediaControlsScreenReaderAndSessionFollowTheWindow) {
   EXPECT_EQ(Held("portal"), 0);
 
   {
-    // A second player takes a name of its own; leaving, it leaves the first one's cover.
+    // A second player, on another display of the same session bus, takes a
+    // name of its own; leaving, it leaves the first one's cover. (The same X
+    // server named another way: one player per display name.)
     const pid_t second = SpawnProcess({session.workDir + "/player/orvelle-player"}, session.workDir + "/second.log",
-                                      {{"DISPLAY", session.display}, {"GDK_BACKEND", "x11"}, {"NO_AT_BRIDGE", "1"},
+                                      {{"DISPLAY", session.display + ".0"}, {"GDK_BACKEND", "x11"}, {"NO_AT_BRIDGE", "1"},
                                        {"ASAN_OPTIONS", "detect_leaks=0"}, {"DBUS_SESSION_BUS_ADDRESS", busAddress},
                                        {"XDG_RUNTIME_DIR", runtimeDir}});
     const std::string instance = "orvelle_player.instance" + std::to_string(second);

@@ -71,12 +71,16 @@ void Listener::Start(const std::vector<std::string>& stationOptions) {
   if (privateBus) {
     ASSERT_TRUE(StartBus()) << "the private session bus did not start";
   }
-  EnvironmentVariables environment = playerEnvironment;
-  if (scale > 1) environment.push_back({"GDK_SCALE", std::to_string(scale)});
-  playerPid = launchPlayer ? launchPlayer(session) : StartPlayer(session, PLAYER_PATH, ENGINE_PATH, environment);
+  playerPid = LaunchPlayer();
   playerStartedAt = Clock::now();
   ASSERT_GT(playerPid, 0);
   FindPlayerWindow(session, 20s, window, surfaceTop, scale);
+}
+
+pid_t Listener::LaunchPlayer() {
+  EnvironmentVariables environment = playerEnvironment;
+  if (scale > 1) environment.push_back({"GDK_SCALE", std::to_string(scale)});
+  return launchPlayer ? launchPlayer(session) : StartPlayer(session, PLAYER_PATH, ENGINE_PATH, environment);
 }
 
 bool Listener::StartBus() {

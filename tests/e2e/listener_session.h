@@ -75,6 +75,8 @@ class Listener : public ::testing::Test {
   // Starts the player in the session, the real audio engine beside it; its
   // pid. The Linux program by default; a test of another build sets its own.
   std::function<pid_t(const XSession&)> launchPlayer;
+  // Starts one more player in the session, as Start did; its pid.
+  pid_t LaunchPlayer();
 
   // --- set before Start
   // The display's scale (GDK_SCALE): window, screenshots, clicks and At()
@@ -172,6 +174,11 @@ class Listener : public ::testing::Test {
   // The About window opens from its menu and closes, leaving the player
   // running; `whileOpen` looks at it before it closes.
   void AboutWindowOpensAndClosesLeavingThePlayer(const std::function<void()>& whileOpen = {});
+  // Once `hide` has hidden the running player's window, a second start
+  // brings it back (`shown`) and ends with 0; once the first is killed, the
+  // next start opens a window of its own.
+  void ASecondStartShowsTheFirstAndAKilledOneHoldsNoneBack(const std::function<bool()>& hide,
+                                                           const std::function<bool()>& shown);
 
   static constexpr int kTextSlackPx = 20;
 

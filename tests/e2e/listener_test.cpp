@@ -278,6 +278,15 @@ TEST_F(ListenerTest, AboutTwiceLeavesOneAndThePlayersCloseBoxEndsWithZero) {
   ExpectEndsWithZero(10s, "still running");
 }
 
+TEST_F(ListenerTest, ASecondStartShowsTheFirstWindowAndACrashHoldsNoStartBack) {
+  Start(kOneLongSong);
+  if (HasFatalFailure()) return;
+  // Unmapped from outside, as a window manager hides a window; no window manager runs here.
+  ASecondStartShowsTheFirstAndAKilledOneHoldsNoneBack(
+      [&] { return RunInSession(session, "xdotool windowunmap --sync " + window).has_value(); },
+      [&] { return FindWindow(session, kPlayerWindow.title, 0ms).has_value(); });
+}
+
 TEST_F(ListenerTest, QuitWhilePlayingEndsWithZero) {
   StartPlaying();
   if (HasFatalFailure()) return;

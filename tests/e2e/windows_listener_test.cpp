@@ -42,7 +42,7 @@ std::string ReadWhole(const std::string& path) {
 
 // Window styles, as <windows.h> numbers them.
 constexpr unsigned long kCaption = 0x00C00000, kSystemMenu = 0x00080000, kSizingBorder = 0x00040000,
-                        kMinimizeBox = 0x00020000, kMaximizeBox = 0x00010000;
+                        kMinimizeBox = 0x00020000, kMaximizeBox = 0x00010000, kMinimized = 0x20000000;
 
 // What Wine allows: LIVE within 3 s of the first play of a session. Without
 // a window manager Wine waits 2 s in DestroyWindow for a withdrawal that
@@ -75,8 +75,9 @@ class WindowsListener : public Listener {
     const fs::path dir = fs::path(s.workDir) / "player";
     std::error_code error;
     fs::create_directories(dir, error);
-    fs::copy_file(player_, dir / "orvelle-player.exe", fs::copy_options::overwrite_existing, error);
-    if (withEngine) fs::copy_file(engine_, dir / "libbass.dll", fs::copy_options::overwrite_existing, error);
+    // Copied once per session: a second start runs the copy the first is running.
+    fs::copy_file(player_, dir / "orvelle-player.exe", fs::copy_options::skip_existing, error);
+    if (withEngine) fs::copy_file(engine_, dir / "libbass.dll", fs::copy_options::skip_existing, error);
     if (error) return 0;
     EnvironmentVariables environment = WineEnvironment(s);
     if (!pathFirst.empty()) environment.push_back({"PATH", pathFirst + ":" + Env("PATH")});
@@ -324,6 +325,17 @@ TEST_F(WindowsListenerBehindProxy, AnAutomaticConfigurationScriptChoosesTheProxy
   const std::vector<std::string> targets = PlayThrough(proxy);
   ExpectThrough(targets, STREAM_PORT, "/stats?json=1");
   ExpectThrough(targets, STREAM_PORT, "/;stream/1");
+}
+
+TEST_F(WindowsListener, ASecondStartRestoresTheFirstWindowAndACrashHoldsNoStartBack) {
+  Start(kOneLongSong);
+  if (HasFatalFailure()) return;
+  ASecondStartShowsTheFirstAndAKilledOneHoldsNoneBack(
+      [&] { return Probe({"minimize", kPlayerWindow.title}) == "iconic\n"; },
+      [&] {
+        const auto facts = Window(kPlayerWindow.title);
+        return facts && (facts->style & kMinimized) == 0;
+      });
 }
 
 TEST_F(WindowsListener, WithoutTheEngineOnlyTheMissingLibraryBoxThenZero) {
