@@ -169,6 +169,16 @@ gboolean OnMotion(GtkWidget*, GdkEventMotion* e, gpointer) {
   return TRUE;
 }
 
+// Minimized, or unmapped (which GDK reports as iconified where no window
+// manager says otherwise): the player stops drawing until it can be seen.
+gboolean OnPlayerWindowState(GtkWidget*, GdkEventWindowState* e, gpointer) {
+  constexpr auto kUnseen = GdkWindowState(GDK_WINDOW_STATE_ICONIFIED | GDK_WINDOW_STATE_WITHDRAWN);
+  if ((e->changed_mask & kUnseen) != 0 && g.player != nullptr) {
+    SetWindowShown(*g.player, (e->new_window_state & kUnseen) == 0);
+  }
+  return FALSE;
+}
+
 gboolean OnPlayerWindowDelete(GtkWidget*, GdkEvent*, gpointer) {
   Quit();
   return TRUE;  // the window is destroyed at shutdown, not here
@@ -287,6 +297,7 @@ bool OpenPlayerWindow(Player& player) {
   g.area = area;
   SetIconFromLogo(g.window, player.look.logoImage);
   g_signal_connect(g.window, "delete-event", G_CALLBACK(OnPlayerWindowDelete), nullptr);
+  g_signal_connect(g.window, "window-state-event", G_CALLBACK(OnPlayerWindowState), nullptr);
 
   GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
   gtk_container_add(GTK_CONTAINER(g.window), box);

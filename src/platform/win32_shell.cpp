@@ -155,6 +155,12 @@ LRESULT CALLBACK PlayerWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_GETMINMAXINFO:
       FixTrackSize(reinterpret_cast<MINMAXINFO*>(lParam), g.playerSize);
       return 0;
+    case WM_SIZE:
+      // Minimized, the player stops drawing until it is restored.
+      if (g.player != nullptr && (wParam == SIZE_MINIMIZED || wParam == SIZE_RESTORED)) {
+        SetWindowShown(*g.player, wParam == SIZE_RESTORED);
+      }
+      return 0;
     case WM_DPICHANGED:
       FitClientArea(window, kPlayerWindow.width, kPlayerWindow.height, g.playerSize);
       return 0;

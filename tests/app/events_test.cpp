@@ -174,6 +174,30 @@ TEST_F(EventsTest, TickFetchesTheSpectrumBeforeTheFrameThatShowsIt) {
   DestroySurface(player.mainSurface);
 }
 
+TEST_F(EventsTest, AnUnseenWindowIsNotDrawnNorReadsTheAudioButFollowsTheStreamAndIsDrawnOnceSeen) {
+  player.mainSurface = CreateSurface(800, 300);
+  int presented = 0;
+  SetPresent(*player.mainSurface, [&presented](int, int, int, int) { ++presented; });
+  std::vector<unsigned> heard;
+  player.shell.notifyChanged = [&heard](unsigned changes) { heard.push_back(changes); };
+  player.playback.streamHandle = 7;
+  player.visualizer.visualizerMode = VisualizerMode::Oscilloscope;
+
+  SetWindowShown(player, false);
+  for (int tick = 0; tick < 3; ++tick) Tick(kTimerAnimation);
+  EXPECT_EQ(presented, 0);
+  EXPECT_EQ(FakeLog().calls, std::vector<std::string>(3, "BASS_ChannelIsActive(7)"));
+  EXPECT_NEAR(player.visualizer.pulsePhase, 0.18f, 1e-5f);
+  EXPECT_EQ(heard, std::vector<unsigned>{kPlayingChanged});  // the desktop still hears the stream
+
+  FakeLog().calls.clear();
+  SetWindowShown(player, true);
+  EXPECT_EQ(presented, 1) << "not drawn at once";
+  EXPECT_EQ(Count("BASS_ChannelGetData(7," + std::to_string(kDataFft1024) + ")"), 1);
+  EXPECT_EQ(Count("BASS_ChannelGetData(7," + std::to_string(kDataFloat | 4096) + ")"), 1);
+  DestroySurface(player.mainSurface);
+}
+
 TEST_F(EventsTest, ListenersHearOfSongPlayingAndVolumeChangesButNotOfAnIdleTick) {
   player.mainSurface = CreateSurface(800, 300);
   std::optional<std::string> stats;  // the station's answer; nothing else answers
