@@ -5,8 +5,10 @@
 
 #include <atomic>
 #include <memory>
+#include <optional>
 #include <vector>
 
+#include "app/commands.h"
 #include "app/events.h"
 #include "app/startup.h"
 #include "platform/web_page.h"
@@ -72,6 +74,44 @@ void SendPointer(PointerKind kind, LPARAM position) {
   // Signed: while the pointer is captured it may be left of or above the window.
   g.lastPointer = {GET_X_LPARAM(position), GET_Y_LPARAM(position)};
   Deliver({ShellEvent::Kind::Surface, 0, {kind, int(g.lastPointer.x), int(g.lastPointer.y)}});
+}
+
+// The keyboard's media keys, as an APPCOMMAND_ number.
+std::optional<Command> MediaKeyCommand(int appCommand) {
+  switch (appCommand) {
+    case APPCOMMAND_MEDIA_PLAY_PAUSE:
+      return PlayPauseCommand(g.player != nullptr && g.player->playback.streamLive);
+    case APPCOMMAND_MEDIA_PLAY:
+      return Command{Command::Kind::Play};
+    case APPCOMMAND_MEDIA_PAUSE:  // nothing to pause in a live stream
+    case APPCOMMAND_MEDIA_STOP:
+      return Command{Command::Kind::Stop};
+    default:
+      return std::nullopt;
+  }
+}
+
+// The media keys while another program has the focus: each one that no
+// other program holds. The hot key's id is the APPCOMMAND_ it stands for.
+// Without them the keys still come as WM_APPCOMMAND while the window has the focus.
+constexpr struct {
+  UINT virtualKey;
+  int appCommand;
+} kMediaHotKeys[] = {{VK_MEDIA_PLAY_PAUSE, APPCOMMAND_MEDIA_PLAY_PAUSE}, {VK_MEDIA_STOP, APPCOMMAND_MEDIA_STOP}};
+
+void HoldMediaKeys(HWND window) {
+  for (const auto& key : kMediaHotKeys) RegisterHotKey(window, key.appCommand, MOD_NOREPEAT, key.virtualKey);
+}
+
+void ReleaseMediaKeys(HWND window) {
+  for (const auto& key : kMediaHotKeys) UnregisterHotKey(window, key.appCommand);
+}
+
+// True if the key was the player's.
+bool RunMediaKey(int appCommand) {
+  const std::optional<Command> command = MediaKeyCommand(appCommand);
+  if (command) Deliver({ShellEvent::Kind::Command, 0, {}, *command});
+  return command.has_value();
 }
 
 // The window shows the retained picture; nothing is drawn here.
@@ -170,6 +210,12 @@ LRESULT CALLBACK PlayerWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
       return 0;
     case WM_TIMER:
       Deliver({ShellEvent::Kind::Timer, int(wParam)});
+      return 0;
+    case WM_APPCOMMAND:
+      // Not ours: up to the parent chain and the system, as DefWindowProc does.
+      return RunMediaKey(GET_APPCOMMAND_LPARAM(lParam)) ? TRUE : DefWindowProcW(window, message, wParam, lParam);
+    case WM_HOTKEY:
+      RunMediaKey(int(wParam));
       return 0;
     case kResultsReady:
       resultsWakePending.store(false);
@@ -315,6 +361,8 @@ void ShowFirstFrame(Player&) {
 
 void StartTimers(Player&) {
   for (const TimerDescription& timer : kTimers) SetTimer(g.window, UINT_PTR(timer.id), timer.intervalMs, nullptr);
+  // The loop is about to run: from here on the media keys may drive the player.
+  HoldMediaKeys(g.window);
 }
 
 void RunEventLoop(Player&) {
@@ -367,6 +415,7 @@ void CloseWindows(Player& player) {
   resultsWindow.store(nullptr);
   if (g.window != nullptr) {
     for (const TimerDescription& timer : kTimers) KillTimer(g.window, UINT_PTR(timer.id));
+    ReleaseMediaKeys(g.window);
   }
   while (!g.sides.empty()) DestroySideWindow(g.sides.back().get());
   if (g.window != nullptr) {

@@ -327,6 +327,36 @@ TEST_F(WindowsListenerBehindProxy, AnAutomaticConfigurationScriptChoosesTheProxy
   ExpectThrough(targets, STREAM_PORT, "/;stream/1");
 }
 
+// The keyboard's media keys, as WM_APPCOMMAND and as the keys themselves on
+// the focused window; play/pause stops while live and plays otherwise.
+TEST_F(WindowsListener, MediaKeysPlayAndStop) {
+  Start(kOneLongSong);
+  if (HasFatalFailure()) return;
+  const auto appCommand = [&](int number) { return Probe({"appcommand", kPlayerWindow.title, std::to_string(number)}); };
+  constexpr int kPlayPause = 14, kStop = 13, kPlay = 46, kPause = 47, kVolumeUp = 10;
+  const auto key = [&](const std::string& name) {
+    return RunInSession(session, "xdotool windowfocus --sync " + window + " key " + name).has_value();
+  };
+  const struct {
+    const char* what;
+    std::function<bool()> press;
+    bool live;
+  } steps[] = {
+      {"play/pause while stopped", [&] { return appCommand(kPlayPause) == "taken\n"; }, true},
+      {"play/pause while live", [&] { return appCommand(kPlayPause) == "taken\n"; }, false},
+      {"play", [&] { return appCommand(kPlay) == "taken\n"; }, true},
+      {"pause", [&] { return appCommand(kPause) == "taken\n"; }, false},
+      {"the play/pause key", [&] { return key("XF86AudioPlay"); }, true},
+      {"stop", [&] { return appCommand(kStop) == "taken\n"; }, false},
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.what);
+    ASSERT_TRUE(step.press());
+    EXPECT_TRUE(WaitForSurface([&] { return BadgeLive() == step.live; }, 10s));
+  }
+  EXPECT_EQ(appCommand(kVolumeUp), "passed on\n") << "a key that is not the player's";
+}
+
 TEST_F(WindowsListener, ASecondStartRestoresTheFirstWindowAndACrashHoldsNoStartBack) {
   Start(kOneLongSong);
   if (HasFatalFailure()) return;
