@@ -57,13 +57,16 @@ std::string ClaimFolder() {
 }
 
 // One player per display: the same user on another display (another seat,
-// a nested or virtual one) has a player of their own there.
+// a nested or virtual one) has a player of their own there. Empty when there
+// is no folder to hold the claim.
 std::string ClaimPath() {
+  const std::string folder = ClaimFolder();
+  if (folder.empty()) return "";
   std::string display = Env("WAYLAND_DISPLAY") + "+" + Env("DISPLAY");
   for (char& c : display) {
     if (!std::isalnum(static_cast<unsigned char>(c)) && c != '.' && c != '-' && c != '+') c = '_';
   }
-  return ClaimFolder() + "/orvelle-player." + display;
+  return folder + "/orvelle-player." + display;
 }
 
 bool TakeLock(int lock) { return flock(lock, LOCK_EX | LOCK_NB) == 0; }
@@ -105,7 +108,7 @@ bool ClaimTheOnlyPlayer() {
   sockaddr_un address{};
   address.sun_family = AF_UNIX;
   const std::string socketPath = path + ".socket";
-  if (path.front() != '/' || socketPath.size() >= sizeof address.sun_path) {
+  if (path.empty() || socketPath.size() >= sizeof address.sun_path) {
     LogDiagnostic("no place for the one-player claim: this start runs a player of its own");
     return true;
   }
