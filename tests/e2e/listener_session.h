@@ -186,7 +186,6 @@ class Listener : public ::testing::Test {
   bool StartPulse();
   bool StartBus();
   bool StartStation(const std::vector<std::string>& options);
-  std::string ReadFile(const std::string& path) const;
 
   pid_t pulsePid_ = 0, recorderPid_ = 0, stationPid_ = 0, busPid_ = 0;
   Clock::time_point recorderStartedAt_;
