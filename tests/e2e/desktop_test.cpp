@@ -208,7 +208,7 @@ TEST_F(DesktopTest, PlayIsAnsweredAtOnceWhenTheStreamCannotOpenAndTheBoxStillSho
   const auto answered = WaitForExit(first, 10s);
   ASSERT_TRUE(answered) << "no answer while the box shows";
   EXPECT_EQ(*answered, 0);
-  ExpectWithin(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - sentAt), "Play answered", 1000);
+  ExpectWithin(Since(sentAt), "Play answered", 1000);
   const auto box = FindWindow(session, "Erreur", 15s);
   ASSERT_TRUE(box) << "no message box";
   // Another call meanwhile is not run inside the box's loop: refused at once.

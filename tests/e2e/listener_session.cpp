@@ -348,7 +348,10 @@ bool Listener::ClickMenuItem(int index, int itemCount) {
     return at == std::string::npos ? -1 : std::atoi(geometry->c_str() + at + std::strlen(name));
   };
   const int windowX = value("X="), windowY = value("Y=");
-  std::optional<PixelBox> menu;
+  // The box found twice running: a window that changed between the two
+  // pictures (a cover arriving) makes the menu look as tall as the change,
+  // and a click meant for one item would land on a later one.
+  std::optional<PixelBox> menu, seen;
   WaitUntil(
       [&] {
         const std::string file = session.workDir + "/root.png";
@@ -379,8 +382,10 @@ bool Listener::ClickMenuItem(int index, int itemCount) {
           else ++unchanged;
         }
         cairo_surface_destroy(root);
-        menu = PixelBox{left, surfaceTop, right - left + 1, bottom - surfaceTop + 1};
-        return true;
+        const PixelBox found{left, surfaceTop, right - left + 1, bottom - surfaceTop + 1};
+        if (seen == found) menu = found;
+        seen = found;
+        return menu.has_value();
       },
       5s);
   if (!menu) return false;
