@@ -5,10 +5,7 @@
 #include "support/local_server.h"  // httplib first
 
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <signal.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <fstream>
 #include <iostream>
@@ -30,17 +27,8 @@ const uint32_t kTrace = PixelRgb(kViewColours.visualizerTrace);
 const uint32_t kPeakMark = PixelRgb(kViewColours.visualizerPeak);
 
 // The player asks the demo station on 127.0.0.1:18000 for the song at
-// start-up. If something answers there, the title would not be "Titre inconnu".
-bool DemoStationAnswers() {
-  const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(18000);
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  const bool answers = connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-  close(fd);
-  return answers;
-}
+// start-up. If something holds that port, the title would not be "Titre inconnu".
+bool DemoStationAnswers() { return !SilentServer(18000).Listening(); }
 
 class WindowTest : public ::testing::Test {
  protected:
