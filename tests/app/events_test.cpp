@@ -16,8 +16,6 @@
 
 namespace {
 
-uint32_t Pixel(Surface* surface, int x, int y) { return SurfacePixel(*surface, x, y); }
-
 class EventsTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -304,15 +302,15 @@ TEST(EventsRedraw, MenuModesTheShortcutAndTheTickShowTheirStateAtOnce) {
   cases.push_back({"animation tick", {ShellEvent::Kind::Timer, kTimerAnimation}, [](Player&) {},
                    [](Player& p) { p.visualizer.spectrum.fill(0.1f), p.visualizer.pulsePhase = 0.06f; }});
 
-  const Box panel = [] {
-    Layout layout;
-    ComputeLayout(layout, 0.8f);
-    return layout.visualizerBox;
-  }();
+  Layout layout;
+  ComputeLayout(layout, PlaybackState{}.volume);
+  const Box panel = layout.visualizerBox;
   const auto differing = [&](Surface* a, Surface* b) {
     int count = 0;
     for (int y = int(panel.y); y < int(panel.y + panel.height); ++y) {
-      for (int x = int(panel.x); x < int(panel.x + panel.width); ++x) count += Pixel(a, x, y) != Pixel(b, x, y);
+      for (int x = int(panel.x); x < int(panel.x + panel.width); ++x) {
+        count += SurfacePixel(*a, x, y) != SurfacePixel(*b, x, y);
+      }
     }
     return count;
   };

@@ -9,14 +9,6 @@
 #include "listener_session.h"
 #include "x_window_tools.h"
 
-namespace {
-
-std::chrono::milliseconds Since(Clock::time_point then) {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - then);
-}
-
-}  // namespace
-
 bool Listener::ChooseMenuItem(int event) {
   // The item's menu, and its place among that menu's entries.
   int menu = -1, place = -1, count = 0;

@@ -23,10 +23,14 @@
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
+inline std::chrono::milliseconds Since(Clock::time_point then) {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - then);
+}
 
 // A box of the player's drawing surface (800 by 300, below the menu bar).
 struct PixelBox {
   int x, y, width, height;
+  bool operator==(const PixelBox&) const = default;
 };
 inline PixelBox PixelsOf(const Box& box) { return {int(box.x), int(box.y), int(box.width), int(box.height)}; }
 // The player's own layout, as start-up computes it.
@@ -193,7 +197,6 @@ class Listener : public ::testing::Test {
   bool StartPulse();
   bool StartBus();
   bool StartStation(const std::vector<std::string>& options);
-  std::string ReadFile(const std::string& path) const;
 
   pid_t pulsePid_ = 0, recorderPid_ = 0, stationPid_ = 0, busPid_ = 0;
   Clock::time_point recorderStartedAt_;

@@ -194,8 +194,7 @@ TEST_F(ListenerTest, ASignalClosesTheOpenErrorBoxAndEndsWithZero) {
   const auto code = WaitForPlayerExit(10s);
   ASSERT_TRUE(code) << "still running, the box still open: " << bool(FindWindow(session, "Erreur", 0ms));
   EXPECT_EQ(*code, 0);
-  ExpectWithin(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - sentAt), "ended after SIGTERM",
-               1000);
+  ExpectWithin(Since(sentAt), "ended after SIGTERM", 1000);
 }
 
 TEST_F(ListenerTest, StatusPagesThatNeverAnswerHoldNeitherFramesNorPlayNorTheCloseBox) {

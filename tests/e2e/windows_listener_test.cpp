@@ -15,7 +15,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <thread>
 
 #include "app/window_description.h"
@@ -31,13 +30,6 @@ namespace fs = std::filesystem;
 std::string Env(const char* name) {
   const char* value = std::getenv(name);
   return value != nullptr ? value : "";
-}
-
-std::string ReadWhole(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
 }
 
 // Window styles, as <windows.h> numbers them.
@@ -68,6 +60,13 @@ class WindowsListener : public Listener {
     return {{"DISPLAY", s.display}, {"WINEPREFIX", prefix_}, {"WINEDEBUG", "-all"},
             {"WINEDLLOVERRIDES", "mscoree,mshtml="}};
   }
+  // `wine ARGUMENTS` in the test's prefix, as a shell command; `debug` sets WINEDEBUG.
+  std::string Wine(const std::string& arguments, const std::string& debug = "-all") const {
+    std::string command;
+    for (const auto& [name, value] : WineEnvironment(session))
+      command += name + "=" + Quote(name == "WINEDEBUG" ? debug : value) + " ";
+    return command + "wine " + arguments;
+  }
 
   // The player copied into the session's folder, with the engine beside it
   // or not, started under Wine; `pathFirst` goes first on PATH. Its pid.
@@ -90,9 +89,7 @@ class WindowsListener : public Listener {
   // The probe's answer, or nothing when it has none.
   std::optional<std::string> Probe(const std::vector<std::string>& arguments) {
     const std::string out = session.workDir + "/probe.out";
-    std::string command;
-    for (const auto& [name, value] : WineEnvironment(session)) command += name + "=" + Quote(value) + " ";
-    command += "wine " + Quote(probe_);
+    std::string command = Wine(Quote(probe_));
     for (const std::string& argument : arguments) command += " " + Quote(argument);
     // Into a file: a pipe would be held open by Wine's own services.
     if (!RunInSession(session, command + " >" + Quote(out) + " 2>/dev/null", 60)) return std::nullopt;
@@ -197,11 +194,8 @@ TEST_F(WindowsListener, LogoffWhilePlayingRunsTheShutdownAndEndsWithZero) {
   const auto pressed = PressPlay();
   ASSERT_TRUE(pressed);
   ASSERT_TRUE(TimeUntil([&] { return BadgeLive(); }, *pressed, 15s)) << "never LIVE";
-  std::string command = "WINEDEBUG=trace+wineboot";
-  for (const auto& [name, value] : WineEnvironment(session))
-    if (name != "WINEDEBUG") command += " " + name + "=" + Quote(value);
   const std::string trace = session.workDir + "/wineboot.log";
-  ASSERT_TRUE(RunInSession(session, command + " wine wineboot --end-session >" + Quote(trace) + " 2>&1", 60));
+  ASSERT_TRUE(RunInSession(session, Wine("wineboot --end-session >" + Quote(trace) + " 2>&1", "trace+wineboot"), 60));
   ExpectEndsWithZero(15s, "still running after the end of the session");
   EXPECT_EQ(ReadWhole(trace).find("terminating process"), std::string::npos) << "ended by Wine, not by itself";
   const std::string log = ReadWhole(session.workDir + "/player/player.log");
@@ -288,9 +282,7 @@ class WindowsListenerBehindProxy : public WindowsListener {
       "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Connections";
 
   bool WineReg(const std::string& arguments) {
-    std::string command;
-    for (const auto& [name, value] : WineEnvironment(session)) command += name + "=" + Quote(value) + " ";
-    return RunInSession(session, command + "wine reg " + arguments + " >/dev/null", 60).has_value();
+    return RunInSession(session, Wine("reg " + arguments + " >/dev/null"), 60).has_value();
   }
 
   bool proxySet_ = false;
