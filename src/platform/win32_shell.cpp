@@ -11,6 +11,7 @@
 #include "app/commands.h"
 #include "app/events.h"
 #include "app/startup.h"
+#include "platform/keyboard_win32.h"
 #include "platform/web_page.h"
 
 namespace {
@@ -244,6 +245,12 @@ LRESULT CALLBACK PlayerWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_MOUSEMOVE:
       SendPointer(PointerKind::Move, lParam);
       return 0;
+    case WM_KEYDOWN:
+      if (const std::optional<KeyStroke> key = KeyFromMessage(wParam, lParam)) {
+        Deliver({ShellEvent::Kind::Key, 0, {}, {}, *key});
+        return 0;
+      }
+      return DefWindowProcW(window, message, wParam, lParam);
     case WM_RBUTTONDOWN:
     case WM_RBUTTONUP:
     case WM_MBUTTONDOWN:

@@ -5,6 +5,8 @@
 #include <signal.h>
 
 #include "app/window_description.h"
+#include "display/view_colours.h"
+#include "player_window.h"
 #include "listener_checks.h"
 #include "listener_session.h"
 #include "x_window_tools.h"
@@ -99,4 +101,37 @@ void Listener::StartPlaying() {
   if (HasFatalFailure()) return;
   ASSERT_TRUE(PressPlay());
   ASSERT_TRUE(WaitForSurface([&] { return BadgeLive(); }, 10s)) << "never LIVE";
+}
+
+bool Listener::KnobAt(double volume) const {
+  const Box& track = kLayout.volumeTrackBox;
+  const int centre = int(std::lround(track.x + volume * track.width));
+  // The knob's middle, and the bare track where it stood at the start-up volume (or 20 pixels left of it).
+  const int elsewhere = std::abs(centre - 584) > 20 ? 584 : centre - 20;
+  return Near(At(centre, 238), PixelRgb(kViewColours.knob), 8) &&
+         Near(At(elsewhere, 238), PixelRgb(elsewhere < centre ? kViewColours.trackFill : kViewColours.track), 8);
+}
+
+void Listener::KeysPlayStopMoveTheKnobRingAndQuit() {
+  Start(kOneLongSong);
+  if (HasFatalFailure()) return;
+  for (const bool live : {true, false}) {
+    ASSERT_TRUE(Key("space"));
+    EXPECT_TRUE(WaitForSurface([&] { return BadgeLive() == live; }, 10s)) << (live ? "never LIVE" : "never OFF");
+  }
+  // Eleven steps of 5 % down from 80 %.
+  ASSERT_TRUE(Key("Left Left Left Left Left Left Left Left Left Left Left"));
+  EXPECT_TRUE(WaitForSurface([&] { return KnobAt(0.25); }, 3s)) << std::hex << At(485, 238);
+  ASSERT_TRUE(Key("Up"));
+  EXPECT_TRUE(WaitForSurface([&] { return KnobAt(0.30); }, 3s)) << std::hex << At(494, 238);
+
+  // Tab rings play; the pointer takes the ring away.
+  const uint32_t ring = PixelRgb(kViewColours.focusRing);
+  ASSERT_TRUE(Key("Tab"));
+  EXPECT_TRUE(WaitForSurface([&] { return Near(At(281, 236), ring, 8); }, 3s)) << std::hex << At(281, 236);
+  ASSERT_TRUE(Click(150, 150));
+  EXPECT_TRUE(WaitForSurface([&] { return !Near(At(281, 236), ring, 40); }, 3s)) << std::hex << At(281, 236);
+
+  ASSERT_TRUE(Key("ctrl+q"));
+  ExpectEndsWithZero(10s, "Ctrl+Q did not quit");
 }

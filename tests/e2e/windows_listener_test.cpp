@@ -349,6 +349,8 @@ TEST_F(WindowsListener, MediaKeysPlayAndStop) {
   EXPECT_EQ(appCommand(kVolumeUp), "passed on\n") << "a key that is not the player's";
 }
 
+TEST_F(WindowsListener, KeysPlayStopMoveTheKnobRingAControlAndQuit) { KeysPlayStopMoveTheKnobRingAndQuit(); }
+
 TEST_F(WindowsListener, ASecondStartRestoresTheFirstWindowAndACrashHoldsNoStartBack) {
   Start(kOneLongSong);
   if (HasFatalFailure()) return;
