@@ -7,8 +7,9 @@
 namespace {
 
 constexpr int kSteps = 100 / kVolumeStepPercent;
-// A volume this close to a step counts as on it: 0.8 is not quite 16/20 in floats.
-constexpr float kOnStep = 1e-3f;
+// A volume that reads as a step in whole percent (within half of one) counts
+// as on it: from 85 % the key goes a whole step on, to 90 %, not to 85.
+constexpr float kOnStep = 0.5f * float(kSteps) / 100.0f;
 
 }  // namespace
 

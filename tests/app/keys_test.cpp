@@ -44,7 +44,9 @@ TEST(KeysTest, VolumeStepsGoToTheNextFiveInTheirDirectionWithinTheEnds) {
     int direction;
     float to;
   } cases[] = {{0.8f, +1, 0.85f}, {0.8f, -1, 0.75f}, {0.53f, +1, 0.55f}, {0.53f, -1, 0.5f},
-               {0.98f, +1, 1.0f}, {1.0f, +1, 1.0f},  {0.02f, -1, 0.0f},  {0.0f, -1, 0.0f}};
+               {0.98f, +1, 1.0f}, {1.0f, +1, 1.0f},  {0.02f, -1, 0.0f},  {0.0f, -1, 0.0f},
+               // A hair off a step reads as that step (85 %): the next is a whole step away.
+               {0.8499f, +1, 0.9f}, {0.8501f, -1, 0.8f}};
   for (const auto& c : cases) EXPECT_FLOAT_EQ(StepVolume(c.from, c.direction), c.to) << c.from << " " << c.direction;
 }
 
