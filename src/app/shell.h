@@ -17,7 +17,7 @@
 //   leaveEventLoop      x    x    required
 //   openSideWindow      x    x    optional
 //   openWebPage         x    x    optional
-//   notifyChanged       x    -    optional
+//   notifyChanged       x    x    optional
 //   closeWindows        x    x    required
 #pragma once
 
