@@ -65,8 +65,8 @@ void ControlExtents(AtkComponent* component, gint* x, gint* y, gint* width, gint
   const Player* player = ThePlayer();
   AtkObject* area = atk_object_get_parent(ATK_OBJECT(component));
   if (player == nullptr || area == nullptr || !ATK_IS_COMPONENT(area)) return;
-  gint areaX = 0, areaY = 0;
-  atk_component_get_extents(ATK_COMPONENT(area), &areaX, &areaY, nullptr, nullptr, coords);
+  gint areaX = 0, areaY = 0, areaWidth = 0, areaHeight = 0;
+  atk_component_get_extents(ATK_COMPONENT(area), &areaX, &areaY, &areaWidth, &areaHeight, coords);
   const Box box = ControlBox(player->look.layout, AsControl(component)->control);
   *x = areaX + gint(box.x);
   *y = areaY + gint(box.y);
@@ -181,15 +181,28 @@ void AreaInitialize(AtkObject* object, gpointer data) {
   for (int i = 0; i < kControlCount; ++i) AsArea(object)->controls[i] = NewControlAccessible(kControls[i], object);
 }
 
-gint AreaChildCount(AtkObject*) { return kControlCount; }
+gint AreaChildCount(AtkObject* object) { return AsArea(object)->controls[0] != nullptr ? kControlCount : 0; }
 
 AtkObject* AreaChild(AtkObject* object, gint index) {
   if (index < 0 || index >= kControlCount || AsArea(object)->controls[index] == nullptr) return nullptr;
   return ATK_OBJECT(g_object_ref(AsArea(object)->controls[index]));
 }
 
+// The children hold their parent: they go with the widget, or neither would ever be freed.
+void DropControls(AreaAccessible* area) {
+  for (AtkObject*& control : area->controls) {
+    if (control != nullptr) atk_object_set_parent(control, nullptr);
+    g_clear_object(&control);
+  }
+}
+
+void AreaWidgetUnset(GtkAccessible* accessible) {
+  DropControls(AsArea(accessible));
+  GTK_ACCESSIBLE_CLASS(area_accessible_parent_class)->widget_unset(accessible);
+}
+
 void AreaFinalize(GObject* object) {
-  for (AtkObject*& control : AsArea(object)->controls) g_clear_object(&control);
+  DropControls(AsArea(object));
   G_OBJECT_CLASS(area_accessible_parent_class)->finalize(object);
 }
 
@@ -198,6 +211,7 @@ void area_accessible_class_init(AreaAccessibleClass* klass) {
   atk->initialize = AreaInitialize;
   atk->get_n_children = AreaChildCount;
   atk->ref_child = AreaChild;
+  GTK_ACCESSIBLE_CLASS(klass)->widget_unset = AreaWidgetUnset;
   G_OBJECT_CLASS(klass)->finalize = AreaFinalize;
 }
 
