@@ -23,7 +23,7 @@ bool ControlPressed(Control control, const PlaybackState& playback) {
 
 Control NextControl(Control control, bool backwards) {
   const int count = kControlCount;
-  int index = int(control) - 1;  // -1 for None
+  int index = int(control) - 1;  // -1 for NoControl
   if (index < 0) index = backwards ? count - 1 : 0;
   else index = (index + (backwards ? count - 1 : 1)) % count;
   return kControls[index].control;

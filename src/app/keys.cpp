@@ -29,8 +29,6 @@ constexpr KeyRule kKeyRules[] = {
     {Key::Q, KeyMeaning::Quit, kControlHeld, 0},
 };
 
-void Run(Player& player, Command::Kind kind) { RunCommand(player, {kind}); }
-
 void StepVolumeBy(Player& player, int direction) {
   RunCommand(player, {Command::Kind::SetVolume, {}, StepVolume(player.playback.volume, direction)});
 }
@@ -79,7 +77,7 @@ void RunKey(Player& player, const KeyStroke& key) {
       PressFocusedButton(player);
       return;
     case KeyMeaning::Quit:
-      Run(player, Command::Kind::Quit);
+      RunCommand(player, {Command::Kind::Quit});
       return;
     default:
       return;

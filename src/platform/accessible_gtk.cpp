@@ -151,8 +151,8 @@ void slider_accessible_value_init(AtkValueIface* iface) {
 }
 
 AtkObject* NewControlAccessible(const ControlDescription& description, AtkObject* area) {
-  auto* object = ATK_OBJECT(g_object_new(description.slider ? slider_accessible_get_type() : button_accessible_get_type(),
-                                         nullptr));
+  const GType type = description.slider ? slider_accessible_get_type() : button_accessible_get_type();
+  auto* object = ATK_OBJECT(g_object_new(type, nullptr));
   AsControl(object)->control = description.control;
   atk_object_set_name(object, description.name);
   atk_object_set_role(object, description.slider ? ATK_ROLE_SLIDER : ATK_ROLE_PUSH_BUTTON);
@@ -252,9 +252,7 @@ GtkWidget* NewControlsArea(AccessibleSeam given) {
 void ControlsFollow(GtkWidget* area, unsigned changes) {
   const Player* player = ThePlayer();
   AtkObject* accessible = area != nullptr ? gtk_widget_get_accessible(area) : nullptr;
-  if (player == nullptr || accessible == nullptr || !G_TYPE_CHECK_INSTANCE_TYPE(accessible, area_accessible_get_type())) {
-    return;
-  }
+  if (player == nullptr || !G_TYPE_CHECK_INSTANCE_TYPE(accessible, area_accessible_get_type())) return;
   AreaAccessible* controls = AsArea(accessible);
   AtkObject* play = ControlAt(controls, Control::Play);
   AtkObject* volume = ControlAt(controls, Control::Volume);
@@ -263,8 +261,10 @@ void ControlsFollow(GtkWidget* area, unsigned changes) {
   if (changes & kVolumeChanged) g_object_notify(G_OBJECT(volume), "accessible-value");
   const Control focus = player->pointer.keyboardFocus;
   if (focus != controls->focusTold) {
-    if (AtkObject* old = ControlAt(controls, controls->focusTold)) atk_object_notify_state_change(old, ATK_STATE_FOCUSED, FALSE);
-    if (AtkObject* now = ControlAt(controls, focus)) atk_object_notify_state_change(now, ATK_STATE_FOCUSED, TRUE);
+    AtkObject* old = ControlAt(controls, controls->focusTold);
+    AtkObject* now = ControlAt(controls, focus);
+    if (old != nullptr) atk_object_notify_state_change(old, ATK_STATE_FOCUSED, FALSE);
+    if (now != nullptr) atk_object_notify_state_change(now, ATK_STATE_FOCUSED, TRUE);
     controls->focusTold = focus;
   }
 }

@@ -86,7 +86,8 @@ class ClientAccessible final : public IAccessible {
     *value = nullptr;
     if (!Alive()) return RPC_E_DISCONNECTED;
     const ControlDescription* control = ControlOf(child);
-    if (control == nullptr || !control->slider) return IsSelf(child) || control != nullptr ? DISP_E_MEMBERNOTFOUND : E_INVALIDARG;
+    if (control == nullptr && !IsSelf(child)) return E_INVALIDARG;
+    if (control == nullptr || !control->slider) return DISP_E_MEMBERNOTFOUND;
     const Player* player = seam_.player();
     if (player == nullptr) return S_FALSE;
     return Answer(Utf8ToText(std::to_string(VolumePercent(player->playback.volume))), value);
@@ -105,7 +106,9 @@ class ClientAccessible final : public IAccessible {
     const ControlDescription* control = ControlOf(child);
     if (control == nullptr && !IsSelf(child)) return E_INVALIDARG;
     role->vt = VT_I4;
-    role->lVal = control == nullptr ? ROLE_SYSTEM_CLIENT : control->slider ? ROLE_SYSTEM_SLIDER : ROLE_SYSTEM_PUSHBUTTON;
+    role->lVal = control == nullptr  ? ROLE_SYSTEM_CLIENT
+                 : control->slider ? ROLE_SYSTEM_SLIDER
+                                   : ROLE_SYSTEM_PUSHBUTTON;
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override {
@@ -113,7 +116,8 @@ class ClientAccessible final : public IAccessible {
     VariantInit(state);
     if (!Alive()) return RPC_E_DISCONNECTED;
     const ControlDescription* control = ControlOf(child);
-    if (control == nullptr) return IsSelf(child) && standard_ != nullptr ? standard_->get_accState(child, state) : E_INVALIDARG;
+    if (control == nullptr && !IsSelf(child)) return E_INVALIDARG;
+    if (control == nullptr) return standard_ != nullptr ? standard_->get_accState(child, state) : S_FALSE;
     const Player* player = seam_.player();
     long flags = STATE_SYSTEM_FOCUSABLE;
     if (player != nullptr && ControlPressed(control->control, player->playback)) flags |= STATE_SYSTEM_PRESSED;
@@ -287,7 +291,9 @@ LRESULT AnswerGetObject(HWND window, WPARAM flags, LPARAM objectId, const Access
 
 void AccessibleFollow(HWND window, const Player& player, unsigned changes) {
   if (client == nullptr || window == nullptr) return;
-  if (changes & (kSongChanged | kPlayingChanged)) NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, window, OBJID_CLIENT, CHILDID_SELF);
+  if (changes & (kSongChanged | kPlayingChanged)) {
+    NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, window, OBJID_CLIENT, CHILDID_SELF);
+  }
   if (changes & (kSongChanged | kPlayingChanged | kVolumeChanged)) {
     NotifyWinEvent(EVENT_OBJECT_DESCRIPTIONCHANGE, window, OBJID_CLIENT, CHILDID_SELF);
   }

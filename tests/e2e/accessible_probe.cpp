@@ -42,12 +42,15 @@ std::string Controls(AtspiAccessible* area) {
   for (int i = 0; i < count; ++i) {
     AtspiAccessible* child = atspi_accessible_get_child_at_index(area, i, nullptr);
     if (child == nullptr) continue;
-    lines += Take(atspi_accessible_get_role_name(child, nullptr)) + "|" + Take(atspi_accessible_get_name(child, nullptr));
+    lines += Take(atspi_accessible_get_role_name(child, nullptr)) + "|";
+    lines += Take(atspi_accessible_get_name(child, nullptr));
     AtspiStateSet* states = atspi_accessible_get_state_set(child);
     lines += atspi_state_set_contains(states, ATSPI_STATE_PRESSED) ? "|pressed|" : "|-|";
     g_object_unref(states);
     if (AtspiAction* action = atspi_accessible_get_action_iface(child)) {
-      for (int a = 0; a < atspi_action_get_n_actions(action, nullptr); ++a) lines += Take(atspi_action_get_action_name(action, a, nullptr)) + " ";
+      for (int a = 0; a < atspi_action_get_n_actions(action, nullptr); ++a) {
+        lines += Take(atspi_action_get_action_name(action, a, nullptr)) + " ";
+      }
       g_object_unref(action);
     }
     if (AtspiValue* value = atspi_accessible_get_value_iface(child)) {

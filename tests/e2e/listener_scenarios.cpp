@@ -129,7 +129,8 @@ void Listener::KeysPlayStopMoveTheKnobRingAndQuit() {
   EXPECT_TRUE(WaitForSurface([&] { return Near(At(281, 236), ring, 8); }, 3s)) << std::hex << At(281, 236);
   ASSERT_TRUE(Click(150, 150));
   const PixelBox whole{0, 0, 800, 300};
-  EXPECT_TRUE(WaitForSurface([&] { return Differing(whole, idle) == 0; }, 3s)) << Differing(whole, idle) << " pixels differ";
+  EXPECT_TRUE(WaitForSurface([&] { return Differing(whole, idle) == 0; }, 3s))
+      << Differing(whole, idle) << " pixels differ";
 
   for (const bool live : {true, false}) {
     ASSERT_TRUE(Key("space"));

@@ -359,7 +359,8 @@ TEST_F(WindowsListener, AScreenReaderFindsPressesAndSetsTheWindowsControls) {
   EXPECT_EQ(Probe({"controls", title}).value_or("(none)"), "43|Lecture|-|\n43|Arr\u00EAt|-|\n51|Volume|-|80\n");
   EXPECT_EQ(Probe({"press", title, "Lecture"}).value_or("(none)"), "done\n");
   EXPECT_TRUE(WaitForSurface([&] { return BadgeLive(); }, 10s)) << "never LIVE";
-  EXPECT_TRUE(WaitUntil([&] { return Probe({"controls", title}).value_or("").find("43|Lecture|pressed|") != std::string::npos; }, 5s));
+  const auto controls = [&] { return Probe({"controls", title}).value_or(""); };
+  EXPECT_TRUE(WaitUntil([&] { return controls().find("43|Lecture|pressed|") != std::string::npos; }, 5s)) << controls();
   EXPECT_EQ(Probe({"set", title, "Volume", "25"}).value_or("(none)"), "done\n");
   EXPECT_TRUE(WaitForSurface([&] { return KnobAt(0.25); }, 3s)) << std::hex << At(485, 238);
   EXPECT_FALSE(Probe({"press", title, "Volume"})) << "a slider has no default action";

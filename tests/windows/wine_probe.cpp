@@ -100,11 +100,10 @@ int AppCommand(const std::wstring& title, const std::wstring& number) {
 IAccessible* ClientOf(const std::wstring& title) {
   const HWND window = FindWindowW(nullptr, title.c_str());
   IAccessible* client = nullptr;
-  if (window == nullptr ||
-      FAILED(AccessibleObjectFromWindow(window, DWORD(OBJID_CLIENT), IID_IAccessible, reinterpret_cast<void**>(&client)))) {
-    return nullptr;
-  }
-  return client;
+  if (window == nullptr) return nullptr;
+  const HRESULT found =
+      AccessibleObjectFromWindow(window, DWORD(OBJID_CLIENT), IID_IAccessible, reinterpret_cast<void**>(&client));
+  return SUCCEEDED(found) ? client : nullptr;
 }
 
 std::wstring Take(BSTR text) {
@@ -134,8 +133,8 @@ int Controls(const std::wstring& title) {
     client->get_accName(child, &name);
     client->get_accValue(child, &value);
     const bool pressed = state.vt == VT_I4 && (state.lVal & STATE_SYSTEM_PRESSED) != 0;
-    std::printf("%ld|%s|%s|%s\n", role.vt == VT_I4 ? long(role.lVal) : -1L, Utf8(Take(name)).c_str(), pressed ? "pressed" : "-",
-                Utf8(Take(value)).c_str());
+    std::printf("%ld|%s|%s|%s\n", role.vt == VT_I4 ? long(role.lVal) : -1L, Utf8(Take(name)).c_str(),
+                pressed ? "pressed" : "-", Utf8(Take(value)).c_str());
     VariantClear(&child);
   }
   client->Release();
