@@ -14,6 +14,14 @@ namespace {
 
 constexpr UINT_PTR kPressTimer = 0x4143;  // one-shot: the press runs from the loop
 
+// Client pixels per surface pixel: the client area is the 800 by 300 surface
+// at the window's display scale, whatever scale that is.
+float ClientScale(HWND window) {
+  RECT client{};
+  GetClientRect(window, &client);
+  return client.right > 0 ? float(client.right - client.left) / float(kMainSurfaceWidth) : 1.0f;
+}
+
 // The client area's object; children are simple elements 1 to 3, in the order of kControls.
 class ClientAccessible final : public IAccessible {
  public:
@@ -167,12 +175,13 @@ class ClientAccessible final : public IAccessible {
     const Player* player = seam_.player();
     if (player == nullptr) return S_FALSE;
     const Box box = ControlBox(player->look.layout, control->control);
-    POINT corner{LONG(box.x), LONG(box.y)};
+    const float scale = ClientScale(window_);
+    POINT corner{LONG(box.x * scale), LONG(box.y * scale)};
     ClientToScreen(window_, &corner);
     *x = corner.x;
     *y = corner.y;
-    *width = LONG(box.width);
-    *height = LONG(box.height);
+    *width = LONG(box.width * scale);
+    *height = LONG(box.height * scale);
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE accNavigate(LONG direction, VARIANT start, VARIANT* end) override {
@@ -208,9 +217,11 @@ class ClientAccessible final : public IAccessible {
     if (player == nullptr || !PtInRect(&client, point)) return S_FALSE;
     found->vt = VT_I4;
     found->lVal = CHILDID_SELF;
+    const float scale = ClientScale(window_);
+    const float px = float(point.x) / scale, py = float(point.y) / scale;
     for (const ControlDescription& control : kControls) {
       const Box box = ControlBox(player->look.layout, control.control);
-      if (box.x <= point.x && point.x <= box.x + box.width && box.y <= point.y && point.y <= box.y + box.height) {
+      if (box.x <= px && px <= box.x + box.width && box.y <= py && py <= box.y + box.height) {
         found->lVal = LONG(control.control);
       }
     }

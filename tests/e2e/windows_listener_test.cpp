@@ -356,7 +356,8 @@ TEST_F(WindowsListener, AScreenReaderFindsPressesAndSetsTheWindowsControls) {
   Start(kOneLongSong);
   if (HasFatalFailure()) return;
   const std::string title = kPlayerWindow.title;
-  EXPECT_EQ(Probe({"controls", title}).value_or("(none)"), "43|Lecture|-|\n43|Arr\u00EAt|-|\n51|Volume|-|80\n");
+  EXPECT_EQ(Probe({"controls", title}).value_or("(none)"),
+            "43|Lecture|-||290,220,32,32\n43|Arr\u00EAt|-||350,220,32,32\n51|Volume|-|80|430,223,200,30\n");
   EXPECT_EQ(Probe({"press", title, "Lecture"}).value_or("(none)"), "done\n");
   EXPECT_TRUE(WaitForSurface([&] { return BadgeLive(); }, 10s)) << "never LIVE";
   const auto controls = [&] { return Probe({"controls", title}).value_or(""); };

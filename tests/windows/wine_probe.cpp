@@ -13,7 +13,8 @@
 //                                 media key does; answers "taken" or "passed on"
 //   wine_probe controls TITLE     the children of the window's client area, as a
 //                                 screen reader finds them: a line each, "ROLE|NAME|
-//                                 pressed or -|VALUE" (ROLE the ROLE_SYSTEM_ number)
+//                                 pressed or -|VALUE|X,Y,W,H" (ROLE the ROLE_SYSTEM_
+//                                 number; where it is in the client area)
 //   wine_probe press TITLE NAME   the default action of the child NAME
 //   wine_probe set TITLE NAME V   sets the value of the child NAME to V
 // Prints its answer on stdout and exits 0, or exits 1 when there is nothing
@@ -133,8 +134,13 @@ int Controls(const std::wstring& title) {
     client->get_accName(child, &name);
     client->get_accValue(child, &value);
     const bool pressed = state.vt == VT_I4 && (state.lVal & STATE_SYSTEM_PRESSED) != 0;
-    std::printf("%ld|%s|%s|%s\n", role.vt == VT_I4 ? long(role.lVal) : -1L, Utf8(Take(name)).c_str(),
-                pressed ? "pressed" : "-", Utf8(Take(value)).c_str());
+    LONG x = 0, y = 0, width = 0, height = 0;
+    client->accLocation(&x, &y, &width, &height, child);
+    POINT corner{x, y};
+    ScreenToClient(FindWindowW(nullptr, title.c_str()), &corner);
+    std::printf("%ld|%s|%s|%s|%ld,%ld,%ld,%ld\n", role.vt == VT_I4 ? long(role.lVal) : -1L, Utf8(Take(name)).c_str(),
+                pressed ? "pressed" : "-", Utf8(Take(value)).c_str(), long(corner.x), long(corner.y), long(width),
+                long(height));
     VariantClear(&child);
   }
   client->Release();
