@@ -10,6 +10,10 @@
 #include "app/controls.h"
 #include "app/screen_reader_text.h"
 
+// IAccessible's identifier is taken from its declaration (__uuidof): the
+// import library's IID_IAccessible is a function thunk in 64-bit builds, and
+// its bytes would be read as the identifier.
+
 namespace {
 
 constexpr UINT_PTR kPressTimer = 0x4143;  // one-shot: the press runs from the loop
@@ -39,7 +43,7 @@ class ClientAccessible final : public IAccessible {
   // IUnknown
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override {
     if (object == nullptr) return E_POINTER;
-    if (id == IID_IUnknown || id == IID_IDispatch || id == IID_IAccessible) {
+    if (id == IID_IUnknown || id == IID_IDispatch || id == __uuidof(IAccessible)) {
       *object = static_cast<IAccessible*>(this);
       AddRef();
       return S_OK;
@@ -292,12 +296,13 @@ LRESULT AnswerGetObject(HWND window, WPARAM flags, LPARAM objectId, const Access
   if (client == nullptr || client->Window() != window) {
     ReleaseAccessible();
     IAccessible* standard = nullptr;
-    if (FAILED(CreateStdAccessibleObject(window, OBJID_CLIENT, IID_IAccessible, reinterpret_cast<void**>(&standard)))) {
-      standard = nullptr;
+    void* made = nullptr;
+    if (SUCCEEDED(CreateStdAccessibleObject(window, OBJID_CLIENT, __uuidof(IAccessible), &made))) {
+      standard = static_cast<IAccessible*>(made);
     }
     client = new ClientAccessible(window, seam, standard);
   }
-  return LresultFromObject(IID_IAccessible, flags, static_cast<IAccessible*>(client));
+  return LresultFromObject(__uuidof(IAccessible), flags, static_cast<IAccessible*>(client));
 }
 
 void AccessibleFollow(HWND window, const Player& player, unsigned changes) {

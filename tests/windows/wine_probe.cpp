@@ -103,7 +103,7 @@ IAccessible* ClientOf(const std::wstring& title) {
   IAccessible* client = nullptr;
   if (window == nullptr) return nullptr;
   const HRESULT found =
-      AccessibleObjectFromWindow(window, DWORD(OBJID_CLIENT), IID_IAccessible, reinterpret_cast<void**>(&client));
+      AccessibleObjectFromWindow(window, DWORD(OBJID_CLIENT), __uuidof(IAccessible), reinterpret_cast<void**>(&client));
   return SUCCEEDED(found) ? client : nullptr;
 }
 
