@@ -5,6 +5,7 @@
 
 #include "app/frame.h"
 #include "app/playback.h"
+#include "app/played_songs.h"
 #include "display/visualizer.h"
 
 namespace {
@@ -61,6 +62,14 @@ Dispatch RunCommand(Player& player, const Command& command) {
       break;
     case Kind::ShowAbout:
       player.shell.openAboutWindow(player);
+      break;
+    case Kind::ShowPlayedSongs:
+      if (player.shell.openPlayedSongsWindow) player.shell.openPlayedSongsWindow(player);
+      break;
+    case Kind::CopySong:
+      if (const Text song = SongToCopy(player.currentSong); !song.empty() && player.shell.copyText) {
+        player.shell.copyText(song);
+      }
       break;
     case Kind::Quit:
       return Dispatch::Quit;

@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include "app/played_songs.h"
 #include "app/rescale_cover.h"
 #include "cover/cover_download.h"
 #include "cover/cover_lookup.h"
@@ -18,9 +19,10 @@ struct FoundCover {
   Image scaled;
   int scale = 1;
   Image deviceScaled;
+  Thumbnail thumbnail;  // for the played-songs window's row
 };
 
-void ShowCover(Player& player, FoundCover& found) {
+void ShowCover(Player& player, const Text& nowPlaying, FoundCover& found) {
   if (found.picture == nullptr) {
     ++player.coverFailCount;
     return;
@@ -31,6 +33,7 @@ void ShowCover(Player& player, FoundCover& found) {
   player.coverScaled = std::move(found.scaled);
   player.coverFailCount = 0;
   ++player.coverSerial;
+  NoteSongCover(player, nowPlaying, std::move(found.thumbnail));
   // Made for this cover: the view need not make it (the display's scale may
   // have changed since; then it does).
   if (found.deviceScaled != nullptr) {
@@ -49,7 +52,7 @@ void UpdateCover(Player& player, const Text& nowPlaying, std::optional<uint32_t>
   const CoverServices services{player.config.itunesBase, player.config.deezerBase};
   const int scale = player.mainSurface != nullptr ? SurfaceScale(*player.mainSurface) : 1;
   RunInBackground(player, Lane::Poll,
-                  [httpGet = player.httpGet, services, parts = std::move(parts), deadlineMs,
+                  [httpGet = player.httpGet, services, nowPlaying, parts = std::move(parts), deadlineMs,
                    box = player.layout.coverBox, scale, then = std::move(then)]() -> Apply {
                     auto found = std::make_shared<FoundCover>();
                     const Text url = LookupCoverUrl(httpGet, services, parts.artist, parts.title, deadlineMs);
@@ -59,9 +62,10 @@ void UpdateCover(Player& player, const Text& nowPlaying, std::optional<uint32_t>
                       found->scaled = ScaledCover(*found->picture, box);
                       found->scale = scale;
                       if (scale > 1) found->deviceScaled = DeviceScaledCover(*found->picture, box, scale);
+                      found->thumbnail = DeviceScaledCover(*found->picture, kThumbnailBox, scale);
                     }
-                    return [found, then](Player& p) {
-                      ShowCover(p, *found);
+                    return [found, nowPlaying, then](Player& p) {
+                      ShowCover(p, nowPlaying, *found);
                       if (then) then(p);
                     };
                   });

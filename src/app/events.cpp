@@ -35,6 +35,8 @@ std::optional<Command> MenuCommand(int event) {
     case kMenuForum: return Command{Kind::OpenStationPage, 0, 0.0f, StationPage::Forum};
     case kMenuAbout: return Command{Kind::ShowAbout};
     case kMenuNextVisualizer: return Command{Kind::NextVisualizer};
+    case kMenuPlayedSongs: return Command{Kind::ShowPlayedSongs};
+    case kMenuCopySong: return Command{Kind::CopySong};
     default: break;
   }
   if (event >= kMenuVisualizerFirst && event < kMenuVisualizerFirst + kVisualizerModeCount) {
@@ -56,6 +58,7 @@ void HandleTimer(Player& player, int timer) {
   } else if (timer == kTimerAnimation) {
     StepAnimation(player);
     RenderMainView(player);
+    StepPlayedSongs(player);
   }
 }
 
@@ -95,6 +98,9 @@ Dispatch DeliverEvent(Player& player, const ShellEvent& event) {
         break;
       case ShellEvent::Kind::Command:
         result = RunCommand(p, event.command);
+        break;
+      case ShellEvent::Kind::PlayedSongs:
+        HandlePlayedSongsInput(p, event.played);
         break;
     }
   });

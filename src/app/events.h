@@ -5,6 +5,7 @@
 #pragma once
 
 #include "app/commands.h"
+#include "app/played_songs.h"
 #include "app/player_state.h"
 
 // Menu event numbers.
@@ -17,6 +18,9 @@ enum MenuEvent : int {
   kMenuAbout = 120,
   kMenuVisualizerFirst = 200,  // and on: one per visualizer mode, in the table's order
   kMenuNextVisualizer = 206,   // the V key
+  // Beyond the numbers above, which stay as they are.
+  kMenuPlayedSongs = 300,
+  kMenuCopySong = 301,  // Ctrl+C on the player window
 };
 
 enum TimerId : int {
@@ -36,11 +40,12 @@ struct SurfaceEvent {
 
 // An event as the shell delivers it.
 struct ShellEvent {
-  enum class Kind { Menu, Timer, Surface, Command };
+  enum class Kind { Menu, Timer, Surface, Command, PlayedSongs };
   Kind kind;
   int number = 0;          // menu event or timer
   SurfaceEvent pointer{};  // surface events
   Command command{};       // a command from outside the window (the desktop's media controls)
+  PlayedSongsInput played{};  // the played-songs window's
 };
 
 // The shell's one way in. A handler may open a message box, whose nested

@@ -12,4 +12,5 @@ void InitPlayerState(Player& player) {
   player.audioLibrary = AudioLibrary{};
   player.handlingEvent = false;
   player.pollRunning = player.streamOpening = player.openWithdrawn = false;
+  player.playedSongs = PlayedSongsState{};
 }

@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+#include "app/played_songs_state.h"
 #include "app/station_config.h"
 #include "audio/audio_api.h"
 #include "display/surface.h"
@@ -30,6 +31,10 @@ struct Shell {
   std::function<void(Player&)> startTimers;       // timer 10 (10 s) and timer 11 (80 ms)
   std::function<void(Player&)> runEventLoop;      // returns when the user quits
   std::function<void(Player&)> openAboutWindow;   // window 2, replacing an open one
+  // The played-songs window, or the open one brought to the front; it
+  // hands its surface to OpenPlayedSongs (app/played_songs.h).
+  std::function<void(Player&)> openPlayedSongsWindow;
+  std::function<void(const Text& text)> copyText;  // to the clipboard
   std::function<void(const std::string& url)> openWebPage;
   std::function<void(Player&)> closeWindows;      // destroys what windows remain
   // After a handler that changed what a listener sees: ListenerChange bits
@@ -56,11 +61,14 @@ struct Player : PlayerModel {
   bool streamOpening = false;  // an open of the stream, until its end is applied
   bool openWithdrawn = false;  // stop was pressed since: what the open makes is closed
 
+  PlayedSongsState playedSongs;  // app/played_songs.h
+
   // Edges.
   StationConfig config;
   Shell shell;
   HttpGetFn httpGet;  // called on the worker only
   ClockFn clockMs;    // read on the window's thread and on the worker
+  std::function<int64_t()> wallClockS;  // Unix seconds; none: the system's
   Background* background = nullptr;  // none: jobs run at once, on the window's thread
 };
 

@@ -3,6 +3,7 @@
 
 #include "app/background.h"
 #include "app/cover_update.h"
+#include "app/played_songs.h"
 #include "nowplaying/now_playing.h"
 #include "nowplaying/poll_decision.h"
 
@@ -27,6 +28,7 @@ void TakeTitle(Player& player, const Text& title, uint32_t nowMs) {
       player.currentSong = title;
       player.coverSong = title;
       player.lastCoverAttemptMs = int32_t(nowMs);
+      NoteSongOnAir(player, title);
       UpdateCover(player, title, BudgetEndMs(player, kCoverUpdateBudgetMs), EndPoll);
       return;
     case PollAction::RetryCover:
