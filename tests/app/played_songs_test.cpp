@@ -199,6 +199,7 @@ TEST_F(PlayedSongsWindow, AClickCopiesTheRowWhichSaysSoForTwoSecondsAndCtrlCCopi
   Tick(1900);
   Tick(100);
   const std::vector<std::string> drawn = Drawn();
+  ASSERT_FALSE(drawn.empty());  // drawn again without it
   EXPECT_EQ(std::count(drawn.begin(), drawn.end(), "Copi\u00E9"), 0);
   Input(PlayedSongsInput::Kind::CopySelected);
   Input(PlayedSongsInput::Kind::Click, 5);
