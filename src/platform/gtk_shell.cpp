@@ -19,6 +19,7 @@
 #include "display/visualizer.h"
 #include "platform/keep_awake.h"
 #include "platform/media_controls_mpris.h"
+#include "platform/played_songs_gtk.h"
 #include "platform/termination.h"
 #include "platform/web_page.h"
 
@@ -247,6 +248,8 @@ GtkWidget* BuildMenuBar() {
   AddMenuItem(station, "Podcast", kMenuPodcast);
   AddMenuItem(station, "Top 30", kMenuTop30);
   AddMenuItem(station, "Forum", kMenuForum);
+  gtk_menu_shell_append(GTK_MENU_SHELL(station), gtk_separator_menu_item_new());
+  AddMenuItem(station, "Titres diffus\u00E9s\u2026", kMenuPlayedSongs);
   GtkWidget* view = AddMenu(bar, "Affichage");
   for (int32_t mode = 0; mode < kVisualizerModeCount; ++mode) {
     AddMenuItem(view, kVisualizerModes[mode].label, kMenuVisualizerFirst + mode);
@@ -298,6 +301,8 @@ bool OpenPlayerWindow(Player& player) {
   GtkAccelGroup* accel = gtk_accel_group_new();
   gtk_accel_group_connect(accel, GDK_KEY_v, GdkModifierType(0), GtkAccelFlags(0),
                           g_cclosure_new(G_CALLBACK(OnShortcut), GINT_TO_POINTER(kMenuNextVisualizer), nullptr));
+  gtk_accel_group_connect(accel, GDK_KEY_c, GDK_CONTROL_MASK, GtkAccelFlags(0),
+                          g_cclosure_new(G_CALLBACK(OnShortcut), GINT_TO_POINTER(kMenuCopySong), nullptr));
   gtk_window_add_accel_group(GTK_WINDOW(g.window), accel);
   g_object_unref(accel);
 
@@ -411,6 +416,7 @@ void CloseWindows(Player& player) {
     id = 0;
   }
   DestroyAboutWindow();
+  DestroyPlayedSongsWindowGtk(player);
   if (g.window != nullptr) {
     gtk_widget_destroy(g.window);
     g.window = nullptr;
@@ -458,6 +464,8 @@ Shell MakeGtkShell() {
   shell.startTimers = StartTimers;
   shell.runEventLoop = RunEventLoop;
   shell.openAboutWindow = OpenAboutWindow;
+  shell.openPlayedSongsWindow = [](Player& player) { OpenPlayedSongsWindowGtk(player, Deliver); };
+  shell.copyText = CopyToClipboardGtk;
   shell.openWebPage = OpenWebPage;
   shell.closeWindows = CloseWindows;
   shell.notifyChanged = [](unsigned) { FollowWhatTheListenerSees(); };
