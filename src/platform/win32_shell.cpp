@@ -4,10 +4,12 @@
 #include <windowsx.h>
 
 #include <atomic>
+#include <cstring>
 
 #include "app/about_window.h"
 #include "app/events.h"
 #include "app/startup.h"
+#include "display/played_songs_view.h"
 #include "display/visualizer.h"
 #include "os/log.h"
 #include "platform/web_page.h"
@@ -16,6 +18,7 @@ namespace {
 
 constexpr wchar_t kPlayerClass[] = L"OrvellePlayerWindow";
 constexpr wchar_t kAboutClass[] = L"OrvelleAboutWindow";
+constexpr wchar_t kPlayedSongsClass[] = L"OrvellePlayedSongsWindow";
 // A title bar with the system menu, its close box and a minimize box; no
 // maximize box and no sizing border: the windows keep their size.
 constexpr DWORD kPlayerStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
@@ -33,6 +36,9 @@ struct Win32ShellState {
   HWND aboutWindow = nullptr;        // window 2
   SIZE aboutSize{};
   Surface* aboutSurface = nullptr;   // surface 20
+  HWND playedSongsWindow = nullptr;
+  SIZE playedSongsSize{};
+  Surface* playedSongsSurface = nullptr;
   bool pointerCaptured = false;      // a left press holds the pointer for the drag
   POINT lastPointer{};               // where the pointer was last seen on surface 1
   bool boxOpen = false;              // a message box of ours is open
@@ -249,6 +255,97 @@ LRESULT CALLBACK AboutWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
   }
 }
 
+// ---------------------------------------------------------------- played songs
+
+void DestroyPlayedSongsWindow() {
+  if (g.playedSongsWindow != nullptr) {
+    const HWND played = g.playedSongsWindow;
+    g.playedSongsWindow = nullptr;
+    DestroyWindow(played);
+  }
+  if (g.player != nullptr) ClosePlayedSongs(*g.player);
+  DestroySurface(g.playedSongsSurface);
+}
+
+void SendPlayedSongs(PlayedSongsInput input) { Deliver({ShellEvent::Kind::PlayedSongs, 0, {}, {}, input}); }
+
+LRESULT CALLBACK PlayedSongsWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (window != g.playedSongsWindow) return DefWindowProcW(window, message, wParam, lParam);
+  switch (message) {
+    case WM_CLOSE:
+      DestroyPlayedSongsWindow();
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT:
+      PaintFrom(window, g.playedSongsSurface);
+      return 0;
+    case WM_GETMINMAXINFO:
+      FixTrackSize(reinterpret_cast<MINMAXINFO*>(lParam), g.playedSongsSize);
+      return 0;
+    case WM_DPICHANGED:
+      FitClientArea(window, kPlayedSongsWidth, kPlayedSongsHeight, g.playedSongsSize);
+      return 0;
+    case WM_LBUTTONDOWN:
+      SendPlayedSongs({PlayedSongsInput::Kind::Click, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+      return 0;
+    case WM_MOUSEWHEEL:
+      // Up (positive) shows newer songs.
+      SendPlayedSongs({PlayedSongsInput::Kind::Scroll, 0, 0, -float(GET_WHEEL_DELTA_WPARAM(wParam)) / WHEEL_DELTA});
+      return 0;
+    case WM_KEYDOWN:
+      if (wParam == VK_ESCAPE) {
+        DestroyPlayedSongsWindow();
+      } else if (wParam == 'C' && GetKeyState(VK_CONTROL) < 0) {
+        SendPlayedSongs({PlayedSongsInput::Kind::CopySelected});
+      }
+      return 0;
+    default:
+      return DefWindowProcW(window, message, wParam, lParam);
+  }
+}
+
+void OpenPlayedSongsWindow(Player& player) {
+  if (g.playedSongsWindow != nullptr) {
+    ShowWindow(g.playedSongsWindow, SW_RESTORE);
+    SetForegroundWindow(g.playedSongsWindow);
+    return;
+  }
+  g.playedSongsSurface = CreateSurface(kPlayedSongsWidth, kPlayedSongsHeight);
+  if (g.playedSongsSurface == nullptr) return;
+  const RECT place = CentredWindowRect(kPlayedSongsWidth, kPlayedSongsHeight, kAboutStyle, false);
+  g.playedSongsSize = {place.right - place.left, place.bottom - place.top};
+  g.playedSongsWindow = CreateWindowExW(0, kPlayedSongsClass, L"Titres diffus\u00E9s", kAboutStyle, place.left,
+                                        place.top, place.right - place.left, place.bottom - place.top, nullptr, nullptr,
+                                        g.instance, nullptr);
+  if (g.playedSongsWindow == nullptr) {
+    DestroySurface(g.playedSongsSurface);
+    return;
+  }
+  FitClientArea(g.playedSongsWindow, kPlayedSongsWidth, kPlayedSongsHeight, g.playedSongsSize);
+  const HWND played = g.playedSongsWindow;
+  SetPresent(*g.playedSongsSurface, [played](int x, int y, int w, int h) { ShowChanges(played, x, y, w, h); });
+  OpenPlayedSongs(player, g.playedSongsSurface);
+  ShowWindow(g.playedSongsWindow, SW_SHOW);
+}
+
+void CopyToClipboard(const Text& text) {
+  if (!OpenClipboard(g.window)) return;
+  EmptyClipboard();
+  const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+  if (void* held = memory != nullptr ? GlobalLock(memory) : nullptr) {
+    std::memcpy(held, text.c_str(), bytes);  // with its terminating zero
+    GlobalUnlock(memory);
+    // Once set, the memory is the system's.
+    if (SetClipboardData(CF_UNICODETEXT, memory) != nullptr) memory = nullptr;
+  }
+  if (memory != nullptr) GlobalFree(memory);
+  CloseClipboard();
+}
+
+// ---------------------------------------------------------------- menus
+
 void AddMenuItem(HMENU menu, const char* label, int event) {
   AppendMenuW(menu, MF_STRING, UINT_PTR(event), Wide(T(label)));  // no '&' in any text: no mnemonics
 }
@@ -269,6 +366,8 @@ HMENU BuildMenuBar() {
     AddMenuItem(station, "Podcast", kMenuPodcast);
     AddMenuItem(station, "Top 30", kMenuTop30);
     AddMenuItem(station, "Forum", kMenuForum);
+    AppendMenuW(station, MF_SEPARATOR, 0, nullptr);
+    AddMenuItem(station, "Titres diffus\u00E9s\u2026", kMenuPlayedSongs);
   }
   if (HMENU view = AddMenu(bar, "Affichage")) {
     for (int32_t mode = 0; mode < kVisualizerModeCount; ++mode) {
@@ -293,8 +392,8 @@ bool OpenPlayerWindow(Player& player) {
   FitClientArea(g.window, kMainSurfaceWidth, kMainSurfaceHeight, g.playerSize);
 
   // V with no modifier: the accelerator matches only with Shift, Ctrl and Alt up.
-  ACCEL nextVisualizer{FVIRTKEY, 'V', WORD(kMenuNextVisualizer)};
-  g.shortcut = CreateAcceleratorTableW(&nextVisualizer, 1);
+  ACCEL shortcuts[] = {{FVIRTKEY, 'V', WORD(kMenuNextVisualizer)}, {FVIRTKEY | FCONTROL, 'C', WORD(kMenuCopySong)}};
+  g.shortcut = CreateAcceleratorTableW(shortcuts, 2);
 
   player.mainSurface = CreateSurface(kMainSurfaceWidth, kMainSurfaceHeight);
   if (player.mainSurface != nullptr) {
@@ -367,6 +466,7 @@ void CloseWindows(Player& player) {
     KillTimer(g.window, UINT_PTR(kTimerAnimation));
   }
   DestroyAboutWindow();
+  DestroyPlayedSongsWindow();
   if (g.window != nullptr) {
     DestroyWindow(g.window);  // and its menu bar with it
     g.window = nullptr;
@@ -402,7 +502,8 @@ bool RegisterWindowClass(const wchar_t* name, WNDPROC procedure) {
 
 bool InitWin32Shell(HINSTANCE instance) {
   g.instance = instance;
-  return RegisterWindowClass(kPlayerClass, PlayerWindowProc) && RegisterWindowClass(kAboutClass, AboutWindowProc);
+  return RegisterWindowClass(kPlayerClass, PlayerWindowProc) && RegisterWindowClass(kAboutClass, AboutWindowProc) &&
+         RegisterWindowClass(kPlayedSongsClass, PlayedSongsWindowProc);
 }
 
 Shell MakeWin32Shell() {
@@ -413,6 +514,8 @@ Shell MakeWin32Shell() {
   shell.startTimers = StartTimers;
   shell.runEventLoop = RunEventLoop;
   shell.openAboutWindow = OpenAboutWindow;
+  shell.openPlayedSongsWindow = OpenPlayedSongsWindow;
+  shell.copyText = CopyToClipboard;
   shell.openWebPage = OpenWebPage;
   shell.closeWindows = CloseWindows;
   return shell;

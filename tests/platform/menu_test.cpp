@@ -30,7 +30,10 @@ GtkWidget* FindMenuBar(GtkWidget* widget) {
 std::vector<std::string> Labels(GtkWidget* menu) {
   std::vector<std::string> labels;
   GList* items = gtk_container_get_children(GTK_CONTAINER(menu));
-  for (GList* i = items; i != nullptr; i = i->next) labels.push_back(gtk_menu_item_get_label(GTK_MENU_ITEM(i->data)));
+  for (GList* i = items; i != nullptr; i = i->next) {
+    const char* label = GTK_IS_SEPARATOR_MENU_ITEM(i->data) ? "-" : gtk_menu_item_get_label(GTK_MENU_ITEM(i->data));
+    labels.push_back(label);
+  }
   g_list_free(items);
   return labels;
 }
@@ -68,7 +71,7 @@ TEST(PlayerMenus, TitlesAndItemsInOrder) {
 
   const Menus expected = {
       {"Fichier", {"Quitter"}},
-      {"Orvelle", {"Site Orvelle\u2026", "Podcast", "Top 30", "Forum"}},
+      {"Orvelle", {"Site Orvelle\u2026", "Podcast", "Top 30", "Forum", "-", "Titres diffus\u00E9s\u2026"}},
       {"Affichage",
        {"Visualizer : Ligne", "Visualizer : Barres", "Visualizer : Barres miroir", "Visualizer : Cercle",
         "Visualizer : Rayons", "Visualizer : Oscilloscope"}},

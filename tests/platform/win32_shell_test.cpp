@@ -74,7 +74,7 @@ TEST_F(Win32ShellTest, MenuTitlesItemsAndEventsInOrder) {
   }
   const Menus expected = {
       {"Fichier", {{"Quitter", 100}}},
-      {"Orvelle", {{"Site Orvelle\u2026", 110}, {"Podcast", 111}, {"Top 30", 112}, {"Forum", 113}}},
+      {"Orvelle", {{"Site Orvelle\u2026", 110}, {"Podcast", 111}, {"Top 30", 112}, {"Forum", 113}, {"", 0}, {"Titres diffus\u00E9s\u2026", 300}}},
       {"Affichage",
        {{"Visualizer : Ligne", 200},
         {"Visualizer : Barres", 201},
