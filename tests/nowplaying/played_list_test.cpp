@@ -58,19 +58,4 @@ TEST(PlayedList, AListOfHundredsKeepsTheNewestTwentyAndTitlesAreBounded) {
             kMaxTitleUnits);
 }
 
-TEST(PlayedList, IsFetchedAsAPageFromTheServerBase) {
-  std::vector<std::string> asked;
-  FetchKind kind = FetchKind::Picture;
-  const HttpGetFn answers = [&](const std::string& url, const FetchBounds& bounds) -> std::optional<std::string> {
-    asked.push_back(url);
-    kind = bounds.kind;
-    return R"([{"playedat":1700000000,"title":"A - B"}])";
-  };
-  EXPECT_EQ(FetchPlayedList(answers, u"http://127.0.0.1:18000"), (Songs{{1700000000, u"A - B"}}));
-  EXPECT_EQ(asked, std::vector<std::string>{"http://127.0.0.1:18000/played?sid=1&type=json"});
-  EXPECT_EQ(kind, FetchKind::Page);
-  const HttpGetFn fails = [](const std::string&, const FetchBounds&) -> std::optional<std::string> { return {}; };
-  EXPECT_FALSE(FetchPlayedList(fails, u"http://127.0.0.1:18000").has_value());
-}
-
 }  // namespace
