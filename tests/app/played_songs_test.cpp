@@ -116,11 +116,21 @@ std::string PlayedJson(const std::vector<std::pair<int64_t, std::string>>& songs
   return json + "]";
 }
 
+// The times below are read in UTC.
+void UseUtc() {
+#ifdef _WIN32
+  _putenv_s("TZ", "UTC0");
+  _tzset();
+#else
+  setenv("TZ", "UTC0", 1);
+  tzset();
+#endif
+}
+
 class PlayedSongsWindow : public testing::Test {
  protected:
   void SetUp() override {
-    setenv("TZ", "UTC0", 1);
-    tzset();
+    UseUtc();
     player.serverBase = u"http://station";
     player.config.itunesBase = "http://itunes";
     player.config.deezerBase = "http://deezer";
