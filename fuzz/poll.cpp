@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   uint32_t nowMs = 0xFFFF0000u;  // the clock wraps during the first poll
   int requests = 0;
   Player player;
-  player.serverBase = u"http://station";
+  player.playback.serverBase = u"http://station";
   player.config.itunesBase = "http://first";
   player.config.deezerBase = "http://second";
   player.clockMs = [&nowMs] { return nowMs; };
@@ -32,24 +32,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             "the station, the two services and the picture, nothing else");
     return PageOf(url.rfind("http://first/", 0) == 0 ? parts[2] : parts[3]);
   };
-  ComputeLayout(player.layout, player.volume);
+  ComputeLayout(player.look.layout, player.playback.volume);
 
   for (const uint32_t gapMs : {0u, uint32_t(kCoverRetryMs)}) {
     nowMs += gapMs;
     requests = 0;
-    const int32_t failuresBefore = player.coverFailCount;
+    const int32_t failuresBefore = player.song.coverFailCount;
     PollNowPlaying(player);
     Require(requests <= 6, "three pages and three cover requests at most");
-    CheckCleanedTitle(player.currentSong);
-    Require(player.coverFailCount == 0 || player.coverFailCount <= failuresBefore + 1, "one failure per update at most");
-    if (player.coverImage) {
-      Require(PictureSizeAllowed({uint32_t(ImageWidth(player.coverImage)), uint32_t(ImageHeight(player.coverImage))}),
+    CheckCleanedTitle(player.song.currentSong);
+    Require(player.song.coverFailCount == 0 || player.song.coverFailCount <= failuresBefore + 1, "one failure per update at most");
+    if (player.song.coverImage) {
+      Require(PictureSizeAllowed({uint32_t(ImageWidth(player.song.coverImage)), uint32_t(ImageHeight(player.song.coverImage))}),
               "a cover within the picture bounds");
-      Require(player.coverScaled && ImageWidth(player.coverScaled) == 250 && ImageHeight(player.coverScaled) == 250,
+      Require(player.song.coverScaled && ImageWidth(player.song.coverScaled) == 250 && ImageHeight(player.song.coverScaled) == 250,
               "a cover has its 250 by 250 copy");
     }
   }
-  FreeImage(player.coverImage);
-  FreeImage(player.coverScaled);
+  FreeImage(player.song.coverImage);
+  FreeImage(player.song.coverScaled);
   return 0;
 }

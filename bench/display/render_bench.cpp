@@ -23,8 +23,8 @@ void SetUpPlayer(Player& player) {
   ResetFake();
   InitPlayerState(player);
   player.audioLibrary.api = FakeAudioApi();
-  LoadFonts(player.fonts);
-  ComputeLayout(player.layout, player.volume);
+  LoadFonts(player.look.fonts);
+  ComputeLayout(player.look.layout, player.playback.volume);
   player.mainSurface = CreateSurface(kMainSurfaceWidth, kMainSurfaceHeight);
 }
 
@@ -32,27 +32,27 @@ void RenderMainViewInMode(benchmark::State& state) {
   Player player;
   SetUpPlayer(player);
   FakeScript().spectrumValue = 0.3f;
-  player.streamHandle = 7;  // live: LIVE badge, and the oscilloscope gets 1024 samples
-  player.currentSong = T("Blue Sky & The Northern Orchestra - Night Song Across The Silent Harbour (Extended Radio Edit)");
-  player.visualizerMode = int32_t(state.range(0));
+  player.playback.streamHandle = 7;  // live: LIVE badge, and the oscilloscope gets 1024 samples
+  player.song.currentSong = T("Blue Sky & The Northern Orchestra - Night Song Across The Silent Harbour (Extended Radio Edit)");
+  player.visualizer.visualizerMode = VisualizerMode(state.range(0));
   SetSurfaceScale(*player.mainSurface, int(state.range(1)));
-  player.coverImage = CreateImage(600, 600);  // the size the search services mostly give
+  player.song.coverImage = CreateImage(600, 600);  // the size the search services mostly give
   for (int y = 0; y < 600; ++y) {
-    for (int x = 0; x < 600; ++x) player.coverImage->Row(y)[x] = 0xFF000000u | uint32_t(x * 7 + y * 13);
+    for (int x = 0; x < 600; ++x) player.song.coverImage->Row(y)[x] = 0xFF000000u | uint32_t(x * 7 + y * 13);
   }
-  RescaleCover(player);
+  RescaleCover(player.song, player.look.layout.coverBox);
   // A spectrum that varies from bin to bin, as music does.
-  for (size_t k = 0; k < player.spectrum.size(); ++k) player.spectrum[k] = 0.5f + 0.5f * std::sin(float(k) * 0.37f);
+  for (size_t k = 0; k < player.visualizer.spectrum.size(); ++k) player.visualizer.spectrum[k] = 0.5f + 0.5f * std::sin(float(k) * 0.37f);
   FakeScript().samples.resize(1024);
   for (size_t k = 0; k < 1024; ++k) FakeScript().samples[k] = std::sin(float(k) * 0.05f);
 
   const bool newSongEachFrame = state.range(2) != 0;
-  const Text songs[2] = {player.currentSong, player.currentSong + T(" (Live)")};
+  const Text songs[2] = {player.song.currentSong, player.song.currentSong + T(" (Live)")};
   int frame = 0;
   RenderMainView(player);  // the first frame lays the texts out once
   for (auto _ : state) {
-    player.pulsePhase = std::fmod(player.pulsePhase + 0.06f, 1.0f);
-    if (newSongEachFrame) player.currentSong = songs[++frame % 2];
+    player.visualizer.pulsePhase = std::fmod(player.visualizer.pulsePhase + 0.06f, 1.0f);
+    if (newSongEachFrame) player.song.currentSong = songs[++frame % 2];
     RenderMainView(player);
     FakeLog().calls.clear();  // the fake notes every call; keep that out of the measurement's memory
   }
@@ -73,8 +73,8 @@ void NewLongTitle(benchmark::State& state) {
   while (page.size() < size_t(state.range(0))) page += u"Night Song Across The Harbour ";
   for (auto _ : state) {
     player.viewCaches = MainViewCaches{};
-    player.currentSong = CleanTitle(page);
-    const ArtistTitle parts = SplitNowPlaying(player.currentSong);
+    player.song.currentSong = CleanTitle(page);
+    const ArtistTitle parts = SplitNowPlaying(player.song.currentSong);
     benchmark::DoNotOptimize(UrlEncode(NormalizeForSearch(parts.artist) + u" " + NormalizeForSearch(parts.title)));
     RenderMainView(player);
     FakeLog().calls.clear();

@@ -3,7 +3,8 @@
 // server answers its statistics page at once (a server on 127.0.0.1).
 #include <benchmark/benchmark.h>
 #include "app/poll.h"
-#include "nowplaying/local_server.h"
+#include "os/os.h"
+#include "support/local_server.h"
 #include "nowplaying/now_playing.h"
 
 namespace {
@@ -23,12 +24,12 @@ void BM_PollStatsPage(benchmark::State& state) {
   LocalServer server;
   server.Serve("/stats", kStatsPage, "application/json");
   Player player;
-  player.httpGet = RealHttpGet();
-  player.clockMs = MonotonicMs;  // the clock RealHttpGet reads
-  player.serverBase = T(server.Base());
-  player.currentSong = u"Blue Sky - Night Song";
+  player.httpGet = BoundedHttpGet(MonotonicMs, {});
+  player.clockMs = MonotonicMs;  // the clock the fetches read
+  player.playback.serverBase = T(server.Base());
+  player.song.currentSong = u"Blue Sky - Night Song";
   for (auto _ : state) PollNowPlaying(player);
-  if (player.currentSong != u"Blue Sky - Night Song") state.SkipWithError("the poll did not read the title");
+  if (player.song.currentSong != u"Blue Sky - Night Song") state.SkipWithError("the poll did not read the title");
 }
 BENCHMARK(BM_PollStatsPage)->Unit(benchmark::kMillisecond)->UseRealTime();
 

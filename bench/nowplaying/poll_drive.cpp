@@ -19,19 +19,19 @@ int main(int argc, char** argv) {
   }
   InitHttp();
   Player player;
-  player.serverBase = T(argv[1]);
+  player.playback.serverBase = T(argv[1]);
   player.config.itunesBase = argv[2];
   player.config.deezerBase = argv[3];
   player.clockMs = MonotonicMs;
   player.httpGet = BoundedHttpGet(MonotonicMs, {});
-  ComputeLayout(player.layout, player.volume);
+  ComputeLayout(player.look.layout, player.playback.volume);
   const auto start = std::chrono::steady_clock::now();
   PollNowPlaying(player);
   const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
   std::printf("poll held the thread %.1f s; title \"%s\"; cover %s\n", took.count(),
-              TextToUtf8(player.currentSong).c_str(), player.coverScaled ? "shown" : "none");
-  FreeImage(player.coverImage);
-  FreeImage(player.coverScaled);
+              TextToUtf8(player.song.currentSong).c_str(), player.song.coverScaled ? "shown" : "none");
+  FreeImage(player.song.coverImage);
+  FreeImage(player.song.coverScaled);
   CleanUpHttp();
   return 0;
 }

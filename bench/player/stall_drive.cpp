@@ -81,11 +81,11 @@ struct Probe {
       }
     }
     lastTickMs = now;
-    if (player->mainSurface != nullptr && player->pulsePhase != lastPhase) {
+    if (player->mainSurface != nullptr && player->visualizer.pulsePhase != lastPhase) {
       // Seen here up to a probe period late; the first frame counts from the second.
       if (lastFrameMs >= 0 && lastPhase >= 0) latestFrameMs = std::max(latestFrameMs, now - lastFrameMs - kFramePeriodMs);
       if (lastPhase >= 0) ++frames;
-      lastPhase = player->pulsePhase;
+      lastPhase = player->visualizer.pulsePhase;
       lastFrameMs = now;
     }
     if (quitAskedMs < 0 && now >= quitAtMs) {
@@ -116,7 +116,7 @@ Probe probe;
 // The press on play, from a timer of its own: the probe goes on ticking
 // while it runs, in whatever loop a message box brings.
 void PressPlay() {
-  if (!probe.player->handlingEvent) {
+  if (!probe.player->handler.handlingEvent) {
     DeliverEvent(*probe.player, {ShellEvent::Kind::Command, 0, {}, {Command::Kind::Play}});
   }
 }
@@ -171,13 +171,13 @@ int main(int argc, char** argv) {
   InitHttp();
   if (!InitWin32Shell(GetModuleHandleW(nullptr))) return 1;
   Player player;
-  player.shell = MakeWin32Shell();
+  player.shell = MakeWin32Shell(player);
 #else
   InstallTerminationHandlers();
   InitHttp();
   if (!InitToolkit()) return 1;
   Player player;
-  player.shell = MakeGtkShell();
+  player.shell = MakeGtkShell(player);
 #endif
 #ifdef STALL_DRIVE_BACKGROUND
   Background background(WakeForResults);

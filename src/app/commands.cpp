@@ -3,9 +3,11 @@
 
 #include <cmath>
 
-#include "app/frame.h"
+#include "app/about_window.h"
+#include "app/changes.h"
 #include "app/playback.h"
 #include "app/played_songs.h"
+#include "app/window_description.h"
 #include "display/visualizer.h"
 
 namespace {
@@ -20,6 +22,12 @@ const std::string& PageUrl(const StationConfig& config, StationPage page) {
   return config.stationSiteUrl;
 }
 
+// Opens a window beside the player window and draws it once.
+void OpenSideWindow(Player& player, const SideWindow& side) {
+  if (!player.shell.openSideWindow) return;
+  if (Surface* surface = player.shell.openSideWindow(side)) side.draw(player, *surface);
+}
+
 }  // namespace
 
 float ClampUnit(float value) {
@@ -28,51 +36,51 @@ float ClampUnit(float value) {
   return value;
 }
 
-void NextVisualizerMode(Player& player) {
-  player.visualizerMode += 1;
-  if (player.visualizerMode > kVisualizerModeCount - 1) player.visualizerMode = 0;
+void NextVisualizerMode(VisualizerState& visualizer) {
+  const int32_t next = int32_t(visualizer.visualizerMode) + 1;
+  visualizer.visualizerMode = VisualizerMode(next > kVisualizerModeCount - 1 ? 0 : next);
 }
 
-Dispatch RunCommand(Player& player, const Command& command) {
+void RunCommand(Player& player, const Command& command) {
   using Kind = Command::Kind;
   switch (command.kind) {
     case Kind::Play:
       StartPlayback(player);
-      RenderMainView(player);
+      MarkChanged(player, kFrameDue);
       break;
     case Kind::Stop:
       StopPlayback(player);
-      RenderMainView(player);
+      MarkChanged(player, kFrameDue);
       break;
     case Kind::NextVisualizer:
-      NextVisualizerMode(player);
-      RenderMainView(player);
+      NextVisualizerMode(player.visualizer);
+      MarkChanged(player, kFrameDue);
       break;
     case Kind::SelectVisualizer:
-      if (FindVisualizerMode(command.mode) == nullptr) break;  // no such mode: nothing changes
-      player.visualizerMode = command.mode;
-      RenderMainView(player);
+      if (FindVisualizerDrawing(command.mode) == nullptr) break;  // no such mode: nothing changes
+      player.visualizer.visualizerMode = command.mode;
+      MarkChanged(player, kFrameDue);
       break;
     case Kind::SetVolume:
       SetVolume(player, ClampUnit(command.volume));
-      RenderMainView(player);  // the knob follows at once
+      MarkChanged(player, kFrameDue);  // the knob follows at once
       break;
     case Kind::OpenStationPage:
-      player.shell.openWebPage(PageUrl(player.config, command.page));
+      if (player.shell.openWebPage) player.shell.openWebPage(PageUrl(player.config, command.page));
       break;
     case Kind::ShowAbout:
-      player.shell.openAboutWindow(player);
+      OpenSideWindow(player, kAboutSideWindow);
       break;
     case Kind::ShowPlayedSongs:
-      if (player.shell.openPlayedSongsWindow) player.shell.openPlayedSongsWindow(player);
+      if (player.shell.openPlayedSongs) player.shell.openPlayedSongs(player);
       break;
     case Kind::CopySong:
-      if (const Text song = SongToCopy(player.currentSong); !song.empty() && player.shell.copyText) {
+      if (const Text song = SongToCopy(player.song.currentSong); !song.empty() && player.shell.copyText) {
         player.shell.copyText(song);
       }
       break;
     case Kind::Quit:
-      return Dispatch::Quit;
+      player.handler.quitPending = true;  // the loop ends once this handler has
+      break;
   }
-  return Dispatch::Continue;
 }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What a listener can ask of the player, whichever way they ask: the pointer
-// on the buttons and the slider, the menus and the V key all come here, and
-// so will the desktop's media controls.
+// on the buttons and the slider, the menus, the shortcuts and the desktop's
+// media controls all come here.
 #pragma once
 
 #include <cstdint>
@@ -24,18 +24,17 @@ struct Command {
     Quit,
   };
   Kind kind = Kind::Play;
-  int32_t mode = 0;
+  VisualizerMode mode = VisualizerMode::Line;
   float volume = 0.0f;
   StationPage page = StationPage::Site;
 };
 
-enum class Dispatch { Continue, Quit };
+// Runs one command inside a handler (app/events.h): what it changes is
+// marked (app/changes.h), and the commands the view shows at once ask for a
+// frame. Quit asks the event loop to end.
+void RunCommand(Player& player, const Command& command);
 
-// Runs one command, redrawing the main view after those that change it.
-// Quit is only answered: the caller leaves its event loop.
-Dispatch RunCommand(Player& player, const Command& command);
-
-// Steps the visualizer mode, wrapping from the last to 0.
-void NextVisualizerMode(Player& player);
+// Steps the visualizer mode, wrapping from the last to the first.
+void NextVisualizerMode(VisualizerState& visualizer);
 // 0 below 0 or for NaN, 1 above 1, the value otherwise.
 float ClampUnit(float value);

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "app/played_songs.h"
+#include "app/changes.h"
 #include "app/rescale_cover.h"
 #include "cover/cover_download.h"
 #include "cover/cover_lookup.h"
@@ -23,21 +24,23 @@ struct FoundCover {
 };
 
 void ShowCover(Player& player, const Text& nowPlaying, FoundCover& found) {
+  SongState& song = player.song;
   if (found.picture == nullptr) {
-    ++player.coverFailCount;
+    ++song.coverFailCount;
     return;
   }
-  player.coverImage = std::move(found.picture);
+  song.coverImage = std::move(found.picture);
   // Never leave the previous song's scaled copy beside the new cover: if the
   // copy could not be made, the view stretches coverImage instead.
-  player.coverScaled = std::move(found.scaled);
-  player.coverFailCount = 0;
-  ++player.coverSerial;
+  song.coverScaled = std::move(found.scaled);
+  song.coverFailCount = 0;
+  ++song.coverSerial;
+  MarkChanged(player, kCoverChanged);
   NoteSongCover(player, nowPlaying, std::move(found.thumbnail));
   // Made for this cover: the view need not make it (the display's scale may
   // have changed since; then it does).
   if (found.deviceScaled != nullptr) {
-    player.viewCaches.deviceCover = {player.coverSerial, found.scale, std::move(found.deviceScaled)};
+    player.viewCaches.deviceCover = {song.coverSerial, found.scale, std::move(found.deviceScaled)};
   }
 }
 
@@ -53,7 +56,7 @@ void UpdateCover(Player& player, const Text& nowPlaying, std::optional<uint32_t>
   const int scale = player.mainSurface != nullptr ? SurfaceScale(*player.mainSurface) : 1;
   RunInBackground(player, Lane::Poll,
                   [httpGet = player.httpGet, services, nowPlaying, parts = std::move(parts), deadlineMs,
-                   box = player.layout.coverBox, scale, then = std::move(then)]() -> Apply {
+                   box = player.look.layout.coverBox, scale, then = std::move(then)]() -> Apply {
                     auto found = std::make_shared<FoundCover>();
                     const Text url = LookupCoverUrl(httpGet, services, parts.artist, parts.title, deadlineMs);
                     if (!url.empty()) found->picture = DownloadImage(httpGet, url, deadlineMs);

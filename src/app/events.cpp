@@ -1,13 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/events.h"
 
-#include <optional>
+#include <functional>
 
 #include "app/background.h"
+#include "app/changes.h"
 #include "app/frame.h"
-#include "app/listener_changes.h"
 #include "app/poll.h"
-#include "display/visualizer.h"
 
 namespace {
 
@@ -20,114 +19,112 @@ bool Inside(const Box& box, float px, float py, float margin_x = 0, float margin
 constexpr float kVolumeGrabX = 10;
 constexpr float kVolumeGrabY = 12;
 
-}  // namespace
-
-namespace {
-
-// The command of a menu event number, or nothing for a number without one.
-std::optional<Command> MenuCommand(int event) {
-  using Kind = Command::Kind;
-  switch (event) {
-    case kMenuQuit: return Command{Kind::Quit};
-    case kMenuSite: return Command{Kind::OpenStationPage, 0, 0.0f, StationPage::Site};
-    case kMenuPodcast: return Command{Kind::OpenStationPage, 0, 0.0f, StationPage::Podcast};
-    case kMenuTop30: return Command{Kind::OpenStationPage, 0, 0.0f, StationPage::Top30};
-    case kMenuForum: return Command{Kind::OpenStationPage, 0, 0.0f, StationPage::Forum};
-    case kMenuAbout: return Command{Kind::ShowAbout};
-    case kMenuNextVisualizer: return Command{Kind::NextVisualizer};
-    case kMenuPlayedSongs: return Command{Kind::ShowPlayedSongs};
-    case kMenuCopySong: return Command{Kind::CopySong};
-    default: break;
-  }
-  if (event >= kMenuVisualizerFirst && event < kMenuVisualizerFirst + kVisualizerModeCount) {
-    return Command{Kind::SelectVisualizer, event - kMenuVisualizerFirst};
-  }
-  return std::nullopt;
-}
-
-}  // namespace
-
-Dispatch HandleMenuEvent(Player& player, int event) {
-  const std::optional<Command> command = MenuCommand(event);
-  return command ? RunCommand(player, *command) : Dispatch::Continue;
-}
-
 void HandleTimer(Player& player, int timer) {
   if (timer == kTimerNowPlaying) {
     PollNowPlaying(player);
   } else if (timer == kTimerAnimation) {
-    StepAnimation(player);
-    RenderMainView(player);
+    AdvancePulsePhase(player.visualizer);
+    FetchSpectrum(Bass(player), player.playback, player.visualizer);
+    MarkChanged(player, kFrameDue);
     StepPlayedSongs(player);
   }
 }
 
-namespace {
+void HandleSurfaceEvent(Player& player, const SurfaceEvent& event) {
+  const float px = float(event.px), py = float(event.py);
+  const Layout& layout = player.look.layout;
+  switch (event.kind) {
+    case PointerKind::LeftPress:
+      if (Inside(layout.playButtonBox, px, py)) RunCommand(player, {Command::Kind::Play});
+      if (Inside(layout.stopButtonBox, px, py)) RunCommand(player, {Command::Kind::Stop});
+      if (Inside(layout.volumeTrackBox, px, py, kVolumeGrabX, kVolumeGrabY)) {
+        player.pointer.volumeDragging = true;  // the press itself does not change the volume
+      }
+      break;
+    case PointerKind::LeftRelease:
+      player.pointer.volumeDragging = false;
+      break;
+    case PointerKind::Move:
+      if (player.pointer.volumeDragging) {
+        const Box& track = layout.volumeTrackBox;
+        RunCommand(player, {Command::Kind::SetVolume, {}, (px - track.x) / track.width});
+      }
+      break;
+    case PointerKind::Other:
+      break;
+  }
+}
 
-// One handler at a time, and a word to the shell about what it changed.
-void RunGuarded(Player& player, const std::function<void(Player&)>& handler) {
-  player.handlingEvent = true;
-  RunHandler(player, handler);
-  player.handlingEvent = false;
+void Handle(Player& player, const ShellEvent& event) {
+  switch (event.kind) {
+    case ShellEvent::Kind::Menu:
+      if (const Command* command = MenuCommand(event.number)) RunCommand(player, *command);
+      break;
+    case ShellEvent::Kind::Timer:
+      HandleTimer(player, event.number);
+      break;
+    case ShellEvent::Kind::Surface:
+      HandleSurfaceEvent(player, event.pointer);
+      break;
+    case ShellEvent::Kind::Command:
+      RunCommand(player, event.command);
+      break;
+    case ShellEvent::Kind::PlayedSongs:
+      HandlePlayedSongsInput(player, event.played);
+      break;
+  }
+}
+
+// Every handler: one at a time, then the frame it asked for, then one word
+// to the shell about what a listener would see changed.
+void RunHandler(Player& player, const std::function<void(Player&)>& handler) {
+  player.handler.handlingEvent = true;
+  handler(player);
+  if (player.handler.changes & kFrameDue) RenderMainView(player);
+  const unsigned heard = player.handler.changes & kListenerChanges;
+  player.handler.changes = 0;
+  if (heard != 0 && player.shell.notifyChanged) player.shell.notifyChanged(heard);
+  player.handler.handlingEvent = false;
+}
+
+void LeaveLoopIfAsked(Player& player) {
+  const HandlerState& h = player.handler;
+  if (h.quitPending && h.looping && !h.handlingEvent) player.shell.leaveEventLoop();
 }
 
 }  // namespace
 
 void ApplyBackgroundResults(Player& player) {
   // Inside a handler (a message box's own loop) nothing is taken: it waits.
-  if (player.background == nullptr || player.handlingEvent) return;
+  if (player.background == nullptr || player.handler.handlingEvent) return;
   // Again until none is left: what came while one opened a message box too.
   for (std::vector<Apply> results; !(results = player.background->TakeResults()).empty();) {
-    for (Apply& apply : results) RunGuarded(player, apply);
+    for (Apply& apply : results) RunHandler(player, apply);
   }
+  LeaveLoopIfAsked(player);
 }
 
-Dispatch DeliverEvent(Player& player, const ShellEvent& event) {
-  if (player.handlingEvent) return Dispatch::Continue;
-  Dispatch result = Dispatch::Continue;
-  RunGuarded(player, [&event, &result](Player& p) {
-    switch (event.kind) {
-      case ShellEvent::Kind::Menu:
-        result = HandleMenuEvent(p, event.number);
-        break;
-      case ShellEvent::Kind::Timer:
-        HandleTimer(p, event.number);
-        break;
-      case ShellEvent::Kind::Surface:
-        HandleSurfaceEvent(p, event.pointer);
-        break;
-      case ShellEvent::Kind::Command:
-        result = RunCommand(p, event.command);
-        break;
-      case ShellEvent::Kind::PlayedSongs:
-        HandlePlayedSongsInput(p, event.played);
-        break;
-    }
-  });
-  return result;
+void DeliverEvent(Player& player, const ShellEvent& event) {
+  if (!player.handler.handlingEvent) RunHandler(player, [&event](Player& p) { Handle(p, event); });
+  LeaveLoopIfAsked(player);
+  ApplyBackgroundResults(player);
 }
 
-void HandleSurfaceEvent(Player& player, const SurfaceEvent& event) {
-  const float px = float(event.px), py = float(event.py);
-  const Layout& layout = player.layout;
-  switch (event.kind) {
-    case PointerKind::LeftPress:
-      if (Inside(layout.playButtonBox, px, py)) RunCommand(player, {Command::Kind::Play});
-      if (Inside(layout.stopButtonBox, px, py)) RunCommand(player, {Command::Kind::Stop});
-      if (Inside(layout.volumeTrackBox, px, py, kVolumeGrabX, kVolumeGrabY)) {
-        player.volumeDragging = 1;  // the press itself does not change the volume
-      }
-      break;
-    case PointerKind::LeftRelease:
-      player.volumeDragging = 0;
-      break;
-    case PointerKind::Move:
-      if (player.volumeDragging != 0) {
-        const Box& track = layout.volumeTrackBox;
-        RunCommand(player, {Command::Kind::SetVolume, 0, (px - track.x) / track.width});
-      }
-      break;
-    case PointerKind::Other:
-      break;
-  }
+void RequestQuit(Player& player) {
+  player.handler.quitPending = true;
+  if (player.shell.closeMessageBox) player.shell.closeMessageBox();
+  LeaveLoopIfAsked(player);
+}
+
+void LoopUntilQuit(Player& player) {
+  if (player.handler.quitPending) return;
+  player.handler.looping = true;
+  player.shell.runEventLoop(player);
+  player.handler.looping = false;
+}
+
+bool AcceptsCommands(const Player& player) { return player.handler.looping && !player.handler.handlingEvent; }
+
+void ShowMessage(Player& player, const Text& title, const Text& message) {
+  if (!player.handler.quitPending) player.shell.showMessageBox(title, message);
 }

@@ -1,34 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What each event does to the player, free of the toolkit: the GTK shell
-// translates its signals into these calls, and tests call them directly.
-// Menu events and pointer presses become commands (app/commands.h).
+// The app's way in, free of the toolkit: each shell translates what its
+// toolkit reports into these calls, and tests call them directly. Every
+// handler runs through here, one at a time; at its end the frame it asked
+// for is drawn and the shell hears what changed (app/changes.h).
 #pragma once
 
 #include "app/commands.h"
 #include "app/played_songs.h"
 #include "app/player_state.h"
-
-// Menu event numbers.
-enum MenuEvent : int {
-  kMenuQuit = 100,
-  kMenuSite = 110,
-  kMenuPodcast = 111,
-  kMenuTop30 = 112,
-  kMenuForum = 113,
-  kMenuAbout = 120,
-  kMenuVisualizerFirst = 200,  // and on: one per visualizer mode, in the table's order
-  kMenuNextVisualizer = 206,   // the V key
-  // Beyond the numbers above, which stay as they are.
-  kMenuPlayedSongs = 300,
-  kMenuCopySong = 301,  // Ctrl+C on the player window
-};
-
-enum TimerId : int {
-  kTimerNowPlaying = 10,  // every 10,000 ms
-  kTimerAnimation = 11,   // every 80 ms
-};
-constexpr unsigned kNowPlayingIntervalMs = 10000;
-constexpr unsigned kAnimationIntervalMs = 80;
+#include "app/window_description.h"
 
 enum class PointerKind { LeftPress, LeftRelease, Move, Other };
 
@@ -42,27 +22,36 @@ struct SurfaceEvent {
 struct ShellEvent {
   enum class Kind { Menu, Timer, Surface, Command, PlayedSongs };
   Kind kind;
-  int number = 0;          // menu event or timer
+  int number = 0;          // menu event (from the menu bar or a shortcut) or timer
   SurfaceEvent pointer{};  // surface events
   Command command{};       // a command from outside the window (the desktop's media controls)
   PlayedSongsInput played{};  // the played-songs window's
 };
 
-// The shell's one way in. A handler may open a message box, whose nested
-// loop goes on delivering timer, pointer and menu events: those are dropped,
-// so that a handler never runs inside another.
-Dispatch DeliverEvent(Player& player, const ShellEvent& event);
+// Handles one event, then applies the background work's results that wait,
+// and ends the loop when a quit was asked. A handler may open a message box,
+// whose nested loop goes on delivering events: those are dropped, so that a
+// handler never runs inside another.
+void DeliverEvent(Player& player, const ShellEvent& event);
 
-// The shell's way in for what the background work hands back (background.h):
-// applies every result waiting, each as a handler of its own. While another
-// handler runs (a message box is open) nothing is applied and nothing is
-// lost: the shell calls again after each handler.
+// For what the background work hands back (app/background.h): applies every
+// result waiting, each as a handler of its own. While another handler runs
+// (a message box is open) nothing is applied and nothing is lost: it comes
+// after that handler's event.
 void ApplyBackgroundResults(Player& player);
 
-// Runs one menu event (from the menu bar or the shortcut).
-Dispatch HandleMenuEvent(Player& player, int event);
-// Runs one timer event.
-void HandleTimer(Player& player, int timer);
-// Handles one pointer event of the main surface.
-void HandleSurfaceEvent(Player& player, const SurfaceEvent& event);
+// The one way out, however the listener asks (the menu, the close box, a
+// termination signal, the desktop): a message box being shown is closed, and
+// the loop ends as soon as no handler runs.
+void RequestQuit(Player& player);
 
+// Runs the shell's event loop until a quit is asked; returns at once when
+// one was asked already.
+void LoopUntilQuit(Player& player);
+
+// Whether a command from outside the window would run now: the loop runs
+// and no handler does.
+bool AcceptsCommands(const Player& player);
+
+// A message box, unless the listener is leaving: then nobody is to answer it.
+void ShowMessage(Player& player, const Text& title, const Text& message);

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "app/player_state.h"
+#include "model/player_model.h"
 
 // The seven fonts, all "Segoe UI" regular at their point sizes, in the order
 // of their table. The drawing backend makes each one when first drawn.

@@ -1,46 +1,47 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/frame.h"
 
-#include "app/playback.h"
+#include "app/changes.h"
 #include "app/rescale_cover.h"
 #include "audio/stream_control.h"
 #include "display/main_view.h"
 #include "display/visualizer.h"
 
-void AdvancePulsePhase(Player& player) {
-  player.pulsePhase = player.pulsePhase + 0.06f;
-  if (player.pulsePhase > 1.0f) player.pulsePhase = 0.0f;
+void AdvancePulsePhase(VisualizerState& visualizer) {
+  visualizer.pulsePhase = visualizer.pulsePhase + 0.06f;
+  if (visualizer.pulsePhase > 1.0f) visualizer.pulsePhase = 0.0f;
 }
 
-void FetchSpectrum(Player& player) {
-  if (player.streamHandle == 0) return;
-  if (!IsStreamLive(player)) return;
-  ReadSpectrum(Bass(player), player.streamHandle, player.spectrum);
+void FetchSpectrum(const AudioApi& bass, const PlaybackState& playback, VisualizerState& visualizer) {
+  if (playback.streamHandle == 0) return;
+  if (!IsStreamPlaying(bass, playback.streamHandle)) return;
+  ReadSpectrum(bass, playback.streamHandle, visualizer.spectrum);
 }
 
-void StepAnimation(Player& player) {
-  AdvancePulsePhase(player);
-  FetchSpectrum(player);
-}
-
-void UpdateVisualizer(Player& player) {
-  const VisualizerMode* mode = FindVisualizerMode(player.visualizerMode);
-  if (mode == nullptr) return;
-  if (mode->showsSamples) {
+void UpdateVisualizer(const AudioApi& bass, const PlaybackState& playback, VisualizerState& visualizer) {
+  const VisualizerDrawing* drawing = FindVisualizerDrawing(visualizer.visualizerMode);
+  if (drawing == nullptr) return;
+  if (drawing->showsSamples) {
     // Zeroed so that a library claiming more than it wrote shows silence.
-    player.samples.fill(0.0f);
-    player.sampleBytes = 0;
-    if (player.streamHandle != 0) player.sampleBytes = ReadSamples(Bass(player), player.streamHandle, player.samples);
+    visualizer.samples.fill(0.0f);
+    visualizer.sampleBytes = 0;
+    if (playback.streamHandle != 0) {
+      visualizer.sampleBytes = ReadSamples(bass, playback.streamHandle, visualizer.samples);
+    }
   }
-  if (mode->step != nullptr) mode->step(player);
+  if (drawing->step != nullptr) drawing->step(visualizer);
 }
 
 void UpdateFrame(Player& player) {
   // Asked even without a stream, which then reads as not live.
-  player.streamLive = IsStreamLive(player);
-  UpdateVisualizer(player);
+  const bool live = IsStreamPlaying(Bass(player), player.playback.streamHandle);
+  if (live != player.playback.streamLive) {
+    player.playback.streamLive = live;
+    MarkChanged(player, kPlayingChanged);
+  }
+  UpdateVisualizer(Bass(player), player.playback, player.visualizer);
   // Recomputed on every frame, so the knob follows a drag at once.
-  PlaceVolumeKnob(player.layout, player.volume);
+  PlaceVolumeKnob(player.look.layout, player.playback.volume);
 }
 
 void RenderMainView(Player& player) {
@@ -48,7 +49,7 @@ void RenderMainView(Player& player) {
   Surface& s = *player.mainSurface;
   if (!BeginDrawing(s)) return;
   UpdateFrame(player);
-  KeepDeviceCover(player, SurfaceScale(s));
+  KeepDeviceCover(player.song, player.look.layout.coverBox, SurfaceScale(s), player.viewCaches.deviceCover);
   DrawMainView(player, player.viewCaches, s);
   EndDrawing(s);
 }

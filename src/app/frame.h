@@ -7,21 +7,18 @@
 #include "app/player_state.h"
 
 // The phase step of one animation tick, wrapping to 0 past 1.
-void AdvancePulsePhase(Player& player);
+void AdvancePulsePhase(VisualizerState& visualizer);
 
 // Refreshes `spectrum` from the stream while it is live.
-void FetchSpectrum(Player& player);
-
-// What the 80 ms tick does before its render: the phase, then the spectrum.
-void StepAnimation(Player& player);
+void FetchSpectrum(const AudioApi& bass, const PlaybackState& playback, VisualizerState& visualizer);
 
 // Before each drawing of the visualizer: the samples the oscilloscope shows
 // (asked whenever a stream exists) and the bars' peak marks, for the mode
 // that needs them.
-void UpdateVisualizer(Player& player);
+void UpdateVisualizer(const AudioApi& bass, const PlaybackState& playback, VisualizerState& visualizer);
 
-// Before every drawing of the main view: the live flag, the visualizer's
-// update and the knob at the volume.
+// Before every drawing of the main view: the live flag (marking a change of
+// it), the visualizer's update and the knob at the volume.
 void UpdateFrame(Player& player);
 
 // Updates and draws one complete frame on the main surface; nothing at all

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Control of the one live stream: open, play, stop, volume, live test.
+// Control of the one live stream: open, play, stop, volume.
 #pragma once
 
 #include "app/player_state.h"
@@ -13,10 +13,9 @@ void StartPlayback(Player& player);
 // Stops and frees the stream, if any; an open under way is withdrawn, and
 // what it makes is closed when it ends. Title, cover and volume stay.
 void StopPlayback(Player& player);
-// Stores the volume (already in 0..1) and applies it to an open stream.
+// Stores the volume (already in 0..1), marking a change of it, and applies
+// it to an open stream.
 void SetVolume(Player& player, float volume);
-// True while the stream is playing or paused; stalled, stopped or absent is not live.
-bool IsStreamLive(const Player& player);
 
 // "Impossible d'ouvrir le flux (code N)".
 Text StreamOpenErrorText(int code);

@@ -36,7 +36,7 @@ void StartFetch(Player& player) {
   const std::optional<uint32_t> deadlineMs =
       player.clockMs ? std::optional<uint32_t>(player.clockMs() + uint32_t(kStatusPagesBudgetMs)) : std::nullopt;
   RunInBackground(player, Lane::History,
-                  [httpGet = player.httpGet, serverBase = player.serverBase, deadlineMs]() -> Apply {
+                  [httpGet = player.httpGet, serverBase = player.playback.serverBase, deadlineMs]() -> Apply {
                     auto songs = std::make_shared<std::optional<std::vector<PlayedSong>>>(
                         FetchPlayedList(httpGet, serverBase, deadlineMs));
                     return [songs](Player& p) {
@@ -150,7 +150,7 @@ void DrawPlayedSongsWindow(Player& player) {
     line.copied = state.copied == KeyOf(row);
     picture.lines.push_back(std::move(line));
   }
-  DrawPlayedSongs(player.fonts, picture, *state.surface);
+  DrawPlayedSongs(player.look.fonts, picture, *state.surface);
 }
 
 void HandlePlayedSongsInput(Player& player, const PlayedSongsInput& input) {

@@ -4,13 +4,12 @@
 void InitPlayerState(Player& player) {
   // The fonts and the layout have start-up steps of their own (LoadFonts,
   // ComputeLayout) and stay as those left them.
-  Fonts fonts = std::move(player.fonts);
-  const Layout layout = player.layout;
-  static_cast<PlayerModel&>(player) = PlayerModel{};
-  player.fonts = std::move(fonts);
-  player.layout = layout;
+  player.song = {};
+  player.playback = {};
+  player.visualizer = {};
+  player.pointer = {};
+  player.look.logoImage = nullptr;
+  player.handler = {};
   player.audioLibrary = AudioLibrary{};
-  player.handlingEvent = false;
-  player.pollRunning = player.streamOpening = player.openWithdrawn = false;
   player.playedSongs = PlayedSongsState{};
 }

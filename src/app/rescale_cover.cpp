@@ -12,12 +12,11 @@ Image ScaledCover(const Picture& cover, const Box& coverBox) {
   return scaled;
 }
 
-void RescaleCover(Player& player) {
-  const Box& box = player.layout.coverBox;
-  if (player.coverImage == nullptr || !(box.width > 0) || !(box.height > 0)) return;
-  FreeImage(player.coverScaled);
+void RescaleCover(SongState& song, const Box& box) {
+  if (song.coverImage == nullptr || !(box.width > 0) || !(box.height > 0)) return;
+  FreeImage(song.coverScaled);
   // On failure coverScaled stays empty and the view stretches coverImage instead.
-  player.coverScaled = ScaledCover(*player.coverImage, box);
+  song.coverScaled = ScaledCover(*song.coverImage, box);
 }
 
 Image DeviceScaledCover(const Picture& cover, const Box& coverBox, int scale) {
@@ -25,14 +24,12 @@ Image DeviceScaledCover(const Picture& cover, const Box& coverBox, int scale) {
   return ResizePictureSmooth(cover, RoundPixel(coverBox.width) * scale, RoundPixel(coverBox.height) * scale);
 }
 
-void KeepDeviceCover(Player& player, int scale) {
-  DeviceCover& sharp = player.viewCaches.deviceCover;
-  const Box& box = player.layout.coverBox;
-  if (scale <= 1 || player.coverImage == nullptr || !(box.width > 0) || !(box.height > 0)) {
+void KeepDeviceCover(const SongState& song, const Box& box, int scale, DeviceCover& sharp) {
+  if (scale <= 1 || song.coverImage == nullptr || !(box.width > 0) || !(box.height > 0)) {
     FreeImage(sharp.picture);
     return;
   }
-  if (sharp.picture != nullptr && sharp.cover == player.coverSerial && sharp.scale == scale) return;
+  if (sharp.picture != nullptr && sharp.cover == song.coverSerial && sharp.scale == scale) return;
   // Without it the view shows the 250 by 250 copy, each pixel doubled.
-  sharp = {player.coverSerial, scale, DeviceScaledCover(*player.coverImage, box, scale)};
+  sharp = {song.coverSerial, scale, DeviceScaledCover(*song.coverImage, box, scale)};
 }

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "app/player_state.h"
+#include "display/view_caches.h"
+#include "model/player_model.h"
 
 // A smooth copy of `cover` stretched to `coverBox` (250 by 250); nullptr
 // with an empty box or when the copy cannot be made. Any thread.
@@ -11,9 +12,9 @@ Image DeviceScaledCover(const Picture& cover, const Box& coverBox, int scale);
 
 // Rebuilds `coverScaled` as a smooth copy of `coverImage` stretched to the
 // cover box (250 by 250). Does nothing without a cover or with an empty box.
-void RescaleCover(Player& player);
+void RescaleCover(SongState& song, const Box& coverBox);
 
 // On a surface scaled above 1, keeps the view's copy of the cover at device
 // resolution (made from `coverImage`, once per cover and scale); at scale 1,
 // or without a cover, there is none.
-void KeepDeviceCover(Player& player, int scale);
+void KeepDeviceCover(const SongState& song, const Box& coverBox, int scale, DeviceCover& sharp);

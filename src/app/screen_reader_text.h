@@ -14,4 +14,4 @@ struct SpokenView {
 
 // From the state the last frame showed: its song lines (stand-ins included),
 // its badge and its knob.
-SpokenView DescribeMainView(const PlayerModel& model);
+SpokenView DescribeMainView(const SongState& song, const PlaybackState& playback);

@@ -2,6 +2,8 @@
 #include "app/startup.h"
 
 #include "app/background.h"
+#include "app/changes.h"
+#include "app/events.h"
 #include "app/fonts.h"
 #include "app/rescale_cover.h"
 #include "audio/audio_library.h"
@@ -23,12 +25,12 @@ Text InitFailedText(int code) { return T("BASS_Init a échoué (code " + std::to
 void ShutDown(Player& player) {
   // Nothing is applied any more; transfers under way are cancelled.
   const bool backgroundEnded = player.background == nullptr || player.background->Stop(kBackgroundGraceMs);
-  FreeImage(player.coverScaled);
-  FreeImage(player.coverImage);
+  FreeImage(player.song.coverScaled);
+  FreeImage(player.song.coverImage);
   const AudioApi& bass = Bass(player);
-  if (player.streamHandle != 0) {
-    StopAndFreeStream(bass, player.streamHandle);
-    player.streamHandle = 0;
+  if (player.playback.streamHandle != 0) {
+    StopAndFreeStream(bass, player.playback.streamHandle);
+    player.playback.streamHandle = 0;
   }
   // An open still under way fails once the library is freed (the library
   // sees to that), but it runs inside the library: then it stays loaded.
@@ -38,44 +40,64 @@ void ShutDown(Player& player) {
   } else {
     LogDiagnostic("quitting while the stream still opens: the audio library stays loaded");
   }
-  FreeImage(player.logoImage);
+  FreeImage(player.look.logoImage);
 }
+
+namespace {
+
+// From the first frame to the end of the event loop.
+void RunWindow(Player& player) {
+  ComputeLayout(player.look.layout, player.playback.volume);
+  RescaleCover(player.song, player.look.layout.coverBox);
+  RenderMainView(player);
+  if (player.shell.showFirstFrame) {
+    // On screen before the poll starts. Start-up is still running: pointer
+    // and menu events of these moments are dropped like those that come
+    // while a handler runs.
+    player.handler.handlingEvent = true;
+    player.shell.showFirstFrame(player);
+    player.handler.handlingEvent = false;
+  }
+  PollNowPlaying(player);
+  player.shell.startTimers(player);
+  // The desktop is told once what the window shows; from here on, of each change.
+  if (player.shell.notifyChanged) player.shell.notifyChanged(kListenerChanges);
+  player.handler.changes = 0;
+  LoopUntilQuit(player);  // at once when asked to quit while starting
+}
+
+}  // namespace
 
 int RunPlayer(Player& player, const std::function<bool(AudioLibrary&)>& loadLibrary) {
   InitPlayerState(player);
 
   if (!loadLibrary(player.audioLibrary)) {
     player.audioLibrary = AudioLibrary{};
-    player.shell.showMessageBox(T("BASS manquant"), MissingLibraryText());
+    ShowMessage(player, T("BASS manquant"), MissingLibraryText());
+    player.shell.closeWindows(player);
     return 0;
   }
 
   // Default output device, 44.1 kHz, no flags, no owner window, no class id.
   if (!Bass(player).BASS_Init(-1, 44100, 0, nullptr, nullptr)) {
-    player.shell.showMessageBox(T("Erreur"), InitFailedText(Bass(player).BASS_ErrorGetCode()));
+    ShowMessage(player, T("Erreur"), InitFailedText(Bass(player).BASS_ErrorGetCode()));
     // The library stays loaded on this path: the process is about to end.
+    player.shell.closeWindows(player);
     return 0;
   }
 
-  player.serverBase = DeriveServerBase(T(player.config.streamUrl));
-  LoadFonts(player.fonts);
-  player.logoImage = DecodePng(kLogoPng, kLogoPngSize);
-  if (player.logoImage == nullptr) LogDiagnostic("the embedded logo does not decode");
+  player.playback.serverBase = DeriveServerBase(T(player.config.streamUrl));
+  LoadFonts(player.look.fonts);
+  player.look.logoImage = DecodePng(kLogoPng, kLogoPngSize);
+  if (player.look.logoImage == nullptr) LogDiagnostic("the embedded logo does not decode");
 
-  const bool windowOpened = player.shell.openPlayerWindow(player);
-  if (!windowOpened) LogDiagnostic("the player window cannot be opened");
-  if (windowOpened) {
-    ComputeLayout(player.layout, player.volume);
-    RescaleCover(player);
-    RenderMainView(player);
-    // On screen before the poll starts.
-    if (player.shell.showFirstFrame) player.shell.showFirstFrame(player);
-    PollNowPlaying(player);
-    player.shell.startTimers(player);
-    player.shell.runEventLoop(player);
+  if (player.shell.openPlayerWindow(player)) {
+    RunWindow(player);
+  } else {
+    LogDiagnostic("the player window cannot be opened");
   }
 
   ShutDown(player);
-  if (player.shell.closeWindows) player.shell.closeWindows(player);
+  player.shell.closeWindows(player);
   return 0;
 }

@@ -16,60 +16,60 @@ constexpr float kPanelRadius = 10;
 constexpr float kKnobRadius = 10;  // cut to 9 by the radius rule: a disc
 
 void DrawCover(const PlayerModel& player, const DeviceCover& sharp, Surface& s) {
-  const Box& box = player.layout.coverBox;
-  if (player.coverScaled != nullptr && sharp.picture != nullptr && sharp.scale == SurfaceScale(s) &&
+  const Box& box = player.look.layout.coverBox;
+  if (player.song.coverScaled != nullptr && sharp.picture != nullptr && sharp.scale == SurfaceScale(s) &&
       SurfaceScale(s) > 1) {
     // Its device pixels land one to one on the surface's.
     DrawPictureStretched(s, *sharp.picture, box.x, box.y, box.width, box.height);
-  } else if (player.coverScaled != nullptr) {
-    DrawPicture(s, *player.coverScaled, box.x, box.y);
-  } else if (player.coverImage != nullptr) {
-    DrawPictureStretched(s, *player.coverImage, box.x, box.y, box.width, box.height);
+  } else if (player.song.coverScaled != nullptr) {
+    DrawPicture(s, *player.song.coverScaled, box.x, box.y);
+  } else if (player.song.coverImage != nullptr) {
+    DrawPictureStretched(s, *player.song.coverImage, box.x, box.y, box.width, box.height);
   } else {
     FillBox(s, box.x, box.y, box.width, box.height, kViewColours.placeholder);
     SetDrawMode(s, DrawMode::TransparentText);
-    SelectFont(s, player.fonts.fontLabel);
+    SelectFont(s, player.look.fonts.fontLabel);
     DrawText(s, u"Pochette", box.x + 12, box.y + 12, kViewColours.placeholderText);
   }
 }
 
 void DrawSongLines(const PlayerModel& player, FittedTextCache& fitted, Surface& s) {
-  const ArtistTitle song = ShownSong(player.currentSong);
-  const Box& titleBox = player.layout.titleBox;
-  const Box& artistBox = player.layout.artistBox;
-  SelectFont(s, player.fonts.fontTitle);
+  const ArtistTitle song = ShownSong(player.song.currentSong);
+  const Box& titleBox = player.look.layout.titleBox;
+  const Box& artistBox = player.look.layout.artistBox;
+  SelectFont(s, player.look.fonts.fontTitle);
   DrawText(s, FitTextToWidth(s, fitted, song.title, titleBox.width), titleBox.x, titleBox.y,
            kViewColours.titleText);
-  SelectFont(s, player.fonts.fontArtist);
+  SelectFont(s, player.look.fonts.fontArtist);
   DrawText(s, FitTextToWidth(s, fitted, song.artist, artistBox.width), artistBox.x, artistBox.y,
            kViewColours.artistText);
 }
 
 void DrawVolumeTrack(const PlayerModel& player, Surface& s) {
-  const Box& track = player.layout.volumeTrackBox;
-  SelectFont(s, player.fonts.fontLabel);
+  const Box& track = player.look.layout.volumeTrackBox;
+  SelectFont(s, player.look.fonts.fontLabel);
   DrawText(s, u"\U0001F508", track.x - 22, track.y - 6, kViewColours.speaker);
   FillBox(s, track.x, track.y, track.width, track.height, kViewColours.track);
 }
 
 void DrawVolumeLevel(const PlayerModel& player, Surface& s) {
   SetDrawMode(s, DrawMode::TransparentText);
-  const Box& track = player.layout.volumeTrackBox;
-  FillBox(s, track.x, track.y, player.volume * track.width, track.height, kViewColours.trackFill);
-  const Box& knob = player.layout.volumeKnobBox;
+  const Box& track = player.look.layout.volumeTrackBox;
+  FillBox(s, track.x, track.y, player.playback.volume * track.width, track.height, kViewColours.trackFill);
+  const Box& knob = player.look.layout.volumeKnobBox;
   FillRoundedBox(s, knob.x, knob.y, knob.width, knob.height, kKnobRadius, kKnobRadius, kViewColours.knob);
 }
 
 void DrawBadgeSignal(const PlayerModel& player, Surface& s) {
-  const Box& badge = player.layout.liveBadgeBox;
-  DrawLiveBadgeSignal(player, s, RoundPixel(badge.x), RoundPixel(badge.y), RoundPixel(badge.height),
-                      player.streamLive);
+  const Box& badge = player.look.layout.liveBadgeBox;
+  DrawLiveBadgeSignal(player.look.fonts, player.visualizer.pulsePhase, s, RoundPixel(badge.x), RoundPixel(badge.y),
+                      RoundPixel(badge.height), player.playback.streamLive);
 }
 
 void DrawPanelContent(const PlayerModel& player, Surface& s) {
-  const Box& panel = player.layout.visualizerBox;
+  const Box& panel = player.look.layout.visualizerBox;
   SetDrawMode(s, DrawMode::TransparentText);
-  DrawVisualizer(player, s, RoundPixel(panel.x), RoundPixel(panel.y), RoundPixel(panel.width),
+  DrawVisualizer(player.visualizer, s, RoundPixel(panel.x), RoundPixel(panel.y), RoundPixel(panel.width),
                  RoundPixel(panel.height));
 }
 
@@ -89,7 +89,7 @@ void DrawMovingPart(const PlayerModel& player, Surface& s, int part, StillPictur
 // A frame from the background up: the still parts, and the moving ones
 // where they belong between them unless `withMoving` is false.
 void DrawFrame(const PlayerModel& player, MainViewCaches& caches, Surface& s, bool withMoving) {
-  const Layout& layout = player.layout;
+  const Layout& layout = player.look.layout;
 
   if (SurfaceScale(s) == 1) {
     FillBox(s, 0, 0, float(SurfaceWidth(s)), float(SurfaceHeight(s)), kViewColours.background);
@@ -112,8 +112,8 @@ void DrawFrame(const PlayerModel& player, MainViewCaches& caches, Surface& s, bo
 
   const Box& play = layout.playButtonBox;
   const Box& stop = layout.stopButtonBox;
-  DrawRoundButton(player, s, RoundPixel(play.x), RoundPixel(play.y), RoundPixel(play.width), true, u"\u25B6");
-  DrawRoundButton(player, s, RoundPixel(stop.x), RoundPixel(stop.y), RoundPixel(stop.width), false, u"\u25A0");
+  DrawRoundButton(player.look.fonts, s, RoundPixel(play.x), RoundPixel(play.y), RoundPixel(play.width), true, u"\u25B6");
+  DrawRoundButton(player.look.fonts, s, RoundPixel(stop.x), RoundPixel(stop.y), RoundPixel(stop.width), false, u"\u25A0");
 
   const Box& panel = layout.visualizerBox;
   SetDrawMode(s, DrawMode::TransparentText);
@@ -129,12 +129,12 @@ uint64_t SerialOf(const Picture* picture) { return picture != nullptr ? picture-
 
 StillInputs StillInputsOf(const PlayerModel& player, const MainViewCaches& caches, const Surface& s) {
   StillInputs inputs{SurfaceScale(s),
-                     player.currentSong,
-                     SerialOf(player.coverScaled.get()),
-                     SerialOf(player.coverImage.get()),
+                     player.song.currentSong,
+                     SerialOf(player.song.coverScaled.get()),
+                     SerialOf(player.song.coverImage.get()),
                      caches.deviceCover.scale == SurfaceScale(s) ? SerialOf(caches.deviceCover.picture.get()) : 0,
-                     player.fonts,
-                     player.layout};
+                     player.look.fonts,
+                     player.look.layout};
   inputs.layout.volumeKnobBox = {};
   return inputs;
 }

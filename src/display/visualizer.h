@@ -15,23 +15,18 @@
 // Values that are not numbers count as 0.
 float BandLevel(const std::array<float, 512>& spectrum, float t, float curve);
 
-// One visualizer mode: its menu item and its drawing.
-struct VisualizerMode {
-  const char* label;  // UTF-8
-  // Draws into (x, y, w, h) from the model alone.
-  void (*draw)(const PlayerModel& model, Surface& s, int32_t x, int32_t y, int32_t w, int32_t h);
+// The drawing of one visualizer mode.
+struct VisualizerDrawing {
+  // Draws into (x, y, w, h) from the visualizer's state alone.
+  void (*draw)(const VisualizerState& visualizer, Surface& s, int32_t x, int32_t y, int32_t w, int32_t h);
   // What moves with every drawing, stepped before it (the bars' peak marks); or nullptr.
-  void (*step)(PlayerModel& model);
+  void (*step)(VisualizerState& visualizer);
   // The drawing shows the audio library's latest samples, read before it.
   bool showsSamples;
 };
 
-// The modes in menu order; the mode number is the index.
-inline constexpr int32_t kVisualizerModeCount = 6;
-extern const VisualizerMode kVisualizerModes[kVisualizerModeCount];
+// The drawing of a mode, or nullptr for a value outside the modes.
+const VisualizerDrawing* FindVisualizerDrawing(VisualizerMode mode);
 
-// The mode of that number, or nullptr for a number outside the table.
-const VisualizerMode* FindVisualizerMode(int32_t mode);
-
-// Draws the drawing of `visualizerMode` into the area; any other mode draws nothing.
-void DrawVisualizer(const PlayerModel& model, Surface& s, int32_t x, int32_t y, int32_t w, int32_t h);
+// Draws the drawing of `visualizerMode` into the area; any other value draws nothing.
+void DrawVisualizer(const VisualizerState& visualizer, Surface& s, int32_t x, int32_t y, int32_t w, int32_t h);

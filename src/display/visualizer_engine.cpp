@@ -11,17 +11,23 @@ const double kLogScale = std::log(41.0);  // ln(1 + 40 × 1): an average of 1 is
 
 }  // namespace
 
-const VisualizerMode kVisualizerModes[kVisualizerModeCount] = {
-    {"Visualizer : Ligne", DrawLineVisualizer, nullptr, false},
-    {"Visualizer : Barres", DrawBarsVisualizer, StepBarPeaks, false},
-    {"Visualizer : Barres miroir", DrawMirrorBarsVisualizer, nullptr, false},
-    {"Visualizer : Cercle", DrawCircleVisualizer, nullptr, false},
-    {"Visualizer : Rayons", DrawRaysVisualizer, nullptr, false},
-    {"Visualizer : Oscilloscope", DrawOscilloscope, nullptr, true},
+namespace {
+
+// In the order of VisualizerMode.
+constexpr VisualizerDrawing kVisualizerDrawings[kVisualizerModeCount] = {
+    {DrawLineVisualizer, nullptr, false},
+    {DrawBarsVisualizer, StepBarPeaks, false},
+    {DrawMirrorBarsVisualizer, nullptr, false},
+    {DrawCircleVisualizer, nullptr, false},
+    {DrawRaysVisualizer, nullptr, false},
+    {DrawOscilloscope, nullptr, true},
 };
 
-const VisualizerMode* FindVisualizerMode(int32_t mode) {
-  return mode >= 0 && mode < kVisualizerModeCount ? &kVisualizerModes[mode] : nullptr;
+}  // namespace
+
+const VisualizerDrawing* FindVisualizerDrawing(VisualizerMode mode) {
+  const int32_t index = int32_t(mode);
+  return index >= 0 && index < kVisualizerModeCount ? &kVisualizerDrawings[index] : nullptr;
 }
 
 float BandLevel(const std::array<float, 512>& spectrum, float t, float curve) {
@@ -41,7 +47,9 @@ float BandLevel(const std::array<float, 512>& spectrum, float t, float curve) {
   return float(std::fmin(std::fmax(level, 0.0), 1.0));
 }
 
-void DrawVisualizer(const PlayerModel& model, Surface& s, int32_t x, int32_t y, int32_t w, int32_t h) {
+void DrawVisualizer(const VisualizerState& visualizer, Surface& s, int32_t x, int32_t y, int32_t w, int32_t h) {
   // An unknown mode leaves the panel empty.
-  if (const VisualizerMode* mode = FindVisualizerMode(model.visualizerMode)) mode->draw(model, s, x, y, w, h);
+  if (const VisualizerDrawing* drawing = FindVisualizerDrawing(visualizer.visualizerMode)) {
+    drawing->draw(visualizer, s, x, y, w, h);
+  }
 }

@@ -22,12 +22,12 @@ constexpr int kBars = 60;                       // of the bars drawing, each wit
 
 }  // namespace
 
-void DrawLineVisualizer(const PlayerModel& player, Surface& s, int32_t x, int32_t y, int32_t w, int32_t h) {
+void DrawLineVisualizer(const VisualizerState& visualizer, Surface& s, int32_t x, int32_t y, int32_t w, int32_t h) {
   constexpr int kPoints = 72;
   float prevX = 0, prevY = 0;
   for (int i = 0; i < kPoints; ++i) {
     const float t = float(i) / float(kPoints - 1);
-    const float v = BandLevel(player.spectrum, t, kCurve);
+    const float v = BandLevel(visualizer.spectrum, t, kCurve);
     const float px = float(x) + t * float(w);
     const float py = float(y) + (float(h) - v * float(h));
     if (i > 0) DrawLine(s, prevX, prevY, px, py, kTrace);
@@ -35,41 +35,41 @@ void DrawLineVisualizer(const PlayerModel& player, Surface& s, int32_t x, int32_
   }
 }
 
-void StepBarPeaks(PlayerModel& model) {
+void StepBarPeaks(VisualizerState& visualizer) {
   for (int i = 0; i < kBars; ++i) {
-    const float v = BandLevel(model.spectrum, float(i) / float(kBars - 1), kCurve);
+    const float v = BandLevel(visualizer.spectrum, float(i) / float(kBars - 1), kCurve);
     // A mark jumps up with its bar and then sinks a fixed step per drawing.
-    float& peak = model.peakLevels[size_t(i)];
+    float& peak = visualizer.peakLevels[size_t(i)];
     if (v > peak) {
       peak = v;
     } else {
-      peak = peak - model.peakFall;
+      peak = peak - visualizer.peakFall;
       if (peak < 0.0f) peak = 0.0f;
     }
   }
 }
 
-void DrawBarsVisualizer(const PlayerModel& player, Surface& s, int32_t x, int32_t y, int32_t w, int32_t h) {
+void DrawBarsVisualizer(const VisualizerState& visualizer, Surface& s, int32_t x, int32_t y, int32_t w, int32_t h) {
   const float slot = float(w) / float(kBars);
   const float fh = float(h), bottom = float(y) + fh;
   for (int i = 0; i < kBars; ++i) {
     const float t = float(i) / float(kBars - 1);
-    const float v = BandLevel(player.spectrum, t, kCurve);
+    const float v = BandLevel(visualizer.spectrum, t, kCurve);
     const float bx = float(x) + float(i) * slot + kGap / 2.0f;
     const float b = v * fh;
     FillBox(s, bx, bottom - b, slot - kGap, b, kBlue);
-    const float peak = player.peakLevels[size_t(i)];
+    const float peak = visualizer.peakLevels[size_t(i)];
     FillBox(s, bx, bottom - peak * fh - 2.0f, slot - kGap, 2.0f, kPeak);
   }
 }
 
-void DrawMirrorBarsVisualizer(const PlayerModel& player, Surface& s, int32_t x, int32_t y, int32_t w, int32_t h) {
+void DrawMirrorBarsVisualizer(const VisualizerState& visualizer, Surface& s, int32_t x, int32_t y, int32_t w, int32_t h) {
   constexpr int kBars = 56;
   const float slot = float(w) / float(kBars);
   const float middle = float(y) + float(h) * 0.5f;
   for (int i = 0; i < kBars; ++i) {
     const float t = float(i) / float(kBars - 1);
-    const float v = BandLevel(player.spectrum, t, kCurve);
+    const float v = BandLevel(visualizer.spectrum, t, kCurve);
     const float half = v * (float(h) * 0.5f);
     const float bx = float(x) + float(i) * slot + kGap / 2.0f;
     FillBox(s, bx, middle - half, slot - kGap, half, kBlue);
@@ -78,7 +78,7 @@ void DrawMirrorBarsVisualizer(const PlayerModel& player, Surface& s, int32_t x, 
   FillBox(s, float(x), middle, float(w), 1.0f, kTrace);
 }
 
-void DrawCircleVisualizer(const PlayerModel& player, Surface& s, int32_t x, int32_t y, int32_t w, int32_t h) {
+void DrawCircleVisualizer(const VisualizerState& visualizer, Surface& s, int32_t x, int32_t y, int32_t w, int32_t h) {
   constexpr int kSegments = 120;  // 121 points, the last on the first's angle
   const float cx = float(x) + float(w) * 0.5f, cy = float(y) + float(h) * 0.5f;
   const float side = float(std::min(w, h));
@@ -86,7 +86,7 @@ void DrawCircleVisualizer(const PlayerModel& player, Surface& s, int32_t x, int3
   float prevX = 0, prevY = 0;
   for (int i = 0; i <= kSegments; ++i) {
     const float t = float(i) / float(kSegments);
-    const float v = BandLevel(player.spectrum, t, kCurve);
+    const float v = BandLevel(visualizer.spectrum, t, kCurve);
     const float angle = t * 2.0f * kPi;
     const float r = r0 + v * swing;
     const float px = cx + std::cos(angle) * r, py = cy + std::sin(angle) * r;
@@ -95,14 +95,14 @@ void DrawCircleVisualizer(const PlayerModel& player, Surface& s, int32_t x, int3
   }
 }
 
-void DrawRaysVisualizer(const PlayerModel& player, Surface& s, int32_t x, int32_t y, int32_t w, int32_t h) {
+void DrawRaysVisualizer(const VisualizerState& visualizer, Surface& s, int32_t x, int32_t y, int32_t w, int32_t h) {
   constexpr int kRays = 64;
   const float cx = float(x) + float(w) * 0.5f, cy = float(y) + float(h) * 0.5f;
   const float side = float(std::min(w, h));
   const float r0 = side * 0.22f, r1 = side * 0.48f;
   for (int i = 0; i < kRays; ++i) {
     const float t = float(i) / float(kRays);  // spread round the full turn, none doubled
-    const float v = BandLevel(player.spectrum, t, kCurve);
+    const float v = BandLevel(visualizer.spectrum, t, kCurve);
     const float angle = t * 2.0f * kPi;
     const float length = r0 + v * (r1 - r0);
     const float c = std::cos(angle), sn = std::sin(angle);
@@ -110,14 +110,14 @@ void DrawRaysVisualizer(const PlayerModel& player, Surface& s, int32_t x, int32_
   }
 }
 
-void DrawOscilloscope(const PlayerModel& player, Surface& s, int32_t x, int32_t y, int32_t w, int32_t h) {
-  const int32_t bytes = player.sampleBytes;  // -1 when the request failed
+void DrawOscilloscope(const VisualizerState& visualizer, Surface& s, int32_t x, int32_t y, int32_t w, int32_t h) {
+  const int32_t bytes = visualizer.sampleBytes;  // -1 when the request failed
   if (bytes <= 0) {
     FillBox(s, float(x), float(y + h / 2), float(w), 1.0f, kTrace);
     return;
   }
   // Never trust the answer beyond the buffer it was given.
-  const auto& samples = player.samples;
+  const auto& samples = visualizer.samples;
   const int32_t count = std::min(bytes / 4, int32_t(samples.size()));
   if (count <= 1 || w <= 0) return;
   const float middle = float(y) + float(h) * 0.5f;

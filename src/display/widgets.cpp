@@ -20,9 +20,10 @@ int LiveDotRadius(float pulsePhase) {
   return RoundPixel(pulse * 4.0f + 6.0f);
 }
 
-void DrawLiveBadge(const PlayerModel& player, Surface& s, int32_t x, int32_t y, int32_t w, int32_t h, bool live) {
+void DrawLiveBadge(const Fonts& fonts, float pulsePhase, Surface& s, int32_t x, int32_t y, int32_t w, int32_t h,
+                   bool live) {
   DrawLiveBadgeBox(s, x, y, w, h);
-  DrawLiveBadgeSignal(player, s, x, y, h, live);
+  DrawLiveBadgeSignal(fonts, pulsePhase, s, x, y, h, live);
 }
 
 void DrawLiveBadgeBox(Surface& s, int32_t x, int32_t y, int32_t w, int32_t h) {
@@ -30,12 +31,12 @@ void DrawLiveBadgeBox(Surface& s, int32_t x, int32_t y, int32_t w, int32_t h) {
   FillRoundedBox(s, float(x), float(y), float(w), float(h), float(h), float(h), kViewColours.badge);
 }
 
-void DrawLiveBadgeSignal(const PlayerModel& player, Surface& s, int32_t x, int32_t y, int32_t h, bool live) {
+void DrawLiveBadgeSignal(const Fonts& fonts, float pulsePhase, Surface& s, int32_t x, int32_t y, int32_t h, bool live) {
   SetDrawMode(s, DrawMode::TransparentText);
-  SelectFont(s, player.fonts.fontSmall);
+  SelectFont(s, fonts.fontSmall);
   const float textY = float(y) + float(h) / 2.0f - 6.0f;
   if (live) {
-    FillCircle(s, float(x + 10), float(y + h / 2), float(LiveDotRadius(player.pulsePhase)), kViewColours.liveDot);
+    FillCircle(s, float(x + 10), float(y + h / 2), float(LiveDotRadius(pulsePhase)), kViewColours.liveDot);
     DrawText(s, u"LIVE", float(x + 22), textY, kViewColours.liveText);
   } else {
     DrawText(s, u"OFF", float(x + 10), textY, kViewColours.offText);
@@ -53,11 +54,11 @@ void DrawButtonFace(Surface& s, int32_t x, int32_t y, int32_t size, Colour colou
   SetDrawMode(s, DrawMode::Opaque);
 }
 
-void DrawRoundButton(const PlayerModel& player, Surface& s, int32_t x, int32_t y, int32_t size, bool primary,
+void DrawRoundButton(const Fonts& fonts, Surface& s, int32_t x, int32_t y, int32_t size, bool primary,
                      std::u16string_view glyph) {
   DrawButtonFace(s, x, y, size, primary ? kViewColours.primaryFace : kViewColours.secondaryFace, primary ? 60 : 40);
   SetDrawMode(s, DrawMode::TransparentText);
-  SelectFont(s, primary ? player.fonts.fontPlayGlyph : player.fonts.fontStopGlyph);
+  SelectFont(s, primary ? fonts.fontPlayGlyph : fonts.fontStopGlyph);
   const float half = float(size) / 2.0f;
   const float width = TextWidth(s, glyph), height = LineHeight(s);
   DrawText(s, glyph, float(x) + half - width / 2.0f, float(y) + half - height / 2.0f, kViewColours.glyph);

@@ -10,17 +10,18 @@
 
 // The badge: an ellipse with "OFF", or "LIVE" and a red dot pulsing with
 // `pulsePhase`. Leaves the surface in the transparent-text mode.
-void DrawLiveBadge(const PlayerModel& model, Surface& s, int32_t x, int32_t y, int32_t w, int32_t h, bool live);
+void DrawLiveBadge(const Fonts& fonts, float pulsePhase, Surface& s, int32_t x, int32_t y, int32_t w, int32_t h,
+                   bool live);
 // Its two halves: the ellipse, which stays, and what it says, which moves.
 void DrawLiveBadgeBox(Surface& s, int32_t x, int32_t y, int32_t w, int32_t h);
-void DrawLiveBadgeSignal(const PlayerModel& model, Surface& s, int32_t x, int32_t y, int32_t h, bool live);
+void DrawLiveBadgeSignal(const Fonts& fonts, float pulsePhase, Surface& s, int32_t x, int32_t y, int32_t h, bool live);
 
 // Radius of the badge's dot at a phase: 6 at 0 and 1, 10 at 0.5.
 int LiveDotRadius(float pulsePhase);
 
 // A round button (blue when primary, grey otherwise) with its glyph centred.
 // Leaves the surface in the transparent-text mode.
-void DrawRoundButton(const PlayerModel& model, Surface& s, int32_t x, int32_t y, int32_t size, bool primary,
+void DrawRoundButton(const Fonts& fonts, Surface& s, int32_t x, int32_t y, int32_t size, bool primary,
                      std::u16string_view glyph);
 
 // Shadow, face, glow and gloss of a round button, blended; ends in the opaque mode.

@@ -11,12 +11,13 @@
 #include <atomic>
 #include <cmath>
 #include <cstdio>
+#include <memory>
+#include <vector>
 
-#include "app/about_window.h"
+#include "app/changes.h"
 #include "app/events.h"
 #include "app/screen_reader_text.h"
 #include "app/startup.h"
-#include "display/visualizer.h"
 #include "platform/keep_awake.h"
 #include "platform/media_controls_mpris.h"
 #include "platform/played_songs_gtk.h"
@@ -25,61 +26,43 @@
 
 namespace {
 
+// A window beside the player window (app/window_description.h).
+struct SideState {
+  const SideWindow* side = nullptr;
+  GtkWidget* window = nullptr;
+  Surface* surface = nullptr;
+};
+
 // Everything the GTK side keeps. One player window per process.
 struct GtkShellState {
   Player* player = nullptr;
-  GtkWidget* window = nullptr;      // window 0
-  GtkWidget* area = nullptr;        // shows surface 1
-  GtkWidget* aboutWindow = nullptr; // window 2
-  Surface* aboutSurface = nullptr;  // surface 20
-  guint timerIds[2] = {0, 0};
+  GtkWidget* window = nullptr;  // window 0
+  GtkWidget* area = nullptr;    // shows surface 1
+  std::vector<std::unique_ptr<SideState>> sides;
+  std::vector<guint> timerIds;
   GtkWidget* openBox = nullptr;  // the message box being shown
   bool firstFrameShown = false;  // the main surface has been painted into the window
-  bool quitPending = false;      // the user or a signal asked to quit
-  bool looping = false;
 };
 
 GtkShellState g;
 
-// Leaves the loop once asked to, but never from inside a handler: that one
-// returns first (a message box it shows is closed by the request).
-void QuitIfPending() {
-  if (g.quitPending && g.looping && g.player != nullptr && !g.player->handlingEvent) gtk_main_quit();
-}
-
-void RequestQuit() {
-  g.quitPending = true;
-  if (g.openBox != nullptr) gtk_dialog_response(GTK_DIALOG(g.openBox), GTK_RESPONSE_DELETE_EVENT);
-  QuitIfPending();
-}
-
-// What the background work handed back, applied between events. A handler
-// that was running (a message box open) held it back: it comes after each.
-void ApplyResults() {
-  if (g.player == nullptr) return;
-  ApplyBackgroundResults(*g.player);
-  QuitIfPending();
-}
-
 void Deliver(const ShellEvent& event) {
-  if (g.player == nullptr) return;
-  if (DeliverEvent(*g.player, event) == Dispatch::Quit) g.quitPending = true;
-  QuitIfPending();
-  ApplyResults();
+  if (g.player != nullptr) DeliverEvent(*g.player, event);
+}
+
+void Quit() {
+  if (g.player != nullptr) RequestQuit(*g.player);
 }
 
 std::atomic<bool> resultsWakePending{false};
 
 gboolean OnResultsReady(gpointer) {
   resultsWakePending.store(false);
-  ApplyResults();
+  if (g.player != nullptr) ApplyBackgroundResults(*g.player);
   return G_SOURCE_REMOVE;
 }
 
-// Whether a command from the desktop (its media controls) would run now,
-// through the same guarded entry as the window's events: not while another
-// handler runs.
-bool DesktopCanRun() { return g.player != nullptr && !g.player->handlingEvent && g.looping; }
+bool DesktopCanRun() { return g.player != nullptr && AcceptsCommands(*g.player); }
 
 void RunFromDesktop(const Command& command) {
   if (DesktopCanRun()) Deliver({ShellEvent::Kind::Command, 0, {}, command});
@@ -90,17 +73,16 @@ void PresentPlayerWindow() {
 }
 
 // The drawing area is all a screen reader finds in the window: its name and
-// description say what the surface shows.
-void SayWhatTheWindowShows() {
+// description say what the surface shows. Each setting is announced to
+// assistive technologies: only what the change touched is set.
+void SayWhatTheWindowShows(unsigned changes) {
   if (g.area == nullptr || g.player == nullptr) return;
   AtkObject* accessible = gtk_widget_get_accessible(g.area);
   if (accessible == nullptr) return;
-  const SpokenView spoken = DescribeMainView(*g.player);
-  const std::string name = TextToUtf8(spoken.name), description = TextToUtf8(spoken.description);
-  // Each setting is announced to assistive technologies: only real changes.
-  if (g_strcmp0(atk_object_get_name(accessible), name.c_str()) != 0) atk_object_set_name(accessible, name.c_str());
-  if (g_strcmp0(atk_object_get_description(accessible), description.c_str()) != 0) {
-    atk_object_set_description(accessible, description.c_str());
+  const SpokenView spoken = DescribeMainView(g.player->song, g.player->playback);
+  if (changes & (kSongChanged | kPlayingChanged)) atk_object_set_name(accessible, TextToUtf8(spoken.name).c_str());
+  if (changes & (kSongChanged | kPlayingChanged | kVolumeChanged)) {
+    atk_object_set_description(accessible, TextToUtf8(spoken.description).c_str());
   }
 }
 
@@ -120,13 +102,14 @@ KeepAwakeWindow SessionWindow() {
   return named;
 }
 
-// After each handler that changed what a listener sees, and once when the
-// loop starts: the screen reader, the session and the media controls follow.
-void FollowWhatTheListenerSees() {
+// After each handler that changed what a listener sees, and once with every
+// bit when the loop starts: the screen reader, the session and the media
+// controls follow.
+void FollowWhatTheListenerSees(unsigned changes) {
   if (g.player == nullptr) return;
-  SayWhatTheWindowShows();
-  KeepAwakeWhile(g.player->streamLive, SessionWindow());
-  MediaControlsFollow(*g.player);
+  SayWhatTheWindowShows(changes);
+  if (changes & kPlayingChanged) KeepAwakeWhile(g.player->playback.streamLive, SessionWindow());
+  MediaControlsFollow(*g.player, changes);
 }
 
 void OnMenuItem(GtkMenuItem*, gpointer event) { Deliver({ShellEvent::Kind::Menu, GPOINTER_TO_INT(event)}); }
@@ -181,26 +164,19 @@ gboolean OnMotion(GtkWidget*, GdkEventMotion* e, gpointer) {
 }
 
 gboolean OnPlayerWindowDelete(GtkWidget*, GdkEvent*, gpointer) {
-  RequestQuit();
+  Quit();
   return TRUE;  // the window is destroyed at shutdown, not here
 }
 
-void DestroyAboutWindow() {
-  if (g.aboutWindow != nullptr) {
-    gtk_widget_destroy(g.aboutWindow);
-    g.aboutWindow = nullptr;
-  }
-  DestroySurface(g.aboutSurface);
+void DestroySideWindow(SideState* side) {
+  if (side->window != nullptr) gtk_widget_destroy(side->window);
+  DestroySurface(side->surface);
+  std::erase_if(g.sides, [side](const std::unique_ptr<SideState>& kept) { return kept.get() == side; });
 }
 
-gboolean OnAboutWindowDelete(GtkWidget*, GdkEvent*, gpointer) {
-  DestroyAboutWindow();
+gboolean OnSideWindowDelete(GtkWidget*, GdkEvent*, gpointer side) {
+  DestroySideWindow(static_cast<SideState*>(side));
   return TRUE;
-}
-
-void FixClientSize(GtkWidget* window, GtkWidget* area, int width, int height) {
-  gtk_widget_set_size_request(area, width, height);
-  gtk_window_set_resizable(GTK_WINDOW(window), FALSE);
 }
 
 GtkWidget* NewDrawingArea(Surface** surface) {
@@ -217,46 +193,52 @@ void OnMainScaleChanged(GObject* area, GParamSpec*, gpointer) {
   }
 }
 
-// The About picture is drawn once: it is drawn again at the new scale.
-void OnAboutScaleChanged(GObject* area, GParamSpec*, gpointer) {
-  if (g.player == nullptr || g.aboutSurface == nullptr) return;
-  SetSurfaceScale(*g.aboutSurface, gtk_widget_get_scale_factor(GTK_WIDGET(area)));
-  DrawAboutWindow(*g.player, *g.aboutSurface);
+// A side window's picture is drawn once: it is drawn again at the new scale.
+void OnSideScaleChanged(GObject* area, GParamSpec*, gpointer sidePtr) {
+  auto* side = static_cast<SideState*>(sidePtr);
+  if (g.player == nullptr || side->surface == nullptr) return;
+  SetSurfaceScale(*side->surface, gtk_widget_get_scale_factor(GTK_WIDGET(area)));
+  side->side->draw(*g.player, *side->surface);
 }
 
-void AddMenuItem(GtkWidget* menu, const char* label, int event) {
-  GtkWidget* item = gtk_menu_item_new_with_label(label);  // no mnemonics: texts stay as written
-  g_signal_connect(item, "activate", G_CALLBACK(OnMenuItem), GINT_TO_POINTER(event));
+void AddMenuItem(GtkWidget* menu, const MenuEntry& entry) {
+  GtkWidget* item = entry.kind == MenuEntry::Kind::Separator
+                        ? gtk_separator_menu_item_new()
+                        : gtk_menu_item_new_with_label(entry.text);  // no mnemonics: texts stay as written
+  if (entry.kind == MenuEntry::Kind::Item) {
+    g_signal_connect(item, "activate", G_CALLBACK(OnMenuItem), GINT_TO_POINTER(entry.event));
+  }
   gtk_menu_shell_append(GTK_MENU_SHELL(menu), item);
-}
-
-GtkWidget* AddMenu(GtkWidget* bar, const char* title) {
-  GtkWidget* top = gtk_menu_item_new_with_label(title);
-  GtkWidget* menu = gtk_menu_new();
-  gtk_menu_item_set_submenu(GTK_MENU_ITEM(top), menu);
-  gtk_menu_shell_append(GTK_MENU_SHELL(bar), top);
-  return menu;
 }
 
 GtkWidget* BuildMenuBar() {
   GtkWidget* bar = gtk_menu_bar_new();
   if (bar == nullptr) return nullptr;
-  GtkWidget* file = AddMenu(bar, "Fichier");
-  AddMenuItem(file, "Quitter", kMenuQuit);
-  GtkWidget* station = AddMenu(bar, "Orvelle");
-  AddMenuItem(station, "Site Orvelle\u2026", kMenuSite);
-  AddMenuItem(station, "Podcast", kMenuPodcast);
-  AddMenuItem(station, "Top 30", kMenuTop30);
-  AddMenuItem(station, "Forum", kMenuForum);
-  gtk_menu_shell_append(GTK_MENU_SHELL(station), gtk_separator_menu_item_new());
-  AddMenuItem(station, "Titres diffus\u00E9s\u2026", kMenuPlayedSongs);
-  GtkWidget* view = AddMenu(bar, "Affichage");
-  for (int32_t mode = 0; mode < kVisualizerModeCount; ++mode) {
-    AddMenuItem(view, kVisualizerModes[mode].label, kMenuVisualizerFirst + mode);
+  GtkWidget* menu = nullptr;
+  for (const MenuEntry& entry : kPlayerMenuBar) {
+    if (entry.kind == MenuEntry::Kind::Menu) {
+      GtkWidget* title = gtk_menu_item_new_with_label(entry.text);
+      menu = gtk_menu_new();
+      gtk_menu_item_set_submenu(GTK_MENU_ITEM(title), menu);
+      gtk_menu_shell_append(GTK_MENU_SHELL(bar), title);
+    } else if (menu != nullptr) {
+      AddMenuItem(menu, entry);
+    }
   }
-  GtkWidget* about = AddMenu(bar, "\u00C0 propos");
-  AddMenuItem(about, "\u00C0 propos de Orvelle\u2026", kMenuAbout);
   return bar;
+}
+
+// A fixed-size window of that description, centred, its client area a
+// drawing area that shows `surface`.
+GtkWidget* NewWindow(const WindowDescription& description, GtkWidget* area) {
+  GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+  if (window == nullptr) return nullptr;
+  gtk_window_set_title(GTK_WINDOW(window), description.title);
+  gtk_window_set_position(GTK_WINDOW(window), GTK_WIN_POS_CENTER);
+  if (!description.minimizable) gtk_window_set_type_hint(GTK_WINDOW(window), GDK_WINDOW_TYPE_HINT_DIALOG);
+  gtk_widget_set_size_request(area, description.width, description.height);
+  gtk_window_set_resizable(GTK_WINDOW(window), FALSE);
+  return window;
 }
 
 void SetIconFromLogo(GtkWidget* window, const Image& logo) {
@@ -284,13 +266,20 @@ void DoNotWaitForTheCompositor(GtkWidget* window) {
 #endif
 }
 
+void ShowInWindow(GtkWidget* area, Surface& surface) {
+  SetPresent(surface, [area](int x, int y, int w, int h) { gtk_widget_queue_draw_area(area, x, y, w, h); });
+  SetSurfaceScale(surface, gtk_widget_get_scale_factor(area));
+}
+
 bool OpenPlayerWindow(Player& player) {
-  g.player = &player;
-  g.window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-  if (g.window == nullptr) return false;
-  gtk_window_set_title(GTK_WINDOW(g.window), "Orvelle Player");
-  gtk_window_set_position(GTK_WINDOW(g.window), GTK_WIN_POS_CENTER);
-  SetIconFromLogo(g.window, player.logoImage);
+  GtkWidget* area = NewDrawingArea(&player.mainSurface);
+  g.window = NewWindow(kPlayerWindow, area);
+  if (g.window == nullptr) {
+    gtk_widget_destroy(area);
+    return false;
+  }
+  g.area = area;
+  SetIconFromLogo(g.window, player.look.logoImage);
   g_signal_connect(g.window, "delete-event", G_CALLBACK(OnPlayerWindowDelete), nullptr);
 
   GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
@@ -299,30 +288,27 @@ bool OpenPlayerWindow(Player& player) {
   if (GtkWidget* bar = BuildMenuBar()) gtk_box_pack_start(GTK_BOX(box), bar, FALSE, FALSE, 0);
 
   GtkAccelGroup* accel = gtk_accel_group_new();
-  gtk_accel_group_connect(accel, GDK_KEY_v, GdkModifierType(0), GtkAccelFlags(0),
-                          g_cclosure_new(G_CALLBACK(OnShortcut), GINT_TO_POINTER(kMenuNextVisualizer), nullptr));
-  gtk_accel_group_connect(accel, GDK_KEY_c, GDK_CONTROL_MASK, GtkAccelFlags(0),
-                          g_cclosure_new(G_CALLBACK(OnShortcut), GINT_TO_POINTER(kMenuCopySong), nullptr));
+  for (const Shortcut& shortcut : kShortcuts) {
+    gtk_accel_group_connect(accel, gdk_unicode_to_keyval(g_unichar_tolower(gunichar(shortcut.key))),
+                            shortcut.control ? GDK_CONTROL_MASK : GdkModifierType(0), GtkAccelFlags(0),
+                            g_cclosure_new(G_CALLBACK(OnShortcut), GINT_TO_POINTER(shortcut.event), nullptr));
+  }
   gtk_window_add_accel_group(GTK_WINDOW(g.window), accel);
   g_object_unref(accel);
 
-  player.mainSurface = CreateSurface(kMainSurfaceWidth, kMainSurfaceHeight);
-  g.area = NewDrawingArea(&player.mainSurface);
-  gtk_widget_add_events(g.area, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK | GDK_POINTER_MOTION_MASK);
-  g_signal_connect(g.area, "button-press-event", G_CALLBACK(OnButtonPress), nullptr);
-  g_signal_connect(g.area, "button-release-event", G_CALLBACK(OnButtonRelease), nullptr);
-  g_signal_connect(g.area, "motion-notify-event", G_CALLBACK(OnMotion), nullptr);
-  gtk_box_pack_start(GTK_BOX(box), g.area, FALSE, FALSE, 0);
-  FixClientSize(g.window, g.area, kMainSurfaceWidth, kMainSurfaceHeight);
+  player.mainSurface = CreateSurface(kPlayerWindow.width, kPlayerWindow.height);
+  gtk_widget_add_events(area, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK | GDK_POINTER_MOTION_MASK);
+  g_signal_connect(area, "button-press-event", G_CALLBACK(OnButtonPress), nullptr);
+  g_signal_connect(area, "button-release-event", G_CALLBACK(OnButtonRelease), nullptr);
+  g_signal_connect(area, "motion-notify-event", G_CALLBACK(OnMotion), nullptr);
+  gtk_box_pack_start(GTK_BOX(box), area, FALSE, FALSE, 0);
   if (player.mainSurface != nullptr) {
-    GtkWidget* area = g.area;
-    SetPresent(*player.mainSurface, [area](int x, int y, int w, int h) { gtk_widget_queue_draw_area(area, x, y, w, h); });
-    SetSurfaceScale(*player.mainSurface, gtk_widget_get_scale_factor(area));
+    ShowInWindow(area, *player.mainSurface);
     g_signal_connect(area, "notify::scale-factor", G_CALLBACK(OnMainScaleChanged), nullptr);
   }
   gtk_widget_show_all(g.window);
   DoNotWaitForTheCompositor(g.window);
-  SayWhatTheWindowShows();
+  SayWhatTheWindowShows(kListenerChanges);
   return true;
 }
 
@@ -338,11 +324,7 @@ void ShowFirstFrame(Player& player) {
   constexpr guint kFirstFrameWaitMs = 2000;
   bool deadlinePassed = false;
   const guint deadline = g_timeout_add(kFirstFrameWaitMs, OnFirstFrameDeadline, &deadlinePassed);
-  // Start-up is still running: pointer and menu events of these moments are
-  // dropped like those that come while a handler runs.
-  player.handlingEvent = true;
-  while (!g.firstFrameShown && !deadlinePassed && !g.quitPending) g_main_context_iteration(nullptr, TRUE);
-  player.handlingEvent = false;
+  while (!g.firstFrameShown && !deadlinePassed && !player.handler.quitPending) g_main_context_iteration(nullptr, TRUE);
   if (!deadlinePassed) g_source_remove(deadline);
   gdk_display_flush(gtk_widget_get_display(g.area));
 }
@@ -352,26 +334,16 @@ gboolean OnTerminationWake(gint fd, GIOCondition, gpointer) {
   char bytes[16];
   while (read(fd, bytes, sizeof bytes) > 0) {
   }
-  RequestQuit();
+  Quit();
   return G_SOURCE_CONTINUE;
 }
 
 void StartTimers(Player& player) {
-  g.timerIds[0] = g_timeout_add(kNowPlayingIntervalMs, OnTimer, GINT_TO_POINTER(kTimerNowPlaying));
-  g.timerIds[1] = g_timeout_add(kAnimationIntervalMs, OnTimer, GINT_TO_POINTER(kTimerAnimation));
-  // The player is up and its loop about to run: from here on the desktop may
-  // drive it, and is told once what it shows.
-  StartMediaControls(player, {DesktopCanRun, RunFromDesktop, PresentPlayerWindow, RequestQuit});
-  FollowWhatTheListenerSees();
-}
-
-void RunEventLoop(Player&) {
-  // Asked while the first frame was being shown: it ends at once. (A signal
-  // that came later still waits in its pipe and ends the loop at its start.)
-  if (g.quitPending) return;
-  g.looping = true;
-  gtk_main();
-  g.looping = false;
+  for (const TimerDescription& timer : kTimers) {
+    g.timerIds.push_back(g_timeout_add(timer.intervalMs, OnTimer, GINT_TO_POINTER(timer.id)));
+  }
+  // The player is up and its loop about to run: from here on the desktop may drive it.
+  StartMediaControls(player, {DesktopCanRun, RunFromDesktop, PresentPlayerWindow, Quit});
 }
 
 void ShowMessageBox(const Text& title, const Text& message) {
@@ -381,41 +353,51 @@ void ShowMessageBox(const Text& title, const Text& message) {
   gtk_window_set_title(GTK_WINDOW(dialog), TextToUtf8(title).c_str());
   gtk_window_set_position(GTK_WINDOW(dialog),
                           g.window ? GTK_WIN_POS_CENTER_ON_PARENT : GTK_WIN_POS_CENTER);
-  g.openBox = dialog;  // a termination request closes it
+  g.openBox = dialog;  // a quit request closes it
   gtk_dialog_run(GTK_DIALOG(dialog));
   g.openBox = nullptr;
   gtk_widget_destroy(dialog);
 }
 
-void OpenAboutWindow(Player& player) {
-  DestroyAboutWindow();  // a second opening replaces the first
-  g.aboutWindow = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-  if (g.aboutWindow == nullptr) return;
-  gtk_window_set_title(GTK_WINDOW(g.aboutWindow), "\u00C0 propos de Orvelle");
-  gtk_window_set_position(GTK_WINDOW(g.aboutWindow), GTK_WIN_POS_CENTER);
-  gtk_window_set_type_hint(GTK_WINDOW(g.aboutWindow), GDK_WINDOW_TYPE_HINT_DIALOG);  // no minimize box
-  g_signal_connect(g.aboutWindow, "delete-event", G_CALLBACK(OnAboutWindowDelete), nullptr);
-  g.aboutSurface = CreateSurface(kAboutWidth, kAboutHeight);
-  GtkWidget* area = NewDrawingArea(&g.aboutSurface);
-  gtk_container_add(GTK_CONTAINER(g.aboutWindow), area);
-  FixClientSize(g.aboutWindow, area, kAboutWidth, kAboutHeight);
-  if (g.aboutSurface != nullptr) {
-    SetPresent(*g.aboutSurface, [area](int x, int y, int w, int h) { gtk_widget_queue_draw_area(area, x, y, w, h); });
-    SetSurfaceScale(*g.aboutSurface, gtk_widget_get_scale_factor(area));
-    DrawAboutWindow(player, *g.aboutSurface);
-    g_signal_connect(area, "notify::scale-factor", G_CALLBACK(OnAboutScaleChanged), nullptr);
+void CloseMessageBox() {
+  if (g.openBox != nullptr) gtk_dialog_response(GTK_DIALOG(g.openBox), GTK_RESPONSE_DELETE_EVENT);
+}
+
+Surface* OpenSideWindow(const SideWindow& description) {
+  // A second opening replaces the first.
+  for (const auto& open : g.sides) {
+    if (open->side == &description) {
+      DestroySideWindow(open.get());
+      break;
+    }
   }
-  gtk_widget_show_all(g.aboutWindow);
+  auto side = std::make_unique<SideState>();
+  side->side = &description;
+  GtkWidget* area = NewDrawingArea(&side->surface);
+  side->window = NewWindow(description.window, area);
+  if (side->window == nullptr) {
+    gtk_widget_destroy(area);
+    return nullptr;
+  }
+  g_signal_connect(side->window, "delete-event", G_CALLBACK(OnSideWindowDelete), side.get());
+  gtk_container_add(GTK_CONTAINER(side->window), area);
+  side->surface = CreateSurface(description.window.width, description.window.height);
+  if (side->surface != nullptr) {
+    ShowInWindow(area, *side->surface);
+    g_signal_connect(area, "notify::scale-factor", G_CALLBACK(OnSideScaleChanged), side.get());
+  }
+  gtk_widget_show_all(side->window);
+  Surface* surface = side->surface;
+  g.sides.push_back(std::move(side));
+  return surface;
 }
 
 void CloseWindows(Player& player) {
   StopMediaControls();
   StopKeepingAwake();
-  for (guint& id : g.timerIds) {
-    if (id != 0) g_source_remove(id);
-    id = 0;
-  }
-  DestroyAboutWindow();
+  for (guint id : g.timerIds) g_source_remove(id);
+  g.timerIds.clear();
+  while (!g.sides.empty()) DestroySideWindow(g.sides.back().get());
   DestroyPlayedSongsWindowGtk(player);
   if (g.window != nullptr) {
     gtk_widget_destroy(g.window);
@@ -456,18 +438,21 @@ bool InitToolkit() {
   return true;
 }
 
-Shell MakeGtkShell() {
+Shell MakeGtkShell(Player& player) {
+  g.player = &player;
   Shell shell;
   shell.showMessageBox = ShowMessageBox;
+  shell.closeMessageBox = CloseMessageBox;
   shell.openPlayerWindow = OpenPlayerWindow;
   shell.showFirstFrame = ShowFirstFrame;
   shell.startTimers = StartTimers;
-  shell.runEventLoop = RunEventLoop;
-  shell.openAboutWindow = OpenAboutWindow;
-  shell.openPlayedSongsWindow = [](Player& player) { OpenPlayedSongsWindowGtk(player, Deliver); };
+  shell.runEventLoop = [](Player&) { gtk_main(); };
+  shell.leaveEventLoop = gtk_main_quit;
+  shell.openSideWindow = OpenSideWindow;
+  shell.openPlayedSongs = [](Player& player) { OpenPlayedSongsWindowGtk(player, Deliver); };
   shell.copyText = CopyToClipboardGtk;
   shell.openWebPage = OpenWebPage;
+  shell.notifyChanged = FollowWhatTheListenerSees;
   shell.closeWindows = CloseWindows;
-  shell.notifyChanged = [](unsigned) { FollowWhatTheListenerSees(); };
   return shell;
 }

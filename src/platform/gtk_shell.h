@@ -10,8 +10,9 @@
 // when no display can be opened.
 bool InitToolkit();
 
-// A Shell whose operations are GTK windows, menus, timers and dialogs.
-Shell MakeGtkShell();
+// A Shell whose operations are GTK windows, menus, timers and dialogs, for
+// `player`, which the toolkit's signals are delivered to from now on.
+Shell MakeGtkShell(Player& player);
 
 // Has the window's thread apply the background work's results soon
 // (ApplyBackgroundResults). Any thread: the player's workers call it.

@@ -10,10 +10,13 @@
 #include "audio/audio_library.h"
 #include "nowplaying/http_get.h"
 #include "os/os.h"
+#include "platform/command_line.h"
 #include "platform/gtk_shell.h"
 #include "platform/termination.h"
 
-int main() {
+int main(int argc, char** argv) {
+  // --version, --help or a refused option: answered before anything is set up.
+  if (const auto exitCode = AnswerCommandLine(argc, argv)) return *exitCode;
   InstallTerminationHandlers();
   // Before any other thread exists: the HTTP library's set-up is not thread-safe.
   InitHttp();
@@ -24,7 +27,7 @@ int main() {
   Background background(WakeForResults);
   Player player;
   player.config = BuiltInConfig();
-  player.shell = MakeGtkShell();
+  player.shell = MakeGtkShell(player);
   player.background = &background;
   // The same clock for the poll's budgets and the fetches that keep them; no
   // waiting out a stalled server on the way out.

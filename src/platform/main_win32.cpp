@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The program's entry on Windows: wires the real edges (the Win32 shell,
 // HttpGet on WinHTTP, the clock, the background workers, the audio library
-// beside the executable) to the player and runs it. It reads no command line.
+// beside the executable) to the player and runs it.
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
@@ -12,9 +12,12 @@
 #include "audio/audio_library.h"
 #include "nowplaying/http_get.h"
 #include "os/os.h"
+#include "platform/command_line.h"
 #include "platform/win32_shell.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  // --version, --help or a refused option: answered before anything is set up.
+  if (const auto exitCode = AnswerCommandLine()) return *exitCode;
   // One apartment for this thread: the picture decoder and the shell's URL
   // handler are COM objects.
   const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
@@ -28,7 +31,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     Background background(WakeForResults);
     Player player;
     player.config = BuiltInConfig();
-    player.shell = MakeWin32Shell();
+    player.shell = MakeWin32Shell(player);
     player.background = &background;
     // The same clock for the poll's budgets and the fetches that keep them; no
     // waiting out a stalled server on the way out.

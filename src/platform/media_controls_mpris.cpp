@@ -8,8 +8,9 @@
 #include <cmath>
 #include <string>
 
-#include "app/media_status.h"
+#include "app/window_description.h"
 #include "os/log.h"
+#include "platform/media_status.h"
 #include "platform/cover_art_file.h"
 
 namespace {
@@ -67,7 +68,7 @@ const char kIntrospection[] = R"xml(
 // the main context, which only the event loop (and the nested loops of
 // message boxes and start-up) iterate.
 struct MediaControls {
-  const Player* player = nullptr;
+  const PlayerModel* player = nullptr;
   MediaControlsHooks hooks;
   GDBusNodeInfo* node = nullptr;
   guint ownerId = 0, instanceOwnerId = 0;
@@ -75,7 +76,7 @@ struct MediaControls {
   guint registrations[2] = {0, 0};
   // What was last published; properties are read from here, so that a
   // reader sees what the last PropertiesChanged said.
-  MediaTracker tracker;
+  MediaStatus status;
   std::string artUrl;  // "" when no cover is published
 };
 
@@ -84,7 +85,7 @@ MediaControls m;
 bool Is(const gchar* a, const char* b) { return g_strcmp0(a, b) == 0; }
 
 GVariant* Metadata() {
-  const MediaStatus& status = m.tracker.status;
+  const MediaStatus& status = m.status;
   GVariantBuilder entries;
   g_variant_builder_init(&entries, G_VARIANT_TYPE_VARDICT);
   g_variant_builder_add(&entries, "{sv}", "mpris:trackid",
@@ -102,7 +103,7 @@ GVariant* Metadata() {
 }
 
 GVariant* PlayerProperty(const gchar* name) {
-  const MediaStatus& status = m.tracker.status;
+  const MediaStatus& status = m.status;
   if (Is(name, "PlaybackStatus")) return g_variant_new_string(status.playing ? "Playing" : "Stopped");
   if (Is(name, "Metadata")) return Metadata();
   if (Is(name, "Volume")) return g_variant_new_double(status.volume);
@@ -116,7 +117,7 @@ GVariant* PlayerProperty(const gchar* name) {
 GVariant* RootProperty(const gchar* name) {
   if (Is(name, "CanQuit") || Is(name, "CanRaise")) return g_variant_new_boolean(TRUE);
   if (Is(name, "HasTrackList")) return g_variant_new_boolean(FALSE);
-  if (Is(name, "Identity")) return g_variant_new_string("Orvelle Player");
+  if (Is(name, "Identity")) return g_variant_new_string(kPlayerWindow.title);
   if (Is(name, "DesktopEntry")) return g_variant_new_string("orvelle-player");
   if (Is(name, "SupportedUriSchemes") || Is(name, "SupportedMimeTypes")) return g_variant_new_strv(nullptr, 0);
   return nullptr;
@@ -145,7 +146,7 @@ gboolean OnSetProperty(GDBusConnection*, const gchar*, const gchar*, const gchar
     const double wanted = g_variant_get_double(value);
     const double bounded = std::isnan(wanted) ? 0.0 : std::clamp(wanted, -1.0, 2.0);
     if (!CanRun(error)) return FALSE;
-    m.hooks.runCommand({Command::Kind::SetVolume, 0, float(bounded)});  // never waits on the network
+    m.hooks.runCommand({Command::Kind::SetVolume, {}, float(bounded)});  // never waits on the network
     return TRUE;
   }
   if (Is(interface, kPlayerInterface) && Is(name, "Rate")) return TRUE;  // only 1.0 exists: nothing to change
@@ -177,7 +178,7 @@ void OnMethodCall(GDBusConnection*, const gchar*, const gchar*, const gchar* int
   } else if (Is(method, "Stop") || Is(method, "Pause")) {
     Answer(invocation, {Kind::Stop});
   } else if (Is(method, "PlayPause")) {
-    Answer(invocation, {m.tracker.status.playing ? Kind::Stop : Kind::Play});
+    Answer(invocation, {m.status.playing ? Kind::Stop : Kind::Play});
   } else if (Is(method, "OpenUri")) {
     g_dbus_method_invocation_return_dbus_error(invocation, "org.freedesktop.DBus.Error.NotSupported",
                                                "The player plays its station only");
@@ -187,9 +188,9 @@ void OnMethodCall(GDBusConnection*, const gchar*, const gchar*, const gchar* int
 }
 
 // The cover the window shows, as a file of its own for this cover number.
-void PublishCover(const Player& player) {
-  const uint32_t number = m.tracker.status.coverNumber;
-  const Image& shown = player.coverScaled != nullptr ? player.coverScaled : player.coverImage;
+void PublishCover(const SongState& song) {
+  const uint32_t number = m.status.coverNumber;
+  const Image& shown = song.coverScaled != nullptr ? song.coverScaled : song.coverImage;
   if (number == 0 || shown == nullptr) {
     RemoveCoverArt();
     m.artUrl.clear();
@@ -225,8 +226,8 @@ void OnBusAcquired(GDBusConnection* bus, const gchar*, gpointer) {
   }
   m.bus = G_DBUS_CONNECTION(g_object_ref(bus));
   // What the window shows already; nobody has read anything yet, so nothing is signalled.
-  FollowPlayer(m.tracker, *m.player);
-  PublishCover(*m.player);
+  m.status = FirstMediaStatus(*m.player);
+  PublishCover(m.player->song);
 }
 
 void OnNameLost(GDBusConnection* bus, const gchar* name, gpointer) {
@@ -245,7 +246,7 @@ void OnNameLost(GDBusConnection* bus, const gchar* name, gpointer) {
 
 }  // namespace
 
-void StartMediaControls(const Player& player, MediaControlsHooks hooks) {
+void StartMediaControls(const PlayerModel& player, MediaControlsHooks hooks) {
   if (m.player != nullptr) return;
   m.player = &player;
   m.hooks = std::move(hooks);
@@ -254,12 +255,12 @@ void StartMediaControls(const Player& player, MediaControlsHooks hooks) {
                              nullptr, OnNameLost, nullptr, nullptr);
 }
 
-void MediaControlsFollow(const Player& player) {
+void MediaControlsFollow(const PlayerModel& player, unsigned changes) {
   if (m.bus == nullptr || m.player != &player) return;
-  const uint32_t coverBefore = m.tracker.status.coverNumber;
-  const unsigned changes = FollowPlayer(m.tracker, player);
-  if (m.tracker.status.coverNumber != coverBefore) PublishCover(player);
-  if (changes != 0) EmitChanges(changes);
+  const uint32_t coverBefore = m.status.coverNumber;
+  const unsigned published = FollowChanges(m.status, player, changes);
+  if (m.status.coverNumber != coverBefore) PublishCover(player.song);
+  if (published != 0) EmitChanges(published);
 }
 
 void StopMediaControls() {

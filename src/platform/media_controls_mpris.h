@@ -7,7 +7,7 @@
 #include <functional>
 
 #include "app/commands.h"
-#include "app/player_state.h"
+#include "model/player_model.h"
 
 struct MediaControlsHooks {
   // Whether a command would run now: not while the player is inside another
@@ -22,10 +22,11 @@ struct MediaControlsHooks {
 // Asks for the bus name (org.mpris.MediaPlayer2.orvelle_player, or the same
 // with .instance<pid> when another player has it) and serves the player
 // from then on. Without a session bus nothing happens.
-void StartMediaControls(const Player& player, MediaControlsHooks hooks);
+void StartMediaControls(const PlayerModel& player, MediaControlsHooks hooks);
 
-// After each change a listener can see: publishes what changed, and only that.
-void MediaControlsFollow(const Player& player);
+// After each handler that changed what a listener sees (Change bits):
+// publishes what changed, and only that.
+void MediaControlsFollow(const PlayerModel& player, unsigned changes);
 
 // Gives the name up, removes the published cover and sends what is still queued.
 void StopMediaControls();

@@ -5,56 +5,54 @@
 
 #include <atomic>
 #include <cstring>
+#include <memory>
+#include <vector>
 
-#include "app/about_window.h"
 #include "app/events.h"
 #include "app/startup.h"
 #include "display/played_songs_view.h"
-#include "display/visualizer.h"
-#include "os/log.h"
 #include "platform/web_page.h"
 
 namespace {
 
 constexpr wchar_t kPlayerClass[] = L"OrvellePlayerWindow";
-constexpr wchar_t kAboutClass[] = L"OrvelleAboutWindow";
+constexpr wchar_t kSideClass[] = L"OrvelleSideWindow";
 constexpr wchar_t kPlayedSongsClass[] = L"OrvellePlayedSongsWindow";
-// A title bar with the system menu, its close box and a minimize box; no
-// maximize box and no sizing border: the windows keep their size.
+// A title bar with the system menu and its close box, a minimize box where
+// the description asks for one; no maximize box and no sizing border: the
+// windows keep their size.
 constexpr DWORD kPlayerStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-constexpr DWORD kAboutStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+constexpr DWORD kDialogStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 constexpr int kIconResource = 1;  // resources/orvelle-player.rc
 constexpr wchar_t kMessageBoxClass[] = L"#32770";
+
+// A window beside the player window (app/window_description.h).
+struct SideState {
+  const SideWindow* side = nullptr;
+  HWND window = nullptr;
+  SIZE size{};  // its one outer size
+  Surface* surface = nullptr;
+};
 
 // Everything the Win32 side keeps. One player window per process.
 struct Win32ShellState {
   HINSTANCE instance = nullptr;
   Player* player = nullptr;
   HWND window = nullptr;  // window 0, its menu bar is menu 1
-  HACCEL shortcut = nullptr;
+  HACCEL shortcuts = nullptr;
   SIZE playerSize{};                 // the player window's one outer size
-  HWND aboutWindow = nullptr;        // window 2
-  SIZE aboutSize{};
-  Surface* aboutSurface = nullptr;   // surface 20
+  std::vector<std::unique_ptr<SideState>> sides;
   HWND playedSongsWindow = nullptr;
   SIZE playedSongsSize{};
   Surface* playedSongsSurface = nullptr;
   bool pointerCaptured = false;      // a left press holds the pointer for the drag
   POINT lastPointer{};               // where the pointer was last seen on surface 1
   bool boxOpen = false;              // a message box of ours is open
-  bool quitPending = false;          // the user or the system asked to quit
-  bool looping = false;
 };
 
 Win32ShellState g;
 
 const wchar_t* Wide(const Text& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
-
-// Leaves the loop once asked to, but never from inside a handler: that one
-// returns first (a message box it shows is closed by the request).
-void QuitIfPending() {
-  if (g.quitPending && g.looping && g.player != nullptr && !g.player->handlingEvent) PostQuitMessage(0);
-}
 
 BOOL CALLBACK CloseMessageBox(HWND window, LPARAM) {
   wchar_t name[16] = L"";
@@ -64,25 +62,12 @@ BOOL CALLBACK CloseMessageBox(HWND window, LPARAM) {
   return TRUE;
 }
 
-void RequestQuit() {
-  g.quitPending = true;
+void CloseOpenMessageBox() {
   if (g.boxOpen) EnumThreadWindows(GetCurrentThreadId(), CloseMessageBox, 0);
-  QuitIfPending();
-}
-
-// What the background work handed back, applied between events. A handler
-// that was running (a message box open) held it back: it comes after each.
-void ApplyResults() {
-  if (g.player == nullptr) return;
-  ApplyBackgroundResults(*g.player);
-  QuitIfPending();
 }
 
 void Deliver(const ShellEvent& event) {
-  if (g.player == nullptr) return;
-  if (DeliverEvent(*g.player, event) == Dispatch::Quit) g.quitPending = true;
-  QuitIfPending();
-  ApplyResults();
+  if (g.player != nullptr) DeliverEvent(*g.player, event);
 }
 
 // The player window, for the workers' wake-ups; null while there is none.
@@ -157,7 +142,7 @@ void FixTrackSize(MINMAXINFO* limits, SIZE fixedSize) {
 LRESULT CALLBACK PlayerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CLOSE:
-      RequestQuit();  // the window is destroyed at shutdown, not here
+      if (g.player != nullptr) RequestQuit(*g.player);  // the window is destroyed at shutdown, not here
       return 0;
     case WM_QUERYENDSESSION:
       return TRUE;  // nothing of the listener's is lost: the session may end
@@ -178,7 +163,7 @@ LRESULT CALLBACK PlayerWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
       FixTrackSize(reinterpret_cast<MINMAXINFO*>(lParam), g.playerSize);
       return 0;
     case WM_DPICHANGED:
-      FitClientArea(window, kMainSurfaceWidth, kMainSurfaceHeight, g.playerSize);
+      FitClientArea(window, kPlayerWindow.width, kPlayerWindow.height, g.playerSize);
       return 0;
     case WM_COMMAND:
       // From the menu bar (0) or the shortcut (1); not from controls: there are none.
@@ -189,7 +174,7 @@ LRESULT CALLBACK PlayerWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
       return 0;
     case kResultsReady:
       resultsWakePending.store(false);
-      ApplyResults();
+      if (g.player != nullptr) ApplyBackgroundResults(*g.player);
       return 0;
     case WM_LBUTTONDOWN:
       // Moves and the release keep coming while the button is held, even
@@ -225,30 +210,36 @@ LRESULT CALLBACK PlayerWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
   }
 }
 
-void DestroyAboutWindow() {
-  if (g.aboutWindow != nullptr) {
-    const HWND about = g.aboutWindow;
-    g.aboutWindow = nullptr;
-    DestroyWindow(about);
+SideState* SideOf(HWND window) {
+  for (const auto& side : g.sides) {
+    if (side->window == window) return side.get();
   }
-  DestroySurface(g.aboutSurface);
+  return nullptr;
 }
 
-LRESULT CALLBACK AboutWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+void DestroySideWindow(SideState* side) {
+  const HWND window = side->window;
+  DestroySurface(side->surface);
+  std::erase_if(g.sides, [side](const std::unique_ptr<SideState>& kept) { return kept.get() == side; });
+  if (window != nullptr) DestroyWindow(window);
+}
+
+LRESULT CALLBACK SideWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  SideState* side = SideOf(window);
   switch (message) {
     case WM_CLOSE:
-      if (window == g.aboutWindow) DestroyAboutWindow();
+      if (side != nullptr) DestroySideWindow(side);
       return 0;
     case WM_ERASEBKGND:
       return 1;
     case WM_PAINT:
-      PaintFrom(window, window == g.aboutWindow ? g.aboutSurface : nullptr);
+      PaintFrom(window, side != nullptr ? side->surface : nullptr);
       return 0;
     case WM_GETMINMAXINFO:
-      FixTrackSize(reinterpret_cast<MINMAXINFO*>(lParam), g.aboutSize);
+      if (side != nullptr) FixTrackSize(reinterpret_cast<MINMAXINFO*>(lParam), side->size);
       return 0;
     case WM_DPICHANGED:
-      FitClientArea(window, kAboutWidth, kAboutHeight, g.aboutSize);
+      if (side != nullptr) FitClientArea(window, side->side->window.width, side->side->window.height, side->size);
       return 0;
     default:
       return DefWindowProcW(window, message, wParam, lParam);  // pointer events: ignored
@@ -313,9 +304,9 @@ void OpenPlayedSongsWindow(Player& player) {
   }
   g.playedSongsSurface = CreateSurface(kPlayedSongsWidth, kPlayedSongsHeight);
   if (g.playedSongsSurface == nullptr) return;
-  const RECT place = CentredWindowRect(kPlayedSongsWidth, kPlayedSongsHeight, kAboutStyle, false);
+  const RECT place = CentredWindowRect(kPlayedSongsWidth, kPlayedSongsHeight, kDialogStyle, false);
   g.playedSongsSize = {place.right - place.left, place.bottom - place.top};
-  g.playedSongsWindow = CreateWindowExW(0, kPlayedSongsClass, L"Titres diffus\u00E9s", kAboutStyle, place.left,
+  g.playedSongsWindow = CreateWindowExW(0, kPlayedSongsClass, L"Titres diffus\u00E9s", kDialogStyle, place.left,
                                         place.top, place.right - place.left, place.bottom - place.top, nullptr, nullptr,
                                         g.instance, nullptr);
   if (g.playedSongsWindow == nullptr) {
@@ -344,58 +335,61 @@ void CopyToClipboard(const Text& text) {
   CloseClipboard();
 }
 
-// ---------------------------------------------------------------- menus
-
-void AddMenuItem(HMENU menu, const char* label, int event) {
-  AppendMenuW(menu, MF_STRING, UINT_PTR(event), Wide(T(label)));  // no '&' in any text: no mnemonics
-}
-
-HMENU AddMenu(HMENU bar, const char* title) {
-  HMENU menu = CreatePopupMenu();
-  if (menu != nullptr) AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(menu), Wide(T(title)));
-  return menu;
+DWORD StyleOf(const WindowDescription& description) {
+  return description.minimizable ? kPlayerStyle : kDialogStyle;
 }
 
 // Menu 1; nullptr if it cannot be made, and the window goes without.
 HMENU BuildMenuBar() {
   HMENU bar = CreateMenu();
   if (bar == nullptr) return nullptr;
-  if (HMENU file = AddMenu(bar, "Fichier")) AddMenuItem(file, "Quitter", kMenuQuit);
-  if (HMENU station = AddMenu(bar, "Orvelle")) {
-    AddMenuItem(station, "Site Orvelle\u2026", kMenuSite);
-    AddMenuItem(station, "Podcast", kMenuPodcast);
-    AddMenuItem(station, "Top 30", kMenuTop30);
-    AddMenuItem(station, "Forum", kMenuForum);
-    AppendMenuW(station, MF_SEPARATOR, 0, nullptr);
-    AddMenuItem(station, "Titres diffus\u00E9s\u2026", kMenuPlayedSongs);
-  }
-  if (HMENU view = AddMenu(bar, "Affichage")) {
-    for (int32_t mode = 0; mode < kVisualizerModeCount; ++mode) {
-      AddMenuItem(view, kVisualizerModes[mode].label, kMenuVisualizerFirst + mode);
+  HMENU menu = nullptr;
+  for (const MenuEntry& entry : kPlayerMenuBar) {
+    const Text text = T(entry.text);  // no '&' in any text: no mnemonics
+    switch (entry.kind) {
+      case MenuEntry::Kind::Menu:
+        menu = CreatePopupMenu();
+        if (menu != nullptr) AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(menu), Wide(text));
+        break;
+      case MenuEntry::Kind::Item:
+        if (menu != nullptr) AppendMenuW(menu, MF_STRING, UINT_PTR(entry.event), Wide(text));
+        break;
+      case MenuEntry::Kind::Separator:
+        if (menu != nullptr) AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        break;
     }
   }
-  if (HMENU about = AddMenu(bar, "\u00C0 propos")) AddMenuItem(about, "\u00C0 propos de Orvelle\u2026", kMenuAbout);
   return bar;
 }
 
+// A window of that description, centred, with `menu` if not null; its one
+// outer size in `size`.
+HWND NewWindow(const wchar_t* windowClass, const WindowDescription& description, HMENU menu, SIZE& size) {
+  const DWORD style = StyleOf(description);
+  const RECT place = CentredWindowRect(description.width, description.height, style, menu != nullptr);
+  size = {place.right - place.left, place.bottom - place.top};
+  const HWND window = CreateWindowExW(0, windowClass, Wide(T(description.title)), style, place.left, place.top,
+                                      size.cx, size.cy, nullptr, menu, g.instance, nullptr);
+  if (window != nullptr) FitClientArea(window, description.width, description.height, size);
+  return window;
+}
+
 bool OpenPlayerWindow(Player& player) {
-  g.player = &player;
   HMENU menu = BuildMenuBar();
-  const RECT place = CentredWindowRect(kMainSurfaceWidth, kMainSurfaceHeight, kPlayerStyle, menu != nullptr);
-  g.playerSize = {place.right - place.left, place.bottom - place.top};
-  g.window = CreateWindowExW(0, kPlayerClass, L"Orvelle Player", kPlayerStyle, place.left, place.top,
-                             place.right - place.left, place.bottom - place.top, nullptr, menu, g.instance, nullptr);
+  g.window = NewWindow(kPlayerClass, kPlayerWindow, menu, g.playerSize);
   if (g.window == nullptr) {
     if (menu != nullptr) DestroyMenu(menu);
     return false;
   }
-  FitClientArea(g.window, kMainSurfaceWidth, kMainSurfaceHeight, g.playerSize);
 
-  // V with no modifier: the accelerator matches only with Shift, Ctrl and Alt up.
-  ACCEL shortcuts[] = {{FVIRTKEY, 'V', WORD(kMenuNextVisualizer)}, {FVIRTKEY | FCONTROL, 'C', WORD(kMenuCopySong)}};
-  g.shortcut = CreateAcceleratorTableW(shortcuts, 2);
+  // An accelerator matches only with the modifiers it names: V alone, Ctrl+C.
+  std::vector<ACCEL> keys;
+  for (const Shortcut& shortcut : kShortcuts) {
+    keys.push_back({BYTE(FVIRTKEY | (shortcut.control ? FCONTROL : 0)), WORD(shortcut.key), WORD(shortcut.event)});
+  }
+  g.shortcuts = CreateAcceleratorTableW(keys.data(), int(keys.size()));
 
-  player.mainSurface = CreateSurface(kMainSurfaceWidth, kMainSurfaceHeight);
+  player.mainSurface = CreateSurface(kPlayerWindow.width, kPlayerWindow.height);
   if (player.mainSurface != nullptr) {
     const HWND window = g.window;
     SetPresent(*player.mainSurface, [window](int x, int y, int w, int h) { ShowChanges(window, x, y, w, h); });
@@ -412,68 +406,69 @@ void ShowFirstFrame(Player&) {
 }
 
 void StartTimers(Player&) {
-  SetTimer(g.window, UINT_PTR(kTimerNowPlaying), kNowPlayingIntervalMs, nullptr);
-  SetTimer(g.window, UINT_PTR(kTimerAnimation), kAnimationIntervalMs, nullptr);
+  for (const TimerDescription& timer : kTimers) SetTimer(g.window, UINT_PTR(timer.id), timer.intervalMs, nullptr);
 }
 
 void RunEventLoop(Player&) {
-  // Asked while start-up ran: it ends at once.
-  if (g.quitPending) return;
-  g.looping = true;
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-    // The shortcut belongs to the player window: V in the About window is only V.
-    if (message.hwnd == g.window && g.shortcut != nullptr && TranslateAcceleratorW(g.window, g.shortcut, &message)) {
+    // The shortcuts belong to the player window: V in the About window is only V.
+    if (message.hwnd == g.window && g.shortcuts != nullptr && TranslateAcceleratorW(g.window, g.shortcuts, &message)) {
       continue;
     }
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
-  g.looping = false;
 }
 
 void ShowMessageBox(const Text& title, const Text& message) {
-  if (g.quitPending) return;  // the user is leaving: nothing to answer any more
-  g.boxOpen = true;  // a close request closes it
+  g.boxOpen = true;  // a quit request closes it
   // Modal to the player window when there is one; the loop inside it goes
   // on painting, and drops the events it hands the player (DeliverEvent).
   MessageBoxW(g.window, Wide(message), Wide(title), MB_OK | MB_ICONERROR | (g.window ? 0 : MB_SETFOREGROUND));
   g.boxOpen = false;
 }
 
-void OpenAboutWindow(Player& player) {
-  DestroyAboutWindow();  // a second opening replaces the first
-  const RECT place = CentredWindowRect(kAboutWidth, kAboutHeight, kAboutStyle, false);
-  g.aboutSize = {place.right - place.left, place.bottom - place.top};
-  g.aboutWindow = CreateWindowExW(0, kAboutClass, L"\u00C0 propos de Orvelle", kAboutStyle, place.left, place.top,
-                                  place.right - place.left, place.bottom - place.top, nullptr, nullptr, g.instance,
-                                  nullptr);
-  if (g.aboutWindow == nullptr) return;
-  FitClientArea(g.aboutWindow, kAboutWidth, kAboutHeight, g.aboutSize);
-  g.aboutSurface = CreateSurface(kAboutWidth, kAboutHeight);
-  if (g.aboutSurface != nullptr) {
-    const HWND about = g.aboutWindow;
-    SetPresent(*g.aboutSurface, [about](int x, int y, int w, int h) { ShowChanges(about, x, y, w, h); });
-    DrawAboutWindow(player, *g.aboutSurface);
+Surface* OpenSideWindow(const SideWindow& description) {
+  // A second opening replaces the first.
+  for (const auto& open : g.sides) {
+    if (open->side == &description) {
+      DestroySideWindow(open.get());
+      break;
+    }
   }
-  ShowWindow(g.aboutWindow, SW_SHOW);
+  auto side = std::make_unique<SideState>();
+  side->side = &description;
+  SideState* kept = side.get();
+  g.sides.push_back(std::move(side));
+  kept->window = NewWindow(kSideClass, description.window, nullptr, kept->size);
+  if (kept->window == nullptr) {
+    DestroySideWindow(kept);
+    return nullptr;
+  }
+  kept->surface = CreateSurface(description.window.width, description.window.height);
+  if (kept->surface != nullptr) {
+    const HWND window = kept->window;
+    SetPresent(*kept->surface, [window](int x, int y, int w, int h) { ShowChanges(window, x, y, w, h); });
+  }
+  ShowWindow(kept->window, SW_SHOW);
+  return kept->surface;
 }
 
 void CloseWindows(Player& player) {
   resultsWindow.store(nullptr);
   if (g.window != nullptr) {
-    KillTimer(g.window, UINT_PTR(kTimerNowPlaying));
-    KillTimer(g.window, UINT_PTR(kTimerAnimation));
+    for (const TimerDescription& timer : kTimers) KillTimer(g.window, UINT_PTR(timer.id));
   }
-  DestroyAboutWindow();
+  while (!g.sides.empty()) DestroySideWindow(g.sides.back().get());
   DestroyPlayedSongsWindow();
   if (g.window != nullptr) {
     DestroyWindow(g.window);  // and its menu bar with it
     g.window = nullptr;
   }
-  if (g.shortcut != nullptr) {
-    DestroyAcceleratorTable(g.shortcut);
-    g.shortcut = nullptr;
+  if (g.shortcuts != nullptr) {
+    DestroyAcceleratorTable(g.shortcuts);
+    g.shortcuts = nullptr;
   }
   DestroySurface(player.mainSurface);
   // As before the window opened: a program that opens it again (the shell's
@@ -502,19 +497,22 @@ bool RegisterWindowClass(const wchar_t* name, WNDPROC procedure) {
 
 bool InitWin32Shell(HINSTANCE instance) {
   g.instance = instance;
-  return RegisterWindowClass(kPlayerClass, PlayerWindowProc) && RegisterWindowClass(kAboutClass, AboutWindowProc) &&
+  return RegisterWindowClass(kPlayerClass, PlayerWindowProc) && RegisterWindowClass(kSideClass, SideWindowProc) &&
          RegisterWindowClass(kPlayedSongsClass, PlayedSongsWindowProc);
 }
 
-Shell MakeWin32Shell() {
+Shell MakeWin32Shell(Player& player) {
+  g.player = &player;
   Shell shell;
   shell.showMessageBox = ShowMessageBox;
+  shell.closeMessageBox = CloseOpenMessageBox;
   shell.openPlayerWindow = OpenPlayerWindow;
   shell.showFirstFrame = ShowFirstFrame;
   shell.startTimers = StartTimers;
   shell.runEventLoop = RunEventLoop;
-  shell.openAboutWindow = OpenAboutWindow;
-  shell.openPlayedSongsWindow = OpenPlayedSongsWindow;
+  shell.leaveEventLoop = [] { PostQuitMessage(0); };
+  shell.openSideWindow = OpenSideWindow;
+  shell.openPlayedSongs = OpenPlayedSongsWindow;
   shell.copyText = CopyToClipboard;
   shell.openWebPage = OpenWebPage;
   shell.closeWindows = CloseWindows;

@@ -8,12 +8,13 @@
 
 #include "app/player_state.h"
 
-// Registers the window classes of the player and About windows, with the
+// Registers the window classes of the player window and the windows beside it, with the
 // program's icon from the executable's resources. False if that fails.
 bool InitWin32Shell(HINSTANCE instance);
 
-// A Shell whose operations are Win32 windows, menus, timers and message boxes.
-Shell MakeWin32Shell();
+// A Shell whose operations are Win32 windows, menus, timers and message
+// boxes, for `player`, which the windows' messages are delivered to from now on.
+Shell MakeWin32Shell(Player& player);
 
 // Has the window's thread apply the background work's results soon
 // (ApplyBackgroundResults). Any thread: the player's workers call it.

@@ -15,11 +15,13 @@
 #include "app/playback.h"
 #include "app/poll.h"
 #include "app/startup.h"
+#include "audio/stream_control.h"
 #include "cover/test_pictures.h"
 #include "fake_audio.h"
 #include "fake_shell.h"
 #include "model/layout.h"
-#include "nowplaying/local_server.h"
+#include "os/os.h"
+#include "support/local_server.h"
 
 namespace {
 
@@ -45,13 +47,13 @@ class BackgroundWork : public testing::Test {
     player.audioLibrary.api = FakeAudioApi();
     player.shell = MakeFakeShell(shellLog);
     player.config.streamUrl = station.Base() + "/;stream/1";
-    player.serverBase = T(station.Base());  // as start-up derives it
+    player.playback.serverBase = T(station.Base());  // as start-up derives it
     player.config.itunesBase = search.Base();
     player.config.deezerBase = search.Base();
     player.clockMs = MonotonicMs;
     player.httpGet = BoundedHttpGet(MonotonicMs, background.Cancel());
     player.background = &background;
-    ComputeLayout(player.layout, player.volume);
+    ComputeLayout(player.look.layout, player.playback.volume);
     station.Route("/stats", [this](const httplib::Request&, httplib::Response& response) {
       std::lock_guard<std::mutex> lock(songMutex);
       response.set_content(R"({"songtitle":")" + songOnAir + R"("})", "application/json");
@@ -66,8 +68,8 @@ class BackgroundWork : public testing::Test {
   }
   void TearDown() override {
     background.Stop(1s);
-    FreeImage(player.coverImage);
-    FreeImage(player.coverScaled);
+    FreeImage(player.song.coverImage);
+    FreeImage(player.song.coverScaled);
   }
 
   // This thread as the window's: applies what the workers hand back until
@@ -87,8 +89,8 @@ class BackgroundWork : public testing::Test {
     return count;
   }
   bool CoverIs(RgbaPixel colour) {
-    if (player.coverScaled == nullptr) return false;
-    const uint32_t argb = player.coverScaled->Row(125)[125];
+    if (player.song.coverScaled == nullptr) return false;
+    const uint32_t argb = player.song.coverScaled->Row(125)[125];
     return argb == (0xFF000000u | uint32_t(colour.r) << 16 | uint32_t(colour.g) << 8 | colour.b);
   }
 
@@ -117,11 +119,11 @@ TEST_F(BackgroundWork, ATricklingCoverHoldsNeitherPlayNorStopAndASongChangeStill
 
   const auto pressed = Clock::now();
   RunCommand(player, {Command::Kind::Play});
-  ASSERT_TRUE(Pump([&] { return IsStreamLive(player); }, 1s)) << "never LIVE";
+  ASSERT_TRUE(Pump([&] { return IsStreamPlaying(Bass(player), player.playback.streamHandle); }, 1s)) << "never LIVE";
   RunCommand(player, {Command::Kind::Stop});
-  EXPECT_FALSE(IsStreamLive(player));
+  EXPECT_FALSE(IsStreamPlaying(Bass(player), player.playback.streamHandle));
   EXPECT_LT(Clock::now() - pressed, 1s);
-  EXPECT_EQ(player.coverImage, nullptr) << "the picture came before play and stop were tried";
+  EXPECT_EQ(player.song.coverImage, nullptr) << "the picture came before play and stop were tried";
 
   // The song changes while the picture comes: a tick meanwhile starts nothing.
   {
@@ -129,16 +131,16 @@ TEST_F(BackgroundWork, ATricklingCoverHoldsNeitherPlayNorStopAndASongChangeStill
     songOnAir = "Les Ondes Vertes - Carre Magique";
   }
   PollNowPlaying(player);
-  ASSERT_TRUE(Pump([&] { return !player.pollRunning; }, 10s));
+  ASSERT_TRUE(Pump([&] { return !player.song.pollRunning; }, 10s));
   EXPECT_EQ(Asked(station, "/stats"), 1);
-  EXPECT_EQ(TextToUtf8(player.currentSong), "Blue Sky - Night Song");
+  EXPECT_EQ(TextToUtf8(player.song.currentSong), "Blue Sky - Night Song");
   EXPECT_TRUE(CoverIs(kRed));
   // The next tick takes the new song and its cover.
   PollNowPlaying(player);
-  ASSERT_TRUE(Pump([&] { return !player.pollRunning; }, 10s));
-  EXPECT_EQ(TextToUtf8(player.currentSong), "Les Ondes Vertes - Carre Magique");
+  ASSERT_TRUE(Pump([&] { return !player.song.pollRunning; }, 10s));
+  EXPECT_EQ(TextToUtf8(player.song.currentSong), "Les Ondes Vertes - Carre Magique");
   EXPECT_TRUE(CoverIs(kBlue));
-  EXPECT_EQ(player.coverFailCount, 0);
+  EXPECT_EQ(player.song.coverFailCount, 0);
 }
 
 TEST_F(BackgroundWork, QuitWhileAFetchStallsEndsAtOnceWithNothingLeftRunning) {
@@ -155,7 +157,7 @@ TEST_F(BackgroundWork, QuitWhileAFetchStallsEndsAtOnceWithNothingLeftRunning) {
   EXPECT_EQ(code, 0);
   EXPECT_LT(Clock::now() - stalledAt.load(), 1s);
   EXPECT_TRUE(background.Stop(0ms)) << "a worker still waits for the server";
-  EXPECT_EQ(player.currentSong, u"");
+  EXPECT_EQ(player.song.currentSong, u"");
 }
 
 TEST_F(BackgroundWork, QuitWhileTheStreamOpensEndsAtOnceAndKeepsTheLibraryLoaded) {

@@ -7,8 +7,8 @@
 #include <cmath>
 #include <limits>
 
+#include "app/changes.h"
 #include "app/frame.h"
-#include "app/listener_changes.h"
 #include "app/playback.h"
 #include "frame_fixture.h"
 #include "fake_audio.h"
@@ -25,11 +25,13 @@ class EventsTest : public ::testing::Test {
     player.audioLibrary.api = FakeAudioApi();
     player.config = BuiltInConfig();
     player.shell = MakeFakeShell(shell);
-    ComputeLayout(player.layout, player.volume);
+    ComputeLayout(player.look.layout, player.playback.volume);
   }
-  void Press(int x, int y) { HandleSurfaceEvent(player, {PointerKind::LeftPress, x, y}); }
-  void Move(int x, int y) { HandleSurfaceEvent(player, {PointerKind::Move, x, y}); }
-  void Release(int x, int y) { HandleSurfaceEvent(player, {PointerKind::LeftRelease, x, y}); }
+  void Press(int x, int y) { DeliverEvent(player, {ShellEvent::Kind::Surface, 0, {PointerKind::LeftPress, x, y}}); }
+  void Move(int x, int y) { DeliverEvent(player, {ShellEvent::Kind::Surface, 0, {PointerKind::Move, x, y}}); }
+  void Release(int x, int y) { DeliverEvent(player, {ShellEvent::Kind::Surface, 0, {PointerKind::LeftRelease, x, y}}); }
+  void Menu(int event) { DeliverEvent(player, {ShellEvent::Kind::Menu, event}); }
+  void Tick(int timer) { DeliverEvent(player, {ShellEvent::Kind::Timer, timer}); }
   int Count(const std::string& call) {
     return int(std::count(FakeLog().calls.begin(), FakeLog().calls.end(), call));
   }
@@ -46,15 +48,15 @@ TEST_F(EventsTest, PlayAndStopAreasIncludeTheirEdges) {
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.x) + "," + std::to_string(c.y));
     ResetFake();
-    player.streamHandle = 0;
+    player.playback.streamHandle = 0;
     Press(c.x, c.y);
-    EXPECT_EQ(player.streamHandle != 0, c.plays);
+    EXPECT_EQ(player.playback.streamHandle != 0, c.plays);
   }
   Press(350, 220);  // stop box corner
-  EXPECT_EQ(player.streamHandle, 0u);
+  EXPECT_EQ(player.playback.streamHandle, 0u);
   Press(306, 236);
   Press(382, 252);  // the opposite corner
-  EXPECT_EQ(player.streamHandle, 0u);
+  EXPECT_EQ(player.playback.streamHandle, 0u);
 }
 
 TEST_F(EventsTest, VolumeAreaReachesBeyondTheTrack) {
@@ -65,10 +67,10 @@ TEST_F(EventsTest, VolumeAreaReachesBeyondTheTrack) {
                {500, 254, false}, {631, 240, false}, {500, 222, false}};
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.x) + "," + std::to_string(c.y));
-    player.volumeDragging = 0;
+    player.pointer.volumeDragging = false;
     Press(c.x, c.y);
-    EXPECT_EQ(player.volumeDragging, c.drags ? 1 : 0);
-    EXPECT_FLOAT_EQ(player.volume, 0.8f);  // the press itself changes nothing
+    EXPECT_EQ(player.pointer.volumeDragging, c.drags);
+    EXPECT_FLOAT_EQ(player.playback.volume, 0.8f);  // the press itself changes nothing
   }
 }
 
@@ -77,12 +79,12 @@ TEST_F(EventsTest, DragSetsVolumeUntilReleasedAnywhere) {
   const std::pair<int, float> moves[] = {{300, 0.0f}, {440, 0.0f}, {530, 0.5f}, {620, 1.0f}, {2000, 1.0f}, {-50, 0.0f}};
   for (const auto& [x, volume] : moves) {
     Move(x, 400);  // far below the track: the drag holds anyway
-    EXPECT_FLOAT_EQ(player.volume, volume) << x;
+    EXPECT_FLOAT_EQ(player.playback.volume, volume) << x;
   }
   Release(-100, -100);  // released outside the window
-  EXPECT_EQ(player.volumeDragging, 0);
+  EXPECT_FALSE(player.pointer.volumeDragging);
   Move(600, 238);
-  EXPECT_FLOAT_EQ(player.volume, 0.0f);
+  EXPECT_FLOAT_EQ(player.playback.volume, 0.0f);
 }
 
 TEST_F(EventsTest, VolumeWithoutStreamIsStoredAndAppliedToTheNextStream) {
@@ -109,7 +111,7 @@ TEST_F(EventsTest, PlaybackControl) {
   EXPECT_EQ(FakeLog().lastUrl, player.config.streamUrl);
 
   StopPlayback(player);
-  EXPECT_EQ(player.streamHandle, 0u);
+  EXPECT_EQ(player.playback.streamHandle, 0u);
   StartPlayback(player);  // stop then play opens a fresh connection
   EXPECT_EQ(Count("BASS_StreamCreateURL(0,0,0,0)"), 2);
 }
@@ -118,69 +120,57 @@ TEST_F(EventsTest, FailedOpenShowsTheLibraryCode) {
   FakeScript().createResult = 0;
   FakeScript().errorCode = -1;
   Press(300, 230);
-  EXPECT_EQ(player.streamHandle, 0u);
+  EXPECT_EQ(player.playback.streamHandle, 0u);
   ASSERT_EQ(shell.messageBoxes.size(), 1u);
   EXPECT_EQ(shell.messageBoxes[0].first, "Erreur");
   EXPECT_EQ(shell.messageBoxes[0].second, "Impossible d'ouvrir le flux (code -1)");
   EXPECT_EQ(Count("BASS_ChannelPlay(0,0)"), 0);
 }
 
-TEST_F(EventsTest, LiveMeansPlayingOrPaused) {
-  EXPECT_FALSE(IsStreamLive(player));  // handle 0: asked anyway, answer "stopped"
-  EXPECT_EQ(Count("BASS_ChannelIsActive(0)"), 1);
-  StartPlayback(player);
-  const std::pair<DWORD, bool> answers[] = {{kActivePlaying, true}, {kActivePaused, true},
-                                            {kActiveStalled, false}, {kActiveStopped, false}};
-  for (const auto& [answer, live] : answers) {
-    FakeScript().activeAnswer = answer;
-    EXPECT_EQ(IsStreamLive(player), live) << answer;
-  }
-}
-
 TEST_F(EventsTest, MenuEvents) {
   for (int mode = 0; mode <= 5; ++mode) {
-    EXPECT_EQ(HandleMenuEvent(player, 200 + mode), Dispatch::Continue);
-    EXPECT_EQ(player.visualizerMode, mode);
+    Menu(200 + mode);
+    EXPECT_EQ(player.visualizer.visualizerMode, VisualizerMode(mode));
   }
-  for (int event : {110, 111, 112, 113}) HandleMenuEvent(player, event);
+  for (int event : {110, 111, 112, 113}) Menu(event);
   EXPECT_EQ(shell.webPages, (std::vector<std::string>{player.config.stationSiteUrl, player.config.podcastUrl,
                                                       player.config.top30Url, player.config.forumUrl}));
-  HandleMenuEvent(player, 120);
+  Menu(120);
   EXPECT_EQ(shell.aboutOpened, 1);
-  for (int ignored : {0, 99, 101, 114, 199, 207}) {
-    EXPECT_EQ(HandleMenuEvent(player, ignored), Dispatch::Continue);
-  }
-  EXPECT_EQ(player.visualizerMode, 5);
-  EXPECT_EQ(HandleMenuEvent(player, 100), Dispatch::Quit);
+  for (int ignored : {0, 99, 101, 114, 199, 207}) Menu(ignored);
+  EXPECT_EQ(player.visualizer.visualizerMode, VisualizerMode::Oscilloscope);
+  EXPECT_FALSE(player.handler.quitPending);
+  Menu(100);
+  EXPECT_TRUE(player.handler.quitPending);
 }
 
 TEST_F(EventsTest, ShortcutCyclesModes) {
-  player.visualizerMode = 1;
-  for (int i = 0; i < 6; ++i) HandleMenuEvent(player, kMenuNextVisualizer);
-  EXPECT_EQ(player.visualizerMode, 1);
-  player.visualizerMode = 5;
-  HandleMenuEvent(player, kMenuNextVisualizer);
-  EXPECT_EQ(player.visualizerMode, 0);
+  player.visualizer.visualizerMode = VisualizerMode::Bars;
+  for (int i = 0; i < 6; ++i) Menu(kMenuNextVisualizer);
+  EXPECT_EQ(player.visualizer.visualizerMode, VisualizerMode::Bars);
+  player.visualizer.visualizerMode = VisualizerMode::Oscilloscope;
+  Menu(kMenuNextVisualizer);
+  EXPECT_EQ(player.visualizer.visualizerMode, VisualizerMode::Line);
 }
 
 TEST_F(EventsTest, PulsePhaseCyclesEvery17Ticks) {
-  for (int tick = 1; tick <= 16; ++tick) HandleTimer(player, kTimerAnimation);
-  EXPECT_NEAR(player.pulsePhase, 0.96f, 1e-5f);
-  HandleTimer(player, kTimerAnimation);
-  EXPECT_EQ(player.pulsePhase, 0.0f);
-  HandleTimer(player, 12);  // another timer: ignored
-  EXPECT_EQ(player.pulsePhase, 0.0f);
+  for (int tick = 1; tick <= 16; ++tick) Tick(kTimerAnimation);
+  EXPECT_NEAR(player.visualizer.pulsePhase, 0.96f, 1e-5f);
+  Tick(kTimerAnimation);
+  EXPECT_EQ(player.visualizer.pulsePhase, 0.0f);
+  Tick(12);  // another timer: ignored
+  EXPECT_EQ(player.visualizer.pulsePhase, 0.0f);
 }
 
 TEST_F(EventsTest, TickFetchesTheSpectrumBeforeTheFrameThatShowsIt) {
   player.mainSurface = CreateSurface(800, 300);
-  player.streamHandle = 7;
-  player.visualizerMode = 5;
-  HandleTimer(player, kTimerAnimation);
+  player.playback.streamHandle = 7;
+  player.visualizer.visualizerMode = VisualizerMode::Oscilloscope;
+  Tick(kTimerAnimation);
   const std::string fft = std::to_string(kDataFft1024), samples = std::to_string(kDataFloat | 4096);
   EXPECT_EQ(FakeLog().calls, (std::vector<std::string>{"BASS_ChannelIsActive(7)", "BASS_ChannelGetData(7," + fft + ")",
                                                        "BASS_ChannelIsActive(7)", "BASS_ChannelGetData(7," + samples + ")"}));
-  EXPECT_EQ(player.spectrum[0], FakeScript().spectrumValue);
+  EXPECT_EQ(player.visualizer.spectrum[0], FakeScript().spectrumValue);
   DestroySurface(player.mainSurface);
 }
 
@@ -202,6 +192,7 @@ TEST_F(EventsTest, ListenersHearOfSongPlayingAndVolumeChangesButNotOfAnIdleTick)
       {"idle tick", {K::Timer, kTimerAnimation}, std::nullopt, {}},
       {"press on the slider", {K::Surface, 0, {PointerKind::LeftPress, 500, 238}}, std::nullopt, {}},
       {"drag", {K::Surface, 0, {PointerKind::Move, 530, 238}}, std::nullopt, {kVolumeChanged}},
+      {"drag to the same volume", {K::Surface, 0, {PointerKind::Move, 530, 250}}, std::nullopt, {}},
       {"release", {K::Surface, 0, {PointerKind::LeftRelease, 530, 238}}, std::nullopt, {}},
       {"poll, no answer", {K::Timer, kTimerNowPlaying}, std::nullopt, {}},
       {"poll, a new song", {K::Timer, kTimerNowPlaying}, R"({"songtitle":"A - B"})", {kSongChanged}},
@@ -223,14 +214,14 @@ TEST_F(EventsTest, ListenersHearOfSongPlayingAndVolumeChangesButNotOfAnIdleTick)
 TEST_F(EventsTest, CommandsFromOtherSourcesStayInRange) {
   using Kind = Command::Kind;
   for (const auto& [volume, stored] : {std::pair{1.5f, 1.0f}, {-0.5f, 0.0f}, {std::nanf(""), 0.0f}, {0.25f, 0.25f}}) {
-    RunCommand(player, {Kind::SetVolume, 0, volume});
-    EXPECT_EQ(player.volume, stored) << volume;
+    RunCommand(player, {Kind::SetVolume, {}, volume});
+    EXPECT_EQ(player.playback.volume, stored) << volume;
   }
-  player.visualizerMode = 3;
-  for (int32_t mode : {-1, 6, 1000}) RunCommand(player, {Kind::SelectVisualizer, mode});
-  EXPECT_EQ(player.visualizerMode, 3);
-  RunCommand(player, {Kind::SelectVisualizer, 5});
-  EXPECT_EQ(player.visualizerMode, 5);
+  player.visualizer.visualizerMode = VisualizerMode::Ring;
+  for (int32_t mode : {-1, 6, 1000}) RunCommand(player, {Kind::SelectVisualizer, VisualizerMode(mode)});
+  EXPECT_EQ(player.visualizer.visualizerMode, VisualizerMode::Ring);
+  RunCommand(player, {Kind::SelectVisualizer, VisualizerMode::Oscilloscope});
+  EXPECT_EQ(player.visualizer.visualizerMode, VisualizerMode::Oscilloscope);
 }
 
 TEST_F(EventsTest, EventsThatComeWhileAMessageBoxIsOpenDoNothing) {
@@ -241,10 +232,11 @@ TEST_F(EventsTest, EventsThatComeWhileAMessageBoxIsOpenDoNothing) {
     ShellEvent event;
     std::function<bool(const Player&)> tookEffect;
   } cases[] = {
-      {"animation tick", {ShellEvent::Kind::Timer, kTimerAnimation}, [](const Player& p) { return p.pulsePhase > 0; }},
+      {"animation tick", {ShellEvent::Kind::Timer, kTimerAnimation}, [](const Player& p) { return p.visualizer.pulsePhase > 0; }},
       {"press on the volume slider", {ShellEvent::Kind::Surface, 0, {PointerKind::LeftPress, 500, 238}},
-       [](const Player& p) { return p.volumeDragging == 1; }},
-      {"menu Visualizer : Cercle", {ShellEvent::Kind::Menu, 203}, [](const Player& p) { return p.visualizerMode == 3; }},
+       [](const Player& p) { return p.pointer.volumeDragging; }},
+      {"menu Visualizer : Cercle", {ShellEvent::Kind::Menu, 203},
+       [](const Player& p) { return p.visualizer.visualizerMode == VisualizerMode::Ring; }},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -253,7 +245,7 @@ TEST_F(EventsTest, EventsThatComeWhileAMessageBoxIsOpenDoNothing) {
     bool boxShown = false;
     player.shell.showMessageBox = [&](const Text&, const Text&) {
       boxShown = true;
-      EXPECT_EQ(DeliverEvent(player, c.event), Dispatch::Continue);
+      DeliverEvent(player, c.event);
     };
     DeliverEvent(player, press);
     ASSERT_TRUE(boxShown);
@@ -267,7 +259,7 @@ TEST_F(EventsTest, EventsThatComeWhileAMessageBoxIsOpenDoNothing) {
 // the new state: compared with a frame drawn from that state directly.
 TEST(EventsRedraw, MenuModesTheShortcutAndTheTickShowTheirStateAtOnce) {
   const auto ramp = [](Player& p) {
-    for (size_t k = 0; k < p.spectrum.size(); ++k) p.spectrum[k] = float(k % 64) / 64.0f;
+    for (size_t k = 0; k < p.visualizer.spectrum.size(); ++k) p.visualizer.spectrum[k] = float(k % 64) / 64.0f;
   };
   struct Case {
     std::string what;
@@ -278,14 +270,15 @@ TEST(EventsRedraw, MenuModesTheShortcutAndTheTickShowTheirStateAtOnce) {
   std::vector<Case> cases;
   for (int mode = 0; mode <= 5; ++mode) {
     cases.push_back({"menu " + std::to_string(200 + mode), {ShellEvent::Kind::Menu, 200 + mode},
-                     [=](Player& p) { ramp(p), p.visualizerMode = (mode + 1) % 6; },
-                     [=](Player& p) { ramp(p), p.visualizerMode = mode; }});
+                     [=](Player& p) { ramp(p), p.visualizer.visualizerMode = VisualizerMode((mode + 1) % 6); },
+                     [=](Player& p) { ramp(p), p.visualizer.visualizerMode = VisualizerMode(mode); }});
   }
-  cases.push_back({"V", {ShellEvent::Kind::Menu, kMenuNextVisualizer}, [=](Player& p) { ramp(p), p.visualizerMode = 5; },
-                   [=](Player& p) { ramp(p), p.visualizerMode = 0; }});
+  cases.push_back({"V", {ShellEvent::Kind::Menu, kMenuNextVisualizer},
+                   [=](Player& p) { ramp(p), p.visualizer.visualizerMode = VisualizerMode::Oscilloscope; },
+                   [=](Player& p) { ramp(p), p.visualizer.visualizerMode = VisualizerMode::Line; }});
   // The tick fetches the spectrum (0.1 in every bin from the fake) and shows it.
   cases.push_back({"animation tick", {ShellEvent::Kind::Timer, kTimerAnimation}, [](Player&) {},
-                   [](Player& p) { p.spectrum.fill(0.1f), p.pulsePhase = 0.06f; }});
+                   [](Player& p) { p.visualizer.spectrum.fill(0.1f), p.visualizer.pulsePhase = 0.06f; }});
 
   const Box panel = [] {
     Layout layout;
@@ -306,7 +299,7 @@ TEST(EventsRedraw, MenuModesTheShortcutAndTheTickShowTheirStateAtOnce) {
     SetUpHeadlessPlayer(player);  // resets the fake: a live stream with the same samples for both
     FakeScript().samples.resize(1024);
     for (size_t k = 0; k < 1024; ++k) FakeScript().samples[k] = std::sin(float(k) * 0.05f);
-    player.streamHandle = expected.streamHandle = 7;
+    player.playback.streamHandle = expected.playback.streamHandle = 7;
     c.expected(expected);
     RenderMainView(expected);
     c.before(player);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/player_state.h"
+#include "app/window_description.h"
 #include "display/surface.h"
 
 struct FakeShellLog {
@@ -31,12 +32,13 @@ inline Shell MakeFakeShell(FakeShellLog& log, std::function<void(Player&)> loop 
     if (!windowOpens) return false;
     ++log.windowsOpened;
     log.order.push_back("window");
-    player.mainSurface = CreateSurface(800, 300);
+    player.mainSurface = CreateSurface(kPlayerWindow.width, kPlayerWindow.height);
     return true;
   };
   shell.showFirstFrame = [&log](Player& player) {
     log.order.push_back("shown");
-    log.shownCoverPixel = SurfacePixel(*player.mainSurface, 143, 143);
+    const Box& cover = player.look.layout.coverBox;
+    log.shownCoverPixel = SurfacePixel(*player.mainSurface, int(cover.x + cover.width / 2), int(cover.y + cover.height / 2));
   };
   shell.startTimers = [&log](Player&) {
     ++log.timersStarted;
@@ -46,7 +48,11 @@ inline Shell MakeFakeShell(FakeShellLog& log, std::function<void(Player&)> loop 
     log.order.push_back("loop");
     if (loop) loop(player);
   };
-  shell.openAboutWindow = [&log](Player&) { ++log.aboutOpened; };
+  shell.leaveEventLoop = [] {};
+  shell.openSideWindow = [&log](const SideWindow&) -> Surface* {
+    ++log.aboutOpened;
+    return nullptr;
+  };
   shell.openWebPage = [&log](const std::string& url) { log.webPages.push_back(url); };
   shell.closeWindows = [](Player& player) { DestroySurface(player.mainSurface); };
   return shell;

@@ -1,14 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A player with its fonts, layout, fake audio library and a headless main
-// surface that records what is drawn, for tests of the painted view.
+// surface, for tests of what the app draws and when.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <array>
 #include <cstdint>
-#include <vector>
 
 #include "app/fonts.h"
 #include "app/player_state.h"
@@ -20,15 +17,15 @@ inline void SetUpHeadlessPlayer(Player& player) {
   ResetFake();
   InitPlayerState(player);
   player.audioLibrary.api = FakeAudioApi();
-  LoadFonts(player.fonts);
-  ComputeLayout(player.layout, player.volume);
-  player.mainSurface = CreateSurface(800, 300);
+  LoadFonts(player.look.fonts);
+  ComputeLayout(player.look.layout, player.playback.volume);
+  player.mainSurface = CreateSurface(kMainSurfaceWidth, kMainSurfaceHeight);
 }
 
 inline void TearDownHeadlessPlayer(Player& player) {
   DestroySurface(player.mainSurface);
-  FreeImage(player.coverImage);
-  FreeImage(player.coverScaled);
+  FreeImage(player.song.coverImage);
+  FreeImage(player.song.coverScaled);
 }
 
 // A colour as a pixel of the surface reads: 0xRRGGBB.
@@ -39,24 +36,10 @@ class FrameTest : public ::testing::Test {
   void SetUp() override {
     SetUpHeadlessPlayer(player);
     ASSERT_NE(player.mainSurface, nullptr);
-    SetRecording(*player.mainSurface, &ops);
   }
   void TearDown() override { TearDownHeadlessPlayer(player); }
-  Surface& S() { return *player.mainSurface; }
-
   // 0xRRGGBB of a pixel of the main surface.
-  uint32_t Pixel(int x, int y) { return SurfacePixel(S(), x, y); }
-
-  std::vector<DrawOp> OpsOf(DrawOp::Kind kind, Colour colour) const {
-    std::vector<DrawOp> found;
-    std::copy_if(ops.begin(), ops.end(), std::back_inserter(found),
-                 [&](const DrawOp& op) { return op.kind == kind && op.colour == colour; });
-    return found;
-  }
-  static std::array<int, 4> Rect(const DrawOp& op) { return {op.x, op.y, op.w, op.h}; }
-
-  void FillSpectrum(float value) { player.spectrum.fill(value); }
+  uint32_t Pixel(int x, int y) { return SurfacePixel(*player.mainSurface, x, y); }
 
   Player player;
-  std::vector<DrawOp> ops;
 };

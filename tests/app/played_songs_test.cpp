@@ -131,22 +131,22 @@ class PlayedSongsWindow : public testing::Test {
  protected:
   void SetUp() override {
     UseUtc();
-    player.serverBase = u"http://station";
+    player.playback.serverBase = u"http://station";
     player.config.itunesBase = "http://itunes";
     player.config.deezerBase = "http://deezer";
     player.httpGet = [this](const std::string& url, const FetchBounds&) { return network.Get(url); };
     player.clockMs = [this] { return nowMs; };
     player.wallClockS = [this] { return nowS; };
     player.shell.copyText = [this](const Text& text) { copied.push_back(TextToUtf8(text)); };
-    LoadFonts(player.fonts);
-    ComputeLayout(player.layout, player.volume);
+    LoadFonts(player.look.fonts);
+    ComputeLayout(player.look.layout, player.playback.volume);
     surface = CreateSurface(kPlayedSongsWidth, kPlayedSongsHeight);
     SetRecording(*surface, &ops);
   }
   void TearDown() override {
     DestroySurface(surface);
-    FreeImage(player.coverImage);
-    FreeImage(player.coverScaled);
+    FreeImage(player.song.coverImage);
+    FreeImage(player.song.coverScaled);
   }
 
   void PollAt(int64_t atS, const std::string& song) {
@@ -262,7 +262,7 @@ TEST_F(PlayedSongsWindow, CtrlCOnThePlayerWindowCopiesTheSongOnAirOrNothing) {
                {u"Blue Sky - ", "Blue Sky"}, {u"", nullptr}, {u" - ", nullptr}};
   for (const auto& c : cases) {
     copied.clear();
-    player.currentSong = c.song;
+    player.song.currentSong = c.song;
     RunCommand(player, {Command::Kind::CopySong});
     EXPECT_EQ(copied, c.copied ? std::vector<std::string>{c.copied} : std::vector<std::string>{});
   }

@@ -4,14 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <random>
 
 #include "app/events.h"
 #include "audio/audio_library.h"
+#include "display/view_colours.h"
 #include "fake_audio.h"
 #include "fake_shell.h"
+#include "frame_fixture.h"
 #include "os/os.h"
 
 namespace {
@@ -74,18 +73,18 @@ TEST_F(StartupTest, QuitWithoutPlayFreesOutputAndUnloadsButTouchesNoStream) {
   EXPECT_TRUE(shell.messageBoxes.empty());
   EXPECT_EQ(shell.windowsOpened, 1);
   EXPECT_EQ(shell.timersStarted, 1);
-  EXPECT_EQ(TextToUtf8(player.serverBase), "http://127.0.0.1:1");
+  EXPECT_EQ(TextToUtf8(player.playback.serverBase), "http://127.0.0.1:1");
   EXPECT_FALSE(Called("BASS_StreamCreateURL(0,0,0,0)"));
   EXPECT_FALSE(Called("BASS_StreamFree(7)"));
   EXPECT_EQ(Calls().back(), "BASS_Free()");
   EXPECT_EQ(player.audioLibrary.handle, nullptr);
-  EXPECT_EQ(player.logoImage, nullptr);  // decoded at start-up, freed at shutdown
+  EXPECT_EQ(player.look.logoImage, nullptr);  // decoded at start-up, freed at shutdown
 }
 
 TEST_F(StartupTest, QuitWhilePlayingStopsBeforeFreeing) {
   EXPECT_EQ(Run([](Player& p) {
-              HandleSurfaceEvent(p, {PointerKind::LeftPress, 300, 230});
-              EXPECT_NE(p.streamHandle, 0u);
+              DeliverEvent(p, {ShellEvent::Kind::Surface, 0, {PointerKind::LeftPress, 300, 230}});
+              EXPECT_NE(p.playback.streamHandle, 0u);
             }),
             0);
   const size_t stop = IndexOf("BASS_ChannelStop(7)");
@@ -94,7 +93,7 @@ TEST_F(StartupTest, QuitWhilePlayingStopsBeforeFreeing) {
   ASSERT_LT(output, Calls().size());
   EXPECT_LT(stop, free);
   EXPECT_LT(free, output);
-  EXPECT_EQ(player.streamHandle, 0u);
+  EXPECT_EQ(player.playback.streamHandle, 0u);
 }
 
 TEST_F(StartupTest, FirstFrameIsOnScreenBeforeThePollAndTheTimersStartAfterIt) {
@@ -106,7 +105,7 @@ TEST_F(StartupTest, FirstFrameIsOnScreenBeforeThePollAndTheTimersStartAfterIt) {
   EXPECT_EQ(Run(), 0);
   EXPECT_EQ(shell.order,
             (std::vector<std::string>{"window", "shown", "GET /stats?json=1", "GET /7.html", "timers", "loop"}));
-  EXPECT_EQ(shell.shownCoverPixel, 0x2D374Bu) << "the placeholder cover was not drawn yet";
+  EXPECT_EQ(shell.shownCoverPixel, Hex(kViewColours.placeholder)) << "the placeholder cover was not drawn yet";
 }
 
 TEST_F(StartupTest, WindowThatCannotOpenStillShutsDown) {
@@ -118,62 +117,17 @@ TEST_F(StartupTest, WindowThatCannotOpenStillShutsDown) {
 TEST_F(StartupTest, LogoIsDecodedFromTheEmbeddedPictureOpaque256) {
   int width = 0, height = 0, transparent = -1;
   EXPECT_EQ(Run([&](Player& p) {
-              ASSERT_NE(p.logoImage, nullptr);
-              width = ImageWidth(p.logoImage);
-              height = ImageHeight(p.logoImage);
+              ASSERT_NE(p.look.logoImage, nullptr);
+              width = ImageWidth(p.look.logoImage);
+              height = ImageHeight(p.look.logoImage);
               transparent = 0;
               for (int y = 0; y < height; ++y)
-                for (int x = 0; x < width; ++x) transparent += (p.logoImage->Row(y)[x] >> 24) != 255;
+                for (int x = 0; x < width; ++x) transparent += (p.look.logoImage->Row(y)[x] >> 24) != 255;
             }),
             0);
   EXPECT_EQ(width, 256);
   EXPECT_EQ(height, 256);
   EXPECT_EQ(transparent, 0);
-}
-
-class LoaderTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dir = std::filesystem::temp_directory_path() / ("orvelle-loader-" + std::to_string(std::random_device{}()));
-    std::filesystem::create_directories(dir);
-  }
-  void TearDown() override { std::filesystem::remove_all(dir); }
-  std::filesystem::path dir;
-};
-
-TEST_F(LoaderTest, LoadsAllEntryPointsBesideTheExecutable) {
-  AudioLibrary library;
-  ASSERT_TRUE(LoadAudioLibrary(library, FAKE_BASS_DIR));
-  EXPECT_NE(library.handle, nullptr);
-  const AudioApi& a = library.api;
-#define ORVELLE_BASS_CALL(need, result, name, parameters) EXPECT_NE(a.name, nullptr) << #name;
-#include "orvelle/bass_calls.h"
-#undef ORVELLE_BASS_CALL
-  UnloadAudioLibrary(library);
-  EXPECT_EQ(library.handle, nullptr);
-  EXPECT_EQ(library.api.BASS_Init, nullptr);
-}
-
-TEST_F(LoaderTest, IncompleteLibraryIsNotKept) {
-  AudioLibrary library;
-  EXPECT_FALSE(LoadAudioLibrary(library, INCOMPLETE_BASS_DIR));
-  EXPECT_EQ(library.handle, nullptr);
-  EXPECT_EQ(library.api.BASS_Init, nullptr);
-}
-
-TEST_F(LoaderTest, EmptyFileBesideTheExecutableFallsBackToTheSystemSearch) {
-  std::ofstream(dir / kAudioLibraryFile).close();  // size zero
-  AudioLibrary library;
-  // The search finds the fake on this executable's library path (the
-  // program's own folder on Windows, its RPATH on Linux).
-  ASSERT_TRUE(LoadAudioLibrary(library, dir.string()));
-  ASSERT_NE(library.api.BASS_Init, nullptr);
-  // The same file loaded again is the same library, with the same calls.
-  void* fake = LoadSharedLibrary(kFakeLibrary);
-  ASSERT_NE(fake, nullptr);
-  EXPECT_EQ(reinterpret_cast<void*>(library.api.BASS_Init), FindSymbol(fake, "BASS_Init")) << "not the fake";
-  UnloadSharedLibrary(fake);
-  UnloadAudioLibrary(library);
 }
 
 }  // namespace

@@ -33,7 +33,7 @@ class StockFonts : public FrameTest {
 };
 
 TEST_F(StockFonts, TitleArtistAndSymbolsAreDrawn) {
-  player.currentSong = T("Artiste \u00c9t\u00e9 - Titre \u00e0 l'air");
+  player.song.currentSong = T("Artiste \u00c9t\u00e9 - Titre \u00e0 l'air");
   RenderMainView(player);
   EXPECT_GT(PixelsNear({280, 24, 520, 34}, kViewColours.titleText), 60) << "no title";
   EXPECT_GT(PixelsNear({280, 55, 520, 26}, kViewColours.artistText), 40) << "no artist";
@@ -41,9 +41,10 @@ TEST_F(StockFonts, TitleArtistAndSymbolsAreDrawn) {
   EXPECT_GT(PixelsNear({356, 226, 20, 20}, kViewColours.glyph), 30) << "no stop sign";
 
   // The speaker's shape, in its colour, centred in the line box of its font.
-  SelectFont(S(), player.fonts.fontLabel);
-  const float lineHeight = LineHeight(S());
-  const auto speaker = SymbolStandIn(u"\U0001F508", float(player.fonts.fontLabel.points) * 96.0f / 72.0f);
+  Surface& s = *player.mainSurface;
+  SelectFont(s, player.look.fonts.fontLabel);
+  const float lineHeight = LineHeight(s);
+  const auto speaker = SymbolStandIn(u"\U0001F508", float(player.look.fonts.fontLabel.points) * 96.0f / 72.0f);
   ASSERT_TRUE(speaker);
   const int left = 418 + speaker->left, top = RoundPixel(229 + (lineHeight - float(speaker->side)) / 2.0f);
   int inShape = 0;

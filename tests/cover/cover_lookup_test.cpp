@@ -4,7 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "nowplaying/local_server.h"
+#include "os/os.h"
+#include "support/local_server.h"
 
 namespace {
 
@@ -15,7 +16,7 @@ class CoverLookup : public testing::Test {
   }
 
   LocalServer itunes, deezer;
-  HttpGetFn httpGet = RealHttpGet();
+  HttpGetFn httpGet = BoundedHttpGet(MonotonicMs, {});
   CoverServices services;
 };
 

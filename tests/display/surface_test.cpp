@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The surface's own work: the gradient, one-pixel lines, texts drawn the
-// same whatever the backend kept of earlier ones, and what is shown again.
+// The surface's own work: rounding, the radius rule, the gradient, one-pixel
+// lines, texts drawn the same whatever the backend kept of earlier ones, and
+// what is shown again.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -411,6 +412,56 @@ TEST(SurfaceScale, AtTwoEverySurfacePixelIsTwoByTwoAndTextsKeepTheirWidths) {
   EXPECT_LE(shown[0][1], 45);
   EXPECT_GT(shown[0][1] + shown[0][3], 45);
   DestroySurface(s);
+}
+
+TEST(Surface, RoundsHalfToEven) {
+  const std::pair<float, int> cases[] = {{0.5f, 0}, {1.5f, 2}, {2.5f, 2}, {-0.5f, 0}, {-1.5f, -2}, {2.4f, 2}, {2.6f, 3}};
+  for (const auto& [in, out] : cases) EXPECT_EQ(RoundPixel(in), out) << in;
+  EXPECT_EQ(RoundPixel(std::nanf("")), 0);
+}
+
+class RecordingTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    surface = CreateSurface(800, 400);
+    ASSERT_NE(surface, nullptr);
+    SetRecording(*surface, &ops);
+    ASSERT_TRUE(BeginDrawing(*surface));
+  }
+  void TearDown() override { DestroySurface(surface); }
+  Surface* surface = nullptr;
+  std::vector<DrawOp> ops;
+};
+
+TEST_F(RecordingTest, RoundedBoxRadiusAndNegativeSizeRules) {
+  struct Case {
+    float x, y, w, h, rx, ry;
+    int ex, ey, ew, eh, erx, ery;
+  } cases[] = {
+      {740, 235, 44, 24, 24, 24, 740, 235, 44, 24, 22, 12},   // badge: the inscribed ellipse
+      {575, 229, 18, 18, 10, 10, 575, 229, 18, 18, 9, 9},     // knob: a disc
+      {294, 224, 24, 12, 32, 32, 294, 224, 24, 12, 12, 6},    // gloss bar
+      {100, 100, -20, -10, 4, 4, 80, 90, 20, 10, 4, 4},       // negative sizes from the other side
+      {279, 84, 512, 102, 10, 10, 279, 84, 512, 102, 10, 10}, // panel: radii fit
+      {10, 10, 7, 7, 10, 10, 10, 10, 7, 7, 3, 3},             // odd side: w div 2
+  };
+  for (const auto& c : cases) {
+    ops.clear();
+    FillRoundedBox(*surface, c.x, c.y, c.w, c.h, c.rx, c.ry, Rgb(1, 2, 3));
+    ASSERT_EQ(ops.size(), 1u);
+    const DrawOp& op = ops[0];
+    EXPECT_EQ((std::array{op.x, op.y, op.w, op.h, op.rx, op.ry}), (std::array{c.ex, c.ey, c.ew, c.eh, c.erx, c.ery}));
+  }
+}
+
+TEST_F(RecordingTest, ShapesRoundTheirCoordinates) {
+  FillBox(*surface, 10.5f, 11.5f, 6.5f, 2.5f, Rgb(9, 9, 9));
+  FillCircle(*surface, 750.5f, 247.4f, 7.5f, Rgb(9, 9, 9));
+  DrawLine(*surface, 0.5f, 1.5f, 2.5f, 3.5f, Rgb(9, 9, 9));
+  ASSERT_EQ(ops.size(), 3u);
+  EXPECT_EQ((std::array{ops[0].x, ops[0].y, ops[0].w, ops[0].h}), (std::array{10, 12, 6, 2}));
+  EXPECT_EQ((std::array{ops[1].x, ops[1].y, ops[1].w}), (std::array{750, 247, 8}));
+  EXPECT_EQ((std::array{ops[2].x, ops[2].y, ops[2].w, ops[2].h}), (std::array{0, 2, 2, 4}));
 }
 
 }  // namespace

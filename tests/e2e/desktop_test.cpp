@@ -13,7 +13,9 @@
 #include <sstream>
 #include <thread>
 
+#include "display/view_colours.h"
 #include "listener_checks.h"
+#include "player_window.h"
 #include "listener_session.h"
 #include "x_session.h"
 
@@ -21,9 +23,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr uint32_t kCoverOf[] = {0xC82828, 0x28AA3C};
-constexpr uint32_t kKnob = 0xDCE1EB;   // (220, 225, 235)
-constexpr uint32_t kTrack = 0x505A6E;  // (80, 90, 110)
+const uint32_t kKnob = PixelRgb(kViewColours.knob);
+const uint32_t kTrack = PixelRgb(kViewColours.track);
 
 std::string ReadWhole(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -208,9 +209,7 @@ TEST_F(DesktopTest, MediaControlsScreenReaderAndSessionFollowTheWindow) {
   // Quit is the usual way out; the cover files go with the player.
   ASSERT_TRUE(OnBus("gdbus call --session --dest org.mpris.MediaPlayer2.orvelle_player "
                     "--object-path /org/mpris/MediaPlayer2 --method org.mpris.MediaPlayer2.Quit"));
-  const auto code = WaitForPlayerExit(10s);
-  ASSERT_TRUE(code) << "still running";
-  EXPECT_EQ(*code, 0);
+  ExpectEndsWithZero(10s, "still running");
   EXPECT_FALSE(fs::exists(fs::path(runtimeDir) / "orvelle-player"));
 }
 
@@ -287,9 +286,7 @@ TEST_F(DesktopTest, AtScaleTwoTextIsAsSharpAsTheMenusAndPlayPauseKeepsTheSession
   EXPECT_EQ(ReadWhole(servicesLog_).find("xid=0 "), std::string::npos) << ReadWhole(servicesLog_);
   ASSERT_TRUE(OnBus("gdbus call --session --dest org.mpris.MediaPlayer2.orvelle_player "
                     "--object-path /org/mpris/MediaPlayer2 --method org.mpris.MediaPlayer2.Quit"));
-  const auto code = WaitForPlayerExit(10s);
-  ASSERT_TRUE(code) << "still running";
-  EXPECT_EQ(*code, 0);
+  ExpectEndsWithZero(10s, "still running");
   EXPECT_EQ(Held("session-manager"), 0) << ReadWhole(servicesLog_);
 }
 

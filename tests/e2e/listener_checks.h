@@ -12,16 +12,16 @@
 #include <string>
 #include <vector>
 
+#include "model/player_model.h"
 #include "sound.h"
 
 // Solid colours of the station's covers, by song; song 4 has none.
 inline constexpr uint32_t kCoverOf[] = {0xC82828, 0x28AA3C, 0x2850C8, 0xE6C81E};
-inline constexpr uint32_t kPlaceholder = 0x2D374B;
 // Song 0: a 440 Hz sine, made at 0.5 in mono and spread over both channels
 // 3 dB down when it was coded to MP3: it peaks at 0.336 in each channel.
 inline constexpr double kToneHz = 440;
 inline constexpr double kToneAmplitude = 0.336;
-inline constexpr double kDefaultVolume = 0.8;
+inline const double kDefaultVolume = PlaybackState{}.volume;  // the player's start-up volume
 inline constexpr double kSilentRms = 0.002;
 // Long enough that the song on air does not change during a test that plays it.
 inline const std::vector<std::string> kOneLongSong = {"--first-song", "0", "--song-seconds", "120"};

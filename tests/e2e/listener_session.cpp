@@ -49,9 +49,9 @@ bool Near(uint32_t a, uint32_t b, int tolerance) {
 ReferenceFrame::ReferenceFrame(const std::string& song) {
   Player player;
   InitPlayerState(player);
-  LoadFonts(player.fonts);
-  ComputeLayout(player.layout, player.volume);
-  player.currentSong = T(song);
+  LoadFonts(player.look.fonts);
+  ComputeLayout(player.look.layout, player.playback.volume);
+  player.song.currentSong = T(song);
   player.mainSurface = CreateSurface(800, 300);
   RenderMainView(player);
   pixels_.resize(800 * 300);
@@ -278,11 +278,13 @@ std::optional<std::chrono::milliseconds> Listener::TimeUntil(const std::function
 std::optional<Clock::time_point> Listener::PressPlay() {
   WaitForWarmRecorder();
   const auto at = Clock::now();
-  if (!Click(306, 236)) return std::nullopt;
+  if (!ClickInside(kLayout.playButtonBox)) return std::nullopt;
   return at;
 }
 
-bool Listener::PressStop() { return Click(366, 236); }
+bool Listener::PressStop() { return ClickInside(kLayout.stopButtonBox); }
+
+bool Listener::ClickInside(const Box& box) { return Click(int(box.x + box.width / 2), int(box.y + box.height / 2)); }
 
 bool Listener::Click(int x, int y) {
   return RunInSession(session, "xdotool mousemove --window " + window + " " + std::to_string(x * scale) + " " +
@@ -412,6 +414,12 @@ std::optional<int> Listener::WaitForPlayerExit(std::chrono::milliseconds timeout
   const auto code = WaitForExit(playerPid, timeout);
   if (code) playerPid = 0;
   return code;
+}
+
+void Listener::ExpectEndsWithZero(std::chrono::milliseconds timeout, const char* otherwise) {
+  const auto code = WaitForPlayerExit(timeout);
+  ASSERT_TRUE(code) << otherwise;
+  EXPECT_EQ(*code, 0);
 }
 
 // ---------------------------------------------------------------- sound

@@ -17,6 +17,8 @@
 
 #include <cairo.h>
 
+#include "model/layout.h"
+#include "model/player_model.h"
 #include "x_session.h"
 
 using namespace std::chrono_literals;
@@ -26,10 +28,16 @@ using Clock = std::chrono::steady_clock;
 struct PixelBox {
   int x, y, width, height;
 };
-inline constexpr PixelBox kCoverBox{18, 18, 250, 250};
-inline constexpr PixelBox kTextLines{280, 20, 520, 66};  // title and artist lines
-inline constexpr PixelBox kBadgeBox{740, 235, 44, 24};
-inline constexpr PixelBox kVisualizerBox{285, 90, 500, 90};
+inline PixelBox PixelsOf(const Box& box) { return {int(box.x), int(box.y), int(box.width), int(box.height)}; }
+// The player's own layout, as start-up computes it.
+inline const Layout kLayout = [] {
+  Layout layout;
+  ComputeLayout(layout, PlaybackState{}.volume);
+  return layout;
+}();
+inline constexpr PixelBox kTextLines{280, 20, 520, 66};  // title and artist lines, to the surface's edge
+inline const PixelBox kBadgeBox = PixelsOf(kLayout.liveBadgeBox);
+inline const PixelBox kVisualizerBox = PixelsOf(kLayout.visualizerBox);
 
 // The station's song on air, from its "song INDEX ELAPSED_MS Artist - Title" lines.
 struct OnAir {
@@ -49,6 +57,12 @@ class ReferenceFrame {
 
  private:
   std::vector<uint32_t> pixels_;
+};
+
+// What a build's toolkit allows in the scenarios below.
+struct PlatformBounds {
+  int liveAfterFirstPlayMs;  // from the click on play to LIVE, in a fresh session
+  int endedAfterCloseMs;     // from the close box to the process's end
 };
 
 class Listener : public ::testing::Test {
@@ -116,6 +130,7 @@ class Listener : public ::testing::Test {
   std::optional<Clock::time_point> PressPlay();
   bool PressStop();
   bool Click(int x, int y);
+  bool ClickInside(const Box& box);  // at its middle
   bool Drag(int fromX, int fromY, int toX, int toY);
   bool Key(const std::string& key);
   // Whether `act` (a key, a menu item) changes the visualizer panel beyond
@@ -125,8 +140,15 @@ class Listener : public ::testing::Test {
   bool OpenMenu(int index);
   // Clicks the `index`th item of the open menu, whose window is found on screen.
   bool ClickMenuItem(int index, int itemCount);
+  // Opens the menu that holds the item of that menu event and clicks it,
+  // both found where the window description puts them.
+  bool ChooseMenuItem(int event);
   bool PlayerRunning();
   std::optional<int> WaitForPlayerExit(std::chrono::milliseconds timeout);
+  // The player ends within `timeout`, with 0; `otherwise` says why it failed.
+  void ExpectEndsWithZero(std::chrono::milliseconds timeout, const char* otherwise);
+  // Start with one long song, then play until the badge shows LIVE.
+  void StartPlaying();
 
   // --- the sound: interleaved stereo floats recorded from the null sink
   size_t RecordMark() const;  // frames recorded so far
@@ -138,6 +160,18 @@ class Listener : public ::testing::Test {
   // stream's start) before what the screen shows. What it heard by then if
   // nothing sounded.
   std::vector<float> ListenOnceHeard(std::chrono::milliseconds duration);
+
+  // --- scenarios every build's player goes through, with the bounds its
+  // toolkit allows (Wine takes longer than GTK to end a window).
+  // Play goes LIVE with song 0's tone and a moving panel; V and each mode
+  // chosen from the "Affichage" menu redraw the panel.
+  void PlayGoesLiveWithTheToneAndTheModesRedrawThePanel(const PlatformBounds& bounds);
+  // Status pages that never answer hold neither the window, play (LIVE
+  // within a second), the frames nor the close box.
+  void StatusPagesThatNeverAnswerHoldNothing(const PlatformBounds& bounds);
+  // The About window opens from its menu and closes, leaving the player
+  // running; `whileOpen` looks at it before it closes.
+  void AboutWindowOpensAndClosesLeavingThePlayer(const std::function<void()>& whileOpen = {});
 
   static constexpr int kTextSlackPx = 20;
 

@@ -10,6 +10,7 @@
 #include <iostream>
 #include <thread>
 
+#include "app/window_description.h"
 #include "listener_checks.h"
 #include "listener_session.h"
 #include "sound.h"
@@ -36,38 +37,19 @@ TEST_F(ListenerTest, StartUpShowsTheSongOnAirAndItsCoverSilentlyWithBadgeOff) {
   EXPECT_LT(Rms(Listen(1500ms)), kSilentRms);
 }
 
+// What GTK allows: LIVE within a second of play, the end within a second of
+// the close box.
+constexpr PlatformBounds kGtkBounds{1000, 1000};
+
 TEST_F(ListenerTest, PlayGoesLiveWithTheSongsSoundAndAMovingPanel) {
   Start(kOneLongSong);
   if (HasFatalFailure()) return;
-  ASSERT_TRUE(WaitForSurface([&] { return CoverIs(kCoverOf[0]); }, 10s));
-  cairo_surface_t* idle = Keep();
-  const auto pressed = PressPlay();
-  ASSERT_TRUE(pressed);
-  const auto live = TimeUntil([&] { return BadgeLive(); }, *pressed, 10s);
-  ASSERT_TRUE(live) << "never LIVE";
-  ExpectWithin(*live, "LIVE after play", 1000);
-  ExpectTone(ListenOnceHeard(1500ms), kToneAmplitude * kDefaultVolume);
-  EXPECT_TRUE(WaitForSurface([&] { return Differing(kVisualizerBox, idle) > 100; }, 3s))
-      << "the visualizer did not move";
-
-  // V, then a mode chosen from the "Affichage" menu: each redraws the panel.
-  struct Step {
-    const char* what;
-    std::function<bool()> act;
-  } steps[] = {{"V", [&] { return Key("v"); }},
-               {"Affichage, Visualizer : Cercle", [&] { return OpenMenu(2) && ClickMenuItem(3, 6); }},
-               {"Affichage, Visualizer : Ligne", [&] { return OpenMenu(2) && ClickMenuItem(0, 6); }}};
-  for (const Step& step : steps) {
-    SCOPED_TRACE(step.what);
-    EXPECT_TRUE(PanelChangesWith(step.act));
-  }
+  PlayGoesLiveWithTheToneAndTheModesRedrawThePanel(kGtkBounds);
 }
 
 TEST_F(ListenerTest, VolumeSliderSetsTheLoudness) {
-  Start(kOneLongSong);
+  StartPlaying();
   if (HasFatalFailure()) return;
-  ASSERT_TRUE(PressPlay());
-  ASSERT_TRUE(WaitForSurface([&] { return BadgeLive(); }, 10s));
   // The knob starts at 0.8 of the 180-pixel track that begins at x = 440.
   struct Step {
     const char* where;
@@ -217,23 +199,7 @@ TEST_F(ListenerTest, ASignalClosesTheOpenErrorBoxAndEndsWithZero) {
 }
 
 TEST_F(ListenerTest, StatusPagesThatNeverAnswerHoldNeitherFramesNorPlayNorTheCloseBox) {
-  // Every status page is taken and never answered while the test runs.
-  Start(With(kOneLongSong, {"--stats-fault", "silent", "--status-fault", "silent", "--stall-seconds", "600"}));
-  if (HasFatalFailure()) return;
-  const auto pressed = PressPlay();
-  ASSERT_TRUE(pressed);
-  const auto live = TimeUntil([&] { return BadgeLive(); }, *pressed, 10s);
-  ASSERT_TRUE(live) << "never LIVE";
-  ExpectWithin(*live, "LIVE after play", 1000);
-  EXPECT_TRUE(BadgeKeepsPulsing(4)) << "the frames stopped";
-
-  const auto closedAt = Clock::now();
-  ASSERT_TRUE(RequestClose(session.display, window));
-  const auto code = WaitForPlayerExit(10s);
-  ASSERT_TRUE(code) << "still running";
-  EXPECT_EQ(*code, 0);
-  ExpectWithin(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - closedAt), "ended after the close box",
-               1000);
+  StatusPagesThatNeverAnswerHoldNothing(kGtkBounds);
 }
 
 TEST_F(ListenerTest, FailingStatusPagesKeepTheLastTitle) {
@@ -280,13 +246,8 @@ TEST_F(ListenerTest, PictureThatIsAWebPageKeepsThePreviousCover) {
 TEST_F(ListenerTest, AboutWindowOpensFromItsMenuAndClosesLeavingThePlayer) {
   Start(kOneLongSong);
   if (HasFatalFailure()) return;
-  ASSERT_TRUE(OpenMenu(3));
-  ASSERT_TRUE(ClickMenuItem(0, 1));
-  const auto about = FindWindow(session, "À propos de Orvelle", 10s);
-  ASSERT_TRUE(about) << "no About window";
-  ASSERT_TRUE(RequestClose(session.display, *about));
-  EXPECT_TRUE(WaitUntil([&] { return !FindWindow(session, "À propos de Orvelle", 0ms); }, 5s));
-  ASSERT_TRUE(PlayerRunning());
+  AboutWindowOpensAndClosesLeavingThePlayer();
+  if (HasFatalFailure()) return;
   // The player still answers: play goes LIVE.
   ASSERT_TRUE(PressPlay());
   EXPECT_TRUE(WaitForSurface([&] { return BadgeLive(); }, 5s));
@@ -300,8 +261,7 @@ TEST_F(ListenerTest, AboutTwiceLeavesOneAndThePlayersCloseBoxEndsWithZero) {
     SCOPED_TRACE(opening);
     // The About window, centred and taller, covers the player's menu bar.
     ASSERT_TRUE(RunInSession(session, "xdotool windowraise " + window));
-    ASSERT_TRUE(OpenMenu(3));
-    ASSERT_TRUE(ClickMenuItem(0, 1));
+    ASSERT_TRUE(ChooseMenuItem(kMenuAbout));
     std::string shown;
     ASSERT_TRUE(WaitUntil(
         [&] {
@@ -315,9 +275,7 @@ TEST_F(ListenerTest, AboutTwiceLeavesOneAndThePlayersCloseBoxEndsWithZero) {
     first = shown;
   }
   ASSERT_TRUE(RequestClose(session.display, window));
-  const auto code = WaitForPlayerExit(10s);
-  ASSERT_TRUE(code) << "still running";
-  EXPECT_EQ(*code, 0);
+  ExpectEndsWithZero(10s, "still running");
 }
 
 TEST_F(ListenerTest, PlayedSongsListsTheStationsEarlierSongsThenThoseSeenAndCopiesTheClickedOne) {
@@ -356,28 +314,19 @@ TEST_F(ListenerTest, PlayedSongsListsTheStationsEarlierSongsThenThoseSeenAndCopi
 }
 
 TEST_F(ListenerTest, QuitWhilePlayingEndsWithZero) {
-  Start(kOneLongSong);
+  StartPlaying();
   if (HasFatalFailure()) return;
-  ASSERT_TRUE(PressPlay());
-  ASSERT_TRUE(WaitForSurface([&] { return BadgeLive(); }, 10s));
-  ASSERT_TRUE(OpenMenu(0));
-  ASSERT_TRUE(ClickMenuItem(0, 1));
-  const auto code = WaitForPlayerExit(10s);
-  ASSERT_TRUE(code) << "still running";
-  EXPECT_EQ(*code, 0);
+  ASSERT_TRUE(ChooseMenuItem(kMenuQuit));
+  ExpectEndsWithZero(10s, "still running");
 }
 
 // The X server goes away under a playing player (stopped, or the session
 // ended without a word): the usual shutdown and 0, not GDK's exit with 1.
 TEST_F(ListenerTest, LosingTheDisplayWhilePlayingEndsWithZero) {
-  Start(kOneLongSong);
+  StartPlaying();
   if (HasFatalFailure()) return;
-  ASSERT_TRUE(PressPlay());
-  ASSERT_TRUE(WaitForSurface([&] { return BadgeLive(); }, 10s));
   kill(session.serverPid, SIGKILL);
-  const auto code = WaitForPlayerExit(10s);
-  ASSERT_TRUE(code) << "still running";
-  EXPECT_EQ(*code, 0);
+  ExpectEndsWithZero(10s, "still running");
 }
 
 }  // namespace

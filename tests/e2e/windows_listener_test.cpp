@@ -5,6 +5,8 @@
 // what the sound server receives and what Windows itself says of its
 // windows (wine_probe.exe, run in the same Wine prefix). A Linux program:
 // the Windows build's ctest runs it and names the Windows programs.
+#include "support/local_server.h"  // httplib first
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -16,8 +18,7 @@
 #include <sstream>
 #include <thread>
 
-#include <httplib.h>
-
+#include "app/window_description.h"
 #include "listener_checks.h"
 #include "listener_session.h"
 #include "logging_proxy.h"
@@ -42,6 +43,12 @@ std::string ReadWhole(const std::string& path) {
 // Window styles, as <windows.h> numbers them.
 constexpr unsigned long kCaption = 0x00C00000, kSystemMenu = 0x00080000, kSizingBorder = 0x00040000,
                         kMinimizeBox = 0x00020000, kMaximizeBox = 0x00010000;
+
+// What Wine allows: LIVE within 3 s of the first play of a session. Without
+// a window manager Wine waits 2 s in DestroyWindow for a withdrawal that
+// none sends, whatever the player does: after the close box only a hang is
+// looked for.
+constexpr PlatformBounds kWineBounds{3000, 5000};
 
 // What `wine_probe window TITLE` answers.
 struct WindowFacts {
@@ -131,7 +138,7 @@ TEST_F(WindowsListener, StartUpFrameInAFixedWindowWithAClientAreaOf800By300) {
   // No title to be had: the start-up frame stays on screen.
   Start({"--stats-fault", "notitle", "--status-fault", "notitle"});
   if (HasFatalFailure()) return;
-  const auto facts = Window("Orvelle Player");
+  const auto facts = Window(kPlayerWindow.title);
   ASSERT_TRUE(facts) << "Windows knows no such window";
   EXPECT_EQ(facts->width, 800);
   EXPECT_EQ(facts->height, 300);
@@ -154,68 +161,29 @@ TEST_F(WindowsListener, PlaysTheStationLiveWithTheSongsTitleCoverAndTone) {
   ASSERT_TRUE(shown) << Differing(kTextLines, song0) << " pixels of the title and artist differ; cover "
                      << std::hex << At(143, 143);
   ExpectWithin(*shown, "title and cover shown", 8000);
-  cairo_surface_t* idle = Keep();
-
-  const auto pressed = PressPlay();
-  ASSERT_TRUE(pressed);
-  const auto live = TimeUntil([&] { return BadgeLive(); }, *pressed, 15s);
-  ASSERT_TRUE(live) << "never LIVE";
-  ExpectWithin(*live, "LIVE after play", 3000);
-  ExpectTone(ListenOnceHeard(1500ms), kToneAmplitude * kDefaultVolume);
-  EXPECT_TRUE(WaitForSurface([&] { return Differing(kVisualizerBox, idle) > 100; }, 3s))
-      << "the visualizer did not move";
-
-  EXPECT_TRUE(PanelChangesWith([&] { return Key("v"); })) << "V";
-  EXPECT_TRUE(PanelChangesWith([&] { return OpenMenu(2) && ClickMenuItem(3, 6); })) << "Affichage, Cercle";
+  PlayGoesLiveWithTheToneAndTheModesRedrawThePanel(kWineBounds);
 }
 
 TEST_F(WindowsListener, StatusPagesThatNeverAnswerHoldNeitherFramesNorPlayNorTheCloseBox) {
-  // Every status page is taken and never answered while the test runs.
-  Start(With(kOneLongSong, {"--stats-fault", "silent", "--status-fault", "silent", "--stall-seconds", "600"}));
-  if (HasFatalFailure()) return;
-  // Wine shows a window once its thread takes messages: not while a start-up poll waits.
-  ExpectWithin(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - playerStartedAt), "window shown",
-               10000);
-  const auto pressed = PressPlay();
-  ASSERT_TRUE(pressed);
-  const auto live = TimeUntil([&] { return BadgeLive(); }, *pressed, 10s);
-  ASSERT_TRUE(live) << "never LIVE";
-  ExpectWithin(*live, "LIVE after play", 1000);
-  EXPECT_TRUE(BadgeKeepsPulsing(4)) << "the frames stopped";
-
-  const auto closedAt = Clock::now();
-  ASSERT_TRUE(RequestClose(session.display, window));
-  const auto code = WaitForPlayerExit(10s);
-  ASSERT_TRUE(code) << "still running";
-  EXPECT_EQ(*code, 0);
-  // Without a window manager Wine waits 2 s in DestroyWindow for a withdrawal
-  // that none sends, whatever the player does: only a hang is looked for.
-  ExpectWithin(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - closedAt), "ended after the close box",
-               5000);
+  StatusPagesThatNeverAnswerHoldNothing(kWineBounds);
 }
 
 TEST_F(WindowsListener, AboutWindowThenQuitterEndsWithZero) {
   Start(kOneLongSong);
   if (HasFatalFailure()) return;
-  ASSERT_TRUE(OpenMenu(3));
-  ASSERT_TRUE(ClickMenuItem(0, 1));
-  const auto about = FindWindow(session, "\u00c0 propos de Orvelle", 10s);
-  ASSERT_TRUE(about) << "no About window";
-  const auto facts = Window("\u00c0 propos de Orvelle");
-  ASSERT_TRUE(facts);
-  EXPECT_EQ(facts->width, 800);
-  EXPECT_EQ(facts->height, 400);
-  EXPECT_EQ(facts->style & (kSizingBorder | kMaximizeBox | kMinimizeBox), 0u);
-  ASSERT_TRUE(RequestClose(session.display, *about));
-  EXPECT_TRUE(WaitUntil([&] { return !FindWindow(session, "\u00c0 propos de Orvelle", 0ms); }, 5s));
-  ASSERT_TRUE(PlayerRunning()) << "closing the About window ended the player";
+  // Its window as Windows holds it, before it closes.
+  AboutWindowOpensAndClosesLeavingThePlayer([this] {
+    const auto facts = Window(kAboutWindow.title);
+    ASSERT_TRUE(facts);
+    EXPECT_EQ(facts->width, kAboutWindow.width);
+    EXPECT_EQ(facts->height, kAboutWindow.height);
+    EXPECT_EQ(facts->style & (kSizingBorder | kMaximizeBox | kMinimizeBox), 0u);
+  });
+  if (HasFatalFailure()) return;
 
-  ASSERT_TRUE(OpenMenu(0));
-  ASSERT_TRUE(ClickMenuItem(0, 1));
-  const auto code = WaitForPlayerExit(15s);
-  ASSERT_TRUE(code) << "still running after Quitter";
-  EXPECT_EQ(*code, 0);
-  EXPECT_FALSE(FindWindow(session, "Orvelle Player", 0ms)) << "the window outlived the player";
+  ASSERT_TRUE(ChooseMenuItem(kMenuQuit));
+  ExpectEndsWithZero(15s, "still running after Quitter");
+  EXPECT_FALSE(FindWindow(session, kPlayerWindow.title, 0ms)) << "the window outlived the player";
 }
 
 TEST_F(WindowsListener, PlayedSongsWindowCopiesAClickedRowAndCtrlCTheSongOnAir) {
@@ -260,9 +228,7 @@ TEST_F(WindowsListener, LogoffWhilePlayingRunsTheShutdownAndEndsWithZero) {
     if (name != "WINEDEBUG") command += " " + name + "=" + Quote(value);
   const std::string trace = session.workDir + "/wineboot.log";
   ASSERT_TRUE(RunInSession(session, command + " wine wineboot --end-session >" + Quote(trace) + " 2>&1", 60));
-  const auto code = WaitForPlayerExit(15s);
-  ASSERT_TRUE(code) << "still running after the end of the session";
-  EXPECT_EQ(*code, 0);
+  ExpectEndsWithZero(15s, "still running after the end of the session");
   EXPECT_EQ(ReadWhole(trace).find("terminating process"), std::string::npos) << "ended by Wine, not by itself";
   const std::string log = ReadWhole(session.workDir + "/player/player.log");
   EXPECT_EQ(log.find("Unhandled"), std::string::npos) << log;
@@ -274,8 +240,7 @@ TEST_F(WindowsListener, StationSiteOpensThroughRundll32AndTheDesktopsUrlHandler)
   };
   Start(kOneLongSong);
   if (HasFatalFailure()) return;
-  ASSERT_TRUE(OpenMenu(1));
-  ASSERT_TRUE(ClickMenuItem(0, 4));  // "Site Orvelle…"
+  ASSERT_TRUE(ChooseMenuItem(kMenuSite));
   const std::string args = session.workDir + "/handler/args";
   ASSERT_TRUE(WaitUntil([&] { return fs::exists(args); }, 20s)) << "the URL handler never ran";
   EXPECT_EQ(ReadWhole(args), "http://127.0.0.1:" + std::to_string(STREAM_PORT) + "/\n");
@@ -376,20 +341,14 @@ TEST_F(WindowsListenerBehindProxy, AnAutomaticConfigurationScriptChoosesTheProxy
   orvelle::test::LoggingProxy proxy;
   // The script, on a server of its own, names the logging proxy; the proxy
   // set by hand leads nowhere, and would be taken if the script were not.
-  httplib::Server scripts;
-  const std::string script = "function FindProxyForURL(url, host) { return \"PROXY " + ProxyAddress(proxy) + "\"; }";
-  scripts.Get("/proxy.pac", [&](const httplib::Request&, httplib::Response& answer) {
-    answer.set_content(script, "application/x-ns-proxy-autoconfig");
-  });
-  const int scriptPort = scripts.bind_to_any_port("127.0.0.1");
-  std::thread serving([&] { scripts.listen_after_bind(); });
+  LocalServer scripts;
+  scripts.Serve("/proxy.pac", "function FindProxyForURL(url, host) { return \"PROXY " + ProxyAddress(proxy) + "\"; }",
+                "application/x-ns-proxy-autoconfig");
   launchPlayer = [&](const XSession& s) {
-    SetUserProxy("127.0.0.1:9", "http://127.0.0.1:" + std::to_string(scriptPort) + "/proxy.pac");
+    SetUserProxy("127.0.0.1:9", scripts.Base() + "/proxy.pac");
     return StartWindowsPlayer(s, true);
   };
   const std::vector<std::string> targets = PlayThrough(proxy);
-  scripts.stop();
-  serving.join();
   ExpectThrough(targets, STREAM_PORT, "/stats?json=1");
   ExpectThrough(targets, STREAM_PORT, "/;stream/1");
 }
@@ -403,11 +362,9 @@ TEST_F(WindowsListener, WithoutTheEngineOnlyTheMissingLibraryBoxThenZero) {
   EXPECT_EQ(Probe({"box-text", "BASS manquant"}),
             "La biblioth\u00e8que 'libbass.dll' est introuvable. Place-la \u00e0 c\u00f4t\u00e9 de "
             "l'ex\u00e9cutable ou dans un chemin syst\u00e8me.\n");
-  EXPECT_FALSE(FindWindow(session, "Orvelle Player", 0ms)) << "a window opened all the same";
+  EXPECT_FALSE(FindWindow(session, kPlayerWindow.title, 0ms)) << "a window opened all the same";
   ASSERT_TRUE(RunInSession(session, "xdotool windowfocus --sync " + *box + " key Return"));
-  const auto code = WaitForPlayerExit(15s);
-  ASSERT_TRUE(code) << "still running after OK";
-  EXPECT_EQ(*code, 0);
+  ExpectEndsWithZero(15s, "still running after OK");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine_session.h"
+#include "support/local_server.h"
 #include "station_server.h"
 
 namespace orvelle::test {

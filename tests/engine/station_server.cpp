@@ -1,13 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "station_server.h"
 
-#include <httplib.h>  // on Windows: Winsock, started by httplib itself
-#ifndef _WIN32
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-#endif
+#include "support/local_server.h"  // on Windows: Winsock, started by httplib itself
+
 #include <zlib.h>
 
 #include <algorithm>
@@ -106,17 +101,15 @@ std::string Fixture(const std::string& name) { return std::string(FIXTURE_DIR) +
 
 StationServer::StationServer(StationOptions options) : options_(std::move(options)) {
   if (!options_.audioPath.empty()) audio_ = ReadFile(options_.audioPath);
+#ifndef CPPHTTPLIB_OPENSSL_SUPPORT
   if (!options_.certPath.empty()) {
-#ifdef CPPHTTPLIB_OPENSSL_SUPPORT
-    server_ = std::make_unique<httplib::SSLServer>(options_.certPath.c_str(), options_.keyPath.c_str());
-#else
     port_ = NativeTlsStationPort();
     return;
-#endif
-  } else {
-    server_ = std::make_unique<httplib::Server>();
   }
-  server_->Get(".*", [this](const httplib::Request& req, httplib::Response& res) {
+#endif
+  server_ = std::make_unique<LocalServer>(options_.certPath, options_.keyPath);
+  port_ = server_->Port();
+  server_->RouteOthers([this](const httplib::Request& req, httplib::Response& res) {
     ++connections_;
     if (down_.load()) {
       res.status = 503;
@@ -177,57 +170,16 @@ StationServer::StationServer(StationOptions options) : options_(std::move(option
       return true;
     });
   });
-  port_ = server_->bind_to_any_port("127.0.0.1");
-  if (port_ <= 0) throw std::runtime_error("cannot bind a test station");
-  thread_ = std::thread([this] { server_->listen_after_bind(); });
 }
 
 StationServer::~StationServer() {
-  if (server_ == nullptr) return;
   stopping_.store(true);
-  server_->stop();
-  thread_.join();
+  server_.reset();
 }
 
 std::string StationServer::url(const std::string& path) const {
   return std::string(options_.certPath.empty() ? "http" : "https") + "://127.0.0.1:" + std::to_string(port_) +
          path;
 }
-
-namespace {
-
-#ifdef _WIN32
-void CloseSocket(int fd) { closesocket(SOCKET(fd)); }
-#else
-void CloseSocket(int fd) { close(fd); }
-#endif
-
-int BoundSocket(int* port) {
-  const int fd = int(socket(AF_INET, SOCK_STREAM, 0));
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof addr;
-  if (fd < 0 || bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-      getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &length) != 0)
-    throw std::runtime_error("cannot bind a socket");
-  *port = ntohs(addr.sin_port);
-  return fd;
-}
-
-}  // namespace
-
-int RefusedPort() {
-  int port = 0;
-  CloseSocket(BoundSocket(&port));
-  return port;
-}
-
-SilentServer::SilentServer() {
-  fd_ = BoundSocket(&port_);
-  listen(fd_, 8);  // the kernel completes the handshakes; nobody ever answers
-}
-
-SilentServer::~SilentServer() { CloseSocket(fd_); }
 
 }  // namespace orvelle::test

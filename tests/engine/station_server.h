@@ -1,17 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Local stand-ins for a radio station, for the engine tests: an HTTP(S)
-// server that loops an audio file at the real-time pace, with optional
-// in-stream titles, and that can pause, hang up, go down or misbehave on demand.
+// Local stand-ins for a radio station, for the engine tests: the tests'
+// local server (support/local_server.h) looping an audio file at the
+// real-time pace, with optional in-stream titles, that can pause, hang up,
+// go down or misbehave on demand.
 #pragma once
 
 #include <atomic>
 #include <memory>
 #include <string>
-#include <thread>
 
-namespace httplib {
-class Server;
-}
+class LocalServer;
 
 namespace orvelle::test {
 
@@ -57,8 +55,7 @@ class StationServer {
 
   StationOptions options_;
   std::string audio_;
-  std::unique_ptr<httplib::Server> server_;
-  std::thread thread_;
+  std::unique_ptr<LocalServer> server_;
   int port_ = 0;
   std::atomic<bool> paused_{false};
   std::atomic<bool> down_{false};
@@ -67,21 +64,6 @@ class StationServer {
   std::atomic<long> bytesSent_{0};
   std::atomic<int> connections_{0};
   std::atomic<int> titlesSent_{0};
-};
-
-// A port that refuses connections (bound once, then released).
-int RefusedPort();
-
-// A listener that accepts connections and never answers.
-class SilentServer {
- public:
-  SilentServer();
-  ~SilentServer();
-  int port() const { return port_; }
-
- private:
-  int fd_ = -1;
-  int port_ = 0;
 };
 
 std::string ReadFile(const std::string& path);

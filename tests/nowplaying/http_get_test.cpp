@@ -25,7 +25,8 @@
 #include <thread>
 
 #include "nowplaying/fetch_text.h"
-#include "nowplaying/local_server.h"
+#include "os/os.h"
+#include "support/local_server.h"
 
 namespace {
 
@@ -142,7 +143,7 @@ TEST(HttpGet, PagesAndPicturesHaveTheirOwnCap) {
   server.Serve("/long-page", std::string(kMaxPageBytes + 1, 'p'));
   server.Serve("/picture", std::string(kMaxPageBytes + 1, 'j'));
   server.Serve("/huge-picture", std::string(kMaxPictureBytes + 1, 'j'));
-  const HttpGetFn httpGet = RealHttpGet();
+  const HttpGetFn httpGet = BoundedHttpGet(MonotonicMs, {});
   const auto size = [&](const char* path, FetchKind kind) -> long {
     const std::optional<std::string> body = httpGet(server.Base() + path, FetchBounds{kind, std::nullopt});
     return body ? long(body->size()) : -1;
@@ -223,47 +224,6 @@ TEST(HttpGet, StalledOrEndlessTransfersAreBounded) {
   EXPECT_EQ(HttpGet(server.Base() + "/slow", lowSpeedBound)->size(), 20u) << "slow is not stalled";
   EXPECT_EQ(HttpGet(server.Base() + "/brief", totalBound), "tttt");
 }
-
-#ifdef _WIN32
-using Socket = SOCKET;
-void CloseSocket(Socket s) { closesocket(s); }
-#else
-using Socket = int;
-void CloseSocket(Socket s) { close(s); }
-#endif
-
-// A listener on 127.0.0.1 whose queue is full: the kernel drops every
-// further handshake, and a connection never completes.
-class FullListener {
- public:
-  FullListener() {
-#ifdef _WIN32
-    WSADATA data;
-    WSAStartup(MAKEWORD(2, 2), &data);
-#endif
-    listener_ = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ok_ = bind(listener_, reinterpret_cast<sockaddr*>(&address), length) == 0 && listen(listener_, 0) == 0 &&
-          getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) == 0;
-    port_ = ntohs(address.sin_port);
-    filler_ = socket(AF_INET, SOCK_STREAM, 0);
-    ok_ = ok_ && connect(filler_, reinterpret_cast<sockaddr*>(&address), length) == 0;  // the queue's one place
-  }
-  ~FullListener() {
-    CloseSocket(filler_);
-    CloseSocket(listener_);
-  }
-  bool Ok() const { return ok_; }
-  int Port() const { return port_; }
-
- private:
-  Socket listener_, filler_;
-  bool ok_ = false;
-  int port_ = 0;
-};
 
 TEST(HttpGet, AConnectionThatNeverCompletesEndsAtTheConnectLimit) {
   const FullListener listener;
@@ -426,7 +386,7 @@ TEST(HttpGet, SelfSignedCertificateFailsTheTransfer) {
 
 TEST(FetchText, DecodesUtf8UpToTheFirstZeroByte) {
   LocalServer server;
-  HttpGetFn httpGet = RealHttpGet();
+  HttpGetFn httpGet = BoundedHttpGet(MonotonicMs, {});
   const struct {
     const char* path;
     std::string body;

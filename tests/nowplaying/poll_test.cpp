@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include "nowplaying/json_text.h"
-#include "nowplaying/local_server.h"
+#include "nowplaying/server_base.h"
+#include "os/os.h"
+#include "support/local_server.h"
 
 namespace {
 
@@ -32,7 +34,7 @@ const std::vector<std::string> kAllThree = {"/stats?json=1", "/7.html", "/7.html
 
 void RunTitleCases(const std::vector<TitleCase>& cases) {
   LocalServer server;
-  HttpGetFn httpGet = RealHttpGet();
+  HttpGetFn httpGet = BoundedHttpGet(MonotonicMs, {});
   for (const TitleCase& c : cases) {
     SCOPED_TRACE(c.name);
     c.pages.stats ? server.Serve("/stats", c.pages.stats) : server.Break("/stats");
@@ -88,7 +90,7 @@ TEST(FetchNowPlaying, DeeplyNestedStatsPageIsNoAnswer) {
   const std::string nested = std::string(100000, '[') + std::string(100000, ']');
   LocalServer server;
   server.Serve("/stats", nested);
-  HttpGetFn httpGet = RealHttpGet();
+  HttpGetFn httpGet = BoundedHttpGet(MonotonicMs, {});
   EXPECT_EQ(FetchStatsTitle(httpGet, T(server.Base())), u"");
 }
 
@@ -183,6 +185,17 @@ TEST(CleanTitle, LongTitlesAreCutWithoutSplittingACharacter) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(CleanTitle(c.in), c.out);
   }
+}
+
+TEST(DeriveServerBase, CutsAtTheFirstSlashAfterTheHost) {
+  const std::pair<const char16_t*, const char16_t*> cases[] = {
+      {u"http://127.0.0.1:18000/;stream/1", u"http://127.0.0.1:18000"},
+      {u"http://radio.example:8000", u"http://radio.example:8000"},
+      {u"radio.example:8000/;stream/1", u"radio.example:8000"},
+      {u"/only/a/path", u""},
+      {u"", u""},
+  };
+  for (const auto& [url, base] : cases) EXPECT_EQ(DeriveServerBase(url), base) << TextToUtf8(url);
 }
 
 }  // namespace

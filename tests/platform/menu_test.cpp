@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The player window's menu bar as the toolkit holds it: titles, items and
-// their order, read from the real window on a private X server.
+// The player window's menu bar as the toolkit holds it: the window
+// description's titles, items and order, read from the real window on a
+// private X server.
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
 #include <stdlib.h>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "app/player_state.h"
+#include "app/window_description.h"
 #include "platform/gtk_shell.h"
 #include "x_session.h"
 
@@ -31,8 +33,8 @@ std::vector<std::string> Labels(GtkWidget* menu) {
   std::vector<std::string> labels;
   GList* items = gtk_container_get_children(GTK_CONTAINER(menu));
   for (GList* i = items; i != nullptr; i = i->next) {
-    const char* label = GTK_IS_SEPARATOR_MENU_ITEM(i->data) ? "-" : gtk_menu_item_get_label(GTK_MENU_ITEM(i->data));
-    labels.push_back(label);
+    const char* label = gtk_menu_item_get_label(GTK_MENU_ITEM(i->data));
+    labels.push_back(label != nullptr ? label : "");
   }
   g_list_free(items);
   return labels;
@@ -47,14 +49,14 @@ TEST(PlayerMenus, TitlesAndItemsInOrder) {
   ASSERT_TRUE(InitToolkit());
   Player player;
   InitPlayerState(player);
-  player.shell = MakeGtkShell();
+  player.shell = MakeGtkShell(player);
   ASSERT_TRUE(player.shell.openPlayerWindow(player));
 
   GtkWidget* window = nullptr;
   GList* toplevels = gtk_window_list_toplevels();
   for (GList* t = toplevels; t != nullptr; t = t->next) {
     const char* title = gtk_window_get_title(GTK_WINDOW(t->data));
-    if (title != nullptr && title == std::string("Orvelle Player")) window = GTK_WIDGET(t->data);
+    if (title != nullptr && title == std::string(kPlayerWindow.title)) window = GTK_WIDGET(t->data);
   }
   g_list_free(toplevels);
   ASSERT_NE(window, nullptr);
@@ -69,14 +71,11 @@ TEST(PlayerMenus, TitlesAndItemsInOrder) {
   }
   g_list_free(titles);
 
-  const Menus expected = {
-      {"Fichier", {"Quitter"}},
-      {"Orvelle", {"Site Orvelle\u2026", "Podcast", "Top 30", "Forum", "-", "Titres diffus\u00E9s\u2026"}},
-      {"Affichage",
-       {"Visualizer : Ligne", "Visualizer : Barres", "Visualizer : Barres miroir", "Visualizer : Cercle",
-        "Visualizer : Rayons", "Visualizer : Oscilloscope"}},
-      {"\u00C0 propos", {"\u00C0 propos de Orvelle\u2026"}},
-  };
+  Menus expected;  // the window description's, separators as empty labels
+  for (const MenuEntry& entry : kPlayerMenuBar) {
+    if (entry.kind == MenuEntry::Kind::Menu) expected.push_back({entry.text, {}});
+    if (entry.kind != MenuEntry::Kind::Menu) expected.back().second.push_back(entry.text);
+  }
   EXPECT_EQ(menus, expected);
   player.shell.closeWindows(player);
   StopXSession(session);

@@ -9,7 +9,7 @@
 #include <sstream>
 #include <thread>
 
-#include "platform/gtk_shell.h"
+#include "platform/web_page.h"
 
 namespace {
 
@@ -51,7 +51,7 @@ class WebPageTest : public ::testing::Test {
 
 TEST_F(WebPageTest, HandsTheUrlUnchangedAsOneArgumentWithoutWaiting) {
   const std::string url = "http://127.0.0.1:18000/top 30.htm?a=\"b\"&c=$(reboot);d";
-  MakeGtkShell().openWebPage(url);
+  OpenWebPage(url);
   EXPECT_FALSE(std::ifstream(dir + "/args")) << "returned only after the handler had finished";
   EXPECT_EQ(WaitForArgs(), url + "\n");
 }

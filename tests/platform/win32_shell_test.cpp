@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The Win32 shell's player window, in-process under Wine: its menu bar as
-// Windows holds it (titles, items and the event each sends), its client
+// Windows holds it (the window description's titles, items and the event
+// each sends), its client
 // area that nothing resizes, and the V shortcut through the event loop.
 #include <windows.h>
 
@@ -12,7 +13,9 @@
 #include <vector>
 
 #include "app/fonts.h"
+#include "app/events.h"
 #include "app/player_state.h"
+#include "app/window_description.h"
 #include "fake_audio.h"
 #include "platform/win32_shell.h"
 
@@ -39,11 +42,11 @@ class Win32ShellTest : public ::testing::Test {
     ResetFake();
     InitPlayerState(player);
     player.audioLibrary.api = FakeAudioApi();
-    LoadFonts(player.fonts);
-    ComputeLayout(player.layout, player.volume);
-    player.shell = MakeWin32Shell();
+    LoadFonts(player.look.fonts);
+    ComputeLayout(player.look.layout, player.playback.volume);
+    player.shell = MakeWin32Shell(player);
     ASSERT_TRUE(player.shell.openPlayerWindow(player));
-    window = FindWindowW(nullptr, L"Orvelle Player");
+    window = FindWindowW(nullptr, reinterpret_cast<const wchar_t*>(T(kPlayerWindow.title).c_str()));
     ASSERT_NE(window, nullptr);
   }
   void TearDown() override {
@@ -53,7 +56,7 @@ class Win32ShellTest : public ::testing::Test {
   // Runs the event loop over what was posted, up to a close request.
   void RunLoopUntilClosed() {
     PostMessageW(window, WM_CLOSE, 0, 0);
-    player.shell.runEventLoop(player);
+    LoopUntilQuit(player);
   }
 
   Player player;
@@ -72,18 +75,11 @@ TEST_F(Win32ShellTest, MenuTitlesItemsAndEventsInOrder) {
     }
     menus.emplace_back(MenuText(bar, UINT(t)), items);
   }
-  const Menus expected = {
-      {"Fichier", {{"Quitter", 100}}},
-      {"Orvelle", {{"Site Orvelle\u2026", 110}, {"Podcast", 111}, {"Top 30", 112}, {"Forum", 113}, {"", 0}, {"Titres diffus\u00E9s\u2026", 300}}},
-      {"Affichage",
-       {{"Visualizer : Ligne", 200},
-        {"Visualizer : Barres", 201},
-        {"Visualizer : Barres miroir", 202},
-        {"Visualizer : Cercle", 203},
-        {"Visualizer : Rayons", 204},
-        {"Visualizer : Oscilloscope", 205}}},
-      {"\u00C0 propos", {{"\u00C0 propos de Orvelle\u2026", 120}}},
-  };
+  Menus expected;  // the window description's, separators with no text and no event
+  for (const MenuEntry& entry : kPlayerMenuBar) {
+    if (entry.kind == MenuEntry::Kind::Menu) expected.push_back({entry.text, {}});
+    if (entry.kind != MenuEntry::Kind::Menu) expected.back().second.push_back({entry.text, UINT(entry.event)});
+  }
   EXPECT_EQ(menus, expected);
 }
 
@@ -103,11 +99,11 @@ TEST_F(Win32ShellTest, ClientAreaIs800By300AndNothingResizesIt) {
 }
 
 TEST_F(Win32ShellTest, VStepsTheVisualizerMode) {
-  ASSERT_EQ(player.visualizerMode, 1);
+  ASSERT_EQ(player.visualizer.visualizerMode, VisualizerMode::Bars);
   PostMessageW(window, WM_KEYDOWN, 'V', 1);
   PostMessageW(window, WM_KEYDOWN, 'V', 1);
   RunLoopUntilClosed();
-  EXPECT_EQ(player.visualizerMode, 3);
+  EXPECT_EQ(player.visualizer.visualizerMode, VisualizerMode::Ring);
 }
 
 TEST_F(Win32ShellTest, VWithAModifierIsOnlyAKey) {
@@ -117,7 +113,7 @@ TEST_F(Win32ShellTest, VWithAModifierIsOnlyAKey) {
   SetKeyboardState(keys);
   PostMessageW(window, WM_KEYDOWN, 'V', 1);
   RunLoopUntilClosed();
-  EXPECT_EQ(player.visualizerMode, 1);
+  EXPECT_EQ(player.visualizer.visualizerMode, VisualizerMode::Bars);
 }
 
 }  // namespace

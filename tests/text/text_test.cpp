@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include "nowplaying/server_base.h"
-
 namespace {
 
 TEST(Text, Utf8DecodingReplacesMalformedSequences) {
@@ -34,17 +32,6 @@ TEST(Text, TrimOnlyRemovesSpaces) {
   EXPECT_EQ(TrimSpaces(u"  a b  "), u"a b");
   EXPECT_EQ(TrimSpaces(u"\ta\u00A0"), u"\ta\u00A0");
   EXPECT_EQ(TrimSpaces(u"   "), u"");
-}
-
-TEST(DeriveServerBase, CutsAtTheFirstSlashAfterTheHost) {
-  const std::pair<const char16_t*, const char16_t*> cases[] = {
-      {u"http://127.0.0.1:18000/;stream/1", u"http://127.0.0.1:18000"},
-      {u"http://radio.example:8000", u"http://radio.example:8000"},
-      {u"radio.example:8000/;stream/1", u"radio.example:8000"},
-      {u"/only/a/path", u""},
-      {u"", u""},
-  };
-  for (const auto& [url, base] : cases) EXPECT_EQ(DeriveServerBase(url), base) << TextToUtf8(url);
 }
 
 }  // namespace

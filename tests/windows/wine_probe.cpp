@@ -35,9 +35,9 @@ std::string Utf8(const std::wstring& wide) {
 int Frame(const std::wstring& song, const std::wstring& file) {
   Player player;
   InitPlayerState(player);
-  LoadFonts(player.fonts);
-  ComputeLayout(player.layout, player.volume);
-  player.currentSong = Utf8ToText(Utf8(song));
+  LoadFonts(player.look.fonts);
+  ComputeLayout(player.look.layout, player.playback.volume);
+  player.song.currentSong = Utf8ToText(Utf8(song));
   player.mainSurface = CreateSurface(800, 300);
   if (player.mainSurface == nullptr) return 1;
   RenderMainView(player);

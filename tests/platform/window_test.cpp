@@ -2,25 +2,23 @@
 // The real player in a private X server: what the user sees at start-up, the
 // V shortcut, quitting from the menu or by a signal, and the missing-library
 // message.
+#include "support/local_server.h"  // httplib first
+
 #include <gtest/gtest.h>
 #include <netinet/in.h>
-#include <poll.h>
 #include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <fstream>
 #include <iostream>
 #include <thread>
-#include <vector>
 
 #include "app/fonts.h"
-#include "app/player_state.h"
 #include "app/frame.h"
+#include "app/player_state.h"
 #include "display/view_colours.h"
 #include "fake_audio.h"
-#include "frame_fixture.h"
 #include "player_window.h"
 #include "x_session.h"
 
@@ -28,10 +26,11 @@ namespace {
 
 using namespace std::chrono_literals;
 
-const uint32_t kPlaceholder = Hex(kViewColours.placeholder);
-const uint32_t kPanel = Hex(kViewColours.panel);
-const uint32_t kTrace = Hex(kViewColours.visualizerTrace);
-const uint32_t kPeakMark = Hex(kViewColours.visualizerPeak);
+
+const uint32_t kPlaceholder = PixelRgb(kViewColours.placeholder);
+const uint32_t kPanel = PixelRgb(kViewColours.panel);
+const uint32_t kTrace = PixelRgb(kViewColours.visualizerTrace);
+const uint32_t kPeakMark = PixelRgb(kViewColours.visualizerPeak);
 
 // The player asks the demo station on 127.0.0.1:18000 for the song at
 // start-up. If something answers there, the title would not be "Titre inconnu".
@@ -48,45 +47,8 @@ bool DemoStationAnswers() {
 
 // A status server on the demo station's port that takes every connection
 // and never answers: each of the player's requests waits on it.
-class StallingServer {
- public:
-  StallingServer() {
-    listener_ = socket(AF_INET, SOCK_STREAM, 0);
-    const int one = 1;
-    setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(18000);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    listening_ = bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 && listen(listener_, 16) == 0;
-    if (listening_) thread_ = std::thread([this] { Serve(); });
-  }
-  ~StallingServer() {
-    stopping_ = true;
-    if (thread_.joinable()) thread_.join();
-    for (int fd : held_) close(fd);
-    close(listener_);
-  }
-  bool Listening() const { return listening_; }
-  int Held() const { return heldCount_; }  // connections taken so far
-
- private:
-  void Serve() {
-    while (!stopping_) {
-      pollfd p{listener_, POLLIN, 0};
-      if (poll(&p, 1, 20) <= 0) continue;
-      const int fd = accept(listener_, nullptr, nullptr);
-      if (fd < 0) continue;
-      held_.push_back(fd);
-      ++heldCount_;
-    }
-  }
-  int listener_ = -1;
-  bool listening_ = false;
-  std::atomic<bool> stopping_{false};
-  std::atomic<int> heldCount_{0};
-  std::vector<int> held_;  // touched by the server's thread only until it is joined
-  std::thread thread_;
+struct StallingServer : SilentServer {
+  StallingServer() : SilentServer(18000) {}
 };
 
 class WindowTest : public ::testing::Test {
@@ -165,10 +127,14 @@ class WindowTest : public ::testing::Test {
 // The same start-up frame drawn in this process, without a window.
 struct HeadlessFrame {
   HeadlessFrame() {
-    SetUpHeadlessPlayer(player);
+    ResetFake();
+    player.audioLibrary.api = FakeAudioApi();
+    LoadFonts(player.look.fonts);
+    ComputeLayout(player.look.layout, player.playback.volume);
+    player.mainSurface = CreateSurface(kMainSurfaceWidth, kMainSurfaceHeight);
     RenderMainView(player);
   }
-  ~HeadlessFrame() { TearDownHeadlessPlayer(player); }
+  ~HeadlessFrame() { DestroySurface(player.mainSurface); }
   uint32_t At(int x, int y) { return SurfacePixel(*player.mainSurface, x, y); }
   Player player;
 };
@@ -204,9 +170,9 @@ TEST_F(WindowTest, StartUpFaceShowsPlaceholderUnknownSongOffBadgeAndKnobWhileThe
     for (int x = 280; x < 500; ++x) lit += (At(x, y) >> 16) > 120;
   }
   EXPECT_GT(lit, 200);
-  EXPECT_EQ(At(570, 237), Hex(kViewColours.trackFill));  // blue fill up to 0.8 of the track
-  EXPECT_EQ(At(584, 238), Hex(kViewColours.knob));  // the knob's centre at 440 + 144
-  EXPECT_EQ(At(600, 237), Hex(kViewColours.track));  // bare track beyond it
+  EXPECT_EQ(At(570, 237), PixelRgb(kViewColours.trackFill));  // blue fill up to 0.8 of the track
+  EXPECT_EQ(At(584, 238), PixelRgb(kViewColours.knob));  // the knob's centre at 440 + 144
+  EXPECT_EQ(At(600, 237), PixelRgb(kViewColours.track));  // bare track beyond it
   EXPECT_EQ(At(288, 178), kPeakMark);  // bars at rest
 }
 
@@ -280,7 +246,7 @@ TEST_F(WindowTest, MissingLibraryShowsItsMessageAndNoWindow) {
   const auto box = FindWindow(session, "BASS manquant", 15s);
   ASSERT_TRUE(box) << "no message box";
   window = *box;
-  EXPECT_FALSE(FindWindow(session, "Orvelle Player", 0ms));
+  EXPECT_FALSE(FindWindow(session, kPlayerWindow.title, 0ms));
   // The box carries its text: dark writing on the light dialog.
   capture = CaptureWindow(session, window);
   ASSERT_NE(capture, nullptr);

@@ -35,16 +35,16 @@ struct FakeNetwork {
 class CoverRetry : public testing::Test {
  protected:
   void SetUp() override {
-    player.serverBase = u"http://station";
+    player.playback.serverBase = u"http://station";
     player.config.itunesBase = "http://itunes";
     player.config.deezerBase = "http://deezer";
     player.httpGet = [this](const std::string& url, const FetchBounds&) { return network.Get(url); };
     player.clockMs = [this] { return nowMs; };
-    ComputeLayout(player.layout, player.volume);
+    ComputeLayout(player.look.layout, player.playback.volume);
   }
   void TearDown() override {
-    FreeImage(player.coverImage);
-    FreeImage(player.coverScaled);
+    FreeImage(player.song.coverImage);
+    FreeImage(player.song.coverScaled);
   }
 
   // Polls at `atMs` and returns how many cover updates the poll started.
@@ -84,29 +84,29 @@ TEST_F(CoverRetry, ThreeFailuresStopRetriesButEveryNewSongIsTried) {
     SCOPED_TRACE(testing::Message() << "at " << step.atMs << " ms");
     network.coverFound = step.coverFound;
     EXPECT_EQ(PollAt(step.atMs, step.song ? std::optional<std::string>(step.song) : std::nullopt), step.updates);
-    EXPECT_EQ(player.coverFailCount, step.failCount);
+    EXPECT_EQ(player.song.coverFailCount, step.failCount);
   }
-  EXPECT_EQ(player.currentSong, u"E - F");
-  EXPECT_EQ(player.coverSong, u"E - F");
-  EXPECT_EQ(player.lastCoverAttemptMs, 61000);
-  ASSERT_NE(player.coverScaled, nullptr);
-  EXPECT_EQ(ImageWidth(player.coverScaled), 250);
+  EXPECT_EQ(player.song.currentSong, u"E - F");
+  EXPECT_EQ(player.song.coverSong, u"E - F");
+  EXPECT_EQ(player.song.lastCoverAttemptMs, 61000);
+  ASSERT_NE(player.song.coverScaled, nullptr);
+  EXPECT_EQ(ImageWidth(player.song.coverScaled), 250);
 }
 
 TEST_F(CoverRetry, ANewSongWithoutCoverKeepsThePreviousOneAndIsNotRetried) {
   network.coverFound = true;
   ASSERT_EQ(PollAt(0, "A - B"), 1);
-  const Picture* shown = player.coverImage.get();
+  const Picture* shown = player.song.coverImage.get();
   ASSERT_NE(shown, nullptr);
 
   network.coverFound = false;
   EXPECT_EQ(PollAt(10000, "C - D"), 1);
-  EXPECT_EQ(player.coverImage.get(), shown);
-  EXPECT_EQ(player.coverFailCount, 1);
-  EXPECT_EQ(player.currentSong, u"C - D");
+  EXPECT_EQ(player.song.coverImage.get(), shown);
+  EXPECT_EQ(player.song.coverFailCount, 1);
+  EXPECT_EQ(player.song.currentSong, u"C - D");
   EXPECT_EQ(PollAt(20000, "C - D"), 0);
   EXPECT_EQ(PollAt(30000, std::nullopt), 0);
-  EXPECT_EQ(player.currentSong, u"C - D") << "no answer never clears the title";
+  EXPECT_EQ(player.song.currentSong, u"C - D") << "no answer never clears the title";
 }
 
 TEST_F(CoverRetry, SpacingUsesTheSignedDifferenceOfTheWrappingClock) {
@@ -125,12 +125,12 @@ TEST_F(CoverRetry, SpacingUsesTheSignedDifferenceOfTheWrappingClock) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.lastMs << " -> " << c.nowMs);
-    player.currentSong = player.coverSong = u"A - B";
-    player.coverFailCount = 0;
-    player.coverImage = c.scaledMissingOnly ? CreateImage(4, 4) : nullptr;
-    player.lastCoverAttemptMs = int32_t(c.lastMs);
+    player.song.currentSong = player.song.coverSong = u"A - B";
+    player.song.coverFailCount = 0;
+    player.song.coverImage = c.scaledMissingOnly ? CreateImage(4, 4) : nullptr;
+    player.song.lastCoverAttemptMs = int32_t(c.lastMs);
     EXPECT_EQ(PollAt(c.nowMs, "A - B"), c.updates);
-    EXPECT_EQ(uint32_t(player.lastCoverAttemptMs), c.updates ? c.nowMs : c.lastMs);
+    EXPECT_EQ(uint32_t(player.song.lastCoverAttemptMs), c.updates ? c.nowMs : c.lastMs);
   }
 }
 
@@ -149,7 +149,7 @@ TEST(PollBudget, SlowServersHoldThePollAtMostTheTwoBudgets) {
       {"http://pictures/c.png", EncodePng(4, 4, Solid({200, 0, 0, 255}))},
   };
   Player player;
-  player.serverBase = u"http://station";
+  player.playback.serverBase = u"http://station";
   player.config.itunesBase = "http://itunes";
   player.config.deezerBase = "http://deezer";
   player.clockMs = [&nowMs] { return nowMs; };
@@ -163,12 +163,12 @@ TEST(PollBudget, SlowServersHoldThePollAtMostTheTwoBudgets) {
     const auto answer = answers.find(path);
     return answer == answers.end() ? std::nullopt : answer->second;
   };
-  ComputeLayout(player.layout, player.volume);
+  ComputeLayout(player.look.layout, player.playback.volume);
 
   const uint32_t startMs = nowMs;
   PollNowPlaying(player);
-  EXPECT_EQ(player.currentSong, u"A - B");
-  EXPECT_NE(player.coverScaled, nullptr) << "the picture came just in time";
+  EXPECT_EQ(player.song.currentSong, u"A - B");
+  EXPECT_NE(player.song.coverScaled, nullptr) << "the picture came just in time";
   EXPECT_LE(nowMs - startMs, uint32_t(kStatusPagesBudgetMs + kCoverUpdateBudgetMs));
   const std::vector<std::pair<std::string, long>> expected = {
       {"http://station/stats?json=1", 10000}, {"http://station/7.html", 10000},
@@ -176,8 +176,8 @@ TEST(PollBudget, SlowServersHoldThePollAtMostTheTwoBudgets) {
       {"http://deezer/search", 10000},        {"http://pictures/c.png", 10000},  // what the cover's budget leaves
   };
   EXPECT_EQ(fetches, expected);
-  FreeImage(player.coverImage);
-  FreeImage(player.coverScaled);
+  FreeImage(player.song.coverImage);
+  FreeImage(player.song.coverScaled);
 }
 
 }  // namespace

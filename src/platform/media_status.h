@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What the desktop's media controls are told about the player, and when: a
 // second view of the model beside the window, free of any bus, so that what
-// is published for a state and what counts as a change can be tried alone.
+// is published for a state and for a change can be tried alone. It follows
+// the app's change bits (app/changes.h): nothing here compares states.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
-#include "app/player_state.h"
+#include "model/player_model.h"
 
 struct MediaStatus {
   bool playing = false;      // exactly when the badge shows LIVE
@@ -25,18 +26,16 @@ enum MediaChange : unsigned {
   kMediaVolume = 1u << 2,
 };
 
-// The status last published, with what its numbers were given for.
-struct MediaTracker {
-  MediaStatus status;
-  Text song;                 // the now-playing text songNumber stands for
-  uint32_t coverSerial = 0;  // the cover replacement coverNumber stands for
-};
+// The status of a player met for the first time: the song it shows, if
+// any, is the first, with its cover if one is shown.
+MediaStatus FirstMediaStatus(const PlayerModel& player);
 
-// Brings the tracker up to the player's state and returns the MediaChange
-// bits of what a listener would see change: none when nothing did. A new song
-// is a new track and, when a cover is shown (a new one or the last song's),
-// a new cover to publish under a name of its own.
-unsigned FollowPlayer(MediaTracker& tracker, const Player& player);
+// Brings the status up to the player after a handler that changed what
+// `changes` (Change bits) says, and returns the MediaChange bits of what is
+// to be published again. A new song is a new track and, when a cover is
+// shown (its own or the last song's), a new cover to publish under a name of
+// its own.
+unsigned FollowChanges(MediaStatus& status, const PlayerModel& player, unsigned changes);
 
 // The track's object path: one per song, or the "no track" path before the first.
 std::string TrackObjectPath(uint32_t songNumber);

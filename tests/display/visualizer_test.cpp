@@ -1,15 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "display/visualizer.h"
 
-#include "app/frame.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 
 #include "display/view_colours.h"
-#include "frame_fixture.h"
+#include "view_fixture.h"
 
 namespace {
 
@@ -18,23 +16,33 @@ constexpr Colour kTrace = kViewColours.visualizerTrace;
 constexpr Colour kPeak = kViewColours.visualizerPeak;
 constexpr float kInf = std::numeric_limits<float>::infinity();
 
-class VisualizerTest : public FrameTest {
+class VisualizerTest : public ViewTest {
  protected:
+  // A drawing of `mode` in the panel, stepped first as before every drawing.
   void Draw(int mode) {
-    player.visualizerMode = mode;
+    VisualizerState& v = model.visualizer;
+    v.visualizerMode = VisualizerMode(mode);
     ASSERT_TRUE(BeginDrawing(S()));
     ops.clear();
-    UpdateVisualizer(player);
-    DrawVisualizer(player, S(), 285, 90, 500, 90);
+    const VisualizerDrawing* drawing = FindVisualizerDrawing(v.visualizerMode);
+    if (drawing != nullptr && drawing->step != nullptr) drawing->step(v);
+    DrawVisualizer(v, S(), 285, 90, 500, 90);
     EndDrawing(S());
+  }
+  void FillSpectrum(float value) { model.visualizer.spectrum.fill(value); }
+  // The samples the update before the drawing read: `bytes` is the
+  // library's answer, the rest of the buffer stays as it was.
+  void SetSamples(int32_t bytes, const std::vector<float>& samples) {
+    model.visualizer.sampleBytes = bytes;
+    std::copy(samples.begin(), samples.end(), model.visualizer.samples.begin());
   }
   // The bins that move the level at t: each one alone set to 1.
   std::vector<int> BinsRead(float t) {
     std::vector<int> bins;
     for (int j = 0; j < 512; ++j) {
       FillSpectrum(0);
-      player.spectrum[size_t(j)] = 1;
-      if (BandLevel(player.spectrum, t, 0.9f) > 0) bins.push_back(j);
+      model.visualizer.spectrum[size_t(j)] = 1;
+      if (BandLevel(model.visualizer.spectrum, t, 0.9f) > 0) bins.push_back(j);
     }
     return bins;
   }
@@ -80,35 +88,13 @@ TEST_F(VisualizerTest, BandLevelOfConstantSpectra) {
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.bin) + " at " + std::to_string(c.t));
     FillSpectrum(c.bin);
-    EXPECT_NEAR(BandLevel(player.spectrum, c.t, 0.9f), c.level, 1e-6);
+    EXPECT_NEAR(BandLevel(model.visualizer.spectrum, c.t, 0.9f), c.level, 1e-6);
   }
   // One NaN bin among five counts as 0; the other four still show.
   FillSpectrum(0.1f);
-  player.spectrum[273] = nan;
-  EXPECT_NEAR(BandLevel(player.spectrum, 0.5f, 0.9f), std::log(1 + 40 * 0.4 / 5) / ln41, 1e-6);
-  EXPECT_EQ(BandLevel(player.spectrum, nan, 0.9f), BandLevel(player.spectrum, 0.0f, 0.9f));
-}
-
-TEST_F(VisualizerTest, FetchAsksOnlyWhileTheStreamIsLive) {
-  const struct {
-    HSTREAM handle;
-    DWORD active;
-    bool fetched;
-  } cases[] = {{0, kActivePlaying, false}, {7, kActivePlaying, true}, {7, kActivePaused, true},
-               {7, kActiveStalled, false}, {7, kActiveStopped, false}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.handle * 10 + c.active);
-    ResetFake();
-    FakeScript().activeAnswer = c.active;
-    FakeScript().spectrumValue = 0.25f;
-    FillSpectrum(0.5f);
-    player.streamHandle = c.handle;
-    FetchSpectrum(player);
-    EXPECT_EQ(player.spectrum[100], c.fetched ? 0.25f : 0.5f);  // kept when not fetched
-    if (c.handle == 0) {
-      EXPECT_TRUE(FakeLog().calls.empty());
-    }
-  }
+  model.visualizer.spectrum[273] = nan;
+  EXPECT_NEAR(BandLevel(model.visualizer.spectrum, 0.5f, 0.9f), std::log(1 + 40 * 0.4 / 5) / ln41, 1e-6);
+  EXPECT_EQ(BandLevel(model.visualizer.spectrum, nan, 0.9f), BandLevel(model.visualizer.spectrum, 0.0f, 0.9f));
 }
 
 TEST_F(VisualizerTest, LineRunsAlongTheBottomAtRestAndTheTopAtFullLevel) {
@@ -146,27 +132,27 @@ TEST_F(VisualizerTest, BarsAtFullLevel) {
     SCOPED_TRACE(i);
     EXPECT_EQ(Rect(bars[i]), (std::array{int(std::nearbyint(285 + i * 500.0 / 60 + 1)), 90, 6, 90}));
     EXPECT_EQ(Rect(marks[i]), (std::array{bars[i].x, 88, 6, 2}));  // 2 pixels above the area
-    EXPECT_EQ(player.peakLevels[i], 1.0f);
+    EXPECT_EQ(model.visualizer.peakLevels[i], 1.0f);
   }
-  EXPECT_EQ(player.peakLevels[60], 0.0f);  // only the first 60 are used
+  EXPECT_EQ(model.visualizer.peakLevels[60], 0.0f);  // only the first 60 are used
 }
 
 TEST_F(VisualizerTest, PeakMarksFallPerDrawingAndReachZeroAfter25) {
   FillSpectrum(0);
-  for (int i = 0; i < 60; ++i) player.peakLevels[i] = 0.5f;
+  for (int i = 0; i < 60; ++i) model.visualizer.peakLevels[i] = 0.5f;
   for (int drawing = 1; drawing <= 25; ++drawing) {
     SCOPED_TRACE(drawing);
     Draw(1);
     const float expected = 0.5f - 0.02f * float(drawing);
-    EXPECT_NEAR(player.peakLevels[0], expected, 1e-5f);
-    EXPECT_NEAR(player.peakLevels[59], expected, 1e-5f);
+    EXPECT_NEAR(model.visualizer.peakLevels[0], expected, 1e-5f);
+    EXPECT_NEAR(model.visualizer.peakLevels[59], expected, 1e-5f);
     const auto marks = OpsOf(DrawOp::Kind::Box, kPeak);
     ASSERT_EQ(marks.size(), 60u);
-    EXPECT_EQ(marks[0].y, RoundPixel(180.0f - player.peakLevels[0] * 90.0f - 2.0f));
+    EXPECT_EQ(marks[0].y, RoundPixel(180.0f - model.visualizer.peakLevels[0] * 90.0f - 2.0f));
     // No bars rise at rest: the blue boxes are all empty.
     for (const DrawOp& bar : OpsOf(DrawOp::Kind::Box, kBlue)) EXPECT_EQ(bar.h, 0);
   }
-  EXPECT_EQ(player.peakLevels[0], 0.0f);
+  EXPECT_EQ(model.visualizer.peakLevels[0], 0.0f);
   const auto marks = OpsOf(DrawOp::Kind::Box, kPeak);
   EXPECT_EQ(Rect(marks[0]), (std::array{286, 178, 6, 2}));  // the row of marks at rest
   // The pixels show it too: a mark at rest on rows 178 and 179, nothing above.
@@ -177,7 +163,7 @@ TEST_F(VisualizerTest, PeakMarksFallPerDrawingAndReachZeroAfter25) {
 TEST_F(VisualizerTest, PeakRisesAtOnceWithItsBar) {
   FillSpectrum(0.1f);
   Draw(1);
-  EXPECT_NEAR(player.peakLevels[30], BandLevel(player.spectrum, 30 / 59.0f, 0.9f), 1e-6);
+  EXPECT_NEAR(model.visualizer.peakLevels[30], BandLevel(model.visualizer.spectrum, 30 / 59.0f, 0.9f), 1e-6);
 }
 
 TEST_F(VisualizerTest, MirrorBarsAtFullLevelWithTheMiddleLineLast) {
@@ -232,31 +218,18 @@ TEST_F(VisualizerTest, RaysAtFullLevelReachFrom19_8To43_2) {
 }
 
 TEST_F(VisualizerTest, OscilloscopeFlatLineWithoutSamples) {
-  const struct {
-    HSTREAM handle;
-    DWORD answer;
-    size_t requests;
-  } cases[] = {{0, 4096, 0}, {7, 0xFFFFFFFFu, 1}, {7, 0, 1}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.answer);
-    ResetFake();
-    FakeScript().dataResult = c.answer;
-    player.streamHandle = c.handle;
+  for (int32_t bytes : {0, -1}) {  // none asked, or the request failed
+    SCOPED_TRACE(bytes);
+    SetSamples(bytes, {0.5f, 0.5f});
     Draw(5);
     ASSERT_EQ(ops.size(), 1u);
     EXPECT_EQ(ops[0].colour, kTrace);
     EXPECT_EQ(Rect(ops[0]), (std::array{285, 135, 500, 1}));
-    EXPECT_EQ(FakeLog().calls.size(), c.requests);
-    if (c.requests) {
-      EXPECT_EQ(FakeLog().calls[0], "BASS_ChannelGetData(7," + std::to_string(kDataFloat | 4096) + ")");
-    }
   }
 }
 
 TEST_F(VisualizerTest, OscilloscopeTwoSamplesSplitAtColumn250) {
-  player.streamHandle = 7;
-  FakeScript().dataResult = 8;
-  FakeScript().samples = {1.0f, -1.0f};
+  SetSamples(8, {1.0f, -1.0f});
   Draw(5);
   ASSERT_EQ(ops.size(), 499u);
   for (int i = 0; i < 499; ++i) {
@@ -269,23 +242,19 @@ TEST_F(VisualizerTest, OscilloscopeTwoSamplesSplitAtColumn250) {
 }
 
 TEST_F(VisualizerTest, OscilloscopeClampsAndSurvivesBadAnswers) {
-  player.streamHandle = 7;
-  FakeScript().dataResult = 4;  // one sample: nothing at all
+  SetSamples(4, {0.5f});  // one sample: nothing at all
   Draw(5);
   EXPECT_TRUE(ops.empty());
 
   // Not numbers, infinities and values past full scale: clamped, never converted raw.
-  FakeScript().dataResult = 20;
-  FakeScript().samples = {std::nanf(""), kInf, -kInf, 0.5f, 3.0f};
+  SetSamples(20, {std::nanf(""), kInf, -kInf, 0.5f, 3.0f});
   Draw(5);
   ASSERT_EQ(ops.size(), 499u);
   const int rows[] = {135, 92, 178, 113, 92};  // 0.5 → 135 − 21.6
   for (int sample = 0; sample < 5; ++sample) EXPECT_EQ(ops[size_t(sample * 100)].y, rows[sample]) << sample;
 
   // A library claiming more bytes than the buffer holds: only the buffer is read.
-  FakeScript().dataResult = 1u << 20;
-  FakeScript().samples.clear();
-  FakeScript().sampleValue = -1.0f;
+  SetSamples(1 << 20, std::vector<float>(1024, -1.0f));
   Draw(5);
   ASSERT_EQ(ops.size(), 499u);
   EXPECT_EQ(ops.back().h, 178);

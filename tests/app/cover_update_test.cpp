@@ -8,7 +8,8 @@
 
 #include "model/layout.h"
 #include "cover/test_pictures.h"
-#include "nowplaying/local_server.h"
+#include "os/os.h"
+#include "support/local_server.h"
 
 namespace {
 
@@ -23,16 +24,16 @@ RgbaPixel HalfRedHalfBlue(int width, int x) { return x < width / 2 ? RgbaPixel{2
 class CoverUpdate : public testing::Test {
  protected:
   void SetUp() override {
-    player.httpGet = RealHttpGet();
+    player.httpGet = BoundedHttpGet(MonotonicMs, {});
     player.config.itunesBase = service.Base();
     player.config.deezerBase = deezer.Base();
-    ComputeLayout(player.layout, player.volume);
+    ComputeLayout(player.look.layout, player.playback.volume);
     FindPicture();
     deezer.Serve("/search", "{}");
   }
   void TearDown() override {
-    FreeImage(player.coverImage);
-    FreeImage(player.coverScaled);
+    FreeImage(player.song.coverImage);
+    FreeImage(player.song.coverScaled);
   }
 
   // The first search service finds the picture at /pic on the same server.
@@ -58,22 +59,22 @@ TEST_F(CoverUpdate, PicturesAreHeldFullSizeAndStretchedTo250) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     ServePicture(c.file);
-    player.coverFailCount = 2;
+    player.song.coverFailCount = 2;
     service.ClearRequests();
     UpdateCover(player, u"Blue Sky - Night Song");
 
-    ASSERT_NE(player.coverImage, nullptr);
-    ASSERT_NE(player.coverScaled, nullptr);
-    EXPECT_NE(player.coverScaled, player.coverImage);
-    EXPECT_EQ(ImageWidth(player.coverImage), c.width);
-    EXPECT_EQ(ImageHeight(player.coverImage), c.height);
-    EXPECT_EQ(ImageWidth(player.coverScaled), 250);
-    EXPECT_EQ(ImageHeight(player.coverScaled), 250);
-    EXPECT_EQ(player.coverFailCount, 0);
+    ASSERT_NE(player.song.coverImage, nullptr);
+    ASSERT_NE(player.song.coverScaled, nullptr);
+    EXPECT_NE(player.song.coverScaled, player.song.coverImage);
+    EXPECT_EQ(ImageWidth(player.song.coverImage), c.width);
+    EXPECT_EQ(ImageHeight(player.song.coverImage), c.height);
+    EXPECT_EQ(ImageWidth(player.song.coverScaled), 250);
+    EXPECT_EQ(ImageHeight(player.song.coverScaled), 250);
+    EXPECT_EQ(player.song.coverFailCount, 0);
     // Stretched, not letter-boxed: opaque to every edge, halves where they were.
     for (const auto& [x, y, want] : {std::tuple{5, 0, RgbaPixel{255, 0, 0, 255}}, {5, 249, RgbaPixel{255, 0, 0, 255}},
                                      {244, 0, RgbaPixel{0, 0, 255, 255}}, {244, 249, RgbaPixel{0, 0, 255, 255}}}) {
-      const RgbaPixel got = PixelAt(player.coverScaled, x, y);
+      const RgbaPixel got = PixelAt(player.song.coverScaled, x, y);
       EXPECT_NEAR(got.r, want.r, 12);
       EXPECT_NEAR(got.b, want.b, 12);
       EXPECT_EQ(got.a, 255);
@@ -89,8 +90,8 @@ TEST_F(CoverUpdate, PicturesAreHeldFullSizeAndStretchedTo250) {
 TEST_F(CoverUpdate, WhatIsNotAPictureCountsAsAFailureAndKeepsTheShownCover) {
   ServePicture(EncodePng(8, 8, Solid({0, 200, 0, 255})));
   UpdateCover(player, u"Blue Sky - Night Song");
-  const Picture* shownImage = player.coverImage.get();
-  const Picture* shownScaled = player.coverScaled.get();
+  const Picture* shownImage = player.song.coverImage.get();
+  const Picture* shownScaled = player.song.coverScaled.get();
   ASSERT_NE(shownScaled, nullptr);
 
   const std::string png = EncodePng(300, 200, Solid({1, 2, 3, 255}));
@@ -110,15 +111,15 @@ TEST_F(CoverUpdate, WhatIsNotAPictureCountsAsAFailureAndKeepsTheShownCover) {
     SCOPED_TRACE(c.name);
     c.picture ? ServePicture(*c.picture) : service.Break("/pic");
     UpdateCover(player, u"Blue Sky - Night Song");
-    EXPECT_EQ(player.coverFailCount, ++failures);
-    EXPECT_EQ(player.coverImage.get(), shownImage);
-    EXPECT_EQ(player.coverScaled.get(), shownScaled);
+    EXPECT_EQ(player.song.coverFailCount, ++failures);
+    EXPECT_EQ(player.song.coverImage.get(), shownImage);
+    EXPECT_EQ(player.song.coverScaled.get(), shownScaled);
   }
 
   service.Serve("/search", "{}");  // no URL from either service
   UpdateCover(player, u"Blue Sky - Night Song");
-  EXPECT_EQ(player.coverFailCount, ++failures);
-  EXPECT_EQ(player.coverImage.get(), shownImage);
+  EXPECT_EQ(player.song.coverFailCount, ++failures);
+  EXPECT_EQ(player.song.coverImage.get(), shownImage);
 }
 
 TEST_F(CoverUpdate, HowTheTextIsSplitForTheSearch) {
@@ -136,16 +137,16 @@ TEST_F(CoverUpdate, HowTheTextIsSplitForTheSearch) {
     SCOPED_TRACE(TextToUtf8(c.nowPlaying));
     service.ClearRequests();
     deezer.ClearRequests();
-    player.coverFailCount = 0;
+    player.song.coverFailCount = 0;
     UpdateCover(player, c.nowPlaying);
     if (c.search == nullptr) {
       EXPECT_TRUE(service.Requests().empty());
       EXPECT_TRUE(deezer.Requests().empty());
-      EXPECT_EQ(player.coverFailCount, 0);
+      EXPECT_EQ(player.song.coverFailCount, 0);
     } else {
       ASSERT_FALSE(service.Targets().empty());
       EXPECT_EQ(service.Targets()[0], c.search);
-      EXPECT_EQ(player.coverFailCount, 1);
+      EXPECT_EQ(player.song.coverFailCount, 1);
     }
   }
 }

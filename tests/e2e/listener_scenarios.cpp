@@ -1,0 +1,88 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The listener's scenarios that every build's player goes through, written
+// once: listener_test.cpp runs them on the Linux program, and
+// windows_listener_test.cpp on the Windows one under Wine.
+#include "app/window_description.h"
+#include "listener_checks.h"
+#include "listener_session.h"
+#include "x_window_tools.h"
+
+namespace {
+
+std::chrono::milliseconds Since(Clock::time_point then) {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - then);
+}
+
+}  // namespace
+
+bool Listener::ChooseMenuItem(int event) {
+  // The item's menu, and its place among that menu's entries.
+  int menu = -1, place = -1, count = 0;
+  for (const MenuEntry& entry : kPlayerMenuBar) {
+    if (entry.kind == MenuEntry::Kind::Menu) {
+      if (place >= 0) break;
+      ++menu;
+      count = 0;
+    } else {
+      if (entry.kind == MenuEntry::Kind::Item && entry.event == event) place = count;
+      ++count;
+    }
+  }
+  return place >= 0 && OpenMenu(menu) && ClickMenuItem(place, count);
+}
+
+void Listener::PlayGoesLiveWithTheToneAndTheModesRedrawThePanel(const PlatformBounds& bounds) {
+  ASSERT_TRUE(WaitForSurface([&] { return CoverIs(kCoverOf[0]); }, 10s));
+  cairo_surface_t* idle = Keep();
+  const auto pressed = PressPlay();
+  ASSERT_TRUE(pressed);
+  const auto live = TimeUntil([&] { return BadgeLive(); }, *pressed, 15s);
+  ASSERT_TRUE(live) << "never LIVE";
+  ExpectWithin(*live, "LIVE after play", bounds.liveAfterFirstPlayMs);
+  ExpectTone(ListenOnceHeard(1500ms), kToneAmplitude * kDefaultVolume);
+  EXPECT_TRUE(WaitForSurface([&] { return Differing(kVisualizerBox, idle) > 100; }, 3s))
+      << "the visualizer did not move";
+
+  // V, then modes chosen from the "Affichage" menu: each redraws the panel.
+  EXPECT_TRUE(PanelChangesWith([&] { return Key("v"); })) << "V";
+  for (const VisualizerMode mode : {VisualizerMode::Ring, VisualizerMode::Line}) {
+    const int event = menu_table::ModeEvent(mode);
+    EXPECT_TRUE(PanelChangesWith([&] { return ChooseMenuItem(event); })) << "menu event " << event;
+  }
+}
+
+void Listener::StatusPagesThatNeverAnswerHoldNothing(const PlatformBounds& bounds) {
+  // Every status page is taken and never answered while the test runs.
+  Start(With(kOneLongSong, {"--stats-fault", "silent", "--status-fault", "silent", "--stall-seconds", "600"}));
+  if (HasFatalFailure()) return;
+  // Wine shows a window once its thread takes messages: not while a start-up poll waits.
+  ExpectWithin(Since(playerStartedAt), "window shown", 10000);
+  const auto pressed = PressPlay();
+  ASSERT_TRUE(pressed);
+  const auto live = TimeUntil([&] { return BadgeLive(); }, *pressed, 10s);
+  ASSERT_TRUE(live) << "never LIVE";
+  ExpectWithin(*live, "LIVE after play", 1000);
+  EXPECT_TRUE(BadgeKeepsPulsing(4)) << "the frames stopped";
+
+  const auto closedAt = Clock::now();
+  ASSERT_TRUE(RequestClose(session.display, window));
+  ExpectEndsWithZero(10s, "still running");
+  ExpectWithin(Since(closedAt), "ended after the close box", bounds.endedAfterCloseMs);
+}
+
+void Listener::AboutWindowOpensAndClosesLeavingThePlayer(const std::function<void()>& whileOpen) {
+  ASSERT_TRUE(ChooseMenuItem(kMenuAbout));
+  const auto about = FindWindow(session, kAboutWindow.title, 10s);
+  ASSERT_TRUE(about) << "no About window";
+  if (whileOpen) whileOpen();
+  ASSERT_TRUE(RequestClose(session.display, *about));
+  EXPECT_TRUE(WaitUntil([&] { return !FindWindow(session, kAboutWindow.title, 0ms); }, 5s));
+  ASSERT_TRUE(PlayerRunning()) << "closing the About window ended the player";
+}
+
+void Listener::StartPlaying() {
+  Start(kOneLongSong);
+  if (HasFatalFailure()) return;
+  ASSERT_TRUE(PressPlay());
+  ASSERT_TRUE(WaitForSurface([&] { return BadgeLive(); }, 10s)) << "never LIVE";
+}
