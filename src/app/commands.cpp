@@ -30,6 +30,8 @@ void OpenSideWindow(Player& player, const SideWindow& side) {
 
 }  // namespace
 
+Command PlayPauseCommand(bool live) { return {live ? Command::Kind::Stop : Command::Kind::Play}; }
+
 float ClampUnit(float value) {
   if (std::isnan(value) || value < 0.0f) return 0.0f;
   if (value > 1.0f) return 1.0f;

@@ -34,6 +34,10 @@ struct Command {
 // frame. Quit asks the event loop to end.
 void RunCommand(Player& player, const Command& command);
 
+// What a play/pause key asks, whichever desktop sends it: there is nothing
+// to pause in a live stream, so stop while live, play otherwise.
+Command PlayPauseCommand(bool live);
+
 // Steps the visualizer mode, wrapping from the last to the first.
 void NextVisualizerMode(VisualizerState& visualizer);
 // 0 below 0 or for NaN, 1 above 1, the value otherwise.

@@ -24,7 +24,7 @@ void HandleTimer(Player& player, int timer) {
     PollNowPlaying(player);
   } else if (timer == kTimerAnimation) {
     AdvancePulsePhase(player.visualizer);
-    FetchSpectrum(Bass(player), player.playback, player.visualizer);
+    if (!player.handler.windowHidden) FetchSpectrum(Bass(player), player.playback, player.visualizer);
     MarkChanged(player, kFrameDue);
     StepPlayedSongs(player);
   }
@@ -80,7 +80,14 @@ void Handle(Player& player, const ShellEvent& event) {
 void RunHandler(Player& player, const std::function<void(Player&)>& handler) {
   player.handler.handlingEvent = true;
   handler(player);
-  if (player.handler.changes & kFrameDue) RenderMainView(player);
+  if (player.handler.changes & kFrameDue) {
+    // Unseen, a frame is not worth drawing; what the desktop hears still follows the stream.
+    if (player.handler.windowHidden) {
+      FollowLiveFlag(player);
+    } else {
+      RenderMainView(player);
+    }
+  }
   const unsigned heard = player.handler.changes & kListenerChanges;
   player.handler.changes = 0;
   if (heard != 0 && player.shell.notifyChanged) player.shell.notifyChanged(heard);
@@ -108,6 +115,18 @@ void DeliverEvent(Player& player, const ShellEvent& event) {
   if (!player.handler.handlingEvent) RunHandler(player, [&event](Player& p) { Handle(p, event); });
   LeaveLoopIfAsked(player);
   ApplyBackgroundResults(player);
+}
+
+void SetWindowShown(Player& player, bool shown) {
+  if (player.handler.windowHidden == !shown) return;
+  player.handler.windowHidden = !shown;
+  if (!shown || player.handler.handlingEvent) return;
+  // The spectrum of now, not of when the window went away.
+  RunHandler(player, [](Player& p) {
+    FetchSpectrum(Bass(p), p.playback, p.visualizer);
+    MarkChanged(p, kFrameDue);
+  });
+  LeaveLoopIfAsked(player);
 }
 
 void RequestQuit(Player& player) {

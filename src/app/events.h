@@ -40,6 +40,13 @@ void DeliverEvent(Player& player, const ShellEvent& event);
 // after that handler's event.
 void ApplyBackgroundResults(Player& player);
 
+// The shell says whether the player window can be seen. While it cannot
+// (minimized, hidden), the ticks go on (the phase, the live flag and what
+// the desktop hears of it) but nothing is drawn and no spectrum or samples
+// are read; once it can, the frame is drawn at once. Taken even while a
+// handler runs: then the next frame is the first one drawn.
+void SetWindowShown(Player& player, bool shown);
+
 // The one way out, however the listener asks (the menu, the close box, a
 // termination signal, the desktop): a message box being shown is closed, and
 // the loop ends as soon as no handler runs.

@@ -32,13 +32,17 @@ void UpdateVisualizer(const AudioApi& bass, const PlaybackState& playback, Visua
   if (drawing->step != nullptr) drawing->step(visualizer);
 }
 
-void UpdateFrame(Player& player) {
+void FollowLiveFlag(Player& player) {
   // Asked even without a stream, which then reads as not live.
   const bool live = IsStreamPlaying(Bass(player), player.playback.streamHandle);
   if (live != player.playback.streamLive) {
     player.playback.streamLive = live;
     MarkChanged(player, kPlayingChanged);
   }
+}
+
+void UpdateFrame(Player& player) {
+  FollowLiveFlag(player);
   UpdateVisualizer(Bass(player), player.playback, player.visualizer);
   // Recomputed on every frame, so the knob follows a drag at once.
   PlaceVolumeKnob(player.look.layout, player.playback.volume);

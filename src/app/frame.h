@@ -17,6 +17,9 @@ void FetchSpectrum(const AudioApi& bass, const PlaybackState& playback, Visualiz
 // that needs them.
 void UpdateVisualizer(const AudioApi& bass, const PlaybackState& playback, VisualizerState& visualizer);
 
+// Whether the stream plays, into `streamLive`, marking a change of it.
+void FollowLiveFlag(Player& player);
+
 // Before every drawing of the main view: the live flag (marking a change of
 // it), the visualizer's update and the knob at the volume.
 void UpdateFrame(Player& player);

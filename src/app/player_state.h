@@ -30,6 +30,7 @@ struct HandlerState {
   bool handlingEvent = false;  // a handler runs: events that arrive meanwhile are dropped
   bool quitPending = false;    // the listener asked to quit: the loop ends once no handler runs
   bool looping = false;        // the shell's event loop runs
+  bool windowHidden = false;   // the player window cannot be seen (minimized, hidden): no frame is drawn
   unsigned changes = 0;        // the Change bits (app/changes.h) marked since the last handler ended
 };
 

@@ -20,6 +20,7 @@
 #include "app/startup.h"
 #include "platform/keep_awake.h"
 #include "platform/media_controls_mpris.h"
+#include "platform/one_instance.h"
 #include "platform/played_songs_gtk.h"
 #include "platform/termination.h"
 #include "platform/web_page.h"
@@ -40,6 +41,7 @@ struct GtkShellState {
   GtkWidget* area = nullptr;    // shows surface 1
   std::vector<std::unique_ptr<SideState>> sides;
   std::vector<guint> timerIds;
+  guint laterStartsWatch = 0;  // later starts of the player ask this one to come forward
   GtkWidget* openBox = nullptr;  // the message box being shown
   bool firstFrameShown = false;  // the main surface has been painted into the window
 };
@@ -70,6 +72,11 @@ void RunFromDesktop(const Command& command) {
 
 void PresentPlayerWindow() {
   if (g.window != nullptr) gtk_window_present(GTK_WINDOW(g.window));
+}
+
+gboolean OnLaterStart(gint, GIOCondition, gpointer) {
+  AnswerLaterStarts(PresentPlayerWindow);
+  return G_SOURCE_CONTINUE;
 }
 
 // The drawing area is all a screen reader finds in the window: its name and
@@ -161,6 +168,16 @@ gboolean OnButtonRelease(GtkWidget*, GdkEventButton* e, gpointer) {
 gboolean OnMotion(GtkWidget*, GdkEventMotion* e, gpointer) {
   SendPointer(PointerKind::Move, e->x, e->y);
   return TRUE;
+}
+
+// Minimized, or unmapped (which GDK reports as iconified where no window
+// manager says otherwise): the player stops drawing until it can be seen.
+gboolean OnPlayerWindowState(GtkWidget*, GdkEventWindowState* e, gpointer) {
+  constexpr auto kUnseen = GdkWindowState(GDK_WINDOW_STATE_ICONIFIED | GDK_WINDOW_STATE_WITHDRAWN);
+  if ((e->changed_mask & kUnseen) != 0 && g.player != nullptr) {
+    SetWindowShown(*g.player, (e->new_window_state & kUnseen) == 0);
+  }
+  return FALSE;
 }
 
 gboolean OnPlayerWindowDelete(GtkWidget*, GdkEvent*, gpointer) {
@@ -281,6 +298,7 @@ bool OpenPlayerWindow(Player& player) {
   g.area = area;
   SetIconFromLogo(g.window, player.look.logoImage);
   g_signal_connect(g.window, "delete-event", G_CALLBACK(OnPlayerWindowDelete), nullptr);
+  g_signal_connect(g.window, "window-state-event", G_CALLBACK(OnPlayerWindowState), nullptr);
 
   GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
   gtk_container_add(GTK_CONTAINER(g.window), box);
@@ -342,6 +360,7 @@ void StartTimers(Player& player) {
   for (const TimerDescription& timer : kTimers) {
     g.timerIds.push_back(g_timeout_add(timer.intervalMs, OnTimer, GINT_TO_POINTER(timer.id)));
   }
+  if (LaterStartsFd() >= 0) g.laterStartsWatch = g_unix_fd_add(LaterStartsFd(), G_IO_IN, OnLaterStart, nullptr);
   // The player is up and its loop about to run: from here on the desktop may drive it.
   StartMediaControls(player, {DesktopCanRun, RunFromDesktop, PresentPlayerWindow, Quit});
 }
@@ -397,6 +416,8 @@ void CloseWindows(Player& player) {
   StopKeepingAwake();
   for (guint id : g.timerIds) g_source_remove(id);
   g.timerIds.clear();
+  if (g.laterStartsWatch != 0) g_source_remove(g.laterStartsWatch);
+  g.laterStartsWatch = 0;
   while (!g.sides.empty()) DestroySideWindow(g.sides.back().get());
   DestroyPlayedSongsWindowGtk(player);
   if (g.window != nullptr) {

@@ -12,11 +12,14 @@
 #include "os/os.h"
 #include "platform/command_line.h"
 #include "platform/gtk_shell.h"
+#include "platform/one_instance.h"
 #include "platform/termination.h"
 
 int main(int argc, char** argv) {
   // --version, --help or a refused option: answered before anything is set up.
   if (const auto exitCode = AnswerCommandLine(argc, argv)) return *exitCode;
+  // A player already runs on this display: it comes to the front instead.
+  if (!ClaimTheOnlyPlayer()) return 0;
   InstallTerminationHandlers();
   // Before any other thread exists: the HTTP library's set-up is not thread-safe.
   InitHttp();

@@ -13,11 +13,14 @@
 #include "nowplaying/http_get.h"
 #include "os/os.h"
 #include "platform/command_line.h"
+#include "platform/one_instance.h"
 #include "platform/win32_shell.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   // --version, --help or a refused option: answered before anything is set up.
   if (const auto exitCode = AnswerCommandLine()) return *exitCode;
+  // A player already runs in this session: it comes to the front instead.
+  if (!ClaimTheOnlyPlayer()) return 0;
   // One apartment for this thread: the picture decoder and the shell's URL
   // handler are COM objects.
   const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);

@@ -178,7 +178,7 @@ void OnMethodCall(GDBusConnection*, const gchar*, const gchar*, const gchar* int
   } else if (Is(method, "Stop") || Is(method, "Pause")) {
     Answer(invocation, {Kind::Stop});
   } else if (Is(method, "PlayPause")) {
-    Answer(invocation, {m.status.playing ? Kind::Stop : Kind::Play});
+    Answer(invocation, PlayPauseCommand(m.status.playing));
   } else if (Is(method, "OpenUri")) {
     g_dbus_method_invocation_return_dbus_error(invocation, "org.freedesktop.DBus.Error.NotSupported",
                                                "The player plays its station only");

@@ -6,8 +6,10 @@
 #include <atomic>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <vector>
 
+#include "app/commands.h"
 #include "app/events.h"
 #include "app/startup.h"
 #include "display/played_songs_view.h"
@@ -15,7 +17,6 @@
 
 namespace {
 
-constexpr wchar_t kPlayerClass[] = L"OrvellePlayerWindow";
 constexpr wchar_t kSideClass[] = L"OrvelleSideWindow";
 constexpr wchar_t kPlayedSongsClass[] = L"OrvellePlayedSongsWindow";
 // A title bar with the system menu and its close box, a minimize box where
@@ -79,6 +80,44 @@ void SendPointer(PointerKind kind, LPARAM position) {
   // Signed: while the pointer is captured it may be left of or above the window.
   g.lastPointer = {GET_X_LPARAM(position), GET_Y_LPARAM(position)};
   Deliver({ShellEvent::Kind::Surface, 0, {kind, int(g.lastPointer.x), int(g.lastPointer.y)}});
+}
+
+// The keyboard's media keys, as an APPCOMMAND_ number.
+std::optional<Command> MediaKeyCommand(int appCommand) {
+  switch (appCommand) {
+    case APPCOMMAND_MEDIA_PLAY_PAUSE:
+      return PlayPauseCommand(g.player != nullptr && g.player->playback.streamLive);
+    case APPCOMMAND_MEDIA_PLAY:
+      return Command{Command::Kind::Play};
+    case APPCOMMAND_MEDIA_PAUSE:  // nothing to pause in a live stream
+    case APPCOMMAND_MEDIA_STOP:
+      return Command{Command::Kind::Stop};
+    default:
+      return std::nullopt;
+  }
+}
+
+// The media keys while another program has the focus: each one that no
+// other program holds. The hot key's id is the APPCOMMAND_ it stands for.
+// Without them the keys still come as WM_APPCOMMAND while the window has the focus.
+constexpr struct {
+  UINT virtualKey;
+  int appCommand;
+} kMediaHotKeys[] = {{VK_MEDIA_PLAY_PAUSE, APPCOMMAND_MEDIA_PLAY_PAUSE}, {VK_MEDIA_STOP, APPCOMMAND_MEDIA_STOP}};
+
+void HoldMediaKeys(HWND window) {
+  for (const auto& key : kMediaHotKeys) RegisterHotKey(window, key.appCommand, MOD_NOREPEAT, key.virtualKey);
+}
+
+void ReleaseMediaKeys(HWND window) {
+  for (const auto& key : kMediaHotKeys) UnregisterHotKey(window, key.appCommand);
+}
+
+// True if the key was the player's.
+bool RunMediaKey(int appCommand) {
+  const std::optional<Command> command = MediaKeyCommand(appCommand);
+  if (command) Deliver({ShellEvent::Kind::Command, 0, {}, *command});
+  return command.has_value();
 }
 
 // The window shows the retained picture; nothing is drawn here.
@@ -162,6 +201,12 @@ LRESULT CALLBACK PlayerWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_GETMINMAXINFO:
       FixTrackSize(reinterpret_cast<MINMAXINFO*>(lParam), g.playerSize);
       return 0;
+    case WM_SIZE:
+      // Minimized, the player stops drawing until it is restored.
+      if (g.player != nullptr && (wParam == SIZE_MINIMIZED || wParam == SIZE_RESTORED)) {
+        SetWindowShown(*g.player, wParam == SIZE_RESTORED);
+      }
+      return 0;
     case WM_DPICHANGED:
       FitClientArea(window, kPlayerWindow.width, kPlayerWindow.height, g.playerSize);
       return 0;
@@ -171,6 +216,12 @@ LRESULT CALLBACK PlayerWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
       return 0;
     case WM_TIMER:
       Deliver({ShellEvent::Kind::Timer, int(wParam)});
+      return 0;
+    case WM_APPCOMMAND:
+      // Not ours: up to the parent chain and the system, as DefWindowProc does.
+      return RunMediaKey(GET_APPCOMMAND_LPARAM(lParam)) ? TRUE : DefWindowProcW(window, message, wParam, lParam);
+    case WM_HOTKEY:
+      RunMediaKey(int(wParam));
       return 0;
     case kResultsReady:
       resultsWakePending.store(false);
@@ -376,7 +427,7 @@ HWND NewWindow(const wchar_t* windowClass, const WindowDescription& description,
 
 bool OpenPlayerWindow(Player& player) {
   HMENU menu = BuildMenuBar();
-  g.window = NewWindow(kPlayerClass, kPlayerWindow, menu, g.playerSize);
+  g.window = NewWindow(kPlayerWindowClass, kPlayerWindow, menu, g.playerSize);
   if (g.window == nullptr) {
     if (menu != nullptr) DestroyMenu(menu);
     return false;
@@ -407,6 +458,8 @@ void ShowFirstFrame(Player&) {
 
 void StartTimers(Player&) {
   for (const TimerDescription& timer : kTimers) SetTimer(g.window, UINT_PTR(timer.id), timer.intervalMs, nullptr);
+  // The loop is about to run: from here on the media keys may drive the player.
+  HoldMediaKeys(g.window);
 }
 
 void RunEventLoop(Player&) {
@@ -459,6 +512,7 @@ void CloseWindows(Player& player) {
   resultsWindow.store(nullptr);
   if (g.window != nullptr) {
     for (const TimerDescription& timer : kTimers) KillTimer(g.window, UINT_PTR(timer.id));
+    ReleaseMediaKeys(g.window);
   }
   while (!g.sides.empty()) DestroySideWindow(g.sides.back().get());
   DestroyPlayedSongsWindow();
@@ -497,7 +551,7 @@ bool RegisterWindowClass(const wchar_t* name, WNDPROC procedure) {
 
 bool InitWin32Shell(HINSTANCE instance) {
   g.instance = instance;
-  return RegisterWindowClass(kPlayerClass, PlayerWindowProc) && RegisterWindowClass(kSideClass, SideWindowProc) &&
+  return RegisterWindowClass(kPlayerWindowClass, PlayerWindowProc) && RegisterWindowClass(kSideClass, SideWindowProc) &&
          RegisterWindowClass(kPlayedSongsClass, PlayedSongsWindowProc);
 }
 

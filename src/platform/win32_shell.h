@@ -8,6 +8,9 @@
 
 #include "app/player_state.h"
 
+// The player window's class: a later start of the player finds the window by it.
+inline constexpr wchar_t kPlayerWindowClass[] = L"OrvellePlayerWindow";
+
 // Registers the window classes of the player window and the windows beside it, with the
 // program's icon from the executable's resources. False if that fails.
 bool InitWin32Shell(HINSTANCE instance);

@@ -16,8 +16,6 @@
 
 namespace {
 
-uint32_t Pixel(Surface* surface, int x, int y) { return SurfacePixel(*surface, x, y); }
-
 class EventsTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -174,6 +172,30 @@ TEST_F(EventsTest, TickFetchesTheSpectrumBeforeTheFrameThatShowsIt) {
   DestroySurface(player.mainSurface);
 }
 
+TEST_F(EventsTest, AnUnseenWindowIsNotDrawnNorReadsTheAudioButFollowsTheStreamAndIsDrawnOnceSeen) {
+  player.mainSurface = CreateSurface(800, 300);
+  int presented = 0;
+  SetPresent(*player.mainSurface, [&presented](int, int, int, int) { ++presented; });
+  std::vector<unsigned> heard;
+  player.shell.notifyChanged = [&heard](unsigned changes) { heard.push_back(changes); };
+  player.playback.streamHandle = 7;
+  player.visualizer.visualizerMode = VisualizerMode::Oscilloscope;
+
+  SetWindowShown(player, false);
+  for (int tick = 0; tick < 3; ++tick) Tick(kTimerAnimation);
+  EXPECT_EQ(presented, 0);
+  EXPECT_EQ(FakeLog().calls, std::vector<std::string>(3, "BASS_ChannelIsActive(7)"));
+  EXPECT_NEAR(player.visualizer.pulsePhase, 0.18f, 1e-5f);
+  EXPECT_EQ(heard, std::vector<unsigned>{kPlayingChanged});  // the desktop still hears the stream
+
+  FakeLog().calls.clear();
+  SetWindowShown(player, true);
+  EXPECT_EQ(presented, 1) << "not drawn at once";
+  EXPECT_EQ(Count("BASS_ChannelGetData(7," + std::to_string(kDataFft1024) + ")"), 1);
+  EXPECT_EQ(Count("BASS_ChannelGetData(7," + std::to_string(kDataFloat | 4096) + ")"), 1);
+  DestroySurface(player.mainSurface);
+}
+
 TEST_F(EventsTest, ListenersHearOfSongPlayingAndVolumeChangesButNotOfAnIdleTick) {
   player.mainSurface = CreateSurface(800, 300);
   std::optional<std::string> stats;  // the station's answer; nothing else answers
@@ -280,15 +302,15 @@ TEST(EventsRedraw, MenuModesTheShortcutAndTheTickShowTheirStateAtOnce) {
   cases.push_back({"animation tick", {ShellEvent::Kind::Timer, kTimerAnimation}, [](Player&) {},
                    [](Player& p) { p.visualizer.spectrum.fill(0.1f), p.visualizer.pulsePhase = 0.06f; }});
 
-  const Box panel = [] {
-    Layout layout;
-    ComputeLayout(layout, 0.8f);
-    return layout.visualizerBox;
-  }();
+  Layout layout;
+  ComputeLayout(layout, PlaybackState{}.volume);
+  const Box panel = layout.visualizerBox;
   const auto differing = [&](Surface* a, Surface* b) {
     int count = 0;
     for (int y = int(panel.y); y < int(panel.y + panel.height); ++y) {
-      for (int x = int(panel.x); x < int(panel.x + panel.width); ++x) count += Pixel(a, x, y) != Pixel(b, x, y);
+      for (int x = int(panel.x); x < int(panel.x + panel.width); ++x) {
+        count += SurfacePixel(*a, x, y) != SurfacePixel(*b, x, y);
+      }
     }
     return count;
   };

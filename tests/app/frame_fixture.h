@@ -10,6 +10,7 @@
 #include "app/fonts.h"
 #include "app/player_state.h"
 #include "display/surface.h"
+#include "display/view_fixture.h"  // Hex
 #include "fake_audio.h"
 
 // A player as start-up leaves it, on the fake library, drawing headless.
@@ -27,9 +28,6 @@ inline void TearDownHeadlessPlayer(Player& player) {
   FreeImage(player.song.coverImage);
   FreeImage(player.song.coverScaled);
 }
-
-// A colour as a pixel of the surface reads: 0xRRGGBB.
-inline uint32_t Hex(Colour c) { return (uint32_t(RedOf(c)) << 16) | (uint32_t(GreenOf(c)) << 8) | BlueOf(c); }
 
 class FrameTest : public ::testing::Test {
  protected:

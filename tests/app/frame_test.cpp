@@ -113,18 +113,15 @@ TEST_F(Frames, AtScaleTwoTheCoverComesFromTheDownloadedPictureAtDeviceResolution
   Render();
   const PixelView view = SurfacePixels(S());
   ASSERT_EQ(view.scale, 2);
-  const auto device = [&](int x, int y) {
-    return reinterpret_cast<const uint32_t*>(view.data + y * view.stride)[x] & 0xFFFFFF;
-  };
   const int left = 2 * int(box.x), top = 2 * int(box.y);
-  for (int x = left + 100; x < left + 104; ++x) EXPECT_EQ(device(x, top + 200), x % 2 ? 0u : 0xFFFFFFu) << x;
+  for (int x = left + 100; x < left + 104; ++x) EXPECT_EQ(DevicePixel(view, x, top + 200), x % 2 ? 0u : 0xFFFFFFu) << x;
 
   // A new cover replaces it.
   for (uint32_t& pixel : song.coverImage->pixels) pixel = 0xFF00FF00u;
   ++song.coverSerial;
   RescaleCover(song, box);
   Render();
-  EXPECT_EQ(device(left + 101, top + 200), 0x00FF00u);
+  EXPECT_EQ(DevicePixel(view, left + 101, top + 200), 0x00FF00u);
 }
 
 TEST_F(Frames, NothingWithoutASurface) {

@@ -17,17 +17,7 @@ namespace {
 
 const std::string kFakeLibrary = std::string(FAKE_BASS_DIR) + "/" + kAudioLibraryFile;
 
-class LoaderTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dir = std::filesystem::temp_directory_path() / ("orvelle-loader-" + std::to_string(std::random_device{}()));
-    std::filesystem::create_directories(dir);
-  }
-  void TearDown() override { std::filesystem::remove_all(dir); }
-  std::filesystem::path dir;
-};
-
-TEST_F(LoaderTest, LoadsAllEntryPointsBesideTheExecutable) {
+TEST(Loader, LoadsAllEntryPointsBesideTheExecutable) {
   AudioLibrary library;
   ASSERT_TRUE(LoadAudioLibrary(library, FAKE_BASS_DIR));
   EXPECT_NE(library.handle, nullptr);
@@ -40,14 +30,16 @@ TEST_F(LoaderTest, LoadsAllEntryPointsBesideTheExecutable) {
   EXPECT_EQ(library.api.BASS_Init, nullptr);
 }
 
-TEST_F(LoaderTest, IncompleteLibraryIsNotKept) {
+TEST(Loader, IncompleteLibraryIsNotKept) {
   AudioLibrary library;
   EXPECT_FALSE(LoadAudioLibrary(library, INCOMPLETE_BASS_DIR));
   EXPECT_EQ(library.handle, nullptr);
   EXPECT_EQ(library.api.BASS_Init, nullptr);
 }
 
-TEST_F(LoaderTest, EmptyFileBesideTheExecutableFallsBackToTheSystemSearch) {
+TEST(Loader, EmptyFileBesideTheExecutableFallsBackToTheSystemSearch) {
+  const auto dir = std::filesystem::temp_directory_path() / ("orvelle-loader-" + std::to_string(std::random_device{}()));
+  std::filesystem::create_directories(dir);
   std::ofstream(dir / kAudioLibraryFile).close();  // size zero
   AudioLibrary library;
   // The search finds the fake on this executable's library path (the
@@ -60,6 +52,7 @@ TEST_F(LoaderTest, EmptyFileBesideTheExecutableFallsBackToTheSystemSearch) {
   EXPECT_EQ(reinterpret_cast<void*>(library.api.BASS_Init), FindSymbol(fake, "BASS_Init")) << "not the fake";
   UnloadSharedLibrary(fake);
   UnloadAudioLibrary(library);
+  std::filesystem::remove_all(dir);
 }
 
 TEST(StreamControl, LiveMeansPlayingOrPaused) {

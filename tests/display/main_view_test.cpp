@@ -18,19 +18,16 @@ constexpr Colour kBackground = kViewColours.background;
 
 class MainViewTest : public ViewTest {
  protected:
-  void Render() { Draw(); }
   std::vector<DrawOp> Texts() const {
     std::vector<DrawOp> texts;
-    for (const DrawOp& op : ops) {
-      if (op.kind == DrawOp::Kind::Text) texts.push_back(op);
-    }
+    std::copy_if(ops.begin(), ops.end(), std::back_inserter(texts),
+                 [](const DrawOp& op) { return op.kind == DrawOp::Kind::Text; });
     return texts;
   }
   const DrawOp* FindText(const std::string& text) const {
-    for (const DrawOp& op : ops) {
-      if (op.kind == DrawOp::Kind::Text && op.text == text) return &op;
-    }
-    return nullptr;
+    const auto it = std::find_if(ops.begin(), ops.end(),
+                                 [&](const DrawOp& op) { return op.kind == DrawOp::Kind::Text && op.text == text; });
+    return it == ops.end() ? nullptr : &*it;
   }
   float WidthIn(const FontFace& font, const Text& text) {
     SelectFont(S(), font);
@@ -39,7 +36,7 @@ class MainViewTest : public ViewTest {
 };
 
 TEST_F(MainViewTest, StartUpFrameShowsEachPartInItsPlace) {
-  Render();
+  Draw();
   EXPECT_FALSE(IsDrawing(S()));  // closed: the window shows it
   // The background, then the gradient over all of it but the strip on the right.
   ASSERT_GE(ops.size(), 2u);
@@ -98,10 +95,39 @@ TEST_F(MainViewTest, StartUpFrameShowsEachPartInItsPlace) {
     EXPECT_GT(distance(Pixel(cx, 254), 0), 0);
     EXPECT_LT(distance(Pixel(cx, 254), 0), distance(Pixel(cx + 10, 254), 0));  // shadow under the ring
   }
+
+  // The rest of the frame, pixel by pixel.
+  EXPECT_EQ(Pixel(0, 0), Hex(kViewColours.gradientTop));      // gradient top
+  EXPECT_EQ(Pixel(739, 0), Hex(kViewColours.gradientTop));
+  for (int y : {0, 50, 299}) {  // the panel and the badge reach into the strip lower down
+    EXPECT_EQ(Pixel(740, y), Hex(kBackground)) << y;  // the flat strip right of the gradient
+    EXPECT_EQ(Pixel(799, y), Hex(kBackground)) << y;
+  }
+  EXPECT_EQ(Pixel(290, 100), Hex(kPanel));
+  EXPECT_EQ(Pixel(782, 183), Hex(kPanel));   // inside the rounded corner
+  EXPECT_NE(Pixel(280, 85), Hex(kPanel));    // the corner itself is cut
+  EXPECT_EQ(Pixel(288, 178), Hex(kViewColours.visualizerPeak));     // a peak mark at rest
+  EXPECT_EQ(Pixel(584, 238), Hex(kViewColours.knob));     // knob
+  EXPECT_EQ(Pixel(450, 237), Hex(kViewColours.trackFill));     // track fill
+  EXPECT_EQ(Pixel(610, 237), Hex(kViewColours.track));     // track beyond the knob
+  EXPECT_EQ(Pixel(779, 247), Hex(kViewColours.badge));     // badge body right of "OFF"
+
+  // "OFF" is drawn in grey on the badge: its text area holds grey pixels.
+  int grey = 0;
+  for (int y = 241; y < 257; ++y) {
+    for (int x = 750; x < 775; ++x) {
+      const uint32_t p = Pixel(x, y);
+      const int r = p >> 16, g = (p >> 8) & 0xFF, b = p & 0xFF;
+      if (r > 100 && std::abs(r - g) < 8 && std::abs(r - b) < 8) ++grey;
+    }
+  }
+  EXPECT_GT(grey, 10);
+
+  EXPECT_EQ(Pixel(306, 236) >> 16, 0xFFu);  // the play glyph, white in the blue face
 }
 
 TEST_F(MainViewTest, GlyphsAreCentredInTheirButtons) {
-  Render();
+  Draw();
   for (auto [glyph, font, x] : {std::tuple{"\u25B6", model.look.fonts.fontPlayGlyph, 290},
                                 std::tuple{"\u25A0", model.look.fonts.fontStopGlyph, 350}}) {
     SCOPED_TRACE(glyph);
@@ -132,7 +158,7 @@ TEST_F(MainViewTest, TitleAndArtistLines) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.song);
     model.song.currentSong = T(c.song);
-    Render();
+    Draw();
     const auto texts = Texts();
     ASSERT_GE(texts.size(), 4u);
     EXPECT_EQ(texts[2].text, c.title);  // after "OFF" and "Pochette"
@@ -144,7 +170,7 @@ TEST_F(MainViewTest, LongTitleIsShortenedWithAnEllipsisToFit640) {
   Text longTitle;
   while (WidthIn(model.look.fonts.fontTitle, longTitle) <= 900) longTitle += u"Night Song ";
   model.song.currentSong = u"Blue Sky - " + longTitle;
-  Render();
+  Draw();
   const Text drawn = T(Texts()[2].text);
   ASSERT_FALSE(drawn.empty());
   EXPECT_EQ(drawn.back(), u'\u2026');
@@ -159,7 +185,7 @@ TEST_F(MainViewTest, LongTitleIsShortenedWithAnEllipsisToFit640) {
   while (WidthIn(model.look.fonts.fontTitle, title + u"m") <= 600) title += u"m";
   EXPECT_GT(WidthIn(model.look.fonts.fontTitle, title), 580.0f);
   model.song.currentSong = title;
-  Render();
+  Draw();
   EXPECT_EQ(T(Texts()[2].text), title);
 }
 
@@ -189,7 +215,7 @@ TEST_F(MainViewTest, FittingNeverSplitsASurrogatePair) {
 TEST_F(MainViewTest, HugeTitleIsFittedInBoundedWork) {
   // A server could send anything; the search is capped, so this ends quickly.
   model.song.currentSong = Text(200000, u'W');
-  Render();
+  Draw();
   const Text drawn = T(Texts()[2].text);
   EXPECT_EQ(drawn.back(), u'\u2026');
   EXPECT_LE(WidthIn(model.look.fonts.fontTitle, drawn), 640.0f);
@@ -201,7 +227,7 @@ TEST_F(MainViewTest, LiveBadgePulses) {
   for (const auto& [phase, radius] : cases) {
     SCOPED_TRACE(phase);
     model.visualizer.pulsePhase = phase;
-    Render();
+    Draw();
     const auto dots = OpsOf(DrawOp::Kind::Circle, kViewColours.liveDot);
     ASSERT_EQ(dots.size(), 1u);
     EXPECT_EQ((std::array{dots[0].x, dots[0].y, dots[0].w}), (std::array{750, 247, radius}));
@@ -222,7 +248,7 @@ TEST_F(MainViewTest, VolumeSliderFollowsTheVolumeOnEveryFrame) {
     SCOPED_TRACE(c.volume);
     model.playback.volume = c.volume;
     PlaceVolumeKnob(model.look.layout, c.volume);
-    Render();
+    Draw();
     const auto fills = OpsOf(DrawOp::Kind::Box, kViewColours.trackFill);
     ASSERT_FALSE(fills.empty());
     EXPECT_EQ(fills.back().w, c.fill);
@@ -233,25 +259,20 @@ TEST_F(MainViewTest, VolumeSliderFollowsTheVolumeOnEveryFrame) {
   // At 0 the track shows no blue at its left end, only under the knob's disc.
   model.playback.volume = 0;
   PlaceVolumeKnob(model.look.layout, 0);
-  Render();
+  Draw();
   EXPECT_EQ(Pixel(455, 237), Hex(kViewColours.track));
 }
 
 TEST_F(MainViewTest, CoverScaledCopyThenFullPictureThenPlaceholder) {
-  auto solid = [](int w, int h, uint32_t rgb) {
-    Image image = CreateImage(w, h);
-    std::fill(image->pixels.begin(), image->pixels.end(), 0xFF000000u | rgb);
-    return image;
-  };
-  model.song.coverImage = solid(100, 40, 0x00FF00);
-  Render();
+  model.song.coverImage = SolidImage(100, 40, 0x00FF00);
+  Draw();
   EXPECT_EQ(OpsOf(DrawOp::Kind::PictureStretched, 0).size(), 1u);
   EXPECT_EQ(Rect(OpsOf(DrawOp::Kind::PictureStretched, 0)[0]), (std::array{18, 18, 250, 250}));
   EXPECT_EQ(Pixel(30, 260), 0x00FF00u);  // stretched over the whole box
   EXPECT_EQ(FindText("Pochette"), nullptr);
 
-  model.song.coverScaled = solid(250, 250, 0xFF0000);
-  Render();
+  model.song.coverScaled = SolidImage(250, 250, 0xFF0000);
+  Draw();
   const auto pictures = OpsOf(DrawOp::Kind::Picture, 0);  // the gradient, then the cover
   EXPECT_EQ(std::count_if(pictures.begin(), pictures.end(), [](const DrawOp& op) { return op.x == 18 && op.y == 18; }), 1);
   EXPECT_EQ(OpsOf(DrawOp::Kind::PictureStretched, 0).size(), 0u);
@@ -263,7 +284,7 @@ TEST_F(MainViewTest, CoverScaledCopyThenFullPictureThenPlaceholder) {
 
   FreeImage(model.song.coverScaled);
   FreeImage(model.song.coverImage);
-  Render();
+  Draw();
   EXPECT_EQ(Pixel(30, 260), Hex(kViewColours.placeholder));  // the placeholder again
   EXPECT_NE(FindText("Pochette"), nullptr);
 }
@@ -273,13 +294,13 @@ TEST_F(MainViewTest, AtScaleTwoEveryFlatAreaHasTheColourOfScaleOne) {
   GTEST_SKIP() << "the GDI+ surface draws at scale 1: the Win32 shell keeps its client area in device pixels";
 #endif
   model.song.currentSong = u"Blue Sky - Night Song";
-  Render();
+  Draw();
   std::vector<uint32_t> one(800 * 300);
   for (int y = 0; y < 300; ++y) {
     for (int x = 0; x < 800; ++x) one[y * 800 + x] = Pixel(x, y);
   }
   SetSurfaceScale(S(), 2);
-  Render();
+  Draw();
   const PixelView view = SurfacePixels(S());
   ASSERT_EQ(view.scale, 2);
   // Away from every edge (where only anti-aliasing may differ), each surface
@@ -294,49 +315,12 @@ TEST_F(MainViewTest, AtScaleTwoEveryFlatAreaHasTheColourOfScaleOne) {
       if (!uniform) continue;
       ++flat;
       for (int d = 0; d < 4; ++d) {
-        const int dx = 2 * x + d % 2, dy = 2 * y + d / 2;
-        differing += (reinterpret_cast<const uint32_t*>(view.data + dy * view.stride)[dx] & 0xFFFFFF) !=
-                     one[y * 800 + x];
+        differing += DevicePixel(view, 2 * x + d % 2, 2 * y + d / 2) != one[y * 800 + x];
       }
     }
   }
   EXPECT_GT(flat, 200000);
   EXPECT_EQ(differing, 0);
-}
-
-TEST_F(MainViewTest, WholeFramePixels) {
-  Render();
-  EXPECT_EQ(Pixel(200, 200), Hex(kViewColours.placeholder));  // placeholder (45, 55, 75)
-  EXPECT_EQ(Pixel(0, 0), Hex(kViewColours.gradientTop));      // gradient top
-  EXPECT_EQ(Pixel(739, 0), Hex(kViewColours.gradientTop));
-  for (int y : {0, 50, 299}) {  // the panel and the badge reach into the strip lower down
-    EXPECT_EQ(Pixel(740, y), Hex(kBackground)) << y;  // the flat strip right of the gradient
-    EXPECT_EQ(Pixel(799, y), Hex(kBackground)) << y;
-  }
-  EXPECT_EQ(Pixel(290, 100), Hex(kPanel));
-  EXPECT_EQ(Pixel(782, 183), Hex(kPanel));   // inside the rounded corner
-  EXPECT_NE(Pixel(280, 85), Hex(kPanel));    // the corner itself is cut
-  EXPECT_EQ(Pixel(288, 178), Hex(kViewColours.visualizerPeak));     // a peak mark at rest
-  EXPECT_EQ(Pixel(584, 238), Hex(kViewColours.knob));     // knob
-  EXPECT_EQ(Pixel(450, 237), Hex(kViewColours.trackFill));     // track fill
-  EXPECT_EQ(Pixel(610, 237), Hex(kViewColours.track));     // track beyond the knob
-  EXPECT_EQ(Pixel(779, 247), Hex(kViewColours.badge));     // badge body right of "OFF"
-
-  // "OFF" is drawn in grey on the badge: its text area holds grey pixels.
-  int grey = 0;
-  for (int y = 241; y < 257; ++y) {
-    for (int x = 750; x < 775; ++x) {
-      const uint32_t p = Pixel(x, y);
-      const int r = p >> 16, g = (p >> 8) & 0xFF, b = p & 0xFF;
-      if (r > 100 && std::abs(r - g) < 8 && std::abs(r - b) < 8) ++grey;
-    }
-  }
-  EXPECT_GT(grey, 10);
-
-  // Play button: blue face, white glyph in its middle.
-  const uint32_t face = Pixel(292, 236);
-  EXPECT_GT(face & 0xFF, (face >> 16) + 100);
-  EXPECT_EQ(Pixel(306, 236) >> 16, 0xFFu);
 }
 
 // A frame drawn over the still picture must be the frame drawn whole, and
@@ -347,9 +331,6 @@ TEST_F(MainViewTest, EveryFrameIsTheWholeRepaintPixelForPixel) {
   SetRecording(S(), nullptr);
   Surface* whole = CreateSurface(800, 300);
   ASSERT_NE(whole, nullptr);
-  auto device = [](const PixelView& v, int x, int y) {
-    return reinterpret_cast<const uint32_t*>(v.data + size_t(y) * size_t(v.stride))[x] & 0xFFFFFF;
-  };
   // What the window shows: the picture's pixels, copied where it is told.
   std::vector<uint32_t> window;
   int windowScale = 0;
@@ -357,7 +338,7 @@ TEST_F(MainViewTest, EveryFrameIsTheWholeRepaintPixelForPixel) {
     const PixelView v = SurfacePixels(S());
     if (v.scale != windowScale) window.assign(size_t(v.width) * size_t(v.height), 0), windowScale = v.scale;
     for (int dy = y * v.scale; dy < (y + h) * v.scale; ++dy) {
-      for (int dx = x * v.scale; dx < (x + w) * v.scale; ++dx) window[size_t(dy) * size_t(v.width) + dx] = device(v, dx, dy);
+      for (int dx = x * v.scale; dx < (x + w) * v.scale; ++dx) window[size_t(dy) * size_t(v.width) + dx] = DevicePixel(v, dx, dy);
     }
   });
   auto drawWhole = [&] {
@@ -372,23 +353,18 @@ TEST_F(MainViewTest, EveryFrameIsTheWholeRepaintPixelForPixel) {
   auto differing = [&](const PixelView& a, auto&& pixelOfB) {
     int count = 0;
     for (int y = 0; y < a.height; ++y) {
-      for (int x = 0; x < a.width; ++x) count += device(a, x, y) != pixelOfB(x, y);
+      for (int x = 0; x < a.width; ++x) count += DevicePixel(a, x, y) != pixelOfB(x, y);
     }
     return count;
   };
   SongState& song = model.song;
-  auto solid = [](int side, uint32_t rgb) {
-    Image image = CreateImage(side, side);
-    std::fill(image->pixels.begin(), image->pixels.end(), 0xFF000000u | rgb);
-    return image;
-  };
   // A new cover with its copies, as the cover update and the frame's update leave them.
   auto solidCover = [&](uint32_t rgb) {
-    song.coverImage = solid(300, rgb);
-    song.coverScaled = solid(250, rgb);
+    song.coverImage = SolidImage(300, 300, rgb);
+    song.coverScaled = SolidImage(250, 250, rgb);
     ++song.coverSerial;
     const int scale = SurfaceScale(S());
-    caches.deviceCover = {song.coverSerial, scale, scale > 1 ? solid(250 * scale, rgb) : nullptr};
+    caches.deviceCover = {song.coverSerial, scale, scale > 1 ? SolidImage(250 * scale, 250 * scale, rgb) : nullptr};
   };
 
   uint32_t seed = 12345;
@@ -434,7 +410,7 @@ TEST_F(MainViewTest, EveryFrameIsTheWholeRepaintPixelForPixel) {
         const PixelView drawn = SurfacePixels(S()), reference = SurfacePixels(*whole);
         ASSERT_EQ(drawn.scale, scale);
         ASSERT_EQ(reference.scale, scale);
-        EXPECT_EQ(differing(drawn, [&](int x, int y) { return device(reference, x, y); }), 0);
+        EXPECT_EQ(differing(drawn, [&](int x, int y) { return DevicePixel(reference, x, y); }), 0);
         EXPECT_EQ(differing(drawn, [&](int x, int y) { return window[size_t(y) * size_t(drawn.width) + x]; }), 0);
       }
     }
@@ -444,7 +420,7 @@ TEST_F(MainViewTest, EveryFrameIsTheWholeRepaintPixelForPixel) {
 
 TEST_F(MainViewTest, UnknownModeLeavesThePanelEmptyButTheRestDrawn) {
   model.visualizer.visualizerMode = VisualizerMode(9);
-  Render();
+  Draw();
   EXPECT_EQ(Pixel(288, 178), Hex(kPanel));
   EXPECT_NE(FindText("OFF"), nullptr);
   EXPECT_EQ(OpsOf(DrawOp::Kind::RoundedBox, kViewColours.knob).size(), 1u);

@@ -16,6 +16,7 @@
 #include "display/surface_backend.h"
 #include "display/symbol_standins.h"
 #include "text/text.h"
+#include "view_fixture.h"
 
 namespace {
 
@@ -31,10 +32,8 @@ struct Canvas {
   bool SamePixels(const Canvas& other) const {
     const PixelView a = SurfacePixels(*s), b = SurfacePixels(*other.s);
     for (int y = 0; y < a.height; ++y) {
-      const auto* rowA = reinterpret_cast<const uint32_t*>(a.data + y * a.stride);
-      const auto* rowB = reinterpret_cast<const uint32_t*>(b.data + y * b.stride);
       for (int x = 0; x < a.width; ++x) {
-        if ((rowA[x] & 0xFFFFFF) != (rowB[x] & 0xFFFFFF)) {
+        if (DevicePixel(a, x, y) != DevicePixel(b, x, y)) {
           ADD_FAILURE() << "first difference at " << x << "," << y;
           return false;
         }
@@ -44,8 +43,6 @@ struct Canvas {
   }
   Surface* s;
 };
-
-uint32_t Hex(Colour c) { return (uint32_t(RedOf(c)) << 16) | (uint32_t(GreenOf(c)) << 8) | BlueOf(c); }
 
 TEST(Gradient, RowsRunFromTopToBottomColourAndStayInTheirBox) {
   const struct {
@@ -228,8 +225,7 @@ TEST(SurfaceFront, ABackendWithoutItsOptionalEntriesDrawsTheSamePicture) {
     int differing = 0;
     for (int y = 0; y < std::min(a.height, b.height); ++y) {
       for (int x = 0; x < std::min(a.width, b.width); ++x) {
-        const uint32_t p = reinterpret_cast<const uint32_t*>(a.data + y * a.stride)[x];
-        const uint32_t q = reinterpret_cast<const uint32_t*>(b.data + y * b.stride)[x];
+        const uint32_t p = DevicePixel(a, x, y), q = DevicePixel(b, x, y);
         for (int shift : {0, 8, 16}) differing += std::abs(int(p >> shift & 0xFF) - int(q >> shift & 0xFF)) > 1;
       }
     }
@@ -382,9 +378,6 @@ TEST(SurfaceScale, AtTwoEverySurfacePixelIsTwoByTwoAndTextsKeepTheirWidths) {
   ASSERT_EQ(view.width, 200);
   ASSERT_EQ(view.height, 100);
   EXPECT_EQ(view.scale, 2);
-  const auto device = [&](int x, int y) {
-    return reinterpret_cast<const uint32_t*>(view.data + y * view.stride)[x] & 0xFFFFFF;
-  };
   // Each surface pixel is the same colour over its 2 by 2 device pixels,
   // and the shapes stand where they stand at scale 1.
   const std::vector<std::pair<int, int>> line = {{40, 30}, {41, 31}, {42, 31}, {43, 32}, {44, 32}};
@@ -394,7 +387,7 @@ TEST(SurfaceScale, AtTwoEverySurfacePixelIsTwoByTwoAndTextsKeepTheirWidths) {
       const bool onLine = std::find(line.begin(), line.end(), std::pair{x, y}) != line.end();
       const uint32_t expected = box ? 0xFF0000 : onLine ? 0xFFFFFF : 0x0963C7;
       for (int d = 0; d < 4; ++d) {
-        ASSERT_EQ(device(2 * x + d % 2, 2 * y + d / 2), expected) << x << "," << y;
+        ASSERT_EQ(DevicePixel(view, 2 * x + d % 2, 2 * y + d / 2), expected) << x << "," << y;
       }
     }
   }
@@ -420,20 +413,10 @@ TEST(Surface, RoundsHalfToEven) {
   EXPECT_EQ(RoundPixel(std::nanf("")), 0);
 }
 
-class RecordingTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    surface = CreateSurface(800, 400);
-    ASSERT_NE(surface, nullptr);
-    SetRecording(*surface, &ops);
-    ASSERT_TRUE(BeginDrawing(*surface));
-  }
-  void TearDown() override { DestroySurface(surface); }
-  Surface* surface = nullptr;
+TEST(SurfaceRecord, RoundedBoxRadiusAndNegativeSizeRules) {
+  Canvas canvas;
   std::vector<DrawOp> ops;
-};
-
-TEST_F(RecordingTest, RoundedBoxRadiusAndNegativeSizeRules) {
+  SetRecording(*canvas.s, &ops);
   struct Case {
     float x, y, w, h, rx, ry;
     int ex, ey, ew, eh, erx, ery;
@@ -447,17 +430,20 @@ TEST_F(RecordingTest, RoundedBoxRadiusAndNegativeSizeRules) {
   };
   for (const auto& c : cases) {
     ops.clear();
-    FillRoundedBox(*surface, c.x, c.y, c.w, c.h, c.rx, c.ry, Rgb(1, 2, 3));
+    FillRoundedBox(*canvas.s, c.x, c.y, c.w, c.h, c.rx, c.ry, Rgb(1, 2, 3));
     ASSERT_EQ(ops.size(), 1u);
     const DrawOp& op = ops[0];
     EXPECT_EQ((std::array{op.x, op.y, op.w, op.h, op.rx, op.ry}), (std::array{c.ex, c.ey, c.ew, c.eh, c.erx, c.ery}));
   }
 }
 
-TEST_F(RecordingTest, ShapesRoundTheirCoordinates) {
-  FillBox(*surface, 10.5f, 11.5f, 6.5f, 2.5f, Rgb(9, 9, 9));
-  FillCircle(*surface, 750.5f, 247.4f, 7.5f, Rgb(9, 9, 9));
-  DrawLine(*surface, 0.5f, 1.5f, 2.5f, 3.5f, Rgb(9, 9, 9));
+TEST(SurfaceRecord, ShapesRoundTheirCoordinates) {
+  Canvas canvas;
+  std::vector<DrawOp> ops;
+  SetRecording(*canvas.s, &ops);
+  FillBox(*canvas.s, 10.5f, 11.5f, 6.5f, 2.5f, Rgb(9, 9, 9));
+  FillCircle(*canvas.s, 750.5f, 247.4f, 7.5f, Rgb(9, 9, 9));
+  DrawLine(*canvas.s, 0.5f, 1.5f, 2.5f, 3.5f, Rgb(9, 9, 9));
   ASSERT_EQ(ops.size(), 3u);
   EXPECT_EQ((std::array{ops[0].x, ops[0].y, ops[0].w, ops[0].h}), (std::array{10, 12, 6, 2}));
   EXPECT_EQ((std::array{ops[1].x, ops[1].y, ops[1].w}), (std::array{750, 247, 8}));

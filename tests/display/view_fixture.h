@@ -18,6 +18,16 @@
 
 // A colour as a pixel of the surface reads: 0xRRGGBB.
 inline uint32_t Hex(Colour c) { return (uint32_t(RedOf(c)) << 16) | (uint32_t(GreenOf(c)) << 8) | BlueOf(c); }
+// 0xRRGGBB of a device pixel of a surface's picture.
+inline uint32_t DevicePixel(const PixelView& v, int x, int y) {
+  return reinterpret_cast<const uint32_t*>(v.data + size_t(y) * size_t(v.stride))[x] & 0xFFFFFF;
+}
+// An opaque picture of one colour.
+inline Image SolidImage(int width, int height, uint32_t rgb) {
+  Image image = CreateImage(width, height);
+  std::fill(image->pixels.begin(), image->pixels.end(), 0xFF000000u | rgb);
+  return image;
+}
 
 // Any fonts will do: the view draws with whatever it is given.
 inline Fonts TestFonts() {

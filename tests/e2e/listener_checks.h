@@ -8,7 +8,10 @@
 #include <chrono>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
+#include <fstream>
 #include <iostream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -29,6 +32,22 @@ inline const std::vector<std::string> kOneLongSong = {"--first-song", "0", "--so
 inline std::vector<std::string> With(std::vector<std::string> options, const std::vector<std::string>& more) {
   options.insert(options.end(), more.begin(), more.end());
   return options;
+}
+
+// Each of red, green and blue within `tolerance` of the other's (0xRRGGBB).
+inline bool Near(uint32_t a, uint32_t b, int tolerance) {
+  for (int shift : {0, 8, 16}) {
+    if (std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)) > tolerance) return false;
+  }
+  return true;
+}
+
+// A log or answer file as it stands; empty if there is none.
+inline std::string ReadWhole(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
 }
 
 // The recorded sound carries song 0's tone at about `amplitude`.

@@ -2,18 +2,12 @@
 // The listener's scenarios that every build's player goes through, written
 // once: listener_test.cpp runs them on the Linux program, and
 // windows_listener_test.cpp on the Windows one under Wine.
+#include <signal.h>
+
 #include "app/window_description.h"
 #include "listener_checks.h"
 #include "listener_session.h"
 #include "x_window_tools.h"
-
-namespace {
-
-std::chrono::milliseconds Since(Clock::time_point then) {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - then);
-}
-
-}  // namespace
 
 bool Listener::ChooseMenuItem(int event) {
   // The item's menu, and its place among that menu's entries.
@@ -78,6 +72,26 @@ void Listener::AboutWindowOpensAndClosesLeavingThePlayer(const std::function<voi
   ASSERT_TRUE(RequestClose(session.display, *about));
   EXPECT_TRUE(WaitUntil([&] { return !FindWindow(session, kAboutWindow.title, 0ms); }, 5s));
   ASSERT_TRUE(PlayerRunning()) << "closing the About window ended the player";
+}
+
+void Listener::ASecondStartShowsTheFirstAndAKilledOneHoldsNoneBack(const std::function<bool()>& hide,
+                                                                   const std::function<bool()>& shown) {
+  ASSERT_TRUE(hide()) << "the window could not be hidden";
+  ASSERT_FALSE(shown());
+  const pid_t second = LaunchPlayer();
+  ASSERT_GT(second, 0);
+  const auto code = WaitForExit(second, 30s);
+  ASSERT_TRUE(code) << "the second start still runs";
+  EXPECT_EQ(*code, 0);
+  EXPECT_TRUE(WaitUntil(shown, 5s)) << "the first window stayed hidden";
+  ASSERT_TRUE(PlayerRunning());
+
+  kill(playerPid, SIGKILL);
+  ASSERT_TRUE(WaitForPlayerExit(10s));
+  playerPid = LaunchPlayer();
+  ASSERT_GT(playerPid, 0);
+  EXPECT_TRUE(FindWindow(session, kPlayerWindow.title, 20s)) << "no window after a start that followed a crash";
+  EXPECT_TRUE(PlayerRunning());
 }
 
 void Listener::StartPlaying() {

@@ -21,6 +21,7 @@
 #include "app/fonts.h"
 #include "app/player_state.h"
 #include "app/frame.h"
+#include "listener_checks.h"
 #include "player_window.h"
 #include "sound.h"
 
@@ -32,15 +33,6 @@ namespace {
 const char* const kSongs[] = {"Blue Sky - Night Song", "Les Ondes Vertes - Carré Magique",
                               "Red Moon feat. Ash - Slow Tide (Radio Edit)", "Quatuor Zinc - Square Dance [Live]",
                               "Anonyme - Silence Radio"};
-
-int Channel(uint32_t rgb, int shift) { return int((rgb >> shift) & 0xFF); }
-
-bool Near(uint32_t a, uint32_t b, int tolerance) {
-  for (int shift : {0, 8, 16}) {
-    if (std::abs(Channel(a, shift) - Channel(b, shift)) > tolerance) return false;
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -67,16 +59,20 @@ void Listener::Start(const std::vector<std::string>& stationOptions) {
   // A window at scale 2 is 1600 pixels wide: the screen must hold it whole.
   ASSERT_TRUE(StartXSession(session, scale > 1 ? "2048x1536x24" : "1024x768x24")) << "Xvfb did not start";
   ASSERT_TRUE(StartPulse()) << "the private sound server did not start";
-  ASSERT_TRUE(StartStation(stationOptions)) << "the station did not start:\n" << ReadFile(stationLog_);
+  ASSERT_TRUE(StartStation(stationOptions)) << "the station did not start:\n" << ReadWhole(stationLog_);
   if (privateBus) {
     ASSERT_TRUE(StartBus()) << "the private session bus did not start";
   }
-  EnvironmentVariables environment = playerEnvironment;
-  if (scale > 1) environment.push_back({"GDK_SCALE", std::to_string(scale)});
-  playerPid = launchPlayer ? launchPlayer(session) : StartPlayer(session, PLAYER_PATH, ENGINE_PATH, environment);
+  playerPid = LaunchPlayer();
   playerStartedAt = Clock::now();
   ASSERT_GT(playerPid, 0);
   FindPlayerWindow(session, 20s, window, surfaceTop, scale);
+}
+
+pid_t Listener::LaunchPlayer() {
+  EnvironmentVariables environment = playerEnvironment;
+  if (scale > 1) environment.push_back({"GDK_SCALE", std::to_string(scale)});
+  return launchPlayer ? launchPlayer(session) : StartPlayer(session, PLAYER_PATH, ENGINE_PATH, environment);
 }
 
 bool Listener::StartBus() {
@@ -139,28 +135,21 @@ void Listener::TearDown() {
   }
   // The player ends on SIGTERM as on "Quitter"; the others at once.
   for (pid_t pid : {playerPid, recorderPid_, stationPid_, pulsePid_, busPid_}) EndProcess(pid, 1s);
-  const std::string log = ReadFile(session.workDir + "/player/player.log");
+  const std::string log = ReadWhole(session.workDir + "/player/player.log");
   // A sanitizer report is a failure even when the window looked right.
   for (const char* report : {"ERROR: AddressSanitizer", "runtime error:", "ERROR: LeakSanitizer"}) {
     EXPECT_EQ(log.find(report), std::string::npos) << log;
   }
-  if (HasFailure()) std::cerr << "--- player output\n" << log << "--- station output\n" << ReadFile(stationLog_);
+  if (HasFailure()) std::cerr << "--- player output\n" << log << "--- station output\n" << ReadWhole(stationLog_);
   for (cairo_surface_t* kept : kept_) cairo_surface_destroy(kept);
   if (capture_ != nullptr) cairo_surface_destroy(capture_);
   StopXSession(session);
 }
 
-std::string Listener::ReadFile(const std::string& path) const {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 // ---------------------------------------------------------------- station
 
 std::vector<OnAir> Listener::SongsOnAir() {
-  const std::string log = ReadFile(stationLog_);
+  const std::string log = ReadWhole(stationLog_);
   while (stationLogRead_ < log.size()) {
     const size_t end = log.find('\n', stationLogRead_);
     if (end == std::string::npos) break;
@@ -363,7 +352,10 @@ bool Listener::ClickMenuItem(int index, int itemCount) {
     return at == std::string::npos ? -1 : std::atoi(geometry->c_str() + at + std::strlen(name));
   };
   const int windowX = value("X="), windowY = value("Y=");
-  std::optional<PixelBox> menu;
+  // The box found twice running: a window that changed between the two
+  // pictures (a cover arriving) makes the menu look as tall as the change,
+  // and a click meant for one item would land on a later one.
+  std::optional<PixelBox> menu, seen;
   WaitUntil(
       [&] {
         const std::string file = session.workDir + "/root.png";
@@ -394,8 +386,10 @@ bool Listener::ClickMenuItem(int index, int itemCount) {
           else ++unchanged;
         }
         cairo_surface_destroy(root);
-        menu = PixelBox{left, surfaceTop, right - left + 1, bottom - surfaceTop + 1};
-        return true;
+        const PixelBox found{left, surfaceTop, right - left + 1, bottom - surfaceTop + 1};
+        if (seen == found) menu = found;
+        seen = found;
+        return menu.has_value();
       },
       5s);
   if (!menu) return false;

@@ -23,10 +23,14 @@
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
+inline std::chrono::milliseconds Since(Clock::time_point then) {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - then);
+}
 
 // A box of the player's drawing surface (800 by 300, below the menu bar).
 struct PixelBox {
   int x, y, width, height;
+  bool operator==(const PixelBox&) const = default;
 };
 inline PixelBox PixelsOf(const Box& box) { return {int(box.x), int(box.y), int(box.width), int(box.height)}; }
 // The player's own layout, as start-up computes it.
@@ -75,6 +79,8 @@ class Listener : public ::testing::Test {
   // Starts the player in the session, the real audio engine beside it; its
   // pid. The Linux program by default; a test of another build sets its own.
   std::function<pid_t(const XSession&)> launchPlayer;
+  // Starts one more player in the session, as Start did; its pid.
+  pid_t LaunchPlayer();
 
   // --- set before Start
   // The display's scale (GDK_SCALE): window, screenshots, clicks and At()
@@ -172,6 +178,11 @@ class Listener : public ::testing::Test {
   // The About window opens from its menu and closes, leaving the player
   // running; `whileOpen` looks at it before it closes.
   void AboutWindowOpensAndClosesLeavingThePlayer(const std::function<void()>& whileOpen = {});
+  // Once `hide` has hidden the running player's window, a second start
+  // brings it back (`shown`) and ends with 0; once the first is killed, the
+  // next start opens a window of its own.
+  void ASecondStartShowsTheFirstAndAKilledOneHoldsNoneBack(const std::function<bool()>& hide,
+                                                           const std::function<bool()>& shown);
 
   static constexpr int kTextSlackPx = 20;
 
@@ -186,7 +197,6 @@ class Listener : public ::testing::Test {
   bool StartPulse();
   bool StartBus();
   bool StartStation(const std::vector<std::string>& options);
-  std::string ReadFile(const std::string& path) const;
 
   pid_t pulsePid_ = 0, recorderPid_ = 0, stationPid_ = 0, busPid_ = 0;
   Clock::time_point recorderStartedAt_;

@@ -15,7 +15,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <thread>
 
 #include "app/window_description.h"
@@ -33,16 +32,9 @@ std::string Env(const char* name) {
   return value != nullptr ? value : "";
 }
 
-std::string ReadWhole(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 // Window styles, as <windows.h> numbers them.
 constexpr unsigned long kCaption = 0x00C00000, kSystemMenu = 0x00080000, kSizingBorder = 0x00040000,
-                        kMinimizeBox = 0x00020000, kMaximizeBox = 0x00010000;
+                        kMinimizeBox = 0x00020000, kMaximizeBox = 0x00010000, kMinimized = 0x20000000;
 
 // What Wine allows: LIVE within 3 s of the first play of a session. Without
 // a window manager Wine waits 2 s in DestroyWindow for a withdrawal that
@@ -68,6 +60,13 @@ class WindowsListener : public Listener {
     return {{"DISPLAY", s.display}, {"WINEPREFIX", prefix_}, {"WINEDEBUG", "-all"},
             {"WINEDLLOVERRIDES", "mscoree,mshtml="}};
   }
+  // `wine ARGUMENTS` in the test's prefix, as a shell command; `debug` sets WINEDEBUG.
+  std::string Wine(const std::string& arguments, const std::string& debug = "-all") const {
+    std::string command;
+    for (const auto& [name, value] : WineEnvironment(session))
+      command += name + "=" + Quote(name == "WINEDEBUG" ? debug : value) + " ";
+    return command + "wine " + arguments;
+  }
 
   // The player copied into the session's folder, with the engine beside it
   // or not, started under Wine; `pathFirst` goes first on PATH. Its pid.
@@ -75,8 +74,9 @@ class WindowsListener : public Listener {
     const fs::path dir = fs::path(s.workDir) / "player";
     std::error_code error;
     fs::create_directories(dir, error);
-    fs::copy_file(player_, dir / "orvelle-player.exe", fs::copy_options::overwrite_existing, error);
-    if (withEngine) fs::copy_file(engine_, dir / "libbass.dll", fs::copy_options::overwrite_existing, error);
+    // Copied once per session: a second start runs the copy the first is running.
+    fs::copy_file(player_, dir / "orvelle-player.exe", fs::copy_options::skip_existing, error);
+    if (withEngine) fs::copy_file(engine_, dir / "libbass.dll", fs::copy_options::skip_existing, error);
     if (error) return 0;
     EnvironmentVariables environment = WineEnvironment(s);
     if (!pathFirst.empty()) environment.push_back({"PATH", pathFirst + ":" + Env("PATH")});
@@ -89,9 +89,7 @@ class WindowsListener : public Listener {
   // The probe's answer, or nothing when it has none.
   std::optional<std::string> Probe(const std::vector<std::string>& arguments) {
     const std::string out = session.workDir + "/probe.out";
-    std::string command;
-    for (const auto& [name, value] : WineEnvironment(session)) command += name + "=" + Quote(value) + " ";
-    command += "wine " + Quote(probe_);
+    std::string command = Wine(Quote(probe_));
     for (const std::string& argument : arguments) command += " " + Quote(argument);
     // Into a file: a pipe would be held open by Wine's own services.
     if (!RunInSession(session, command + " >" + Quote(out) + " 2>/dev/null", 60)) return std::nullopt;
@@ -223,11 +221,8 @@ TEST_F(WindowsListener, LogoffWhilePlayingRunsTheShutdownAndEndsWithZero) {
   const auto pressed = PressPlay();
   ASSERT_TRUE(pressed);
   ASSERT_TRUE(TimeUntil([&] { return BadgeLive(); }, *pressed, 15s)) << "never LIVE";
-  std::string command = "WINEDEBUG=trace+wineboot";
-  for (const auto& [name, value] : WineEnvironment(session))
-    if (name != "WINEDEBUG") command += " " + name + "=" + Quote(value);
   const std::string trace = session.workDir + "/wineboot.log";
-  ASSERT_TRUE(RunInSession(session, command + " wine wineboot --end-session >" + Quote(trace) + " 2>&1", 60));
+  ASSERT_TRUE(RunInSession(session, Wine("wineboot --end-session >" + Quote(trace) + " 2>&1", "trace+wineboot"), 60));
   ExpectEndsWithZero(15s, "still running after the end of the session");
   EXPECT_EQ(ReadWhole(trace).find("terminating process"), std::string::npos) << "ended by Wine, not by itself";
   const std::string log = ReadWhole(session.workDir + "/player/player.log");
@@ -314,9 +309,7 @@ class WindowsListenerBehindProxy : public WindowsListener {
       "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Connections";
 
   bool WineReg(const std::string& arguments) {
-    std::string command;
-    for (const auto& [name, value] : WineEnvironment(session)) command += name + "=" + Quote(value) + " ";
-    return RunInSession(session, command + "wine reg " + arguments + " >/dev/null", 60).has_value();
+    return RunInSession(session, Wine("reg " + arguments + " >/dev/null"), 60).has_value();
   }
 
   bool proxySet_ = false;
@@ -351,6 +344,47 @@ TEST_F(WindowsListenerBehindProxy, AnAutomaticConfigurationScriptChoosesTheProxy
   const std::vector<std::string> targets = PlayThrough(proxy);
   ExpectThrough(targets, STREAM_PORT, "/stats?json=1");
   ExpectThrough(targets, STREAM_PORT, "/;stream/1");
+}
+
+// The keyboard's media keys, as WM_APPCOMMAND and as the keys themselves on
+// the focused window; play/pause stops while live and plays otherwise.
+TEST_F(WindowsListener, MediaKeysPlayAndStop) {
+  Start(kOneLongSong);
+  if (HasFatalFailure()) return;
+  const auto appCommand = [&](int number) { return Probe({"appcommand", kPlayerWindow.title, std::to_string(number)}); };
+  constexpr int kPlayPause = 14, kStop = 13, kPlay = 46, kPause = 47, kVolumeUp = 10;
+  const auto key = [&](const std::string& name) {
+    return RunInSession(session, "xdotool windowfocus --sync " + window + " key " + name).has_value();
+  };
+  const struct {
+    const char* what;
+    std::function<bool()> press;
+    bool live;
+  } steps[] = {
+      {"play/pause while stopped", [&] { return appCommand(kPlayPause) == "taken\n"; }, true},
+      {"play/pause while live", [&] { return appCommand(kPlayPause) == "taken\n"; }, false},
+      {"play", [&] { return appCommand(kPlay) == "taken\n"; }, true},
+      {"pause", [&] { return appCommand(kPause) == "taken\n"; }, false},
+      {"the play/pause key", [&] { return key("XF86AudioPlay"); }, true},
+      {"stop", [&] { return appCommand(kStop) == "taken\n"; }, false},
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.what);
+    ASSERT_TRUE(step.press());
+    EXPECT_TRUE(WaitForSurface([&] { return BadgeLive() == step.live; }, 10s));
+  }
+  EXPECT_EQ(appCommand(kVolumeUp), "passed on\n") << "a key that is not the player's";
+}
+
+TEST_F(WindowsListener, ASecondStartRestoresTheFirstWindowAndACrashHoldsNoStartBack) {
+  Start(kOneLongSong);
+  if (HasFatalFailure()) return;
+  ASecondStartShowsTheFirstAndAKilledOneHoldsNoneBack(
+      [&] { return Probe({"minimize", kPlayerWindow.title}) == "iconic\n"; },
+      [&] {
+        const auto facts = Window(kPlayerWindow.title);
+        return facts && (facts->style & kMinimized) == 0;
+      });
 }
 
 TEST_F(WindowsListener, WithoutTheEngineOnlyTheMissingLibraryBoxThenZero) {

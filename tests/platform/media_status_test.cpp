@@ -9,14 +9,9 @@
 #include <regex>
 
 #include "app/changes.h"
+#include "display/view_fixture.h"
 
 namespace {
-
-Image Solid() {
-  Image image = CreateImage(4, 4);
-  std::fill(image->pixels.begin(), image->pixels.end(), 0xFF336699u);
-  return image;
-}
 
 TEST(MediaStatus, FollowsTheChangesTheAppMarks) {
   PlayerModel player;
@@ -34,7 +29,7 @@ TEST(MediaStatus, FollowsTheChangesTheAppMarks) {
   } steps[] = {
       {"first song", [&] { player.song.currentSong = u"Blue Sky - Night Song"; }, kSongChanged, kMediaMetadata, 1, 0,
        u"Night Song", u"Blue Sky"},
-      {"its cover", [&] { player.song.coverScaled = Solid(); }, kCoverChanged, kMediaMetadata, 1, 1, u"Night Song",
+      {"its cover", [&] { player.song.coverScaled = SolidImage(4, 4, 0x336699); }, kCoverChanged, kMediaMetadata, 1, 1, u"Night Song",
        u"Blue Sky"},
       {"LIVE", [&] { player.playback.streamLive = true; }, kPlayingChanged, kMediaPlaybackStatus, 1, 1, u"Night Song",
        u"Blue Sky"},

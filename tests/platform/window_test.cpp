@@ -5,20 +5,15 @@
 #include "support/local_server.h"  // httplib first
 
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <signal.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <fstream>
 #include <iostream>
 #include <thread>
 
-#include "app/fonts.h"
 #include "app/frame.h"
-#include "app/player_state.h"
+#include "app/frame_fixture.h"
 #include "display/view_colours.h"
-#include "fake_audio.h"
 #include "player_window.h"
 #include "x_session.h"
 
@@ -26,30 +21,14 @@ namespace {
 
 using namespace std::chrono_literals;
 
-
 const uint32_t kPlaceholder = PixelRgb(kViewColours.placeholder);
 const uint32_t kPanel = PixelRgb(kViewColours.panel);
 const uint32_t kTrace = PixelRgb(kViewColours.visualizerTrace);
 const uint32_t kPeakMark = PixelRgb(kViewColours.visualizerPeak);
 
 // The player asks the demo station on 127.0.0.1:18000 for the song at
-// start-up. If something answers there, the title would not be "Titre inconnu".
-bool DemoStationAnswers() {
-  const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(18000);
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  const bool answers = connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-  close(fd);
-  return answers;
-}
-
-// A status server on the demo station's port that takes every connection
-// and never answers: each of the player's requests waits on it.
-struct StallingServer : SilentServer {
-  StallingServer() : SilentServer(18000) {}
-};
+// start-up. If something holds that port, the title would not be "Titre inconnu".
+bool DemoStationAnswers() { return !SilentServer(18000).Listening(); }
 
 class WindowTest : public ::testing::Test {
  protected:
@@ -70,7 +49,7 @@ class WindowTest : public ::testing::Test {
   void StartPlayerWindow(bool stallingServer = false) {
     if (DemoStationAnswers()) GTEST_SKIP() << "something answers on 127.0.0.1:18000";
     if (stallingServer) {
-      server = std::make_unique<StallingServer>();
+      server = std::make_unique<SilentServer>(18000);
       ASSERT_TRUE(server->Listening());
     }
     playerPid = StartPlayer(session, PLAYER_PATH, FAKE_BASS_PATH);
@@ -115,7 +94,7 @@ class WindowTest : public ::testing::Test {
   }
 
   XSession session;
-  std::unique_ptr<StallingServer> server;
+  std::unique_ptr<SilentServer> server;  // on the demo station's port, never answering
   std::chrono::steady_clock::time_point startedAt;
   std::chrono::steady_clock::duration firstFrameAfter{};
   pid_t playerPid = 0;
@@ -127,14 +106,10 @@ class WindowTest : public ::testing::Test {
 // The same start-up frame drawn in this process, without a window.
 struct HeadlessFrame {
   HeadlessFrame() {
-    ResetFake();
-    player.audioLibrary.api = FakeAudioApi();
-    LoadFonts(player.look.fonts);
-    ComputeLayout(player.look.layout, player.playback.volume);
-    player.mainSurface = CreateSurface(kMainSurfaceWidth, kMainSurfaceHeight);
+    SetUpHeadlessPlayer(player);
     RenderMainView(player);
   }
-  ~HeadlessFrame() { DestroySurface(player.mainSurface); }
+  ~HeadlessFrame() { TearDownHeadlessPlayer(player); }
   uint32_t At(int x, int y) { return SurfacePixel(*player.mainSurface, x, y); }
   Player player;
 };
@@ -148,32 +123,21 @@ TEST_F(WindowTest, StartUpFaceShowsPlaceholderUnknownSongOffBadgeAndKnobWhileThe
   EXPECT_GE(server->Held(), 1) << "the poll did not reach the server";
   HeadlessFrame expected;
 
-  // Whole regions against the headless frame: the text lines, the badge, the slider.
-  struct Region {
-    const char* what;
-    int x0, y0, x1, y1;
-  } regions[] = {{"cover", 18, 18, 268, 268},     {"title and artist", 280, 24, 740, 84},
-                 {"badge", 740, 235, 784, 259},   {"volume slider", 418, 225, 625, 252},
-                 {"buttons", 280, 210, 395, 262}, {"whole surface", 0, 0, 800, 300}};
-  for (const Region& r : regions) {
-    SCOPED_TRACE(r.what);
-    int differing = 0, total = 0;
-    for (int y = r.y0; y < r.y1; ++y) {
-      for (int x = r.x0; x < r.x1; ++x, ++total) differing += At(x, y) != expected.At(x, y);
+  // Every pixel against the headless frame.
+  int differing = 0, firstX = -1, firstY = -1;
+  for (int y = 0; y < 300; ++y) {
+    for (int x = 0; x < 800; ++x) {
+      if (At(x, y) != expected.At(x, y) && differing++ == 0) firstX = x, firstY = y;
     }
-    EXPECT_EQ(differing, 0) << "of " << total;
   }
-  // And what they hold, in their own right.
-  EXPECT_EQ(At(200, 200), kPlaceholder);
+  EXPECT_EQ(differing, 0) << "first at (" << firstX << ", " << firstY << ")";
+  // The frame's parts are the display tests' concern; here, that the texts
+  // are there at all (no fonts would leave both frames without them).
   int lit = 0;  // "Titre inconnu" and "Artiste inconnu" in pale text on the dark gradient
   for (int y = 24; y < 84; ++y) {
     for (int x = 280; x < 500; ++x) lit += (At(x, y) >> 16) > 120;
   }
   EXPECT_GT(lit, 200);
-  EXPECT_EQ(At(570, 237), PixelRgb(kViewColours.trackFill));  // blue fill up to 0.8 of the track
-  EXPECT_EQ(At(584, 238), PixelRgb(kViewColours.knob));  // the knob's centre at 440 + 144
-  EXPECT_EQ(At(600, 237), PixelRgb(kViewColours.track));  // bare track beyond it
-  EXPECT_EQ(At(288, 178), kPeakMark);  // bars at rest
 }
 
 TEST_F(WindowTest, KeyVAloneChangesThePanel) {
@@ -233,7 +197,7 @@ TEST_F(WindowTest, TerminationSignalDuringAHandlersTransferEndsItAtOnce) {
   StartPlayerWindow();
   if (IsSkipped() || HasFatalFailure()) return;
   // Play (the fake library opens at once), then the poll that follows stalls.
-  server = std::make_unique<StallingServer>();
+  server = std::make_unique<SilentServer>(18000);
   ASSERT_TRUE(server->Listening());
   ASSERT_TRUE(Click(306, surfaceTop + 236));
   ASSERT_TRUE(WaitUntil([this] { return server->Held() >= 1; }, 5s)) << "no poll after play";

@@ -55,10 +55,11 @@ pid_t StartPlayer(const XSession& session, const std::string& playerPath, const 
   const fs::path dir = fs::path(session.workDir) / "player";
   std::error_code error;
   fs::create_directories(dir, error);
-  fs::copy_file(playerPath, dir / "orvelle-player", fs::copy_options::overwrite_existing, error);
+  // Copied once per session: a second start runs the copy the first is running.
+  fs::copy_file(playerPath, dir / "orvelle-player", fs::copy_options::skip_existing, error);
   if (error) return 0;
   if (!libraryBeside.empty()) {
-    fs::copy_file(libraryBeside, dir / "libbass.so", fs::copy_options::overwrite_existing, error);
+    fs::copy_file(libraryBeside, dir / "libbass.so", fs::copy_options::skip_existing, error);
     if (error) return 0;
   }
   // The library is found beside the player or not at all: no LD_LIBRARY_PATH.

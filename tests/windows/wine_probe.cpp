@@ -10,6 +10,8 @@
 //   wine_probe minimize TITLE     minimizes the top-level window with that title
 //   wine_probe restore TITLE      and shows it again; both answer "iconic" or "shown"
 //   wine_probe clipboard          the clipboard's CF_UNICODETEXT, in UTF-8
+//   wine_probe appcommand TITLE N sends the window WM_APPCOMMAND N, as a keyboard's
+//                                 media key does; answers "taken" or "passed on"
 // Prints its answer on stdout and exits 0, or exits 1 when there is nothing
 // to answer (no such window).
 #include <windows.h>
@@ -95,6 +97,14 @@ int Clipboard() {
   return result;
 }
 
+int AppCommand(const std::wstring& title, const std::wstring& number) {
+  const HWND window = FindWindowW(nullptr, title.c_str());
+  if (window == nullptr) return 1;
+  const LRESULT taken = SendMessageW(window, WM_APPCOMMAND, WPARAM(window), MAKELPARAM(0, _wtoi(number.c_str())));
+  std::printf("%s\n", taken ? "taken" : "passed on");
+  return 0;
+}
+
 }  // namespace
 
 int main() {
@@ -111,8 +121,11 @@ int main() {
   if (args.size() == 3 && args[1] == L"minimize") result = Show(args[2], SW_MINIMIZE);
   if (args.size() == 3 && args[1] == L"restore") result = Show(args[2], SW_RESTORE);
   if (args.size() == 2 && args[1] == L"clipboard") result = Clipboard();
+  if (args.size() == 4 && args[1] == L"appcommand") result = AppCommand(args[2], args[3]);
   if (result == 2)
-    std::fprintf(stderr, "usage: wine_probe frame SONG FILE | window TITLE | box-text TITLE | minimize TITLE | restore TITLE | clipboard\n");
+    std::fprintf(stderr,
+                 "usage: wine_probe frame SONG FILE | window TITLE | box-text TITLE | minimize TITLE | restore TITLE | "
+                 "clipboard | appcommand TITLE N\n");
   std::fflush(stdout);
   return result;
 }
