@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "app/commands.h"
+#include "display/played_songs_view.h"
 #include "model/layout.h"
 
 struct Player;
@@ -24,6 +25,8 @@ struct WindowDescription {
 
 inline constexpr WindowDescription kPlayerWindow{"Orvelle Player", kMainSurfaceWidth, kMainSurfaceHeight, true};
 inline constexpr WindowDescription kAboutWindow{"\u00C0 propos de Orvelle", 800, 400, false};
+inline constexpr WindowDescription kPlayedSongsWindow{"Titres diffus\u00E9s", kPlayedSongsWidth, kPlayedSongsHeight,
+                                                      false};
 
 // A window opened beside the player window, drawn by the app alone. Its
 // surface keeps what was drawn; pointer events on it are ignored.

@@ -5,6 +5,7 @@
 
 #include <cmath>
 
+#include "app/window_description.h"
 #include "display/played_songs_view.h"
 
 namespace {
@@ -98,7 +99,7 @@ void OpenPlayedSongsWindowGtk(Player& player, std::function<void(const ShellEven
   w.surface = CreateSurface(kPlayedSongsWidth, kPlayedSongsHeight);
   if (w.surface == nullptr) return;
   w.window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-  gtk_window_set_title(GTK_WINDOW(w.window), "Titres diffus\u00E9s");
+  gtk_window_set_title(GTK_WINDOW(w.window), kPlayedSongsWindow.title);
   gtk_window_set_position(GTK_WINDOW(w.window), GTK_WIN_POS_CENTER);
   gtk_window_set_type_hint(GTK_WINDOW(w.window), GDK_WINDOW_TYPE_HINT_DIALOG);
   g_signal_connect(w.window, "delete-event", G_CALLBACK(OnDelete), nullptr);

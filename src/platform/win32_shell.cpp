@@ -357,7 +357,7 @@ void OpenPlayedSongsWindow(Player& player) {
   if (g.playedSongsSurface == nullptr) return;
   const RECT place = CentredWindowRect(kPlayedSongsWidth, kPlayedSongsHeight, kDialogStyle, false);
   g.playedSongsSize = {place.right - place.left, place.bottom - place.top};
-  g.playedSongsWindow = CreateWindowExW(0, kPlayedSongsClass, L"Titres diffus\u00E9s", kDialogStyle, place.left,
+  g.playedSongsWindow = CreateWindowExW(0, kPlayedSongsClass, Wide(T(kPlayedSongsWindow.title)), kDialogStyle, place.left,
                                         place.top, place.right - place.left, place.bottom - place.top, nullptr, nullptr,
                                         g.instance, nullptr);
   if (g.playedSongsWindow == nullptr) {

@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <tuple>
 
 #include "app/commands.h"
 #include "app/fonts.h"
@@ -18,21 +19,14 @@ namespace {
 
 constexpr int64_t kT0 = 1700000000;  // 22:13:20 UTC
 
-struct Row {
-  int64_t timeS;
-  std::u16string title;
-  bool stationOnly;
-  bool cover;
-  bool operator==(const Row&) const = default;
-};
+// A row's time from kT0, title, whether only the station's list has it, and whether it has a cover.
+using Row = std::tuple<int64_t, std::u16string, bool, bool>;
 
 std::vector<Row> Rows(const std::vector<HistoryRow>& rows) {
   std::vector<Row> out;
   for (const HistoryRow& r : rows) out.push_back({r.timeS - kT0, r.title, r.stationOnly, r.cover != nullptr});
   return out;
 }
-
-void PrintTo(const Row& r, std::ostream* os) { *os << r.timeS << " " << TextToUtf8(r.title) << " " << r.stationOnly << r.cover; }
 
 TEST(SongHistoryMerge, SamePlayingMergesOnTitleAndTime) {
   const Thumbnail cover = std::make_shared<Picture>();

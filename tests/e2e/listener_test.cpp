@@ -278,38 +278,8 @@ TEST_F(ListenerTest, AboutTwiceLeavesOneAndThePlayersCloseBoxEndsWithZero) {
 }
 
 TEST_F(ListenerTest, PlayedSongsListsTheStationsEarlierSongsThenThoseSeenAndCopiesTheClickedOne) {
-  // The played list holds the song on air (3) and the two before it.
-  Start({"--first-song", "3", "--song-seconds", "7", "--played", "3"});
-  if (HasFatalFailure()) return;
-  ASSERT_TRUE(WaitForSurface([&] { return ShowsSong(ReferenceFrame(SongText(3))); }, 10s));
-  ASSERT_TRUE(OpenMenu(1));
-  ASSERT_TRUE(ClickMenuItem(5, 6));  // after the separator
-  const auto played = FindWindow(session, "Titres diffus\u00e9s", 10s);
-  ASSERT_TRUE(played) << "no played-songs window";
-  // Two song changes, each polled at once by a press on play.
-  for (int song : {4, 0}) {
-    ASSERT_TRUE(WaitForSong(song, 10s));
-    ASSERT_TRUE(RunInSession(session, "xdotool windowraise " + window));  // the new window covers it
-    ASSERT_TRUE(PressPlay());
-    ASSERT_TRUE(WaitForSurface([&] { return ShowsSong(ReferenceFrame(SongText(song))); }, 5s));
-  }
-  const auto clipboard = [&] { return RunInSession(session, "xclip -o -selection clipboard").value_or(""); };
-  const int rows[] = {0, 4, 3, 2, 1};  // newest first
-  ASSERT_TRUE(RunInSession(session, "xdotool windowraise " + *played));
-  for (int row = 0; row < 6; ++row) {
-    SCOPED_TRACE(row);
-    ASSERT_TRUE(RunInSession(session, "xdotool mousemove --window " + *played + " 200 " +
-                                          std::to_string(60 * row + 30) + " click 1"));
-    const std::string expected = SongText(rows[std::min(row, 4)]);  // nothing below the last row
-    EXPECT_TRUE(WaitUntil([&] { return clipboard() == expected; }, 3s)) << clipboard();
-  }
-  // Ctrl+C on the player window: the song on air.
-  ASSERT_TRUE(Key("ctrl+c"));
-  EXPECT_TRUE(WaitUntil([&] { return clipboard() == SongText(0); }, 3s)) << clipboard();
-  // Escape closes the window; the player goes on.
-  ASSERT_TRUE(RunInSession(session, "xdotool windowfocus --sync " + *played + " key Escape"));
-  EXPECT_TRUE(WaitUntil([&] { return !FindWindow(session, "Titres diffus\u00e9s", 0ms); }, 5s));
-  EXPECT_TRUE(PlayerRunning());
+  PlayedSongsListsCopiesAndCloses([](int song) { return ReferenceFrame(SongText(song)); },
+                                  [&] { return RunInSession(session, "xclip -o -selection clipboard").value_or(""); });
 }
 
 TEST_F(ListenerTest, ASecondStartShowsTheFirstWindowAndACrashHoldsNoStartBack) {
