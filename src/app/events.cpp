@@ -29,6 +29,7 @@ void HandleTimer(Player& player, int timer) {
     AdvancePulsePhase(player.visualizer);
     if (!player.handler.windowHidden) FetchSpectrum(Bass(player), player.playback, player.visualizer);
     MarkChanged(player, kFrameDue);
+    StepPlayedSongs(player);
   }
 }
 
@@ -74,6 +75,9 @@ void Handle(Player& player, const ShellEvent& event) {
       break;
     case ShellEvent::Kind::Key:
       RunKey(player, event.key);
+      break;
+    case ShellEvent::Kind::PlayedSongs:
+      HandlePlayedSongsInput(player, event.played);
       break;
   }
 }
