@@ -26,8 +26,8 @@ struct ShellEvent {
   int number = 0;             // menu event (from the menu bar or a shortcut) or timer
   SurfaceEvent pointer{};     // surface events
   Command command{};          // a command from outside the window (the desktop's media controls)
-  KeyStroke key{};            // a key of the player window's (app/keys.h)
   PlayedSongsInput played{};  // the played-songs window's
+  KeyStroke key{};            // a key of the player window's (app/keys.h)
 };
 
 // Handles one event, then applies the background work's results that wait,

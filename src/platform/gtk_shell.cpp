@@ -322,7 +322,7 @@ bool OpenPlayerWindow(Player& player) {
   g_signal_connect(area, "button-release-event", G_CALLBACK(OnButtonRelease), nullptr);
   g_signal_connect(area, "motion-notify-event", G_CALLBACK(OnMotion), nullptr);
   gtk_box_pack_start(GTK_BOX(box), area, FALSE, FALSE, 0);
-  TakeKeys(area, [](const KeyStroke& key) { Deliver({ShellEvent::Kind::Key, 0, {}, {}, key}); });
+  TakeKeys(area, [](const KeyStroke& key) { Deliver({ShellEvent::Kind::Key, 0, {}, {}, {}, key}); });
   if (player.mainSurface != nullptr) {
     ShowInWindow(area, *player.mainSurface);
     g_signal_connect(area, "notify::scale-factor", G_CALLBACK(OnMainScaleChanged), nullptr);

@@ -261,7 +261,7 @@ LRESULT CALLBACK PlayerWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
       return DefWindowProcW(window, message, wParam, lParam);
     case WM_KEYDOWN:
       if (const std::optional<KeyStroke> key = KeyFromMessage(wParam, lParam)) {
-        Deliver({ShellEvent::Kind::Key, 0, {}, {}, *key});
+        Deliver({ShellEvent::Kind::Key, 0, {}, {}, {}, *key});
         return 0;
       }
       return DefWindowProcW(window, message, wParam, lParam);

@@ -62,7 +62,7 @@ class KeysOnThePlayer : public ::testing::Test {
   }
   void TearDown() override { DestroySurface(player.mainSurface); }
   void Press(KeyMeaning meaning, bool repeat = false) {
-    DeliverEvent(player, {ShellEvent::Kind::Key, 0, {}, {}, {meaning, repeat}});
+    DeliverEvent(player, {ShellEvent::Kind::Key, 0, {}, {}, {}, {meaning, repeat}});
   }
   bool Live() const { return player.playback.streamLive; }
   Player player;
