@@ -13,7 +13,9 @@ enum Change : unsigned {
   kPlayingChanged = 1u << 2,  // the badge went LIVE or OFF
   kVolumeChanged = 1u << 3,
   kFrameDue = 1u << 4,        // the main view is drawn again at the end of the handler
+  kFocusChanged = 1u << 5,    // the keyboard's focus moved to another control, or went
 };
 
 // What a listener outside the window sees of a change: all but the frame.
-inline constexpr unsigned kListenerChanges = kSongChanged | kCoverChanged | kPlayingChanged | kVolumeChanged;
+inline constexpr unsigned kListenerChanges =
+    kSongChanged | kCoverChanged | kPlayingChanged | kVolumeChanged | kFocusChanged;

@@ -5,19 +5,22 @@
 
 #include "app/background.h"
 #include "app/changes.h"
+#include "app/controls.h"
 #include "app/frame.h"
 #include "app/poll.h"
 
 namespace {
 
-bool Inside(const Box& box, float px, float py, float margin_x = 0, float margin_y = 0) {
-  return box.x - margin_x <= px && px <= box.x + box.width + margin_x && box.y - margin_y <= py &&
-         py <= box.y + box.height + margin_y;
+bool Inside(const Box& box, float px, float py) {
+  return box.x <= px && px <= box.x + box.width && box.y <= py && py <= box.y + box.height;
 }
 
-// The volume area reaches 10 pixels beyond the track's ends and 12 above and below it.
-constexpr float kVolumeGrabX = 10;
-constexpr float kVolumeGrabY = 12;
+// The pointer took over from the keys: the focus ring goes.
+void DropKeyboardFocus(Player& player) {
+  if (player.pointer.keyboardFocus == Control::NoControl) return;
+  player.pointer.keyboardFocus = Control::NoControl;
+  MarkChanged(player, kFrameDue | kFocusChanged);
+}
 
 void HandleTimer(Player& player, int timer) {
   if (timer == kTimerNowPlaying) {
@@ -35,9 +38,10 @@ void HandleSurfaceEvent(Player& player, const SurfaceEvent& event) {
   const Layout& layout = player.look.layout;
   switch (event.kind) {
     case PointerKind::LeftPress:
+      DropKeyboardFocus(player);
       if (Inside(layout.playButtonBox, px, py)) RunCommand(player, {Command::Kind::Play});
       if (Inside(layout.stopButtonBox, px, py)) RunCommand(player, {Command::Kind::Stop});
-      if (Inside(layout.volumeTrackBox, px, py, kVolumeGrabX, kVolumeGrabY)) {
+      if (Inside(ControlBox(layout, Control::Volume), px, py)) {
         player.pointer.volumeDragging = true;  // the press itself does not change the volume
       }
       break;
@@ -68,6 +72,9 @@ void Handle(Player& player, const ShellEvent& event) {
       break;
     case ShellEvent::Kind::Command:
       RunCommand(player, event.command);
+      break;
+    case ShellEvent::Kind::Key:
+      RunKey(player, event.key);
       break;
     case ShellEvent::Kind::PlayedSongs:
       HandlePlayedSongsInput(player, event.played);

@@ -19,7 +19,7 @@
 //   openPlayedSongs     x    x    optional
 //   copyText            x    x    optional
 //   openWebPage         x    x    optional
-//   notifyChanged       x    -    optional
+//   notifyChanged       x    x    optional
 //   closeWindows        x    x    required
 #pragma once
 

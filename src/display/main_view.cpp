@@ -122,6 +122,7 @@ void DrawFrame(const PlayerModel& player, MainViewCaches& caches, Surface& s, bo
   if (withMoving) DrawMovingPart(player, s, 1, caches.still);
 
   DrawVolumeTrack(player, s);
+  DrawFocusRing(layout, player.pointer.keyboardFocus, s);
   if (withMoving) DrawMovingPart(player, s, 2, caches.still);
 }
 
@@ -134,7 +135,8 @@ StillInputs StillInputsOf(const PlayerModel& player, const MainViewCaches& cache
                      SerialOf(player.song.coverImage.get()),
                      caches.deviceCover.scale == SurfaceScale(s) ? SerialOf(caches.deviceCover.picture.get()) : 0,
                      player.look.fonts,
-                     player.look.layout};
+                     player.look.layout,
+                     player.pointer.keyboardFocus};
   inputs.layout.volumeKnobBox = {};
   return inputs;
 }

@@ -29,6 +29,7 @@ struct StillInputs {
   uint64_t coverScaled = 0, coverImage = 0, deviceCover = 0;  // picture serials; 0: none
   Fonts fonts;
   Layout layout;  // with the knob's box left out: the knob moves
+  Control focusRing = Control::NoControl;
 
   bool operator==(const StillInputs&) const = default;
 };

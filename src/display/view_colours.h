@@ -27,6 +27,7 @@ struct ViewColours {
   Colour track = Rgb(80, 90, 110);
   Colour trackFill = Rgb(60, 140, 255);
   Colour knob = Rgb(220, 225, 235);
+  Colour focusRing = Rgb(255, 196, 64);  // the keyboard's focus, seen against every part it rings
 };
 
 inline constexpr ViewColours kViewColours;

@@ -12,6 +12,25 @@ constexpr uint8_t kGlowAlpha = 40;
 
 Colour WithAlpha(Colour c, uint8_t alpha) { return Rgba(RedOf(c), GreenOf(c), BlueOf(c), alpha); }
 
+constexpr float kRingWidth = 2;
+constexpr float kButtonRingMargin = 9;  // the glow reaches 6 pixels out, the shadow 3 down
+constexpr float kSpeakerWidth = 26;     // the speaker glyph left of the track
+
+// Where the ring goes: around the button, or around the speaker, the track
+// and the knob at either end.
+Box FocusRingBox(const Layout& layout, Control control) {
+  if (control == Control::Volume) {
+    const Box& track = layout.volumeTrackBox;
+    const float knobReach = layout.volumeKnobBox.width / 2 + 3;
+    const float above = (layout.volumeKnobBox.height - track.height) / 2 + 9;
+    return {track.x - kSpeakerWidth, track.y - above, track.width + kSpeakerWidth + knobReach,
+            track.height + 2 * above};
+  }
+  const Box button = ControlBox(layout, control);
+  return {button.x - kButtonRingMargin, button.y - kButtonRingMargin, button.width + 2 * kButtonRingMargin,
+          button.height + 2 * kButtonRingMargin};
+}
+
 }  // namespace
 
 int LiveDotRadius(float pulsePhase) {
@@ -62,4 +81,15 @@ void DrawRoundButton(const Fonts& fonts, Surface& s, int32_t x, int32_t y, int32
   const float half = float(size) / 2.0f;
   const float width = TextWidth(s, glyph), height = LineHeight(s);
   DrawText(s, glyph, float(x) + half - width / 2.0f, float(y) + half - height / 2.0f, kViewColours.glyph);
+}
+
+void DrawFocusRing(const Layout& layout, Control control, Surface& s) {
+  if (control == Control::NoControl) return;
+  const Box ring = FocusRingBox(layout, control);
+  SetDrawMode(s, DrawMode::Opaque);
+  const Colour colour = kViewColours.focusRing;
+  FillBox(s, ring.x, ring.y, ring.width, kRingWidth, colour);
+  FillBox(s, ring.x, ring.y + ring.height - kRingWidth, ring.width, kRingWidth, colour);
+  FillBox(s, ring.x, ring.y, kRingWidth, ring.height, colour);
+  FillBox(s, ring.x + ring.width - kRingWidth, ring.y, kRingWidth, ring.height, colour);
 }

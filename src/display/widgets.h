@@ -26,3 +26,8 @@ void DrawRoundButton(const Fonts& fonts, Surface& s, int32_t x, int32_t y, int32
 
 // Shadow, face, glow and gloss of a round button, blended; ends in the opaque mode.
 void DrawButtonFace(Surface& s, int32_t x, int32_t y, int32_t size, Colour colour, uint8_t glossAlpha);
+
+// The ring around the control the keyboard moved to: a two-pixel frame
+// clear of the control's glow, shadow and knob, and of the moving parts.
+// Nothing for NoControl.
+void DrawFocusRing(const Layout& layout, Control control, Surface& s);

@@ -22,3 +22,20 @@ void PlaceVolumeKnob(Layout& layout, float volume) {
   knob.x = track.x + volume * track.width - knob.width / 2;
   knob.y = track.y - (knob.height - track.height) / 2;
 }
+
+Box ControlBox(const Layout& layout, Control control) {
+  // The volume area reaches 10 pixels beyond the track's ends and 12 above and below it.
+  constexpr float kVolumeGrabX = 10;
+  constexpr float kVolumeGrabY = 12;
+  switch (control) {
+    case Control::Play: return layout.playButtonBox;
+    case Control::Stop: return layout.stopButtonBox;
+    case Control::Volume: {
+      const Box& track = layout.volumeTrackBox;
+      return {track.x - kVolumeGrabX, track.y - kVolumeGrabY, track.width + 2 * kVolumeGrabX,
+              track.height + 2 * kVolumeGrabY};
+    }
+    case Control::NoControl: break;
+  }
+  return {};
+}

@@ -16,6 +16,9 @@ struct Layout {
   bool operator==(const Layout&) const = default;
 };
 
+// The window's three controls, in the order Tab moves through them.
+enum class Control : int { NoControl, Play, Stop, Volume };
+
 constexpr int kMainSurfaceWidth = 800;
 constexpr int kMainSurfaceHeight = 300;
 
@@ -24,3 +27,8 @@ void ComputeLayout(Layout& layout, float volume);
 
 // Moves the knob box to `volume`: it is centred on the track at that fraction.
 void PlaceVolumeKnob(Layout& layout, float volume);
+
+// The control's area: a button's box, or the slider's area as the pointer
+// grabs it (the track, 10 pixels beyond its ends and 12 above and below
+// it). Empty for NoControl.
+Box ControlBox(const Layout& layout, Control control);

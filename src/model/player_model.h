@@ -75,9 +75,12 @@ struct VisualizerState {
   int32_t sampleBytes = 0;            // the library's answer for them; 0 or less: none
 };
 
-// Written by the pointer handling (app/events.cpp).
+// Written by the pointer handling and the keys (app/events.cpp, app/keys.cpp).
 struct PointerState {
   bool volumeDragging = false;  // from a left press on the slider until the button is released
+  // The control Tab moved to, ringed on screen; NoControl from the next pointer
+  // press on, so that a listener who never uses the keys sees no ring.
+  Control keyboardFocus = Control::NoControl;
 };
 
 // Written once at start-up (the fonts, the logo, the layout), but for the

@@ -18,7 +18,9 @@
 #include "app/events.h"
 #include "app/screen_reader_text.h"
 #include "app/startup.h"
+#include "platform/accessible_gtk.h"
 #include "platform/keep_awake.h"
+#include "platform/keyboard_gtk.h"
 #include "platform/media_controls_mpris.h"
 #include "platform/one_instance.h"
 #include "platform/played_songs_gtk.h"
@@ -115,6 +117,7 @@ KeepAwakeWindow SessionWindow() {
 void FollowWhatTheListenerSees(unsigned changes) {
   if (g.player == nullptr) return;
   SayWhatTheWindowShows(changes);
+  ControlsFollow(g.area, changes);
   if (changes & kPlayingChanged) KeepAwakeWhile(g.player->playback.streamLive, SessionWindow());
   MediaControlsFollow(*g.player, changes);
 }
@@ -196,8 +199,7 @@ gboolean OnSideWindowDelete(GtkWidget*, GdkEvent*, gpointer side) {
   return TRUE;
 }
 
-GtkWidget* NewDrawingArea(Surface** surface) {
-  GtkWidget* area = gtk_drawing_area_new();
+GtkWidget* NewDrawingArea(Surface** surface, GtkWidget* area = gtk_drawing_area_new()) {
   g_signal_connect(area, "draw", G_CALLBACK(OnDraw), surface);
   return area;
 }
@@ -289,7 +291,7 @@ void ShowInWindow(GtkWidget* area, Surface& surface) {
 }
 
 bool OpenPlayerWindow(Player& player) {
-  GtkWidget* area = NewDrawingArea(&player.mainSurface);
+  GtkWidget* area = NewDrawingArea(&player.mainSurface, NewControlsArea({[] { return g.player; }, RunFromDesktop}));
   g.window = NewWindow(kPlayerWindow, area);
   if (g.window == nullptr) {
     gtk_widget_destroy(area);
@@ -320,6 +322,7 @@ bool OpenPlayerWindow(Player& player) {
   g_signal_connect(area, "button-release-event", G_CALLBACK(OnButtonRelease), nullptr);
   g_signal_connect(area, "motion-notify-event", G_CALLBACK(OnMotion), nullptr);
   gtk_box_pack_start(GTK_BOX(box), area, FALSE, FALSE, 0);
+  TakeKeys(area, [](const KeyStroke& key) { Deliver({ShellEvent::Kind::Key, 0, {}, {}, {}, key}); });
   if (player.mainSurface != nullptr) {
     ShowInWindow(area, *player.mainSurface);
     g_signal_connect(area, "notify::scale-factor", G_CALLBACK(OnMainScaleChanged), nullptr);

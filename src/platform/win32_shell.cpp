@@ -13,6 +13,8 @@
 #include "app/events.h"
 #include "app/startup.h"
 #include "display/played_songs_view.h"
+#include "platform/accessible_win32.h"
+#include "platform/keyboard_win32.h"
 #include "platform/web_page.h"
 
 namespace {
@@ -81,6 +83,8 @@ void SendPointer(PointerKind kind, LPARAM position) {
   g.lastPointer = {GET_X_LPARAM(position), GET_Y_LPARAM(position)};
   Deliver({ShellEvent::Kind::Surface, 0, {kind, int(g.lastPointer.x), int(g.lastPointer.y)}});
 }
+
+void RunCommandOf(const Command& command) { Deliver({ShellEvent::Kind::Command, 0, {}, command}); }
 
 // The keyboard's media keys, as an APPCOMMAND_ number.
 std::optional<Command> MediaKeyCommand(int appCommand) {
@@ -250,6 +254,17 @@ LRESULT CALLBACK PlayerWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_MOUSEMOVE:
       SendPointer(PointerKind::Move, lParam);
       return 0;
+    case WM_GETOBJECT:
+      if (const LRESULT answer = AnswerGetObject(window, wParam, lParam, {[] { return g.player; }, RunCommandOf})) {
+        return answer;
+      }
+      return DefWindowProcW(window, message, wParam, lParam);
+    case WM_KEYDOWN:
+      if (const std::optional<KeyStroke> key = KeyFromMessage(wParam, lParam)) {
+        Deliver({ShellEvent::Kind::Key, 0, {}, {}, {}, *key});
+        return 0;
+      }
+      return DefWindowProcW(window, message, wParam, lParam);
     case WM_RBUTTONDOWN:
     case WM_RBUTTONUP:
     case WM_MBUTTONDOWN:
@@ -510,6 +525,7 @@ Surface* OpenSideWindow(const SideWindow& description) {
 
 void CloseWindows(Player& player) {
   resultsWindow.store(nullptr);
+  ReleaseAccessible();
   if (g.window != nullptr) {
     for (const TimerDescription& timer : kTimers) KillTimer(g.window, UINT_PTR(timer.id));
     ReleaseMediaKeys(g.window);
@@ -569,6 +585,9 @@ Shell MakeWin32Shell(Player& player) {
   shell.openPlayedSongs = OpenPlayedSongsWindow;
   shell.copyText = CopyToClipboard;
   shell.openWebPage = OpenWebPage;
+  shell.notifyChanged = [](unsigned changes) {
+    if (g.player != nullptr) AccessibleFollow(g.window, *g.player, changes);
+  };
   shell.closeWindows = CloseWindows;
   return shell;
 }

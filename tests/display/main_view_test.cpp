@@ -391,11 +391,13 @@ TEST_F(MainViewTest, EveryFrameIsTheWholeRepaintPixelForPixel) {
         for (float& sample : v.samples) sample = 2 * random() - 1;
         v.pulsePhase = std::fmod(v.pulsePhase + 0.06f, 1.0f);
         switch (frame) {
+          case 1: model.pointer.keyboardFocus = Control::Play; break;
+          case 2: model.pointer.keyboardFocus = Control::Volume; break;  // ringed while the knob moves
           case 3: model.playback.volume = 0.0f; break;  // a drag across the track
           case 4: model.playback.volume = 0.37f; break;
           case 5: model.playback.volume = 1.0f; break;
           case 6: model.playback.streamLive = false; break;  // OFF
-          case 7: model.playback.streamLive = true; break;
+          case 7: model.playback.streamLive = true, model.pointer.keyboardFocus = Control::NoControl; break;
           case 8: song.currentSong = u"Blue Sky - Night Song " + Text(1, char16_t(u'A' + mode)); break;
           case 9: solidCover(0x336699); break;
           case 10: solidCover(0x996633); break;  // the same size: may come back at the same address
@@ -428,3 +430,43 @@ TEST_F(MainViewTest, UnknownModeLeavesThePanelEmptyButTheRestDrawn) {
 }
 
 }  // namespace
+
+TEST_F(MainViewTest, TheFocusRingFramesItsControlAloneAndLeavesNoTrace) {
+  SetRecording(S(), nullptr);
+  auto picture = [&] {
+    Draw();
+    const PixelView v = SurfacePixels(S());
+    std::vector<uint32_t> pixels;
+    for (int y = 0; y < v.height; ++y) {
+      for (int x = 0; x < v.width; ++x) pixels.push_back(DevicePixel(v, x, y));
+    }
+    return pixels;
+  };
+  const std::vector<uint32_t> unfocused = picture();
+  // Each ring: the rows and columns of its two-pixel frame, from left, top, right, bottom edge.
+  const struct {
+    Control control;
+    int left, top, right, bottom;
+  } rings[] = {{Control::Play, 281, 211, 331, 261}, {Control::Stop, 341, 211, 391, 261},
+               {Control::Volume, 414, 220, 632, 256}};
+  for (const auto& ring : rings) {
+    SCOPED_TRACE(int(ring.control));
+    model.pointer.keyboardFocus = ring.control;
+    const std::vector<uint32_t> focused = picture();
+    int changed = 0, outside = 0;
+    for (int y = 0; y < 300; ++y) {
+      for (int x = 0; x < 800; ++x) {
+        if (focused[size_t(y) * 800 + x] == unfocused[size_t(y) * 800 + x]) continue;
+        ++changed;
+        const bool inBox = ring.left <= x && x < ring.right && ring.top <= y && y < ring.bottom;
+        const bool onFrame = x < ring.left + 2 || x >= ring.right - 2 || y < ring.top + 2 || y >= ring.bottom - 2;
+        outside += !(inBox && onFrame);
+      }
+    }
+    EXPECT_EQ(outside, 0);
+    EXPECT_GT(changed, 2 * (ring.right - ring.left));
+    EXPECT_EQ(Pixel(ring.left, ring.top), Hex(kViewColours.focusRing));
+    model.pointer.keyboardFocus = Control::NoControl;
+    EXPECT_TRUE(picture() == unfocused) << "the ring left a trace";
+  }
+}

@@ -200,6 +200,26 @@ TEST_F(DesktopTest, MediaControlsScreenReaderAndSessionFollowTheWindow) {
   EXPECT_FALSE(fs::exists(fs::path(runtimeDir) / "orvelle-player"));
 }
 
+TEST_F(DesktopTest, AScreenReaderFindsPressesAndSetsTheWindowsControls) {
+  StartOnDesktop(kOneLongSong, true);
+  if (HasFatalFailure()) return;
+  const auto controls = [&] { return OnBus(std::string(ACCESSIBLE_PROBE_PATH) + " controls").value_or(""); };
+  const std::string idle = "push button|Lecture|-|press \npush button|Arr\u00EAt|-|press \nslider|Volume|-||80 0 100 5\n";
+  EXPECT_TRUE(WaitUntil([&] { return controls() == idle; }, 10s)) << controls();
+
+  ASSERT_TRUE(OnBus(std::string(ACCESSIBLE_PROBE_PATH) + " press Lecture"));
+  EXPECT_TRUE(WaitForSurface([&] { return BadgeLive(); }, 10s)) << "never LIVE";
+  EXPECT_TRUE(WaitUntil([&] { return controls().find("|Lecture|pressed|") != std::string::npos; }, 5s)) << controls();
+  EXPECT_TRUE(WaitUntil([&] { return SpokenName().ends_with(", en direct"); }, 5s)) << SpokenName();
+
+  ASSERT_TRUE(OnBus(std::string(ACCESSIBLE_PROBE_PATH) + " set Volume 25"));
+  EXPECT_TRUE(WaitForSurface([&] { return KnobAt(0.25); }, 3s)) << std::hex << At(485, 238);
+  EXPECT_NE(controls().find("slider|Volume|-||25 0 100 5"), std::string::npos) << controls();
+
+  ASSERT_TRUE(OnBus(std::string(ACCESSIBLE_PROBE_PATH) + " press Arr\u00EAt"));
+  EXPECT_TRUE(WaitForSurface([&] { return !BadgeLive(); }, 10s)) << "never OFF";
+}
+
 TEST_F(DesktopTest, PlayIsAnsweredAtOnceWhenTheStreamCannotOpenAndTheBoxStillShows) {
   StartOnDesktop({"--refuse-stream", "404"}, true);
   if (HasFatalFailure()) return;

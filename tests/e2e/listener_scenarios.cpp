@@ -4,7 +4,11 @@
 // windows_listener_test.cpp on the Windows one under Wine.
 #include <signal.h>
 
+#include <thread>
+
 #include "app/window_description.h"
+#include "display/view_colours.h"
+#include "player_window.h"
 #include "listener_checks.h"
 #include "listener_session.h"
 #include "x_window_tools.h"
@@ -136,4 +140,45 @@ void Listener::StartPlaying() {
   if (HasFatalFailure()) return;
   ASSERT_TRUE(PressPlay());
   ASSERT_TRUE(WaitForSurface([&] { return BadgeLive(); }, 10s)) << "never LIVE";
+}
+
+bool Listener::KnobAt(double volume) const {
+  const Box& track = kLayout.volumeTrackBox;
+  const int centre = int(std::lround(track.x + volume * track.width));
+  // The knob's middle, and the bare track where it stood at the start-up volume (or 20 pixels left of it).
+  const int elsewhere = std::abs(centre - 584) > 20 ? 584 : centre - 20;
+  return Near(At(centre, 238), PixelRgb(kViewColours.knob), 8) &&
+         Near(At(elsewhere, 238), PixelRgb(elsewhere < centre ? kViewColours.trackFill : kViewColours.track), 8);
+}
+
+void Listener::KeysPlayStopMoveTheKnobRingAndQuit() {
+  Start(kOneLongSong);
+  if (HasFatalFailure()) return;
+  ASSERT_TRUE(WaitForSurface([&] { return CoverIs(kCoverOf[0]); }, 10s));
+  std::this_thread::sleep_for(300ms);  // the title comes with the cover, in the same frame or the next
+  ASSERT_TRUE(Capture());
+  cairo_surface_t* idle = Keep();
+
+  // Tab rings play; the pointer takes the ring away, and the frame is the one before, pixel for pixel.
+  const uint32_t ring = PixelRgb(kViewColours.focusRing);
+  EXPECT_FALSE(Near(At(281, 236), ring, 40)) << "a ring before any key";
+  ASSERT_TRUE(Key("Tab"));
+  EXPECT_TRUE(WaitForSurface([&] { return Near(At(281, 236), ring, 8); }, 3s)) << std::hex << At(281, 236);
+  ASSERT_TRUE(Click(150, 150));
+  const PixelBox whole{0, 0, 800, 300};
+  EXPECT_TRUE(WaitForSurface([&] { return Differing(whole, idle) == 0; }, 3s))
+      << Differing(whole, idle) << " pixels differ";
+
+  for (const bool live : {true, false}) {
+    ASSERT_TRUE(Key("space"));
+    EXPECT_TRUE(WaitForSurface([&] { return BadgeLive() == live; }, 10s)) << (live ? "never LIVE" : "never OFF");
+  }
+  // Eleven steps of 5 % down from 80 %, then one up.
+  ASSERT_TRUE(Key("Left Left Left Left Left Left Left Left Left Left Left"));
+  EXPECT_TRUE(WaitForSurface([&] { return KnobAt(0.25); }, 3s)) << std::hex << At(485, 238);
+  ASSERT_TRUE(Key("Up"));
+  EXPECT_TRUE(WaitForSurface([&] { return KnobAt(0.30); }, 3s)) << std::hex << At(494, 238);
+
+  ASSERT_TRUE(Key("ctrl+q"));
+  ExpectEndsWithZero(10s, "Ctrl+Q did not quit");
 }

@@ -155,6 +155,11 @@ class Listener : public ::testing::Test {
   void ExpectEndsWithZero(std::chrono::milliseconds timeout, const char* otherwise);
   // Start with one long song, then play until the badge shows LIVE.
   void StartPlaying();
+  // Space goes LIVE then OFF, Left moves the knob, Tab rings play until a
+  // click, Ctrl+Q ends the player with 0.
+  void KeysPlayStopMoveTheKnobRingAndQuit();
+  // The knob stands at `volume` of the track (within a pixel or two).
+  bool KnobAt(double volume) const;
 
   // --- the sound: interleaved stereo floats recorded from the null sink
   size_t RecordMark() const;  // frames recorded so far

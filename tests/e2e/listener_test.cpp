@@ -47,6 +47,8 @@ TEST_F(ListenerTest, PlayGoesLiveWithTheSongsSoundAndAMovingPanel) {
   PlayGoesLiveWithTheToneAndTheModesRedrawThePanel(kGtkBounds);
 }
 
+TEST_F(ListenerTest, KeysPlayStopMoveTheKnobRingAControlAndQuit) { KeysPlayStopMoveTheKnobRingAndQuit(); }
+
 TEST_F(ListenerTest, VolumeSliderSetsTheLoudness) {
   StartPlaying();
   if (HasFatalFailure()) return;

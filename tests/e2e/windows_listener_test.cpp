@@ -362,6 +362,24 @@ TEST_F(WindowsListener, MediaKeysPlayAndStop) {
   EXPECT_EQ(appCommand(kVolumeUp), "passed on\n") << "a key that is not the player's";
 }
 
+TEST_F(WindowsListener, KeysPlayStopMoveTheKnobRingAControlAndQuit) { KeysPlayStopMoveTheKnobRingAndQuit(); }
+
+// What a screen reader finds through MSAA: ROLE_SYSTEM_PUSHBUTTON (43) twice, ROLE_SYSTEM_SLIDER (51).
+TEST_F(WindowsListener, AScreenReaderFindsPressesAndSetsTheWindowsControls) {
+  Start(kOneLongSong);
+  if (HasFatalFailure()) return;
+  const std::string title = kPlayerWindow.title;
+  EXPECT_EQ(Probe({"controls", title}).value_or("(none)"),
+            "43|Lecture|-||290,220,32,32\n43|Arr\u00EAt|-||350,220,32,32\n51|Volume|-|80|430,223,200,30\n");
+  EXPECT_EQ(Probe({"press", title, "Lecture"}).value_or("(none)"), "done\n");
+  EXPECT_TRUE(WaitForSurface([&] { return BadgeLive(); }, 10s)) << "never LIVE";
+  const auto controls = [&] { return Probe({"controls", title}).value_or(""); };
+  EXPECT_TRUE(WaitUntil([&] { return controls().find("43|Lecture|pressed|") != std::string::npos; }, 5s)) << controls();
+  EXPECT_EQ(Probe({"set", title, "Volume", "25"}).value_or("(none)"), "done\n");
+  EXPECT_TRUE(WaitForSurface([&] { return KnobAt(0.25); }, 3s)) << std::hex << At(485, 238);
+  EXPECT_FALSE(Probe({"press", title, "Volume"})) << "a slider has no default action";
+}
+
 TEST_F(WindowsListener, ASecondStartRestoresTheFirstWindowAndACrashHoldsNoStartBack) {
   Start(kOneLongSong);
   if (HasFatalFailure()) return;

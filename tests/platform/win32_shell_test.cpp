@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <ostream>
 #include <string>
 #include <utility>
@@ -114,6 +115,51 @@ TEST_F(Win32ShellTest, VWithAModifierIsOnlyAKey) {
   PostMessageW(window, WM_KEYDOWN, 'V', 1);
   RunLoopUntilClosed();
   EXPECT_EQ(player.visualizer.visualizerMode, VisualizerMode::Bars);
+}
+
+// Each key as Windows posts it, with the modifiers held and the repeat bit:
+// what the player's state shows of it.
+TEST_F(Win32ShellTest, KeysWithTheirModifiersAndRepeats) {
+  constexpr LPARAM kRepeat = LPARAM(1) << 30;
+  const struct {
+    WPARAM key;
+    std::vector<int> held;
+    LPARAM flags;
+    float volume;
+    bool plays;
+    Control focus;
+  } cases[] = {
+      {VK_UP, {}, 1, 0.85f, false, Control::NoControl},       {VK_RIGHT, {}, kRepeat, 0.85f, false, Control::NoControl},
+      {VK_LEFT, {}, 1, 0.75f, false, Control::NoControl},     {VK_SUBTRACT, {}, 1, 0.75f, false, Control::NoControl},
+      {VK_OEM_PLUS, {VK_SHIFT}, 1, 0.85f, false, Control::NoControl},
+      {VK_UP, {VK_CONTROL}, 1, 0.8f, false, Control::NoControl},
+      {VK_SPACE, {}, 1, 0.8f, true, Control::NoControl},     {VK_SPACE, {}, kRepeat, 0.8f, false, Control::NoControl},
+      {VK_SPACE, {VK_MENU}, 1, 0.8f, false, Control::NoControl},
+      {VK_TAB, {VK_SHIFT}, 1, 0.8f, false, Control::Volume}, {'Q', {}, 1, 0.8f, false, Control::NoControl},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "key " << c.key << " flags " << c.flags);
+    ResetFake();
+    player.playback = {};
+    player.pointer = {};
+    player.handler.quitPending = false;
+    BYTE keys[256] = {};
+    for (int held : c.held) keys[held] = 0x80;
+    SetKeyboardState(keys);
+    PostMessageW(window, WM_KEYDOWN, c.key, c.flags);
+    RunLoopUntilClosed();
+    EXPECT_FLOAT_EQ(player.playback.volume, c.volume);
+    EXPECT_EQ(player.playback.streamHandle != 0, c.plays);
+    EXPECT_EQ(player.pointer.keyboardFocus, c.focus);
+  }
+  BYTE keys[256] = {};
+  keys[VK_CONTROL] = 0x80;
+  SetKeyboardState(keys);
+  player.handler.quitPending = false;
+  PostMessageW(window, WM_KEYDOWN, 'Q', 1);
+  LoopUntilQuit(player);  // Ctrl+Q alone ends the loop
+  EXPECT_TRUE(player.handler.quitPending);
+  SetKeyboardState(std::array<BYTE, 256>{}.data());
 }
 
 }  // namespace

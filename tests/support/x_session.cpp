@@ -62,11 +62,17 @@ pid_t StartPlayer(const XSession& session, const std::string& playerPath, const 
     fs::copy_file(libraryBeside, dir / "libbass.so", fs::copy_options::skip_existing, error);
     if (error) return 0;
   }
+  // The session's own runtime folder: the player's claim on its display is
+  // kept there, where no player of another test run on this machine (on a
+  // display of the same number, in another network namespace) is met.
+  const fs::path runtime = fs::path(session.workDir) / "runtime";
+  fs::create_directories(runtime, error);
+  fs::permissions(runtime, fs::perms::owner_all, error);
   // The library is found beside the player or not at all: no LD_LIBRARY_PATH.
   // The toolkit keeps its one-time allocations to the end; the exit code is what is tested.
   EnvironmentVariables variables = {{"DISPLAY", session.display},     {"LD_LIBRARY_PATH", ""},
                                      {"ASAN_OPTIONS", "detect_leaks=0"}, {"GDK_BACKEND", "x11"},
-                                     {"NO_AT_BRIDGE", "1"}};
+                                     {"NO_AT_BRIDGE", "1"},              {"XDG_RUNTIME_DIR", runtime.string()}};
   variables.insert(variables.end(), environment.begin(), environment.end());  // later ones win
   return SpawnProcess({(dir / "orvelle-player").string()}, (dir / "player.log").string(), variables);
 }

@@ -8,7 +8,7 @@ orvelle_add_player_program(orvelle-player-e2e orvelle_built_in_config_e2e)
 set_target_properties(orvelle-player-e2e PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/e2e)
 
 add_executable(wine_probe ${CMAKE_CURRENT_LIST_DIR}/wine_probe.cpp)
-target_link_libraries(wine_probe PRIVATE orvelle_app shell32)
+target_link_libraries(wine_probe PRIVATE orvelle_app shell32 oleacc oleaut32 ole32)
 
 # The Linux test build that holds the tests' program and the demo station
 # (scripts/test builds it first; scripts/test-windows builds what it needs).

@@ -12,12 +12,19 @@
 //   wine_probe clipboard          the clipboard's CF_UNICODETEXT, in UTF-8
 //   wine_probe appcommand TITLE N sends the window WM_APPCOMMAND N, as a keyboard's
 //                                 media key does; answers "taken" or "passed on"
+//   wine_probe controls TITLE     the children of the window's client area, as a
+//                                 screen reader finds them: a line each, "ROLE|NAME|
+//                                 pressed or -|VALUE|X,Y,W,H" (ROLE the ROLE_SYSTEM_
+//                                 number; where it is in the client area)
+//   wine_probe press TITLE NAME   the default action of the child NAME
+//   wine_probe set TITLE NAME V   sets the value of the child NAME to V
 // Prints its answer on stdout and exits 0, or exits 1 when there is nothing
 // to answer (no such window).
 #include <windows.h>
 #include <fcntl.h>
 #include <io.h>
 #include <shellapi.h>
+#include <oleacc.h>
 
 #include <cstdio>
 #include <fstream>
@@ -105,6 +112,80 @@ int AppCommand(const std::wstring& title, const std::wstring& number) {
   return 0;
 }
 
+// The client area's object, as a screen reader asks for it; nullptr if none.
+IAccessible* ClientOf(const std::wstring& title) {
+  const HWND window = FindWindowW(nullptr, title.c_str());
+  IAccessible* client = nullptr;
+  if (window == nullptr) return nullptr;
+  const HRESULT found =
+      AccessibleObjectFromWindow(window, DWORD(OBJID_CLIENT), __uuidof(IAccessible), reinterpret_cast<void**>(&client));
+  return SUCCEEDED(found) ? client : nullptr;
+}
+
+std::wstring Take(BSTR text) {
+  std::wstring copy = text != nullptr ? text : L"";
+  SysFreeString(text);
+  return copy;
+}
+
+// The children AccessibleChildren finds, as the ids of simple elements.
+std::vector<VARIANT> Children(IAccessible* client) {
+  LONG count = 0, found = 0;
+  client->get_accChildCount(&count);
+  std::vector<VARIANT> children(size_t(count > 0 ? count : 0));
+  if (count > 0) AccessibleChildren(client, 0, count, children.data(), &found);
+  children.resize(size_t(found));
+  return children;
+}
+
+int Controls(const std::wstring& title) {
+  IAccessible* client = ClientOf(title);
+  if (client == nullptr) return 1;
+  for (VARIANT& child : Children(client)) {
+    VARIANT role, state;
+    BSTR name = nullptr, value = nullptr;
+    client->get_accRole(child, &role);
+    client->get_accState(child, &state);
+    client->get_accName(child, &name);
+    client->get_accValue(child, &value);
+    const bool pressed = state.vt == VT_I4 && (state.lVal & STATE_SYSTEM_PRESSED) != 0;
+    LONG x = 0, y = 0, width = 0, height = 0;
+    client->accLocation(&x, &y, &width, &height, child);
+    POINT corner{x, y};
+    ScreenToClient(FindWindowW(nullptr, title.c_str()), &corner);
+    std::printf("%ld|%s|%s|%s|%ld,%ld,%ld,%ld\n", role.vt == VT_I4 ? long(role.lVal) : -1L, Utf8(Take(name)).c_str(),
+                pressed ? "pressed" : "-", Utf8(Take(value)).c_str(), long(corner.x), long(corner.y), long(width),
+                long(height));
+    VariantClear(&child);
+  }
+  client->Release();
+  return 0;
+}
+
+// Does something to the child named `name`; 1 when there is none or it fails.
+int ToChild(const std::wstring& title, const std::wstring& name, const std::wstring* value) {
+  IAccessible* client = ClientOf(title);
+  if (client == nullptr) return 1;
+  HRESULT result = E_FAIL;
+  for (VARIANT& child : Children(client)) {
+    BSTR childName = nullptr;
+    client->get_accName(child, &childName);
+    if (Take(childName) == name && result == E_FAIL) {
+      if (value == nullptr) {
+        result = client->accDoDefaultAction(child);
+      } else {
+        BSTR text = SysAllocString(value->c_str());
+        result = client->put_accValue(child, text);
+        SysFreeString(text);
+      }
+    }
+    VariantClear(&child);
+  }
+  client->Release();
+  std::printf("%s\n", SUCCEEDED(result) ? "done" : "failed");
+  return SUCCEEDED(result) ? 0 : 1;
+}
+
 }  // namespace
 
 int main() {
@@ -122,10 +203,14 @@ int main() {
   if (args.size() == 3 && args[1] == L"restore") result = Show(args[2], SW_RESTORE);
   if (args.size() == 2 && args[1] == L"clipboard") result = Clipboard();
   if (args.size() == 4 && args[1] == L"appcommand") result = AppCommand(args[2], args[3]);
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  if (args.size() == 3 && args[1] == L"controls") result = Controls(args[2]);
+  if (args.size() == 4 && args[1] == L"press") result = ToChild(args[2], args[3], nullptr);
+  if (args.size() == 5 && args[1] == L"set") result = ToChild(args[2], args[3], &args[4]);
   if (result == 2)
     std::fprintf(stderr,
                  "usage: wine_probe frame SONG FILE | window TITLE | box-text TITLE | minimize TITLE | restore TITLE | "
-                 "clipboard | appcommand TITLE N\n");
+                 "clipboard | appcommand TITLE N | controls TITLE | press TITLE NAME | set TITLE NAME V\n");
   std::fflush(stdout);
   return result;
 }
