@@ -9,13 +9,13 @@
 #include "display/surface.h"
 
 // A picture's memory: 32-bit words 0x..RRGGBB, `stride` bytes a row, at
-// device resolution, `scale` by `scale` device pixels per surface pixel;
-// width and height in surface pixels.
+// device resolution, each surface pixel covering the device pixels between
+// its edges (DevicePixels); width and height in surface pixels.
 struct PixelTarget {
   uint8_t* data = nullptr;
   int stride = 0;
   int width = 0, height = 0;
-  int scale = 1;
+  float scale = 1;
 };
 
 // The part of a box that lies on a width by height surface, a negative side

@@ -333,12 +333,13 @@ TEST_F(MainViewTest, EveryFrameIsTheWholeRepaintPixelForPixel) {
   ASSERT_NE(whole, nullptr);
   // What the window shows: the picture's pixels, copied where it is told.
   std::vector<uint32_t> window;
-  int windowScale = 0;
+  float windowScale = 0;
   SetPresent(S(), [&](int x, int y, int w, int h) {
     const PixelView v = SurfacePixels(S());
     if (v.scale != windowScale) window.assign(size_t(v.width) * size_t(v.height), 0), windowScale = v.scale;
-    for (int dy = y * v.scale; dy < (y + h) * v.scale; ++dy) {
-      for (int dx = x * v.scale; dx < (x + w) * v.scale; ++dx) window[size_t(dy) * size_t(v.width) + dx] = DevicePixel(v, dx, dy);
+    for (int dy = DevicePixels(y, v.scale); dy < DevicePixels(y + h, v.scale); ++dy) {
+      for (int dx = DevicePixels(x, v.scale); dx < DevicePixels(x + w, v.scale); ++dx)
+        window[size_t(dy) * size_t(v.width) + dx] = DevicePixel(v, dx, dy);
     }
   });
   auto drawWhole = [&] {
@@ -363,8 +364,9 @@ TEST_F(MainViewTest, EveryFrameIsTheWholeRepaintPixelForPixel) {
     song.coverImage = SolidImage(300, 300, rgb);
     song.coverScaled = SolidImage(250, 250, rgb);
     ++song.coverSerial;
-    const int scale = SurfaceScale(S());
-    caches.deviceCover = {song.coverSerial, scale, scale > 1 ? SolidImage(250 * scale, 250 * scale, rgb) : nullptr};
+    const float scale = SurfaceScale(S());
+    const int side = DevicePixels(250, scale);
+    caches.deviceCover = {song.coverSerial, scale, scale > 1 ? SolidImage(side, side, rgb) : nullptr};
   };
 
   uint32_t seed = 12345;
@@ -375,12 +377,7 @@ TEST_F(MainViewTest, EveryFrameIsTheWholeRepaintPixelForPixel) {
   VisualizerState& v = model.visualizer;
   model.playback.streamLive = true;
   v.sampleBytes = int32_t(v.samples.size() * sizeof(float));
-#ifdef _WIN32
-  const int scales[] = {1};  // the GDI+ surface draws at scale 1 only
-#else
-  const int scales[] = {1, 2};
-#endif
-  for (int scale : scales) {
+  for (float scale : {1.0f, 1.5f, 2.0f}) {
     for (int32_t mode = 0; mode < kVisualizerModeCount; ++mode) {
       v.visualizerMode = VisualizerMode(mode);
       const VisualizerDrawing* drawing = FindVisualizerDrawing(v.visualizerMode);
