@@ -79,6 +79,11 @@ void Record(Surface& s, DrawOp::Kind kind, Colour colour, int x, int y, int w, i
   s.recording->push_back(std::move(op));
 }
 
+// At a scale that is not whole, boxes and pictures at their own size are the
+// front's, whatever the backend does: their edges are then the rounded ones
+// (surface.h), where a backend would shade a device pixel cut by an edge.
+bool WholeScale(const Surface& s) { return s.scale == std::floor(s.scale); }
+
 // Counts a box of surface pixels as touched by drawing. The backdrop's
 // drawing does not count: the picture is what is compared and shown.
 void Touch(Surface& s, int64_t x, int64_t y, int64_t w, int64_t h) {
@@ -91,7 +96,7 @@ void Touch(Surface& s, int64_t x, int64_t y, int64_t w, int64_t h) {
   // an edge up to half a device pixel off the one the front rounds to, and
   // may shade the device pixel beyond it: one surface pixel more each way
   // holds that.
-  if (s.scale != std::floor(s.scale)) x -= 1, y -= 1, w += 2, h += 2;
+  if (!WholeScale(s)) x -= 1, y -= 1, w += 2, h += 2;
   TouchArea(s.changes, ClipToSurface(s.width, s.height, x, y, w, h));
 }
 
@@ -114,7 +119,7 @@ void FillArea(Surface& s, int x, int y, int w, int h, Colour shown) {
   const PixelArea box = ClipToSurface(s.width, s.height, x, y, w, h);
   if (box.width == 0) return;
   Touch(s, box.x, box.y, box.width, box.height);
-  if (s.backend->fillBox != nullptr) {
+  if (s.backend->fillBox != nullptr && WholeScale(s)) {
     s.backend->fillBox(s.picture, box.x, box.y, box.width, box.height, shown);
     return;
   }
@@ -125,7 +130,7 @@ void FillArea(Surface& s, int x, int y, int w, int h, Colour shown) {
 void PictureAtOwnSize(Surface& s, const Picture& picture, int x, int y) {
   if (OffSurface(s, x, y, picture.width, picture.height)) return;
   Touch(s, x, y, picture.width, picture.height);
-  if (s.backend->drawPicture != nullptr) {
+  if (s.backend->drawPicture != nullptr && WholeScale(s)) {
     s.backend->drawPicture(s.picture, picture, x, y);
     return;
   }

@@ -12,6 +12,7 @@
 #include "app/events.h"
 #include "app/startup.h"
 #include "platform/web_page.h"
+#include "platform/win32_dpi.h"
 
 namespace {
 
@@ -39,6 +40,7 @@ struct Win32ShellState {
   HWND window = nullptr;  // window 0, its menu bar is menu 1
   HACCEL shortcuts = nullptr;
   SIZE playerSize{};                 // the player window's one outer size
+  float playerScale = 1;             // its display scale (platform/win32_dpi.h)
   std::vector<std::unique_ptr<SideState>> sides;
   bool pointerCaptured = false;      // a left press holds the pointer for the drag
   POINT lastPointer{};               // where the pointer was last seen on surface 1
@@ -72,7 +74,7 @@ constexpr UINT kResultsReady = WM_APP + 1;
 
 void SendPointer(PointerKind kind, LPARAM position) {
   // Signed: while the pointer is captured it may be left of or above the window.
-  g.lastPointer = {GET_X_LPARAM(position), GET_Y_LPARAM(position)};
+  g.lastPointer = SurfacePoint(GET_X_LPARAM(position), GET_Y_LPARAM(position), g.playerScale);
   Deliver({ShellEvent::Kind::Surface, 0, {kind, int(g.lastPointer.x), int(g.lastPointer.y)}});
 }
 
@@ -134,9 +136,12 @@ void PaintFrom(HWND window, Surface* surface) {
   EndPaint(window, &paint);
 }
 
-void ShowChanges(HWND window, int x, int y, int width, int height) {
-  const RECT changed{x, y, x + width, y + height};
-  InvalidateRect(window, &changed, FALSE);
+// Has the window show what changed on its surface, in surface pixels.
+void ShowInWindow(HWND window, Surface& surface) {
+  SetPresent(surface, [window, &surface](int x, int y, int width, int height) {
+    const RECT changed = DeviceRect(x, y, width, height, SurfaceScale(surface));
+    InvalidateRect(window, &changed, FALSE);
+  });
 }
 
 // Outer size and place of a window whose client area is width by height,
@@ -162,6 +167,23 @@ void FitClientArea(HWND window, int width, int height, SIZE& fixedSize) {
                outer.bottom - outer.top + height - (client.bottom - client.top)};
   if (fixedSize.cx == outer.right - outer.left && fixedSize.cy == outer.bottom - outer.top) return;
   SetWindowPos(window, nullptr, 0, 0, fixedSize.cx, fixedSize.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The window is on a screen of another DPI now (or the DPI changed): it
+// takes the place Windows suggests, a client area at the new scale, and its
+// surface is drawn at that scale from its next drawing on. Its new scale.
+float FollowNewDpi(HWND window, WPARAM wParam, LPARAM lParam, const WindowDescription& description, SIZE& fixedSize,
+                   Surface* surface) {
+  const float scale = ScaleOfDpi(LOWORD(wParam));
+  const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
+  fixedSize = {};  // the old size must not hold the window back
+  SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  const SIZE client = ClientSizeAt(description.width, description.height, scale);
+  FitClientArea(window, client.cx, client.cy, fixedSize);
+  if (surface != nullptr) SetSurfaceScale(*surface, scale);
+  InvalidateRect(window, nullptr, FALSE);
+  return scale;
 }
 
 // Minimum and maximum size are that one size: the window cannot be
@@ -202,7 +224,9 @@ LRESULT CALLBACK PlayerWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
       }
       return 0;
     case WM_DPICHANGED:
-      FitClientArea(window, kPlayerWindow.width, kPlayerWindow.height, g.playerSize);
+      // Drawn at the new scale by the next frame, as every 80 ms.
+      g.playerScale = FollowNewDpi(window, wParam, lParam, kPlayerWindow, g.playerSize,
+                                   g.player != nullptr ? g.player->mainSurface : nullptr);
       return 0;
     case WM_COMMAND:
       // From the menu bar (0) or the shortcut (1); not from controls: there are none.
@@ -284,7 +308,10 @@ LRESULT CALLBACK SideWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       if (side != nullptr) FixTrackSize(reinterpret_cast<MINMAXINFO*>(lParam), side->size);
       return 0;
     case WM_DPICHANGED:
-      if (side != nullptr) FitClientArea(window, side->side->window.width, side->side->window.height, side->size);
+      if (side == nullptr) return 0;
+      FollowNewDpi(window, wParam, lParam, side->side->window, side->size, side->surface);
+      // Its picture is drawn once: it is drawn again at the new scale.
+      if (g.player != nullptr && side->surface != nullptr) side->side->draw(*g.player, *side->surface);
       return 0;
     default:
       return DefWindowProcW(window, message, wParam, lParam);  // pointer events: ignored
@@ -319,20 +346,26 @@ HMENU BuildMenuBar() {
 }
 
 // A window of that description, centred, with `menu` if not null; its one
-// outer size in `size`.
-HWND NewWindow(const wchar_t* windowClass, const WindowDescription& description, HMENU menu, SIZE& size) {
+// outer size in `size`, its display scale in `scale`.
+HWND NewWindow(const wchar_t* windowClass, const WindowDescription& description, HMENU menu, SIZE& size,
+               float& scale) {
   const DWORD style = StyleOf(description);
-  const RECT place = CentredWindowRect(description.width, description.height, style, menu != nullptr);
+  // Placed at the system's scale; the screen it lands on has the last word.
+  SIZE client = ClientSizeAt(description.width, description.height, WindowScale(nullptr));
+  const RECT place = CentredWindowRect(client.cx, client.cy, style, menu != nullptr);
   size = {place.right - place.left, place.bottom - place.top};
   const HWND window = CreateWindowExW(0, windowClass, Wide(T(description.title)), style, place.left, place.top,
                                       size.cx, size.cy, nullptr, menu, g.instance, nullptr);
-  if (window != nullptr) FitClientArea(window, description.width, description.height, size);
+  if (window == nullptr) return nullptr;
+  scale = WindowScale(window);
+  client = ClientSizeAt(description.width, description.height, scale);
+  FitClientArea(window, client.cx, client.cy, size);
   return window;
 }
 
 bool OpenPlayerWindow(Player& player) {
   HMENU menu = BuildMenuBar();
-  g.window = NewWindow(kPlayerWindowClass, kPlayerWindow, menu, g.playerSize);
+  g.window = NewWindow(kPlayerWindowClass, kPlayerWindow, menu, g.playerSize, g.playerScale);
   if (g.window == nullptr) {
     if (menu != nullptr) DestroyMenu(menu);
     return false;
@@ -345,8 +378,8 @@ bool OpenPlayerWindow(Player& player) {
 
   player.mainSurface = CreateSurface(kPlayerWindow.width, kPlayerWindow.height);
   if (player.mainSurface != nullptr) {
-    const HWND window = g.window;
-    SetPresent(*player.mainSurface, [window](int x, int y, int w, int h) { ShowChanges(window, x, y, w, h); });
+    SetSurfaceScale(*player.mainSurface, g.playerScale);
+    ShowInWindow(g.window, *player.mainSurface);
   }
   ShowWindow(g.window, SW_SHOW);
   resultsWindow.store(g.window);
@@ -397,15 +430,16 @@ Surface* OpenSideWindow(const SideWindow& description) {
   side->side = &description;
   SideState* kept = side.get();
   g.sides.push_back(std::move(side));
-  kept->window = NewWindow(kSideClass, description.window, nullptr, kept->size);
+  float scale = 1;
+  kept->window = NewWindow(kSideClass, description.window, nullptr, kept->size, scale);
   if (kept->window == nullptr) {
     DestroySideWindow(kept);
     return nullptr;
   }
   kept->surface = CreateSurface(description.window.width, description.window.height);
   if (kept->surface != nullptr) {
-    const HWND window = kept->window;
-    SetPresent(*kept->surface, [window](int x, int y, int w, int h) { ShowChanges(window, x, y, w, h); });
+    SetSurfaceScale(*kept->surface, scale);
+    ShowInWindow(kept->window, *kept->surface);
   }
   ShowWindow(kept->window, SW_SHOW);
   return kept->surface;

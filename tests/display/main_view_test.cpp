@@ -290,9 +290,6 @@ TEST_F(MainViewTest, CoverScaledCopyThenFullPictureThenPlaceholder) {
 }
 
 TEST_F(MainViewTest, AtScaleTwoEveryFlatAreaHasTheColourOfScaleOne) {
-#ifdef _WIN32
-  GTEST_SKIP() << "the GDI+ surface draws at scale 1: the Win32 shell keeps its client area in device pixels";
-#endif
   model.song.currentSong = u"Blue Sky - Night Song";
   Draw();
   std::vector<uint32_t> one(800 * 300);
