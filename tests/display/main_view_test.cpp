@@ -301,13 +301,16 @@ TEST_F(MainViewTest, AtScaleTwoEveryFlatAreaHasTheColourOfScaleOne) {
   const PixelView view = SurfacePixels(S());
   ASSERT_EQ(view.scale, 2);
   // Away from every edge (where only anti-aliasing may differ), each surface
-  // pixel's 2 by 2 device pixels are its colour at scale 1.
+  // pixel's 2 by 2 device pixels are its colour at scale 1. Two pixels away:
+  // a glyph fitted to the pixel grid at twice the size, or a disc that
+  // GDI+ draws as a polygon, may reach one pixel further than at scale 1.
+  constexpr int kEdge = 2;
   int flat = 0, differing = 0;
-  for (int y = 1; y < 299; ++y) {
-    for (int x = 1; x < 799; ++x) {
+  for (int y = kEdge; y < 300 - kEdge; ++y) {
+    for (int x = kEdge; x < 800 - kEdge; ++x) {
       bool uniform = true;
-      for (int dy = -1; dy <= 1; ++dy) {
-        for (int dx = -1; dx <= 1; ++dx) uniform = uniform && one[(y + dy) * 800 + x + dx] == one[y * 800 + x];
+      for (int dy = -kEdge; dy <= kEdge; ++dy) {
+        for (int dx = -kEdge; dx <= kEdge; ++dx) uniform = uniform && one[(y + dy) * 800 + x + dx] == one[y * 800 + x];
       }
       if (!uniform) continue;
       ++flat;
@@ -316,7 +319,7 @@ TEST_F(MainViewTest, AtScaleTwoEveryFlatAreaHasTheColourOfScaleOne) {
       }
     }
   }
-  EXPECT_GT(flat, 200000);
+  EXPECT_GT(flat, 180000);
   EXPECT_EQ(differing, 0);
 }
 
