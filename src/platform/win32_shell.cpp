@@ -3,6 +3,7 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
 #include <optional>
@@ -152,7 +153,10 @@ RECT CentredWindowRect(int width, int height, DWORD style, bool menu) {
   RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
   const int w = frame.right - frame.left, h = frame.bottom - frame.top;
-  const int x = work.left + (work.right - work.left - w) / 2, y = work.top + (work.bottom - work.top - h) / 2;
+  // A window larger than the work area (a small screen at a large scale)
+  // keeps its title bar and left edge on it.
+  const int x = std::max(int(work.left + (work.right - work.left - w) / 2), int(work.left));
+  const int y = std::max(int(work.top + (work.bottom - work.top - h) / 2), int(work.top));
   return {x, y, x + w, y + h};
 }
 

@@ -380,23 +380,34 @@ TEST_F(WindowsListener, WithoutTheEngineOnlyTheMissingLibraryBoxThenZero) {
 
 // The display's DPI as a Windows user sets it, where Wine reads it when a
 // program starts. Set for one test in the test run's prefix, and taken back
-// by TearDown.
+// by TearDown. Wine keeps the screen's size from the display it first showed
+// a window on, as long as its server runs, and this test's display is
+// larger than the others': the test has a server of its own, and the tests
+// after it one more.
 class WindowsListenerAtDpi : public WindowsListener {
  protected:
   void TearDown() override {
     if (dpiSet_) {
       for (const char* key : kDpiKeys) WineReg("delete " + Quote(key) + " /v LogPixels /f");
+      RestartWineServer();
     }
     WindowsListener::TearDown();
   }
 
   void SetDpi(int dpi) {
     dpiSet_ = true;
+    ASSERT_TRUE(RestartWineServer());
     for (const char* key : kDpiKeys)
       ASSERT_TRUE(WineReg("add " + Quote(key) + " /v LogPixels /t REG_DWORD /d " + std::to_string(dpi) + " /f"));
   }
 
  private:
+  bool RestartWineServer() {
+    std::string environment;
+    for (const auto& [name, value] : WineEnvironment(session)) environment += name + "=" + Quote(value) + " ";
+    return RunInSession(session, environment + "wineserver -k; " + environment + "wineserver -p", 60).has_value();
+  }
+
   static constexpr const char* kDpiKeys[] = {
       "HKCU\\Control Panel\\Desktop",
       "HKLM\\System\\CurrentControlSet\\Hardware Profiles\\Current\\Software\\Fonts"};
