@@ -52,7 +52,10 @@ uint32_t Over(uint32_t p, uint32_t under) {
 
 }  // namespace
 
-int DevicePixels(int edge, float scale) { return int(std::lround(double(edge) * double(scale))); }
+int DevicePixels(int edge, float scale) {
+  // Clamped: an edge far off the surface, times the scale, must still fit.
+  return int(std::clamp(std::round(double(edge) * double(scale)), -2e9, 2e9));
+}
 
 int SurfacePixelAt(int device, float scale) {
   if (!(scale >= 1)) return device;
@@ -115,6 +118,22 @@ void CopyPicturePixels(const PixelTarget& to, const Picture& picture, int x, int
         }
       }
     }
+  }
+}
+
+void CopyDevicePicturePixels(const PixelTarget& to, const Picture& picture, int x, int y) {
+  if (to.data == nullptr) return;
+  const int left = DevicePixels(x, to.scale), top = DevicePixels(y, to.scale);
+  const PixelArea box = ClipToSurface(DevicePixels(to.width, to.scale), DevicePixels(to.height, to.scale), left, top,
+                                      picture.width, picture.height);
+  for (int row = box.y; row < box.y + box.height; ++row) {
+    const uint32_t* from = picture.Row(row - top) + (box.x - left);
+    uint32_t* out = DeviceRow(to, row) + box.x;
+    if (picture.opaque) {
+      std::memcpy(out, from, size_t(box.width) * 4);
+      continue;
+    }
+    for (int i = 0; i < box.width; ++i) out[i] = Over(from[i], out[i]);
   }
 }
 

@@ -35,6 +35,11 @@ void FillPixels(const PixelTarget& to, PixelArea box, Colour colour);
 // pixels covers one surface pixel.
 void CopyPicturePixels(const PixelTarget& to, const Picture& picture, int x, int y);
 
+// A picture whose pixels are device pixels, its top-left corner on the
+// device pixel where surface pixel (x, y) begins: copied where opaque, laid
+// over the pixels elsewhere; what falls off the picture is left out.
+void CopyDevicePicturePixels(const PixelTarget& to, const Picture& picture, int x, int y);
+
 // The device pixels of an area (already on the picture) copied from another
 // picture of the same size, scale and stride.
 void CopyArea(const PixelTarget& to, const uint8_t* from, PixelArea area);
