@@ -379,38 +379,30 @@ TEST_F(WindowsListener, WithoutTheEngineOnlyTheMissingLibraryBoxThenZero) {
 }
 
 // The display's DPI as a Windows user sets it, where Wine reads it when a
-// program starts. Set for one test in the test run's prefix, and taken back
-// by TearDown. Wine keeps the screen's size from the display it first showed
-// a window on, as long as its server runs, and this test's display is
-// larger than the others': the test has a server of its own, and the tests
-// after it one more.
+// program starts: set for one test and taken back by TearDown. Wine keeps
+// the screen's size from the display of its first window while its server
+// runs, and this test's display is larger: a server of its own before and after.
 class WindowsListenerAtDpi : public WindowsListener {
  protected:
   void TearDown() override {
-    if (dpiSet_) {
-      for (const char* key : kDpiKeys) WineReg("delete " + Quote(key) + " /v LogPixels /f");
-      RestartWineServer();
-    }
+    if (dpiSet_) SetDpi(0);
     WindowsListener::TearDown();
   }
 
+  // 0: none set.
   void SetDpi(int dpi) {
-    dpiSet_ = true;
-    ASSERT_TRUE(RestartWineServer());
-    for (const char* key : kDpiKeys)
-      ASSERT_TRUE(WineReg("add " + Quote(key) + " /v LogPixels /t REG_DWORD /d " + std::to_string(dpi) + " /f"));
+    dpiSet_ = dpi != 0;
+    std::string environment;
+    for (const auto& [name, value] : WineEnvironment(session)) environment += name + "=" + Quote(value) + " ";
+    ASSERT_TRUE(RunInSession(session, environment + "wineserver -k; " + environment + "wineserver -p", 60));
+    for (const char* key : {"HKCU\\Control Panel\\Desktop",
+                            "HKLM\\System\\CurrentControlSet\\Hardware Profiles\\Current\\Software\\Fonts"}) {
+      ASSERT_TRUE(WineReg(dpi == 0 ? "delete " + Quote(key) + " /v LogPixels /f"
+                                   : "add " + Quote(key) + " /v LogPixels /t REG_DWORD /d " + std::to_string(dpi) + " /f"));
+    }
   }
 
  private:
-  bool RestartWineServer() {
-    std::string environment;
-    for (const auto& [name, value] : WineEnvironment(session)) environment += name + "=" + Quote(value) + " ";
-    return RunInSession(session, environment + "wineserver -k; " + environment + "wineserver -p", 60).has_value();
-  }
-
-  static constexpr const char* kDpiKeys[] = {
-      "HKCU\\Control Panel\\Desktop",
-      "HKLM\\System\\CurrentControlSet\\Hardware Profiles\\Current\\Software\\Fonts"};
   bool dpiSet_ = false;
 };
 
@@ -433,20 +425,18 @@ TEST_F(WindowsListenerAtDpi, At192DpiTheClientAreaIsTwiceTheSizeAndShowsEveryDev
   EXPECT_EQ(facts->height, 600);
 
   const std::vector<uint32_t> frame = WindowsPixels("", 2);
-  int differing = -1;
-  const bool same = WaitForSurface(
-      [&] {
-        cairo_surface_t* shot = Keep();
-        differing = 0;
-        for (int y = 0; y < 600; ++y) {
-          for (int x = 0; x < 1600; ++x) {
-            differing += PixelAt(shot, x, surfaceTop + y) != frame[size_t(y) * 1600 + size_t(x)];
-          }
-        }
-        return differing == 0;
-      },
-      20s);
-  EXPECT_TRUE(same) << differing << " device pixels differ from the frame at scale 2";
+  std::vector<uint32_t> corners;  // each surface pixel's top-left device pixel, as At() reads them
+  for (int y = 0; y < 300; ++y) {
+    for (int x = 0; x < 800; ++x) corners.push_back(frame[size_t(2 * y) * 1600 + size_t(2 * x)]);
+  }
+  const ReferenceFrame startUp(std::move(corners));
+  ASSERT_TRUE(WaitForSurface([&] { return Differing({0, 0, 800, 300}, startUp) == 0; }, 20s));
+  cairo_surface_t* shot = Keep();
+  int differing = 0;
+  for (int y = 0; y < 600; ++y) {
+    for (int x = 0; x < 1600; ++x) differing += PixelAt(shot, x, surfaceTop + y) != frame[size_t(y) * 1600 + size_t(x)];
+  }
+  EXPECT_EQ(differing, 0) << "device pixels differ from the frame at scale 2";
   const auto pressed = PressPlay();
   EXPECT_TRUE(pressed && TimeUntil([&] { return BadgeLive(); }, *pressed, 15s)) << "the click did not reach play";
 }
