@@ -489,7 +489,7 @@ TEST(SurfaceScale, ShapesLandOnRoundedEdgesAndTextIsDrawnAtDeviceResolution) {
       for (int x = left; x + 1 < c.width; x += 2) {
         const uint32_t p = DevicePixel(view, x, y), q[] = {DevicePixel(view, x + 1, y), DevicePixel(view, x, y + 1),
                                                          DevicePixel(view, x + 1, y + 1)};
-        blocks += p != 0xFFFFFF || q[2] != 0xFFFFFF;
+        blocks += p != 0xFFFFFF || q[0] != 0xFFFFFF || q[1] != 0xFFFFFF || q[2] != 0xFFFFFF;
         split += p != q[0] || p != q[1] || p != q[2];
       }
     }
