@@ -179,10 +179,11 @@ void FitClientArea(HWND window, int width, int height, SIZE& fixedSize) {
 float FollowNewDpi(HWND window, WPARAM wParam, LPARAM lParam, const WindowDescription& description, SIZE& fixedSize,
                    Surface* surface) {
   const float scale = ScaleOfDpi(LOWORD(wParam));
-  const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
   fixedSize = {};  // the old size must not hold the window back
-  SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  if (const auto* suggested = reinterpret_cast<const RECT*>(lParam)) {
+    SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
   const SIZE client = ClientSizeAt(description.width, description.height, scale);
   FitClientArea(window, client.cx, client.cy, fixedSize);
   if (surface != nullptr) SetSurfaceScale(*surface, scale);
