@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/background.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <cstdlib>
 #include <exception>
 #include <utility>
@@ -15,10 +17,10 @@ struct Background::Shared {
   std::mutex mutex;
   std::condition_variable posted;  // a job in a queue, or stopping
   std::condition_variable ended;   // a worker left its loop
-  std::deque<Job> queues[2];
+  std::deque<Job> queues[kLaneCount];
   std::vector<Apply> results;
   bool stopping = false;
-  bool workerEnded[2] = {false, false};
+  bool workerEnded[kLaneCount] = {};
   std::function<void()> resultReady;
 };
 
@@ -64,7 +66,7 @@ void WorkerLoop(const std::shared_ptr<Background::Shared>& shared, int lane) {
 
 Background::Background(std::function<void()> resultReady) : shared_(std::make_shared<Shared>()) {
   shared_->resultReady = std::move(resultReady);
-  for (int lane = 0; lane < 2; ++lane) {
+  for (int lane = 0; lane < kLaneCount; ++lane) {
     threads_[lane] = std::thread([shared = shared_, lane] { WorkerLoop(shared, lane); });
   }
 }
@@ -90,25 +92,27 @@ std::vector<Apply> Background::TakeResults() {
 bool Background::Stop(std::chrono::milliseconds grace) {
   if (!stopped_) {
     stopped_ = true;
-    std::deque<Job> dropped[2];  // freed here, outside the lock
+    std::deque<Job> dropped[kLaneCount];  // freed here, outside the lock
     std::vector<Apply> unapplied;
     {
       std::lock_guard<std::mutex> lock(shared_->mutex);
       shared_->stopping = true;
-      for (int lane = 0; lane < 2; ++lane) dropped[lane].swap(shared_->queues[lane]);
+      for (int lane = 0; lane < kLaneCount; ++lane) dropped[lane].swap(shared_->queues[lane]);
       unapplied.swap(shared_->results);
     }
     shared_->posted.notify_all();
     cancel_->Cancel();
   }
-  bool ended[2];
+  bool ended[kLaneCount];
+  const auto allEnded = [this] {
+    return std::all_of(std::begin(shared_->workerEnded), std::end(shared_->workerEnded), [](bool e) { return e; });
+  };
   {
     std::unique_lock<std::mutex> lock(shared_->mutex);
-    shared_->ended.wait_for(lock, grace, [&] { return shared_->workerEnded[0] && shared_->workerEnded[1]; });
-    ended[0] = shared_->workerEnded[0];
-    ended[1] = shared_->workerEnded[1];
+    shared_->ended.wait_for(lock, grace, allEnded);
+    std::copy(std::begin(shared_->workerEnded), std::end(shared_->workerEnded), ended);
   }
-  for (int lane = 0; lane < 2; ++lane) {
+  for (int lane = 0; lane < kLaneCount; ++lane) {
     if (!threads_[lane].joinable()) continue;
     // A worker still in its job holds only the shared state and its job's copies.
     if (ended[lane]) {
@@ -117,7 +121,7 @@ bool Background::Stop(std::chrono::milliseconds grace) {
       threads_[lane].detach();
     }
   }
-  return ended[0] && ended[1];
+  return std::all_of(std::begin(ended), std::end(ended), [](bool e) { return e; });
 }
 
 void EndProcessIfBusy(Background& background, int code) {

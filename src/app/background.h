@@ -24,9 +24,11 @@ using Apply = std::function<void(Player&)>;
 // A job: runs on a worker, reads only what it captured, returns what to apply.
 using Job = std::function<Apply()>;
 
-// The jobs of one lane run one after the other; the two lanes side by side,
-// so that a play press is never queued behind a stalled poll.
-enum class Lane { Poll, Stream };
+// The jobs of one lane run one after the other; the lanes side by side, so
+// that a play press is never queued behind a stalled poll, nor a poll behind
+// the played-songs window's fetches.
+enum class Lane { Poll, Stream, History };
+constexpr int kLaneCount = 3;
 
 class Background {
  public:
@@ -44,8 +46,8 @@ class Background {
   std::vector<Apply> TakeResults();
 
   // Window's thread: cancels the transfers under way, drops the jobs not
-  // started and the results not applied, and waits up to `grace` for both
-  // workers. True when both have ended; false when a job still runs (an
+  // started and the results not applied, and waits up to `grace` for the
+  // workers. True when all have ended; false when a job still runs (an
   // open inside the audio library cannot be cancelled): it then ends by
   // itself, unheard, and must find what it uses still there. Again later:
   // whether both have ended by then.
@@ -59,7 +61,7 @@ class Background {
  private:
   std::shared_ptr<Shared> shared_;
   std::shared_ptr<FetchCancel> cancel_ = std::make_shared<FetchCancel>();
-  std::thread threads_[2];
+  std::thread threads_[kLaneCount];
   bool stopped_ = false;
 };
 

@@ -6,6 +6,7 @@
 #include "app/about_window.h"
 #include "app/changes.h"
 #include "app/playback.h"
+#include "app/played_songs.h"
 #include "app/window_description.h"
 #include "display/visualizer.h"
 
@@ -71,6 +72,14 @@ void RunCommand(Player& player, const Command& command) {
       break;
     case Kind::ShowAbout:
       OpenSideWindow(player, kAboutSideWindow);
+      break;
+    case Kind::ShowPlayedSongs:
+      if (player.shell.openPlayedSongs) player.shell.openPlayedSongs(player);
+      break;
+    case Kind::CopySong:
+      if (const Text song = SongToCopy(player.song.currentSong); !song.empty() && player.shell.copyText) {
+        player.shell.copyText(song);
+      }
       break;
     case Kind::Quit:
       player.handler.quitPending = true;  // the loop ends once this handler has

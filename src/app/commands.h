@@ -19,6 +19,8 @@ struct Command {
     SetVolume,         // the volume `volume`, clamped to 0..1
     OpenStationPage,   // the station's web page `page`, in the browser
     ShowAbout,         // the About window, replacing an open one
+    ShowPlayedSongs,   // the played-songs window, or the open one to the front
+    CopySong,          // the song on air to the clipboard, as "Artist - Title"
     Quit,
   };
   Kind kind = Kind::Play;

@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include "app/played_songs.h"
 #include "app/changes.h"
 #include "app/rescale_cover.h"
 #include "cover/cover_download.h"
@@ -19,9 +20,10 @@ struct FoundCover {
   Image scaled;
   float scale = 1;
   Image deviceScaled;
+  Thumbnail thumbnail;  // for the played-songs window's row
 };
 
-void ShowCover(Player& player, FoundCover& found) {
+void ShowCover(Player& player, const Text& nowPlaying, FoundCover& found) {
   SongState& song = player.song;
   if (found.picture == nullptr) {
     ++song.coverFailCount;
@@ -34,6 +36,7 @@ void ShowCover(Player& player, FoundCover& found) {
   song.coverFailCount = 0;
   ++song.coverSerial;
   MarkChanged(player, kCoverChanged);
+  NoteSongCover(player, nowPlaying, std::move(found.thumbnail));
   // Made for this cover: the view need not make it (the display's scale may
   // have changed since; then it does).
   if (found.deviceScaled != nullptr) {
@@ -52,7 +55,7 @@ void UpdateCover(Player& player, const Text& nowPlaying, std::optional<uint32_t>
   const CoverServices services{player.config.itunesBase, player.config.deezerBase};
   const float scale = player.mainSurface != nullptr ? SurfaceScale(*player.mainSurface) : 1;
   RunInBackground(player, Lane::Poll,
-                  [httpGet = player.httpGet, services, parts = std::move(parts), deadlineMs,
+                  [httpGet = player.httpGet, services, nowPlaying, parts = std::move(parts), deadlineMs,
                    box = player.look.layout.coverBox, scale, then = std::move(then)]() -> Apply {
                     auto found = std::make_shared<FoundCover>();
                     const Text url = LookupCoverUrl(httpGet, services, parts.artist, parts.title, deadlineMs);
@@ -62,9 +65,10 @@ void UpdateCover(Player& player, const Text& nowPlaying, std::optional<uint32_t>
                       found->scaled = ScaledCover(*found->picture, box);
                       found->scale = scale;
                       if (scale > 1) found->deviceScaled = DeviceScaledCover(*found->picture, box, scale);
+                      found->thumbnail = DeviceScaledCover(*found->picture, kThumbnailBox, scale);
                     }
-                    return [found, then](Player& p) {
-                      ShowCover(p, *found);
+                    return [found, nowPlaying, then](Player& p) {
+                      ShowCover(p, nowPlaying, *found);
                       if (then) then(p);
                     };
                   });

@@ -26,6 +26,7 @@ void HandleTimer(Player& player, int timer) {
     AdvancePulsePhase(player.visualizer);
     if (!player.handler.windowHidden) FetchSpectrum(Bass(player), player.playback, player.visualizer);
     MarkChanged(player, kFrameDue);
+    StepPlayedSongs(player);
   }
 }
 
@@ -67,6 +68,9 @@ void Handle(Player& player, const ShellEvent& event) {
       break;
     case ShellEvent::Kind::Command:
       RunCommand(player, event.command);
+      break;
+    case ShellEvent::Kind::PlayedSongs:
+      HandlePlayedSongsInput(player, event.played);
       break;
   }
 }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "app/commands.h"
+#include "app/played_songs.h"
 #include "app/player_state.h"
 #include "app/window_description.h"
 
@@ -19,11 +20,12 @@ struct SurfaceEvent {
 
 // An event as the shell delivers it.
 struct ShellEvent {
-  enum class Kind { Menu, Timer, Surface, Command };
+  enum class Kind { Menu, Timer, Surface, Command, PlayedSongs };
   Kind kind;
   int number = 0;          // menu event (from the menu bar or a shortcut) or timer
   SurfaceEvent pointer{};  // surface events
   Command command{};       // a command from outside the window (the desktop's media controls)
+  PlayedSongsInput played{};  // the played-songs window's
 };
 
 // Handles one event, then applies the background work's results that wait,

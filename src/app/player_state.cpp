@@ -11,4 +11,5 @@ void InitPlayerState(Player& player) {
   player.look.logoImage = nullptr;
   player.handler = {};
   player.audioLibrary = AudioLibrary{};
+  player.playedSongs = PlayedSongsState{};
 }

@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 
+#include "app/played_songs_state.h"
 #include "app/shell.h"
 #include "app/station_config.h"
 #include "audio/audio_api.h"
@@ -42,11 +43,14 @@ struct Player : PlayerModel {
   Surface* mainSurface = nullptr;  // surface 1, owned by the player window
   MainViewCaches viewCaches;
 
+  PlayedSongsState playedSongs;  // app/played_songs.h
+
   // Edges.
   StationConfig config;
   Shell shell;
   HttpGetFn httpGet;  // called on the worker only
   ClockFn clockMs;    // read on the window's thread and on the worker
+  std::function<int64_t()> wallClockS;  // Unix seconds; none: the system's
   Background* background = nullptr;  // none: jobs run at once, on the window's thread
 };
 

@@ -4,6 +4,7 @@
 #include "app/background.h"
 #include "app/changes.h"
 #include "app/cover_update.h"
+#include "app/played_songs.h"
 #include "nowplaying/now_playing.h"
 #include "nowplaying/poll_decision.h"
 
@@ -30,6 +31,7 @@ void TakeTitle(Player& player, const Text& title, uint32_t nowMs) {
       song.coverSong = title;
       song.lastCoverAttemptMs = int32_t(nowMs);
       MarkChanged(player, kSongChanged);
+      NoteSongOnAir(player, title);
       UpdateCover(player, title, BudgetEndMs(player.clockMs, kCoverUpdateBudgetMs), EndPoll);
       return;
     case PollAction::RetryCover:

@@ -16,6 +16,8 @@
 //   runEventLoop        x    x    required
 //   leaveEventLoop      x    x    required
 //   openSideWindow      x    x    optional
+//   openPlayedSongs     x    x    optional
+//   copyText            x    x    optional
 //   openWebPage         x    x    optional
 //   notifyChanged       x    -    optional
 //   closeWindows        x    x    required
@@ -58,6 +60,16 @@ struct Shell {
   // listener, or closeWindows), or nullptr if it cannot be opened. Missing:
   // the menu items that open one do nothing.
   std::function<Surface*(const SideWindow& side)> openSideWindow;
+  // OPTIONAL. Opens the played-songs window (kPlayedSongsWidth by
+  // kPlayedSongsHeight, display/played_songs_view.h), titled "Titres
+  // diffusés", or brings the open one to the front. Unlike a side window it
+  // takes input: it hands its surface to OpenPlayedSongs, its clicks, wheel
+  // and Ctrl+C to the app (ShellEvent::Kind::PlayedSongs), and closes on
+  // Escape (ClosePlayedSongs; app/played_songs.h). Missing: its menu item
+  // does nothing.
+  std::function<void(Player&)> openPlayedSongs;
+  // OPTIONAL. Puts `text` on the desktop's clipboard. Missing: nothing is copied.
+  std::function<void(const Text& text)> copyText;
   // OPTIONAL. Hands `url` to the desktop's URL handler, without waiting.
   // Missing: the station's menu does nothing.
   std::function<void(const std::string& url)> openWebPage;

@@ -8,9 +8,8 @@ namespace {
 constexpr bool ModeItemsMatchTheModes() {
   int next = kMenuVisualizerFirst;
   for (const MenuEntry& entry : kPlayerMenuBar) {
-    if (entry.kind != MenuEntry::Kind::Item || entry.event < kMenuVisualizerFirst) continue;
-    if (entry.event != next || entry.command.kind != Command::Kind::SelectVisualizer ||
-        int(entry.command.mode) != next - kMenuVisualizerFirst) {
+    if (entry.kind != MenuEntry::Kind::Item || entry.command.kind != Command::Kind::SelectVisualizer) continue;
+    if (entry.event != next || int(entry.command.mode) != next - kMenuVisualizerFirst) {
       return false;
     }
     ++next;

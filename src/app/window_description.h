@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "app/commands.h"
+#include "display/played_songs_view.h"
 #include "model/layout.h"
 
 struct Player;
@@ -24,6 +25,8 @@ struct WindowDescription {
 
 inline constexpr WindowDescription kPlayerWindow{"Orvelle Player", kMainSurfaceWidth, kMainSurfaceHeight, true};
 inline constexpr WindowDescription kAboutWindow{"\u00C0 propos de Orvelle", 800, 400, false};
+inline constexpr WindowDescription kPlayedSongsWindow{"Titres diffus\u00E9s", kPlayedSongsWidth, kPlayedSongsHeight,
+                                                      false};
 
 // A window opened beside the player window, drawn by the app alone. Its
 // surface keeps what was drawn; pointer events on it are ignored.
@@ -45,6 +48,9 @@ enum MenuEvent : int {
   kMenuVisualizerFirst = 200,  // and on: one per visualizer mode, in their order
   // The V key: the first number after the modes'.
   kMenuNextVisualizer = kMenuVisualizerFirst + kVisualizerModeCount,
+  // Beyond the numbers above, which stay as they are.
+  kMenuPlayedSongs = 300,
+  kMenuCopySong = 301,  // Ctrl+C on the player window
 };
 
 // One entry of the menu bar, in order: a Menu opens a title, and the Items
@@ -73,6 +79,8 @@ inline constexpr MenuEntry kPlayerMenuBar[] = {
     {menu_table::K::Item, "Podcast", kMenuPodcast, menu_table::Page(StationPage::Podcast)},
     {menu_table::K::Item, "Top 30", kMenuTop30, menu_table::Page(StationPage::Top30)},
     {menu_table::K::Item, "Forum", kMenuForum, menu_table::Page(StationPage::Forum)},
+    {menu_table::K::Separator},
+    {menu_table::K::Item, "Titres diffus\u00E9s\u2026", kMenuPlayedSongs, {menu_table::C::ShowPlayedSongs}},
     {menu_table::K::Menu, "Affichage"},
     {menu_table::K::Item, "Visualizer : Ligne", menu_table::ModeEvent(VisualizerMode::Line),
      menu_table::SelectMode(VisualizerMode::Line)},
@@ -90,16 +98,19 @@ inline constexpr MenuEntry kPlayerMenuBar[] = {
     {menu_table::K::Item, "\u00C0 propos de Orvelle\u2026", kMenuAbout, {menu_table::C::ShowAbout}},
 };
 
-// A key of the player window, pressed with no modifier, that raises a menu
-// event of its own (an event no item carries).
+// A key of the player window, pressed with no other modifier than Ctrl
+// when `control` says so, that raises a menu event of its own (an event no
+// item carries).
 struct Shortcut {
   char key;  // an upper-case letter
   int event;
   Command command;
+  bool control = false;
 };
 
 inline constexpr Shortcut kShortcuts[] = {
     {'V', kMenuNextVisualizer, {menu_table::C::NextVisualizer}},
+    {'C', kMenuCopySong, {menu_table::C::CopySong}, true},
 };
 
 // The player window's timers, each delivered as its own timer event.

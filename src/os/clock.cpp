@@ -2,6 +2,7 @@
 // The clock every platform shares: std::chrono's steady clock is monotonic
 // everywhere (QueryPerformanceCounter on Windows, CLOCK_MONOTONIC on POSIX).
 #include <chrono>
+#include <ctime>
 
 #include "os/os.h"
 
@@ -11,3 +12,5 @@ uint32_t MonotonicMs() {
   const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
   return uint32_t(uint64_t(elapsed.count()));
 }
+
+int64_t UnixSecondsNow() { return int64_t(std::time(nullptr)); }

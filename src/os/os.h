@@ -30,3 +30,10 @@ uint32_t MonotonicMs();
 // The wall clock as the local time zone shows it, counted in seconds since
 // 1970-01-01 00:00:00 as if that local time were UTC. Any thread.
 int64_t LocalSecondsSince1970();
+
+// The wall clock in Unix seconds (UTC). Any thread.
+int64_t UnixSecondsNow();
+
+// The local time zone's hour (0..23) and minute of a moment given in Unix
+// seconds; false when the system cannot tell. Any thread.
+bool LocalHourMinute(int64_t unixSeconds, int& hour, int& minute);

@@ -43,3 +43,12 @@ int64_t LocalSecondsSince1970() {
   if (localtime_r(&now, &local) == nullptr) return int64_t(now);
   return int64_t(timegm(&local));
 }
+
+bool LocalHourMinute(int64_t unixSeconds, int& hour, int& minute) {
+  const std::time_t moment = std::time_t(unixSeconds);
+  std::tm local{};
+  if (localtime_r(&moment, &local) == nullptr) return false;
+  hour = local.tm_hour;
+  minute = local.tm_min;
+  return true;
+}

@@ -94,3 +94,12 @@ int64_t LocalSecondsSince1970() {
   const std::time_t asUtc = _mkgmtime(&local);
   return asUtc == std::time_t(-1) ? int64_t(now) : int64_t(asUtc);
 }
+
+bool LocalHourMinute(int64_t unixSeconds, int& hour, int& minute) {
+  const std::time_t moment = std::time_t(unixSeconds);
+  std::tm local{};
+  if (localtime_s(&local, &moment) != 0) return false;
+  hour = local.tm_hour;
+  minute = local.tm_min;
+  return true;
+}

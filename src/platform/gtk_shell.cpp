@@ -21,6 +21,7 @@
 #include "platform/keep_awake.h"
 #include "platform/media_controls_mpris.h"
 #include "platform/one_instance.h"
+#include "platform/played_songs_gtk.h"
 #include "platform/termination.h"
 #include "platform/web_page.h"
 
@@ -307,7 +308,7 @@ bool OpenPlayerWindow(Player& player) {
   GtkAccelGroup* accel = gtk_accel_group_new();
   for (const Shortcut& shortcut : kShortcuts) {
     gtk_accel_group_connect(accel, gdk_unicode_to_keyval(g_unichar_tolower(gunichar(shortcut.key))),
-                            GdkModifierType(0), GtkAccelFlags(0),
+                            shortcut.control ? GDK_CONTROL_MASK : GdkModifierType(0), GtkAccelFlags(0),
                             g_cclosure_new(G_CALLBACK(OnShortcut), GINT_TO_POINTER(shortcut.event), nullptr));
   }
   gtk_window_add_accel_group(GTK_WINDOW(g.window), accel);
@@ -418,6 +419,7 @@ void CloseWindows(Player& player) {
   if (g.laterStartsWatch != 0) g_source_remove(g.laterStartsWatch);
   g.laterStartsWatch = 0;
   while (!g.sides.empty()) DestroySideWindow(g.sides.back().get());
+  DestroyPlayedSongsWindowGtk(player);
   if (g.window != nullptr) {
     gtk_widget_destroy(g.window);
     g.window = nullptr;
@@ -468,6 +470,8 @@ Shell MakeGtkShell(Player& player) {
   shell.runEventLoop = [](Player&) { gtk_main(); };
   shell.leaveEventLoop = gtk_main_quit;
   shell.openSideWindow = OpenSideWindow;
+  shell.openPlayedSongs = [](Player& player) { OpenPlayedSongsWindowGtk(player, Deliver); };
+  shell.copyText = CopyToClipboardGtk;
   shell.openWebPage = OpenWebPage;
   shell.notifyChanged = FollowWhatTheListenerSees;
   shell.closeWindows = CloseWindows;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -12,12 +13,14 @@
 #include "app/commands.h"
 #include "app/events.h"
 #include "app/startup.h"
+#include "display/played_songs_view.h"
 #include "platform/web_page.h"
 #include "platform/win32_dpi.h"
 
 namespace {
 
 constexpr wchar_t kSideClass[] = L"OrvelleSideWindow";
+constexpr wchar_t kPlayedSongsClass[] = L"OrvellePlayedSongsWindow";
 // A title bar with the system menu and its close box, a minimize box where
 // the description asks for one; no maximize box and no sizing border: the
 // windows keep their size.
@@ -43,6 +46,10 @@ struct Win32ShellState {
   SIZE playerSize{};                 // the player window's one outer size
   float playerScale = 1;             // its display scale (platform/win32_dpi.h)
   std::vector<std::unique_ptr<SideState>> sides;
+  HWND playedSongsWindow = nullptr;
+  SIZE playedSongsSize{};
+  float playedSongsScale = 1;
+  Surface* playedSongsSurface = nullptr;
   bool pointerCaptured = false;      // a left press holds the pointer for the drag
   POINT lastPointer{};               // where the pointer was last seen on surface 1
   bool boxOpen = false;              // a message box of ours is open
@@ -323,6 +330,102 @@ LRESULT CALLBACK SideWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
   }
 }
 
+// ---------------------------------------------------------------- played songs
+
+void DestroyPlayedSongsWindow() {
+  if (g.playedSongsWindow != nullptr) {
+    const HWND played = g.playedSongsWindow;
+    g.playedSongsWindow = nullptr;
+    DestroyWindow(played);
+  }
+  if (g.player != nullptr) ClosePlayedSongs(*g.player);
+  DestroySurface(g.playedSongsSurface);
+}
+
+void SendPlayedSongs(PlayedSongsInput input) { Deliver({ShellEvent::Kind::PlayedSongs, 0, {}, {}, input}); }
+
+LRESULT CALLBACK PlayedSongsWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (window != g.playedSongsWindow) return DefWindowProcW(window, message, wParam, lParam);
+  switch (message) {
+    case WM_CLOSE:
+      DestroyPlayedSongsWindow();
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT:
+      PaintFrom(window, g.playedSongsSurface);
+      return 0;
+    case WM_GETMINMAXINFO:
+      FixTrackSize(reinterpret_cast<MINMAXINFO*>(lParam), g.playedSongsSize);
+      return 0;
+    case WM_DPICHANGED:
+      g.playedSongsScale =
+          FollowNewDpi(window, wParam, lParam, kPlayedSongsWindow, g.playedSongsSize, g.playedSongsSurface);
+      if (g.player != nullptr) DrawPlayedSongsWindow(*g.player);
+      return 0;
+    case WM_LBUTTONDOWN: {
+      const POINT at = SurfacePoint(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), g.playedSongsScale);
+      SendPlayedSongs({PlayedSongsInput::Kind::Click, int(at.x), int(at.y)});
+      return 0;
+    }
+    case WM_MOUSEWHEEL:
+      // Up (positive) shows newer songs.
+      SendPlayedSongs({PlayedSongsInput::Kind::Scroll, 0, 0, -float(GET_WHEEL_DELTA_WPARAM(wParam)) / WHEEL_DELTA});
+      return 0;
+    case WM_KEYDOWN:
+      if (wParam == VK_ESCAPE) {
+        DestroyPlayedSongsWindow();
+      } else if (wParam == 'C' && GetKeyState(VK_CONTROL) < 0) {
+        SendPlayedSongs({PlayedSongsInput::Kind::CopySelected});
+      }
+      return 0;
+    default:
+      return DefWindowProcW(window, message, wParam, lParam);
+  }
+}
+
+void OpenPlayedSongsWindow(Player& player) {
+  if (g.playedSongsWindow != nullptr) {
+    ShowWindow(g.playedSongsWindow, SW_RESTORE);
+    SetForegroundWindow(g.playedSongsWindow);
+    return;
+  }
+  g.playedSongsSurface = CreateSurface(kPlayedSongsWidth, kPlayedSongsHeight);
+  if (g.playedSongsSurface == nullptr) return;
+  const SIZE guess = ClientSizeAt(kPlayedSongsWidth, kPlayedSongsHeight, WindowScale(nullptr));
+  const RECT place = CentredWindowRect(guess.cx, guess.cy, kDialogStyle, false);
+  g.playedSongsSize = {place.right - place.left, place.bottom - place.top};
+  g.playedSongsWindow = CreateWindowExW(0, kPlayedSongsClass, Wide(T(kPlayedSongsWindow.title)), kDialogStyle, place.left,
+                                        place.top, place.right - place.left, place.bottom - place.top, nullptr, nullptr,
+                                        g.instance, nullptr);
+  if (g.playedSongsWindow == nullptr) {
+    DestroySurface(g.playedSongsSurface);
+    return;
+  }
+  g.playedSongsScale = WindowScale(g.playedSongsWindow);
+  const SIZE client = ClientSizeAt(kPlayedSongsWidth, kPlayedSongsHeight, g.playedSongsScale);
+  FitClientArea(g.playedSongsWindow, client.cx, client.cy, g.playedSongsSize);
+  SetSurfaceScale(*g.playedSongsSurface, g.playedSongsScale);
+  ShowInWindow(g.playedSongsWindow, *g.playedSongsSurface);
+  OpenPlayedSongs(player, g.playedSongsSurface);
+  ShowWindow(g.playedSongsWindow, SW_SHOW);
+}
+
+void CopyToClipboard(const Text& text) {
+  if (!OpenClipboard(g.window)) return;
+  EmptyClipboard();
+  const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+  if (void* held = memory != nullptr ? GlobalLock(memory) : nullptr) {
+    std::memcpy(held, text.c_str(), bytes);  // with its terminating zero
+    GlobalUnlock(memory);
+    // Once set, the memory is the system's.
+    if (SetClipboardData(CF_UNICODETEXT, memory) != nullptr) memory = nullptr;
+  }
+  if (memory != nullptr) GlobalFree(memory);
+  CloseClipboard();
+}
+
 DWORD StyleOf(const WindowDescription& description) {
   return description.minimizable ? kPlayerStyle : kDialogStyle;
 }
@@ -376,9 +479,11 @@ bool OpenPlayerWindow(Player& player) {
     return false;
   }
 
-  // Keys with no modifier: an accelerator matches only with Shift, Ctrl and Alt up.
+  // An accelerator matches only with the modifiers it names: V alone, Ctrl+C.
   std::vector<ACCEL> keys;
-  for (const Shortcut& shortcut : kShortcuts) keys.push_back({FVIRTKEY, WORD(shortcut.key), WORD(shortcut.event)});
+  for (const Shortcut& shortcut : kShortcuts) {
+    keys.push_back({BYTE(FVIRTKEY | (shortcut.control ? FCONTROL : 0)), WORD(shortcut.key), WORD(shortcut.event)});
+  }
   g.shortcuts = CreateAcceleratorTableW(keys.data(), int(keys.size()));
 
   player.mainSurface = CreateSurface(kPlayerWindow.width, kPlayerWindow.height);
@@ -457,6 +562,7 @@ void CloseWindows(Player& player) {
     ReleaseMediaKeys(g.window);
   }
   while (!g.sides.empty()) DestroySideWindow(g.sides.back().get());
+  DestroyPlayedSongsWindow();
   if (g.window != nullptr) {
     DestroyWindow(g.window);  // and its menu bar with it
     g.window = nullptr;
@@ -492,7 +598,8 @@ bool RegisterWindowClass(const wchar_t* name, WNDPROC procedure) {
 
 bool InitWin32Shell(HINSTANCE instance) {
   g.instance = instance;
-  return RegisterWindowClass(kPlayerWindowClass, PlayerWindowProc) && RegisterWindowClass(kSideClass, SideWindowProc);
+  return RegisterWindowClass(kPlayerWindowClass, PlayerWindowProc) && RegisterWindowClass(kSideClass, SideWindowProc) &&
+         RegisterWindowClass(kPlayedSongsClass, PlayedSongsWindowProc);
 }
 
 Shell MakeWin32Shell(Player& player) {
@@ -506,6 +613,8 @@ Shell MakeWin32Shell(Player& player) {
   shell.runEventLoop = RunEventLoop;
   shell.leaveEventLoop = [] { PostQuitMessage(0); };
   shell.openSideWindow = OpenSideWindow;
+  shell.openPlayedSongs = OpenPlayedSongsWindow;
+  shell.copyText = CopyToClipboard;
   shell.openWebPage = OpenWebPage;
   shell.closeWindows = CloseWindows;
   return shell;

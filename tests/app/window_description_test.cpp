@@ -7,6 +7,7 @@
 
 #include <array>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -23,11 +24,11 @@ TEST(WindowDescription, MenuTitlesItemsAndEventsInOrder) {
   std::vector<std::pair<std::string, Items>> menus;
   for (const MenuEntry& entry : kPlayerMenuBar) {
     if (entry.kind == MenuEntry::Kind::Menu) menus.push_back({entry.text, {}});
-    if (entry.kind == MenuEntry::Kind::Item) menus.back().second.push_back({entry.text, entry.event});
+    if (entry.kind != MenuEntry::Kind::Menu) menus.back().second.push_back({entry.text, entry.event});
   }
   const decltype(menus) expected = {
       {"Fichier", {{"Quitter", 100}}},
-      {"Orvelle", {{"Site Orvelle\u2026", 110}, {"Podcast", 111}, {"Top 30", 112}, {"Forum", 113}}},
+      {"Orvelle", {{"Site Orvelle\u2026", 110}, {"Podcast", 111}, {"Top 30", 112}, {"Forum", 113}, {"", 0}, {"Titres diffus\u00E9s\u2026", 300}}},
       {"Affichage",
        {{"Visualizer : Ligne", 200},
         {"Visualizer : Barres", 201},
@@ -38,10 +39,14 @@ TEST(WindowDescription, MenuTitlesItemsAndEventsInOrder) {
       {"\u00C0 propos", {{"\u00C0 propos de Orvelle\u2026", 120}}},
   };
   EXPECT_EQ(menus, expected);
-  // V, with no item of its own, raises the number after the modes'.
-  ASSERT_EQ(std::size(kShortcuts), 1u);
-  EXPECT_EQ((std::pair{kShortcuts[0].key, kShortcuts[0].event}), (std::pair{'V', 206}));
+  // V alone, with no item of its own, raises the number after the modes';
+  // Ctrl+C one beyond the specified numbers.
+  ASSERT_EQ(std::size(kShortcuts), 2u);
+  EXPECT_EQ((std::tuple{kShortcuts[0].key, kShortcuts[0].event, kShortcuts[0].control}), (std::tuple{'V', 206, false}));
   EXPECT_EQ(MenuCommand(206)->kind, Command::Kind::NextVisualizer);
+  EXPECT_EQ((std::tuple{kShortcuts[1].key, kShortcuts[1].event, kShortcuts[1].control}), (std::tuple{'C', 301, true}));
+  EXPECT_EQ(MenuCommand(301)->kind, Command::Kind::CopySong);
+  EXPECT_EQ(MenuCommand(300)->kind, Command::Kind::ShowPlayedSongs);
 }
 
 TEST(ScreenReaderText, SaysWhatTheWindowShows) {

@@ -74,6 +74,43 @@ void Listener::AboutWindowOpensAndClosesLeavingThePlayer(const std::function<voi
   ASSERT_TRUE(PlayerRunning()) << "closing the About window ended the player";
 }
 
+void Listener::PlayedSongsListsCopiesAndCloses(const std::function<ReferenceFrame(int)>& frameOf,
+                                               const std::function<std::string()>& clipboard,
+                                               const std::function<void()>& whileOpen) {
+  // The played list holds the song on air (3) and the two before it.
+  Start({"--first-song", "3", "--song-seconds", "7", "--played", "3"});
+  if (HasFatalFailure()) return;
+  ASSERT_TRUE(WaitForSurface([&, frame = frameOf(3)] { return ShowsSong(frame); }, 15s));
+  ASSERT_TRUE(ChooseMenuItem(kMenuPlayedSongs));
+  const auto played = FindWindow(session, kPlayedSongsWindow.title, 10s);
+  ASSERT_TRUE(played) << "no played-songs window";
+  if (whileOpen) whileOpen();
+  // Two song changes, each polled at once by a press on play; no window
+  // manager runs, so the player's window is raised above the new one by hand.
+  for (int song : {4, 0}) {
+    const ReferenceFrame frame = frameOf(song);
+    ASSERT_TRUE(WaitForSong(song, 15s));
+    ASSERT_TRUE(RunInSession(session, "xdotool windowraise " + window));
+    ASSERT_TRUE(PressPlay());
+    ASSERT_TRUE(WaitForSurface([&] { return ShowsSong(frame); }, 5s));
+  }
+  const int rows[] = {0, 4, 3, 2, 1};  // newest first
+  ASSERT_TRUE(RunInSession(session, "xdotool windowraise " + *played));
+  for (int row = 0; row < 6; ++row) {
+    SCOPED_TRACE(row);
+    ASSERT_TRUE(RunInSession(session, "xdotool mousemove --window " + *played + " 200 " +
+                                          std::to_string(kPlayedSongRowHeight * row + 30) + " click 1"));
+    const std::string expected = SongText(rows[std::min(row, 4)]);  // nothing below the last row
+    EXPECT_TRUE(WaitUntil([&] { return clipboard() == expected; }, 5s)) << clipboard();
+  }
+  ASSERT_TRUE(RunInSession(session, "xdotool windowfocus --sync " + *played + " key Escape"));
+  EXPECT_TRUE(WaitUntil([&] { return !FindWindow(session, kPlayedSongsWindow.title, 0ms); }, 5s));
+  // Ctrl+C on the player window: the song on air.
+  ASSERT_TRUE(Key("ctrl+c"));
+  EXPECT_TRUE(WaitUntil([&] { return clipboard() == SongText(0); }, 5s)) << clipboard();
+  EXPECT_TRUE(PlayerRunning());
+}
+
 void Listener::ASecondStartShowsTheFirstAndAKilledOneHoldsNoneBack(const std::function<bool()>& hide,
                                                                    const std::function<bool()>& shown) {
   ASSERT_TRUE(hide()) << "the window could not be hidden";

@@ -178,6 +178,14 @@ class Listener : public ::testing::Test {
   // The About window opens from its menu and closes, leaving the player
   // running; `whileOpen` looks at it before it closes.
   void AboutWindowOpensAndClosesLeavingThePlayer(const std::function<void()>& whileOpen = {});
+  // The played-songs window, opened from its menu item against a station
+  // whose list holds 3 songs, follows two song changes, copies each clicked
+  // row (`clipboard` reads it back) and closes on Escape; Ctrl+C on the
+  // player window copies the song on air. `frameOf` draws a song's frame;
+  // `whileOpen` looks at the new window.
+  void PlayedSongsListsCopiesAndCloses(const std::function<ReferenceFrame(int)>& frameOf,
+                                       const std::function<std::string()>& clipboard,
+                                       const std::function<void()>& whileOpen = {});
   // Once `hide` has hidden the running player's window, a second start
   // brings it back (`shown`) and ends with 0; once the first is killed, the
   // next start opens a window of its own.

@@ -277,6 +277,11 @@ TEST_F(ListenerTest, AboutTwiceLeavesOneAndThePlayersCloseBoxEndsWithZero) {
   ExpectEndsWithZero(10s, "still running");
 }
 
+TEST_F(ListenerTest, PlayedSongsListsTheStationsEarlierSongsThenThoseSeenAndCopiesTheClickedOne) {
+  PlayedSongsListsCopiesAndCloses([](int song) { return ReferenceFrame(SongText(song)); },
+                                  [&] { return RunInSession(session, "xclip -o -selection clipboard").value_or(""); });
+}
+
 TEST_F(ListenerTest, ASecondStartShowsTheFirstWindowAndACrashHoldsNoStartBack) {
   Start(kOneLongSong);
   if (HasFatalFailure()) return;

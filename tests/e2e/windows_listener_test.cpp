@@ -192,6 +192,19 @@ TEST_F(WindowsListener, AboutWindowThenQuitterEndsWithZero) {
   EXPECT_FALSE(FindWindow(session, kPlayerWindow.title, 0ms)) << "the window outlived the player";
 }
 
+TEST_F(WindowsListener, PlayedSongsListsTheStationsEarlierSongsThenThoseSeenAndCopiesTheClickedOne) {
+  // CF_UNICODETEXT, read by a Windows program; its line's end taken off.
+  const auto clipboard = [&] {
+    const std::string text = Probe({"clipboard"}).value_or("");
+    return text.empty() ? text : text.substr(0, text.size() - 1);
+  };
+  PlayedSongsListsCopiesAndCloses([&](int song) { return WindowsFrame(SongText(song)); }, clipboard, [this] {
+    const auto facts = Window(kPlayedSongsWindow.title);
+    ASSERT_TRUE(facts);
+    EXPECT_EQ(std::pair(facts->width, facts->height), std::pair(kPlayedSongsWindow.width, kPlayedSongsWindow.height));
+  });
+}
+
 // Logging off while the station plays: Wine's own end of session sends the
 // player's window WM_QUERYENDSESSION, then WM_ENDSESSION, and ends whatever
 // process is still there once that has returned. The player must have shut

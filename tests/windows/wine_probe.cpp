@@ -11,6 +11,7 @@
 //   wine_probe box-text TITLE     the text of the message box with that title
 //   wine_probe minimize TITLE     minimizes the top-level window with that title
 //   wine_probe restore TITLE      and shows it again; both answer "iconic" or "shown"
+//   wine_probe clipboard          the clipboard's CF_UNICODETEXT, in UTF-8
 //   wine_probe appcommand TITLE N sends the window WM_APPCOMMAND N, as a keyboard's
 //                                 media key does; answers "taken" or "passed on"
 // Prints its answer on stdout and exits 0, or exits 1 when there is nothing
@@ -87,6 +88,20 @@ int Show(const std::wstring& title, int how) {
   return 0;
 }
 
+int Clipboard() {
+  if (!OpenClipboard(nullptr)) return 1;
+  int result = 1;
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* text = static_cast<const wchar_t*>(GlobalLock(data))) {
+      std::printf("%s\n", Utf8(text).c_str());
+      GlobalUnlock(data);
+      result = 0;
+    }
+  }
+  CloseClipboard();
+  return result;
+}
+
 int AppCommand(const std::wstring& title, const std::wstring& number) {
   const HWND window = FindWindowW(nullptr, title.c_str());
   if (window == nullptr) return 1;
@@ -111,9 +126,12 @@ int main() {
   if (args.size() == 3 && args[1] == L"box-text") result = BoxText(args[2]);
   if (args.size() == 3 && args[1] == L"minimize") result = Show(args[2], SW_MINIMIZE);
   if (args.size() == 3 && args[1] == L"restore") result = Show(args[2], SW_RESTORE);
+  if (args.size() == 2 && args[1] == L"clipboard") result = Clipboard();
   if (args.size() == 4 && args[1] == L"appcommand") result = AppCommand(args[2], args[3]);
   if (result == 2)
-    std::fprintf(stderr, "usage: wine_probe frame SONG FILE [SCALE] | window TITLE | box-text TITLE | minimize TITLE | restore TITLE | appcommand TITLE N\n");
+    std::fprintf(stderr,
+                 "usage: wine_probe frame SONG FILE [SCALE] | window TITLE | box-text TITLE | minimize TITLE | "
+                 "restore TITLE | clipboard | appcommand TITLE N\n");
   std::fflush(stdout);
   return result;
 }

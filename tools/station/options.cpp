@@ -56,6 +56,7 @@ std::string StationUsage() {
   --burst-ms MS             audio sent at once to a new listener (500)
   --metaint N               bytes between in-band titles (16000; 0 = never)
   --max-listeners N         stream connections at once; more get 503 (32)
+  --played N                songs in the played list, the one on air first (10; 0 = no list)
   --exit-after S            stop by itself after S seconds (0 = never)
   --die-with-parent         stop when the process that started it ends
   --quiet                   do not print each request
@@ -120,6 +121,7 @@ std::optional<StationOptions> ParseStationOptions(const std::vector<std::string>
     else if (name == "--burst-ms") ok = ParseInt(v, 0, 10000, o.burstMs);
     else if (name == "--metaint") ok = ParseInt(v, 0, 1 << 20, o.metaintBytes);
     else if (name == "--max-listeners") ok = ParseInt(v, 1, 1000, o.maxListeners);
+    else if (name == "--played") ok = ParseInt(v, 0, 1000, o.playedSongs);
     else if (name == "--exit-after") ok = ParseNumber(v, 0, kDay, o.exitAfterSeconds);
     else if (name == "--drop-stream-after") ok = ParseNumber(v, 0, kDay, o.dropStreamAfterSeconds);
     else if (name == "--stall-stream-after") ok = ParseNumber(v, 0, kDay, o.stallStreamAfterSeconds);

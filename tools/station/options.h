@@ -24,6 +24,7 @@ struct StationOptions {
   int burstMs = 500;
   int metaintBytes = 16000;
   int maxListeners = 32;
+  int playedSongs = 10;  // in the played list, the one on air included; 0: no such page
   double exitAfterSeconds = 0;  // 0: run until a signal
   bool dieWithParent = false;
   bool logRequests = true;

@@ -138,6 +138,12 @@ std::string NowJson(const std::vector<Song>& songs, const OnAirState& state) {
   return j.dump();
 }
 
+std::string PlayedJson(const std::vector<Song>& songs, const std::vector<PlayedEntry>& played) {
+  nlohmann::json list = nlohmann::json::array();
+  for (const PlayedEntry& e : played) list.push_back({{"playedat", e.playedAtS}, {"title", OnAirText(songs[e.index])}});
+  return list.dump();
+}
+
 std::string PlaylistJson(const std::vector<Song>& songs) {
   nlohmann::json list = nlohmann::json::array();
   for (int i = 0; i < static_cast<int>(songs.size()); ++i) list.push_back(SongJson(songs, i));

@@ -43,6 +43,14 @@ struct OnAirState {
 };
 std::string NowJson(const std::vector<Song>& songs, const OnAirState& state);
 
+// "/played?sid=1&type=json": the songs played last, newest first, each with
+// the Unix time it began and its "Artist - Title".
+struct PlayedEntry {
+  long long playedAtS = 0;
+  int index = 0;
+};
+std::string PlayedJson(const std::vector<Song>& songs, const std::vector<PlayedEntry>& played);
+
 // The whole playlist with its covers, for tests that want to know what to
 // expect without copying the table.
 std::string PlaylistJson(const std::vector<Song>& songs);

@@ -203,6 +203,23 @@ void Station::AddStreamRoutes(httplib::Server& server) {
     s.remainingMs = s.songMs - s.elapsedMs;
     res.set_content(NowJson(songs_, s), "application/json");
   });
+  server.Get("/played", [this](const httplib::Request&, httplib::Response& res) {
+    if (options_.playedSongs == 0) {
+      res.status = 404;
+      res.set_content(kNotFoundPage, "text/html");
+      return;
+    }
+    // The station has played since long before it started: the slots
+    // before the origin are its past, each begun at its own wall-clock time.
+    const int64_t now = UsSinceOrigin();
+    const long long nowS = std::chrono::duration_cast<std::chrono::seconds>(
+                               std::chrono::system_clock::now().time_since_epoch()).count();
+    std::vector<PlayedEntry> played;
+    for (int64_t slot = clock_.SlotAt(now), n = 0; n < options_.playedSongs; --slot, ++n) {
+      played.push_back({nowS - (now - clock_.SlotStartUs(slot)) / 1'000'000, clock_.SongOfSlot(slot)});
+    }
+    res.set_content(PlayedJson(songs_, played), "application/json;charset=utf-8");
+  });
   server.Get("/playlist", [this](const httplib::Request&, httplib::Response& res) {
     res.set_content(PlaylistJson(songs_), "application/json");
   });
