@@ -18,7 +18,7 @@ namespace {
 struct FoundCover {
   Image picture;
   Image scaled;
-  int scale = 1;
+  float scale = 1;
   Image deviceScaled;
   Thumbnail thumbnail;  // for the played-songs window's row
 };
@@ -53,7 +53,7 @@ void UpdateCover(Player& player, const Text& nowPlaying, std::optional<uint32_t>
     return;
   }
   const CoverServices services{player.config.itunesBase, player.config.deezerBase};
-  const int scale = player.mainSurface != nullptr ? SurfaceScale(*player.mainSurface) : 1;
+  const float scale = player.mainSurface != nullptr ? SurfaceScale(*player.mainSurface) : 1;
   RunInBackground(player, Lane::Poll,
                   [httpGet = player.httpGet, services, nowPlaying, parts = std::move(parts), deadlineMs,
                    box = player.look.layout.coverBox, scale, then = std::move(then)]() -> Apply {

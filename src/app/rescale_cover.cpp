@@ -19,12 +19,17 @@ void RescaleCover(SongState& song, const Box& box) {
   song.coverScaled = ScaledCover(*song.coverImage, box);
 }
 
-Image DeviceScaledCover(const Picture& cover, const Box& coverBox, int scale) {
+Image DeviceScaledCover(const Picture& cover, const Box& coverBox, float scale) {
   if (!(coverBox.width > 0) || !(coverBox.height > 0)) return nullptr;
-  return ResizePictureSmooth(cover, RoundPixel(coverBox.width) * scale, RoundPixel(coverBox.height) * scale);
+  // The device pixels between the box's edges, wherever a scale that is not
+  // whole puts them.
+  const int x = RoundPixel(coverBox.x), y = RoundPixel(coverBox.y);
+  const int w = RoundPixel(coverBox.width), h = RoundPixel(coverBox.height);
+  return ResizePictureSmooth(cover, DevicePixels(x + w, scale) - DevicePixels(x, scale),
+                             DevicePixels(y + h, scale) - DevicePixels(y, scale));
 }
 
-void KeepDeviceCover(const SongState& song, const Box& box, int scale, DeviceCover& sharp) {
+void KeepDeviceCover(const SongState& song, const Box& box, float scale, DeviceCover& sharp) {
   if (scale <= 1 || song.coverImage == nullptr || !(box.width > 0) || !(box.height > 0)) {
     FreeImage(sharp.picture);
     return;

@@ -24,6 +24,10 @@ struct BackendPicture {
 };
 
 struct BackendText {
+  // A picture of one pixel at scale 1, whose graphics measures every text
+  // and line: the widths stay those of scale 1 whatever the scale drawn at,
+  // as the layout needs them.
+  std::unique_ptr<BackendPicture> measuring;
   // Each font opened; its handle is its index.
   struct FontEntry {
     std::unique_ptr<Gdiplus::Font> font;
@@ -40,6 +44,9 @@ struct BackendText {
   std::vector<FontEntry> fonts;
 };
 
+// A picture of width by height surface pixels at `scale` (surface_backend.h);
+// nullptr when it cannot be had.
+BackendPicture* CreateGdiplusPicture(int width, int height, float scale);
 // GDI+ started for this process, once, on first use; false if it cannot be.
 // It is never shut down: the process's end releases it.
 bool StartGdiplus();

@@ -12,9 +12,10 @@ uint8_t Mix(uint8_t from, uint8_t to, float t) {
 
 }  // namespace
 
-Image GradientPicture(int32_t width, int32_t height, Colour top, Colour bottom, int scale) {
-  if (width <= 0 || height <= 0 || scale < 1) return nullptr;
-  Image picture = CreateImage(width * scale, height * scale);
+Image GradientPicture(int32_t width, int32_t height, Colour top, Colour bottom, float scale) {
+  if (width <= 0 || height <= 0 || !(scale >= 1)) return nullptr;
+  const int deviceWidth = DevicePixels(width, scale);
+  Image picture = CreateImage(deviceWidth, DevicePixels(height, scale));
   if (picture == nullptr) return nullptr;
   picture->opaque = true;
   for (int32_t i = 0; i < height; ++i) {
@@ -23,9 +24,9 @@ Image GradientPicture(int32_t width, int32_t height, Colour top, Colour bottom, 
     const uint32_t pixel = 0xFF000000u | uint32_t(Mix(RedOf(top), RedOf(bottom), t)) << 16 |
                            uint32_t(Mix(GreenOf(top), GreenOf(bottom), t)) << 8 |
                            uint32_t(Mix(BlueOf(top), BlueOf(bottom), t));
-    for (int copy = 0; copy < scale; ++copy) {
-      uint32_t* row = picture->Row(i * scale + copy);
-      for (int32_t x = 0; x < width * scale; ++x) row[x] = pixel;
+    for (int deviceRow = DevicePixels(i, scale); deviceRow < DevicePixels(i + 1, scale); ++deviceRow) {
+      uint32_t* row = picture->Row(deviceRow);
+      for (int32_t x = 0; x < deviceWidth; ++x) row[x] = pixel;
     }
   }
   return picture;
@@ -39,7 +40,7 @@ void DrawVerticalGradient(Surface& s, int32_t x, int32_t y, int32_t width, int32
 void DrawVerticalGradient(Surface& s, GradientCache& cache, int32_t x, int32_t y, int32_t width, int32_t height,
                           Colour top, Colour bottom) {
   if (height <= 0) return;
-  const int scale = SurfaceScale(s);
+  const float scale = SurfaceScale(s);
   if (cache.picture == nullptr || cache.width != width || cache.height != height || cache.top != top ||
       cache.bottom != bottom || cache.scale != scale) {
     cache = {width, height, top, bottom, scale, GradientPicture(width, height, top, bottom, scale)};

@@ -13,17 +13,17 @@ void DrawVerticalGradient(Surface& s, int32_t x, int32_t y, int32_t width, int32
 
 // A gradient drawn on every frame is made into a picture once and copied
 // afterwards; the cache holds that picture for its caller. On a surface
-// scaled above 1 the picture is made at device resolution, each row as many
-// times as the scale, so that the copy is a copy and not a resampling.
+// scaled above 1 the picture is made at device resolution, each row over the
+// device rows between its edges, so that the copy is a copy and not a resampling.
 struct GradientCache {
   int32_t width = 0, height = 0;
   Colour top = 0, bottom = 0;
-  int scale = 1;
+  float scale = 1;
   Image picture;
 };
 void DrawVerticalGradient(Surface& s, GradientCache& cache, int32_t x, int32_t y, int32_t width, int32_t height,
                           Colour top, Colour bottom);
 
-// The gradient's rows as a picture of its own size times `scale`; nullptr
-// when either side is not positive.
-Image GradientPicture(int32_t width, int32_t height, Colour top, Colour bottom, int scale = 1);
+// The gradient's rows as a picture of its own size at `scale` (DevicePixels
+// of each side); nullptr when either side is not positive.
+Image GradientPicture(int32_t width, int32_t height, Colour top, Colour bottom, float scale = 1);

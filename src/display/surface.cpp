@@ -21,8 +21,8 @@ struct Surface {
   const SurfaceBackend* backend = nullptr;  // outlives the surface
   int width = 0;  // in surface pixels
   int height = 0;
-  int scale = 1;        // device pixels per surface pixel, each way, of the picture
-  int wantedScale = 1;  // what the next BeginDrawing makes the picture at
+  float scale = 1;        // device pixels per surface pixel, each way, of the picture
+  float wantedScale = 1;  // what the next BeginDrawing makes the picture at
   BackendPicture* picture = nullptr;
   BackendText* text = nullptr;
   bool drawing = false;  // between BeginDrawing and EndDrawing
@@ -79,6 +79,11 @@ void Record(Surface& s, DrawOp::Kind kind, Colour colour, int x, int y, int w, i
   s.recording->push_back(std::move(op));
 }
 
+// At a scale that is not whole, boxes and pictures at their own size are the
+// front's, whatever the backend does: their edges are then the rounded ones
+// (surface.h), where a backend would shade a device pixel cut by an edge.
+bool WholeScale(const Surface& s) { return s.scale == std::floor(s.scale); }
+
 // Counts a box of surface pixels as touched by drawing. The backdrop's
 // drawing does not count: the picture is what is compared and shown.
 void Touch(Surface& s, int64_t x, int64_t y, int64_t w, int64_t h) {
@@ -87,6 +92,11 @@ void Touch(Surface& s, int64_t x, int64_t y, int64_t w, int64_t h) {
     s.changes.touchedWhileClosed = true;  // the next closing compares the whole picture
     return;
   }
+  // At a scale that is not whole, a backend drawing at the exact scale puts
+  // an edge up to half a device pixel off the one the front rounds to, and
+  // may shade the device pixel beyond it: one surface pixel more each way
+  // holds that.
+  if (!WholeScale(s)) x -= 1, y -= 1, w += 2, h += 2;
   TouchArea(s.changes, ClipToSurface(s.width, s.height, x, y, w, h));
 }
 
@@ -109,7 +119,7 @@ void FillArea(Surface& s, int x, int y, int w, int h, Colour shown) {
   const PixelArea box = ClipToSurface(s.width, s.height, x, y, w, h);
   if (box.width == 0) return;
   Touch(s, box.x, box.y, box.width, box.height);
-  if (s.backend->fillBox != nullptr) {
+  if (s.backend->fillBox != nullptr && WholeScale(s)) {
     s.backend->fillBox(s.picture, box.x, box.y, box.width, box.height, shown);
     return;
   }
@@ -120,7 +130,7 @@ void FillArea(Surface& s, int x, int y, int w, int h, Colour shown) {
 void PictureAtOwnSize(Surface& s, const Picture& picture, int x, int y) {
   if (OffSurface(s, x, y, picture.width, picture.height)) return;
   Touch(s, x, y, picture.width, picture.height);
-  if (s.backend->drawPicture != nullptr) {
+  if (s.backend->drawPicture != nullptr && WholeScale(s)) {
     s.backend->drawPicture(s.picture, picture, x, y);
     return;
   }
@@ -151,7 +161,7 @@ void DropBackdrop(Surface& s) {
 // Makes the picture again at the wanted scale, as far as the backend goes;
 // the old one stays if that fails.
 void ApplyWantedScale(Surface& s) {
-  const int scale = std::min(s.wantedScale, s.backend->maxScale);
+  const float scale = std::min(s.wantedScale, s.backend->maxScale);
   if (scale == s.scale) return;
   BackendPicture* picture = s.backend->createPicture(s.width, s.height, scale);
   if (picture == nullptr) {
@@ -255,8 +265,10 @@ void DestroySurface(Surface*& s) {
 
 int SurfaceWidth(const Surface& s) { return s.width; }
 int SurfaceHeight(const Surface& s) { return s.height; }
-void SetSurfaceScale(Surface& s, int scale) { s.wantedScale = std::clamp(scale, 1, kMaxSurfaceScale); }
-int SurfaceScale(const Surface& s) { return s.scale; }
+void SetSurfaceScale(Surface& s, float scale) {
+  s.wantedScale = std::isfinite(scale) ? std::clamp(scale, 1.0f, kMaxSurfaceScale) : 1.0f;
+}
+float SurfaceScale(const Surface& s) { return s.scale; }
 
 bool BeginDrawing(Surface& s) {
   ApplyWantedScale(s);
@@ -282,13 +294,13 @@ void SetPresent(Surface& s, std::function<void(int x, int y, int width, int heig
 
 PixelView SurfacePixels(Surface& s) {
   const PictureMemory memory = s.backend->memory(s.picture);
-  return {memory.data, s.width * s.scale, s.height * s.scale, memory.stride, s.scale};
+  return {memory.data, DevicePixels(s.width, s.scale), DevicePixels(s.height, s.scale), memory.stride, s.scale};
 }
 
 uint32_t SurfacePixel(Surface& s, int x, int y) {
   if (x < 0 || y < 0 || x >= s.width || y >= s.height) return 0;
   const PixelView view = SurfacePixels(s);
-  const size_t row = size_t(y) * size_t(view.scale), column = size_t(x) * size_t(view.scale);
+  const size_t row = size_t(DevicePixels(y, view.scale)), column = size_t(DevicePixels(x, view.scale));
   return reinterpret_cast<const uint32_t*>(view.data + row * size_t(view.stride))[column] & 0xFFFFFF;
 }
 
@@ -382,6 +394,15 @@ void DrawPictureStretched(Surface& s, const Picture& picture, float x, float y, 
     return;
   }
   if (OffSurface(s, ix, iy, iw, ih)) return;
+  if (s.scale != 1 && picture.width == DevicePixels(ix + iw, s.scale) - DevicePixels(ix, s.scale) &&
+      picture.height == DevicePixels(iy + ih, s.scale) - DevicePixels(iy, s.scale)) {
+    // Made for the box's device pixels (the gradient, the sharp cover): a
+    // copy, exact and far cheaper than a resampling that would change nothing.
+    Touch(s, ix, iy, iw, ih);
+    CopyDevicePicturePixels(Target(s), picture, ix, iy);
+    WroteMemory(s);
+    return;
+  }
   TouchCurve(s, ix, iy, iw, ih);
   s.backend->drawPictureStretched(s.picture, picture, ix, iy, iw, ih);
 }

@@ -48,13 +48,13 @@ struct DrawOp {
 // The surface's pixels for whoever shows them: opaque 32-bit words 0x..RRGGBB
 // (the top byte means nothing), `stride` bytes from one row to the next.
 // Width and height count device pixels: `scale` of them each way per
-// surface pixel.
+// surface pixel, as DevicePixels places them.
 struct PixelView {
   const uint8_t* data = nullptr;
   int width = 0;
   int height = 0;
   int stride = 0;
-  int scale = 1;
+  float scale = 1;
 };
 
 // Creates an opaque surface of the given size; nullptr on failure.
@@ -68,13 +68,24 @@ int SurfaceHeight(const Surface& s);
 // A display at a scale of 2 shows each surface pixel as 2 by 2 device
 // pixels. Drawing stays in surface pixels; the picture is kept at device
 // resolution, so that text and edges are as sharp as the display allows.
-// A new scale takes effect when drawing next opens: until then the last
-// picture is shown at its own. At scale 1 nothing differs from a surface
-// that never heard of scales.
-constexpr int kMaxSurfaceScale = 4;
-void SetSurfaceScale(Surface& s, int scale);  // clamped to 1..kMaxSurfaceScale
+// A scale need not be whole (1.25 and 1.5 are common on Windows): surface
+// pixels then cover one or two device pixels each way, as DevicePixels
+// places their edges, while text, curves and resampled pictures are drawn
+// at the exact scale. A new scale takes effect when drawing next opens:
+// until then the last picture is shown at its own. At scale 1 nothing
+// differs from a surface that never heard of scales.
+constexpr float kMaxSurfaceScale = 4;
+void SetSurfaceScale(Surface& s, float scale);  // clamped to 1..kMaxSurfaceScale; not a number: 1
 // The scale of the picture being drawn or last drawn.
-int SurfaceScale(const Surface& s);
+float SurfaceScale(const Surface& s);
+
+// Where the edge at surface coordinate `edge` lies in device pixels at
+// `scale`: edge times scale, to the nearest (halves away from zero). Exact
+// at a whole scale. A length from 0 is its own edge: 800 at 1.25 is 1000.
+int DevicePixels(int edge, float scale);
+// The surface pixel that holds device pixel `device` at `scale` (the one
+// whose edges surround it): how a pointer on the device maps back.
+int SurfacePixelAt(int device, float scale);
 
 // Opens drawing in the opaque mode; false if the surface cannot be drawn on.
 bool BeginDrawing(Surface& s);

@@ -63,14 +63,15 @@ struct TextBackend {
 
 struct SurfaceBackend {
   // The largest scale it draws at; the front asks for no larger one.
-  int maxScale = 1;
+  float maxScale = 1;
   // How far beyond its box a curve or a resampled picture may shade pixels
   // (smoothed edges): counted as touched with the rest.
   int curveMarginPx = 0;
 
   // Required. Width by height surface pixels at `scale`, each way, filled
-  // with opaque black; nullptr when it cannot be had.
-  BackendPicture* (*createPicture)(int width, int height, int scale) = nullptr;
+  // with opaque black: DevicePixels(width, scale) by DevicePixels(height,
+  // scale) device pixels. nullptr when it cannot be had.
+  BackendPicture* (*createPicture)(int width, int height, float scale) = nullptr;
   // Required.
   void (*destroyPicture)(BackendPicture* picture) = nullptr;
   // Optional: whether the picture can still be drawn on. Null: always.

@@ -30,10 +30,11 @@ cairo_surface_t* WrapPictureToDraw(const Picture& picture) {
                                              picture.stride);
 }
 
-BackendPicture* CreatePicture(int width, int height, int scale) {
-  cairo_surface_t* pixels = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width * scale, height * scale);
+BackendPicture* CreatePicture(int width, int height, float scale) {
+  cairo_surface_t* pixels =
+      cairo_image_surface_create(CAIRO_FORMAT_RGB24, DevicePixels(width, scale), DevicePixels(height, scale));
   if (cairo_surface_status(pixels) != CAIRO_STATUS_SUCCESS) {
-    LogDiagnostic("cannot make a %dx%d drawing surface at scale %d: %s", width, height, scale,
+    LogDiagnostic("cannot make a %dx%d drawing surface at scale %g: %s", width, height, double(scale),
                   cairo_status_to_string(cairo_surface_status(pixels)));
     cairo_surface_destroy(pixels);
     return nullptr;

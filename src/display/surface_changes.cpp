@@ -36,8 +36,9 @@ void TouchArea(SurfaceChanges& changes, PixelArea box) {
 
 void PresentChangedRows(SurfaceChanges& changes, const PixelTarget& picture, const PresentFn& present) {
   if (!present || picture.data == nullptr) return;
-  const int scale = picture.scale, width = picture.width, height = picture.height;
-  const size_t size = size_t(picture.stride) * size_t(height * scale);
+  const float scale = picture.scale;
+  const int width = picture.width, height = picture.height;
+  const size_t size = size_t(picture.stride) * size_t(DevicePixels(height, scale));
   if (changes.presented.size() != size) {
     changes.presented.assign(picture.data, picture.data + size);  // the first picture: shown whole
     present(0, 0, width, height);
@@ -48,9 +49,9 @@ void PresentChangedRows(SurfaceChanges& changes, const PixelTarget& picture, con
     const auto [touchedFirst, touchedLast] = changes.touchedColumns[size_t(top / kPresentBandRows)];
     if (touchedLast <= touchedFirst) continue;
     const int rows = std::min(kPresentBandRows, height - top);
-    const int first = touchedFirst * scale, count = (touchedLast - touchedFirst) * scale;
-    int left = width * scale, right = -1;
-    for (int y = top * scale; y < (top + rows) * scale; ++y) {
+    const int first = DevicePixels(touchedFirst, scale), count = DevicePixels(touchedLast, scale) - first;
+    int left = DevicePixels(width, scale), right = -1;
+    for (int y = DevicePixels(top, scale); y < DevicePixels(top + rows, scale); ++y) {
       const size_t rowStart = size_t(y) * size_t(picture.stride);
       const auto* now = reinterpret_cast<const uint32_t*>(picture.data + rowStart) + first;
       auto* shown = reinterpret_cast<uint32_t*>(changes.presented.data() + rowStart) + first;
@@ -62,6 +63,8 @@ void PresentChangedRows(SurfaceChanges& changes, const PixelTarget& picture, con
       right = std::max(right, first + r);
       std::memcpy(shown + l, now + l, size_t(r - l + 1) * 4);
     }
-    if (right >= left) present(left / scale, top, right / scale - left / scale + 1, rows);
+    if (right < left) continue;
+    const int leftPixel = SurfacePixelAt(left, scale);
+    present(leftPixel, top, SurfacePixelAt(right, scale) - leftPixel + 1, rows);
   }
 }

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "display/gdiplus_surface.h"
+#include "display/surface.h"
 #include "os/log.h"
 
 using namespace Gdiplus;
@@ -32,18 +33,18 @@ std::unique_ptr<Bitmap> WrapPicture(const Picture& picture) {
 
 Color GdiplusColour(Colour c) { return Color(AlphaOf(c), RedOf(c), GreenOf(c), BlueOf(c)); }
 
-namespace {
-
 // Premultiplied pixels, opaque black as a new Cairo picture is, with a
 // bitmap over them and a graphics drawing on it the way every drawing here
-// expects; nullptr when any of them cannot be had. GDI+ draws at scale 1
-// only: the Win32 shell keeps the window's client area in device pixels.
-BackendPicture* CreatePicture(int width, int height, int) {
+// expects; nullptr when any of them cannot be had. At a scale other than 1
+// the graphics' world transform takes surface pixels to device pixels: text,
+// curves and resampled pictures are drawn at the display's resolution, not
+// drawn small and stretched.
+BackendPicture* CreateGdiplusPicture(int width, int height, float scale) {
   if (!StartGdiplus()) return nullptr;
   auto picture = std::make_unique<BackendPicture>();
-  picture->pixels = CreateImage(width, height);
+  picture->pixels = CreateImage(DevicePixels(width, scale), DevicePixels(height, scale));
   if (picture->pixels == nullptr) {
-    LogDiagnostic("cannot make a %dx%d drawing surface", width, height);
+    LogDiagnostic("cannot make a %dx%d drawing surface at scale %g", width, height, double(scale));
     return nullptr;
   }
   std::fill(picture->pixels->pixels.begin(), picture->pixels->pixels.end(), 0xFF000000u);
@@ -64,8 +65,11 @@ BackendPicture* CreatePicture(int width, int height, int) {
   // picture that may be shown anywhere.
   g.SetTextRenderingHint(TextRenderingHintAntiAlias);
   g.SetPageUnit(UnitPixel);
+  if (scale != 1) g.ScaleTransform(scale, scale);
   return picture.release();
 }
+
+namespace {
 
 void DestroyPicture(BackendPicture* picture) { delete picture; }
 
@@ -109,9 +113,9 @@ void DrawPictureStretched(BackendPicture* picture, const Picture& source, int x,
 
 const SurfaceBackend& DrawingBackend() {
   static const SurfaceBackend kGdiplus = {
-      .maxScale = 1,
+      .maxScale = kMaxSurfaceScale,
       .curveMarginPx = 1,  // smoothed edges may shade a pixel just beyond the box
-      .createPicture = CreatePicture,
+      .createPicture = CreateGdiplusPicture,
       .destroyPicture = DestroyPicture,
       // A picture can always be drawn on, and the memory is the bitmap's own:
       // no canDraw, no memoryWritten. Boxes and pictures at their own size

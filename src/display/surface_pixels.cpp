@@ -2,8 +2,10 @@
 #include "display/surface_pixels.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -25,13 +27,17 @@ void PutDevicePixel(uint32_t* pixel, Colour c) {
   *pixel = 0xFF000000u | (channels[0] << 16) | (channels[1] << 8) | channels[2];
 }
 
-// Writes one surface pixel: `scale` by `scale` device pixels.
-void PutPixel(const PixelTarget& to, int x, int y, Colour c) {
-  for (int dy = 0; dy < to.scale; ++dy) {
-    uint32_t* row = DeviceRow(to, y * to.scale + dy) + x * to.scale;
-    for (int dx = 0; dx < to.scale; ++dx) PutDevicePixel(row + dx, c);
+// Writes the device pixels of a box of surface pixels (on the picture).
+void PutBox(const PixelTarget& to, PixelArea box, Colour c) {
+  const int left = DevicePixels(box.x, to.scale), right = DevicePixels(box.x + box.width, to.scale);
+  const int bottom = DevicePixels(box.y + box.height, to.scale);
+  for (int y = DevicePixels(box.y, to.scale); y < bottom; ++y) {
+    uint32_t* row = DeviceRow(to, y);
+    for (int x = left; x < right; ++x) PutDevicePixel(row + x, c);
   }
 }
+
+void PutPixel(const PixelTarget& to, int x, int y, Colour c) { PutBox(to, {x, y, 1, 1}, c); }
 
 // A premultiplied pixel laid over an opaque one.
 uint32_t Over(uint32_t p, uint32_t under) {
@@ -45,6 +51,20 @@ uint32_t Over(uint32_t p, uint32_t under) {
 }
 
 }  // namespace
+
+int DevicePixels(int edge, float scale) {
+  // Clamped: an edge far off the surface, times the scale, must still fit.
+  return int(std::clamp(std::round(double(edge) * double(scale)), -2e9, 2e9));
+}
+
+int SurfacePixelAt(int device, float scale) {
+  if (!(scale >= 1)) return device;
+  // The division's guess is off by at most one where rounding moved an edge.
+  int x = int(std::floor(double(device) / double(scale)));
+  while (DevicePixels(x + 1, scale) <= device) ++x;
+  while (DevicePixels(x, scale) > device) --x;
+  return x;
+}
 
 PixelArea ClipToSurface(int width, int height, int64_t x, int64_t y, int64_t w, int64_t h) {
   if (w < 0) x += w, w = -w;
@@ -74,34 +94,55 @@ void PlotLine(const PixelTarget& to, int x1, int y1, int x2, int y2, Colour colo
 
 void FillPixels(const PixelTarget& to, PixelArea box, Colour colour) {
   if (to.data == nullptr) return;
-  for (int row = box.y; row < box.y + box.height; ++row) {
-    for (int column = box.x; column < box.x + box.width; ++column) PutPixel(to, column, row, colour);
-  }
+  PutBox(to, box, colour);
 }
 
 void CopyPicturePixels(const PixelTarget& to, const Picture& picture, int x, int y) {
   if (to.data == nullptr) return;
   const PixelArea box = ClipToSurface(to.width, to.height, x, y, picture.width, picture.height);
+  if (box.width == 0) return;
+  // The device columns' edges of the box, once for all its rows.
+  std::vector<int> columns(size_t(box.width) + 1);
+  for (int i = 0; i <= box.width; ++i) columns[size_t(i)] = DevicePixels(box.x + i, to.scale);
   for (int row = box.y; row < box.y + box.height; ++row) {
     const uint32_t* from = picture.Row(row - y) + (box.x - x);
-    for (int dy = 0; dy < to.scale; ++dy) {
-      uint32_t* out = DeviceRow(to, row * to.scale + dy) + box.x * to.scale;
+    for (int deviceY = DevicePixels(row, to.scale); deviceY < DevicePixels(row + 1, to.scale); ++deviceY) {
+      uint32_t* out = DeviceRow(to, deviceY);
       if (picture.opaque && to.scale == 1) {
-        std::memcpy(out, from, size_t(box.width) * 4);
+        std::memcpy(out + box.x, from, size_t(box.width) * 4);
         continue;
       }
-      for (int i = 0; i < box.width * to.scale; ++i) {
-        const uint32_t p = from[i / to.scale];
-        out[i] = picture.opaque ? p : Over(p, out[i]);
+      for (int i = 0; i < box.width; ++i) {
+        for (int deviceX = columns[size_t(i)]; deviceX < columns[size_t(i) + 1]; ++deviceX) {
+          out[deviceX] = picture.opaque ? from[i] : Over(from[i], out[deviceX]);
+        }
       }
     }
   }
 }
 
+void CopyDevicePicturePixels(const PixelTarget& to, const Picture& picture, int x, int y) {
+  if (to.data == nullptr) return;
+  const int left = DevicePixels(x, to.scale), top = DevicePixels(y, to.scale);
+  const PixelArea box = ClipToSurface(DevicePixels(to.width, to.scale), DevicePixels(to.height, to.scale), left, top,
+                                      picture.width, picture.height);
+  for (int row = box.y; row < box.y + box.height; ++row) {
+    const uint32_t* from = picture.Row(row - top) + (box.x - left);
+    uint32_t* out = DeviceRow(to, row) + box.x;
+    if (picture.opaque) {
+      std::memcpy(out, from, size_t(box.width) * 4);
+      continue;
+    }
+    for (int i = 0; i < box.width; ++i) out[i] = Over(from[i], out[i]);
+  }
+}
+
 void CopyArea(const PixelTarget& to, const uint8_t* from, PixelArea area) {
   if (to.data == nullptr || from == nullptr) return;
-  const size_t offset = size_t(area.x) * size_t(to.scale) * 4, bytes = size_t(area.width) * size_t(to.scale) * 4;
-  for (size_t y = size_t(area.y) * size_t(to.scale); y < size_t(area.y + area.height) * size_t(to.scale); ++y) {
+  const int left = DevicePixels(area.x, to.scale), right = DevicePixels(area.x + area.width, to.scale);
+  const size_t offset = size_t(left) * 4, bytes = size_t(right - left) * 4;
+  const int bottom = DevicePixels(area.y + area.height, to.scale);
+  for (size_t y = size_t(DevicePixels(area.y, to.scale)); y < size_t(bottom); ++y) {
     std::memcpy(to.data + y * size_t(to.stride) + offset, from + y * size_t(to.stride) + offset, bytes);
   }
 }

@@ -9,13 +9,13 @@
 #include "display/surface.h"
 
 // A picture's memory: 32-bit words 0x..RRGGBB, `stride` bytes a row, at
-// device resolution, `scale` by `scale` device pixels per surface pixel;
-// width and height in surface pixels.
+// device resolution, each surface pixel covering the device pixels between
+// its edges (DevicePixels); width and height in surface pixels.
 struct PixelTarget {
   uint8_t* data = nullptr;
   int stride = 0;
   int width = 0, height = 0;
-  int scale = 1;
+  float scale = 1;
 };
 
 // The part of a box that lies on a width by height surface, a negative side
@@ -34,6 +34,11 @@ void FillPixels(const PixelTarget& to, PixelArea box, Colour colour);
 // (x, y): copied where opaque, laid over the pixels elsewhere. Each of its
 // pixels covers one surface pixel.
 void CopyPicturePixels(const PixelTarget& to, const Picture& picture, int x, int y);
+
+// A picture whose pixels are device pixels, its top-left corner on the
+// device pixel where surface pixel (x, y) begins: copied where opaque, laid
+// over the pixels elsewhere; what falls off the picture is left out.
+void CopyDevicePicturePixels(const PixelTarget& to, const Picture& picture, int x, int y);
 
 // The device pixels of an area (already on the picture) copied from another
 // picture of the same size, scale and stride.

@@ -55,27 +55,33 @@ const Font& FontFor(const BackendText::FontEntry& entry, std::u16string_view tex
   return *entry.font;
 }
 
-RectF Bounds(BackendPicture* picture, const Font& font, std::u16string_view text) {
+// Measured at scale 1, whatever the scale of the picture drawn on.
+RectF Bounds(BackendText* text, const Font& font, std::u16string_view utf16) {
   RectF bounds;
-  picture->graphics->MeasureString(Wide(text), INT(text.size()), &font, PointF(0, 0), &TextFormat(), &bounds);
+  text->measuring->graphics->MeasureString(Wide(utf16), INT(utf16.size()), &font, PointF(0, 0), &TextFormat(),
+                                           &bounds);
   return bounds;
 }
 
-BackendText* CreateGdiplusText(BackendPicture*) { return new BackendText; }
+BackendText* CreateGdiplusText(BackendPicture*) {
+  auto text = std::make_unique<BackendText>();
+  text->measuring.reset(CreateGdiplusPicture(1, 1, 1));
+  return text->measuring != nullptr ? text.release() : nullptr;
+}
 
 void DestroyGdiplusText(BackendText* text) { delete text; }
 
-int OpenGdiplusFont(BackendText* text, BackendPicture* picture, const FontFace& face, float& lineHeight) {
+int OpenGdiplusFont(BackendText* text, BackendPicture*, const FontFace& face, float& lineHeight) {
   std::unique_ptr<Font> made = MakeFont(ChooseFontFamily(face.face), REAL(face.points) * kPixelsPerPoint);
   if (made == nullptr) return -1;
-  lineHeight = made->GetHeight(picture->graphics.get());
+  lineHeight = made->GetHeight(text->measuring->graphics.get());
   text->fonts.push_back({std::move(made), lineHeight, {}});
   return int(text->fonts.size() - 1);
 }
 
-float MeasureGdiplusText(BackendText* text, BackendPicture* picture, int font, std::u16string_view utf16) {
+float MeasureGdiplusText(BackendText* text, BackendPicture*, int font, std::u16string_view utf16) {
   REAL dy = 0;
-  return Bounds(picture, FontFor(text->fonts[size_t(font)], utf16, dy), utf16).Width;
+  return Bounds(text, FontFor(text->fonts[size_t(font)], utf16, dy), utf16).Width;
 }
 
 TextReach DrawGdiplusText(BackendText* text, BackendPicture* picture, int font, std::u16string_view utf16, float x,
@@ -87,7 +93,7 @@ TextReach DrawGdiplusText(BackendText* text, BackendPicture* picture, int font, 
   picture->graphics->DrawString(Wide(utf16), INT(utf16.size()), &f, PointF(x, y + dy), &TextFormat(), &brush);
   // Its advance widths by its line, with a margin for the ink that glyphs and
   // smoothing put beyond them.
-  const RectF bounds = Bounds(picture, f, utf16);
+  const RectF bounds = Bounds(text, f, utf16);
   const float margin = 2.0f + std::ceil(std::max(entry.lineHeight, bounds.Height) / 4.0f);
   return {bounds.X - margin, bounds.Y + dy - margin, bounds.Width + 2 * margin,
           std::max(bounds.Height, entry.lineHeight) + 2 * margin};

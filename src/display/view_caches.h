@@ -17,14 +17,14 @@
 // draws it instead of the 250 by 250 copy when its scale is the surface's.
 struct DeviceCover {
   uint32_t cover = 0;  // which cover it was made from, as its maker counts them
-  int scale = 1;
+  float scale = 1;
   Image picture;
 };
 
 // Everything the still parts of the main view are drawn from: while it is
 // the same, the surface's backdrop holds them as they would be drawn now.
 struct StillInputs {
-  int scale = 0;
+  float scale = 0;
   Text song;
   uint64_t coverScaled = 0, coverImage = 0, deviceCover = 0;  // picture serials; 0: none
   Fonts fonts;

@@ -3,6 +3,7 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <memory>
@@ -16,6 +17,7 @@
 #include "platform/accessible_win32.h"
 #include "platform/keyboard_win32.h"
 #include "platform/web_page.h"
+#include "platform/win32_dpi.h"
 
 namespace {
 
@@ -44,9 +46,11 @@ struct Win32ShellState {
   HWND window = nullptr;  // window 0, its menu bar is menu 1
   HACCEL shortcuts = nullptr;
   SIZE playerSize{};                 // the player window's one outer size
+  float playerScale = 1;             // its display scale (platform/win32_dpi.h)
   std::vector<std::unique_ptr<SideState>> sides;
   HWND playedSongsWindow = nullptr;
   SIZE playedSongsSize{};
+  float playedSongsScale = 1;
   Surface* playedSongsSurface = nullptr;
   bool pointerCaptured = false;      // a left press holds the pointer for the drag
   POINT lastPointer{};               // where the pointer was last seen on surface 1
@@ -80,7 +84,7 @@ constexpr UINT kResultsReady = WM_APP + 1;
 
 void SendPointer(PointerKind kind, LPARAM position) {
   // Signed: while the pointer is captured it may be left of or above the window.
-  g.lastPointer = {GET_X_LPARAM(position), GET_Y_LPARAM(position)};
+  g.lastPointer = SurfacePoint(GET_X_LPARAM(position), GET_Y_LPARAM(position), g.playerScale);
   Deliver({ShellEvent::Kind::Surface, 0, {kind, int(g.lastPointer.x), int(g.lastPointer.y)}});
 }
 
@@ -144,9 +148,12 @@ void PaintFrom(HWND window, Surface* surface) {
   EndPaint(window, &paint);
 }
 
-void ShowChanges(HWND window, int x, int y, int width, int height) {
-  const RECT changed{x, y, x + width, y + height};
-  InvalidateRect(window, &changed, FALSE);
+// Has the window show what changed on its surface, in surface pixels.
+void ShowInWindow(HWND window, Surface& surface) {
+  SetPresent(surface, [window, &surface](int x, int y, int width, int height) {
+    const RECT changed = DeviceRect(x, y, width, height, SurfaceScale(surface));
+    InvalidateRect(window, &changed, FALSE);
+  });
 }
 
 // Outer size and place of a window whose client area is width by height,
@@ -157,7 +164,10 @@ RECT CentredWindowRect(int width, int height, DWORD style, bool menu) {
   RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
   const int w = frame.right - frame.left, h = frame.bottom - frame.top;
-  const int x = work.left + (work.right - work.left - w) / 2, y = work.top + (work.bottom - work.top - h) / 2;
+  // A window larger than the work area (a small screen at a large scale)
+  // keeps its title bar and left edge on it.
+  const int x = std::max(int(work.left + (work.right - work.left - w) / 2), int(work.left));
+  const int y = std::max(int(work.top + (work.bottom - work.top - h) / 2), int(work.top));
   return {x, y, x + w, y + h};
 }
 
@@ -172,6 +182,24 @@ void FitClientArea(HWND window, int width, int height, SIZE& fixedSize) {
                outer.bottom - outer.top + height - (client.bottom - client.top)};
   if (fixedSize.cx == outer.right - outer.left && fixedSize.cy == outer.bottom - outer.top) return;
   SetWindowPos(window, nullptr, 0, 0, fixedSize.cx, fixedSize.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The window is on a screen of another DPI now (or the DPI changed): it
+// takes the place Windows suggests, a client area at the new scale, and its
+// surface is drawn at that scale from its next drawing on. Its new scale.
+float FollowNewDpi(HWND window, WPARAM wParam, LPARAM lParam, const WindowDescription& description, SIZE& fixedSize,
+                   Surface* surface) {
+  const float scale = ScaleOfDpi(LOWORD(wParam));
+  fixedSize = {};  // the old size must not hold the window back
+  if (const auto* suggested = reinterpret_cast<const RECT*>(lParam)) {
+    SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  const SIZE client = ClientSizeAt(description.width, description.height, scale);
+  FitClientArea(window, client.cx, client.cy, fixedSize);
+  if (surface != nullptr) SetSurfaceScale(*surface, scale);
+  InvalidateRect(window, nullptr, FALSE);
+  return scale;
 }
 
 // Minimum and maximum size are that one size: the window cannot be
@@ -212,7 +240,9 @@ LRESULT CALLBACK PlayerWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
       }
       return 0;
     case WM_DPICHANGED:
-      FitClientArea(window, kPlayerWindow.width, kPlayerWindow.height, g.playerSize);
+      // Drawn at the new scale by the next frame, as every 80 ms.
+      g.playerScale = FollowNewDpi(window, wParam, lParam, kPlayerWindow, g.playerSize,
+                                   g.player != nullptr ? g.player->mainSurface : nullptr);
       return 0;
     case WM_COMMAND:
       // From the menu bar (0) or the shortcut (1); not from controls: there are none.
@@ -305,7 +335,10 @@ LRESULT CALLBACK SideWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       if (side != nullptr) FixTrackSize(reinterpret_cast<MINMAXINFO*>(lParam), side->size);
       return 0;
     case WM_DPICHANGED:
-      if (side != nullptr) FitClientArea(window, side->side->window.width, side->side->window.height, side->size);
+      if (side == nullptr) return 0;
+      FollowNewDpi(window, wParam, lParam, side->side->window, side->size, side->surface);
+      // Its picture is drawn once: it is drawn again at the new scale.
+      if (g.player != nullptr && side->surface != nullptr) side->side->draw(*g.player, *side->surface);
       return 0;
     default:
       return DefWindowProcW(window, message, wParam, lParam);  // pointer events: ignored
@@ -341,11 +374,15 @@ LRESULT CALLBACK PlayedSongsWindowProc(HWND window, UINT message, WPARAM wParam,
       FixTrackSize(reinterpret_cast<MINMAXINFO*>(lParam), g.playedSongsSize);
       return 0;
     case WM_DPICHANGED:
-      FitClientArea(window, kPlayedSongsWidth, kPlayedSongsHeight, g.playedSongsSize);
+      g.playedSongsScale =
+          FollowNewDpi(window, wParam, lParam, kPlayedSongsWindow, g.playedSongsSize, g.playedSongsSurface);
+      if (g.player != nullptr) DrawPlayedSongsWindow(*g.player);
       return 0;
-    case WM_LBUTTONDOWN:
-      SendPlayedSongs({PlayedSongsInput::Kind::Click, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+    case WM_LBUTTONDOWN: {
+      const POINT at = SurfacePoint(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), g.playedSongsScale);
+      SendPlayedSongs({PlayedSongsInput::Kind::Click, int(at.x), int(at.y)});
       return 0;
+    }
     case WM_MOUSEWHEEL:
       // Up (positive) shows newer songs.
       SendPlayedSongs({PlayedSongsInput::Kind::Scroll, 0, 0, -float(GET_WHEEL_DELTA_WPARAM(wParam)) / WHEEL_DELTA});
@@ -370,7 +407,8 @@ void OpenPlayedSongsWindow(Player& player) {
   }
   g.playedSongsSurface = CreateSurface(kPlayedSongsWidth, kPlayedSongsHeight);
   if (g.playedSongsSurface == nullptr) return;
-  const RECT place = CentredWindowRect(kPlayedSongsWidth, kPlayedSongsHeight, kDialogStyle, false);
+  const SIZE guess = ClientSizeAt(kPlayedSongsWidth, kPlayedSongsHeight, WindowScale(nullptr));
+  const RECT place = CentredWindowRect(guess.cx, guess.cy, kDialogStyle, false);
   g.playedSongsSize = {place.right - place.left, place.bottom - place.top};
   g.playedSongsWindow = CreateWindowExW(0, kPlayedSongsClass, Wide(T(kPlayedSongsWindow.title)), kDialogStyle, place.left,
                                         place.top, place.right - place.left, place.bottom - place.top, nullptr, nullptr,
@@ -379,9 +417,11 @@ void OpenPlayedSongsWindow(Player& player) {
     DestroySurface(g.playedSongsSurface);
     return;
   }
-  FitClientArea(g.playedSongsWindow, kPlayedSongsWidth, kPlayedSongsHeight, g.playedSongsSize);
-  const HWND played = g.playedSongsWindow;
-  SetPresent(*g.playedSongsSurface, [played](int x, int y, int w, int h) { ShowChanges(played, x, y, w, h); });
+  g.playedSongsScale = WindowScale(g.playedSongsWindow);
+  const SIZE client = ClientSizeAt(kPlayedSongsWidth, kPlayedSongsHeight, g.playedSongsScale);
+  FitClientArea(g.playedSongsWindow, client.cx, client.cy, g.playedSongsSize);
+  SetSurfaceScale(*g.playedSongsSurface, g.playedSongsScale);
+  ShowInWindow(g.playedSongsWindow, *g.playedSongsSurface);
   OpenPlayedSongs(player, g.playedSongsSurface);
   ShowWindow(g.playedSongsWindow, SW_SHOW);
 }
@@ -429,20 +469,26 @@ HMENU BuildMenuBar() {
 }
 
 // A window of that description, centred, with `menu` if not null; its one
-// outer size in `size`.
-HWND NewWindow(const wchar_t* windowClass, const WindowDescription& description, HMENU menu, SIZE& size) {
+// outer size in `size`, its display scale in `scale`.
+HWND NewWindow(const wchar_t* windowClass, const WindowDescription& description, HMENU menu, SIZE& size,
+               float& scale) {
   const DWORD style = StyleOf(description);
-  const RECT place = CentredWindowRect(description.width, description.height, style, menu != nullptr);
+  // Placed at the system's scale; the screen it lands on has the last word.
+  SIZE client = ClientSizeAt(description.width, description.height, WindowScale(nullptr));
+  const RECT place = CentredWindowRect(client.cx, client.cy, style, menu != nullptr);
   size = {place.right - place.left, place.bottom - place.top};
   const HWND window = CreateWindowExW(0, windowClass, Wide(T(description.title)), style, place.left, place.top,
                                       size.cx, size.cy, nullptr, menu, g.instance, nullptr);
-  if (window != nullptr) FitClientArea(window, description.width, description.height, size);
+  if (window == nullptr) return nullptr;
+  scale = WindowScale(window);
+  client = ClientSizeAt(description.width, description.height, scale);
+  FitClientArea(window, client.cx, client.cy, size);
   return window;
 }
 
 bool OpenPlayerWindow(Player& player) {
   HMENU menu = BuildMenuBar();
-  g.window = NewWindow(kPlayerWindowClass, kPlayerWindow, menu, g.playerSize);
+  g.window = NewWindow(kPlayerWindowClass, kPlayerWindow, menu, g.playerSize, g.playerScale);
   if (g.window == nullptr) {
     if (menu != nullptr) DestroyMenu(menu);
     return false;
@@ -457,8 +503,8 @@ bool OpenPlayerWindow(Player& player) {
 
   player.mainSurface = CreateSurface(kPlayerWindow.width, kPlayerWindow.height);
   if (player.mainSurface != nullptr) {
-    const HWND window = g.window;
-    SetPresent(*player.mainSurface, [window](int x, int y, int w, int h) { ShowChanges(window, x, y, w, h); });
+    SetSurfaceScale(*player.mainSurface, g.playerScale);
+    ShowInWindow(g.window, *player.mainSurface);
   }
   ShowWindow(g.window, SW_SHOW);
   resultsWindow.store(g.window);
@@ -509,15 +555,16 @@ Surface* OpenSideWindow(const SideWindow& description) {
   side->side = &description;
   SideState* kept = side.get();
   g.sides.push_back(std::move(side));
-  kept->window = NewWindow(kSideClass, description.window, nullptr, kept->size);
+  float scale = 1;
+  kept->window = NewWindow(kSideClass, description.window, nullptr, kept->size, scale);
   if (kept->window == nullptr) {
     DestroySideWindow(kept);
     return nullptr;
   }
   kept->surface = CreateSurface(description.window.width, description.window.height);
   if (kept->surface != nullptr) {
-    const HWND window = kept->window;
-    SetPresent(*kept->surface, [window](int x, int y, int w, int h) { ShowChanges(window, x, y, w, h); });
+    SetSurfaceScale(*kept->surface, scale);
+    ShowInWindow(kept->window, *kept->surface);
   }
   ShowWindow(kept->window, SW_SHOW);
   return kept->surface;

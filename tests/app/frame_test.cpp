@@ -97,9 +97,6 @@ TEST_F(Frames, TheOscilloscopeAsksForSamplesWheneverAStreamExists) {
 }
 
 TEST_F(Frames, AtScaleTwoTheCoverComesFromTheDownloadedPictureAtDeviceResolution) {
-#ifdef _WIN32
-  GTEST_SKIP() << "the GDI+ surface draws at scale 1: the Win32 shell keeps its client area in device pixels";
-#endif
   // Columns one pixel wide, alternately white and black: the 250 by 250
   // copy can only show them as grey, the device pixels of the box can show them.
   SongState& song = player.song;

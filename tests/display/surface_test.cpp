@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <iostream>
 
 #include "display/gradient.h"
 #include "display/surface.h"
@@ -347,9 +348,6 @@ TEST(SurfacePresent, OnlyWhatChangedIsShownAgain) {
 }
 
 TEST(SurfaceScale, AtTwoEverySurfacePixelIsTwoByTwoAndTextsKeepTheirWidths) {
-#ifdef _WIN32
-  GTEST_SKIP() << "the GDI+ surface draws at scale 1: the Win32 shell keeps its client area in device pixels";
-#endif
   Surface* s = CreateSurface(100, 50);
   std::vector<std::array<int, 4>> shown;
   SetPresent(*s, [&shown](int x, int y, int w, int h) { shown.push_back({x, y, w, h}); });
@@ -405,6 +403,103 @@ TEST(SurfaceScale, AtTwoEverySurfacePixelIsTwoByTwoAndTextsKeepTheirWidths) {
   EXPECT_LE(shown[0][1], 45);
   EXPECT_GT(shown[0][1] + shown[0][3], 45);
   DestroySurface(s);
+}
+
+// How sharp the edges of an area are, from 0 to 1: the mean brightness step
+// between neighbours in a row, weighted by the step, over the area's
+// contrast. A step made in one pixel counts 1; one spread over two (a
+// picture stretched smoothly to twice its size) about one half.
+double EdgeSharpness(const PixelView& v, int left, int top, int right, int bottom) {
+  const auto grey = [&](int x, int y) { return int(DevicePixel(v, x, y) >> 8 & 0xFF); };
+  double lowest = 255, highest = 0, sum = 0, sumSquares = 0;
+  for (int y = top; y < bottom; ++y) {
+    for (int x = left; x < right; ++x) {
+      lowest = std::min<double>(lowest, grey(x, y)), highest = std::max<double>(highest, grey(x, y));
+      if (x + 1 == right) continue;
+      const double step = std::abs(grey(x + 1, y) - grey(x, y));
+      sum += step, sumSquares += step * step;
+    }
+  }
+  return sum == 0 || highest <= lowest ? 0 : sumSquares / sum / (highest - lowest);
+}
+
+// At any scale, whole or not: the picture is the surface's size at that
+// scale; a box covers the device pixels between its rounded edges, and a
+// pointer on any of them maps back to its surface pixels; texts keep their
+// widths, and are drawn at the device's resolution: the same as the text
+// drawn at scale 1 in a font that many times larger (a picture drawn at
+// scale 1 and stretched would blur or block every edge of it).
+TEST(SurfaceScale, ShapesLandOnRoundedEdgesAndTextIsDrawnAtDeviceResolution) {
+  const FontFace face{"Segoe UI", 12};
+  constexpr int kTextX = 32, kTextY = 8;  // whole device pixels at every scale below
+  auto drawOn = [](Surface& s, float scale, const FontFace& font, int x, int y, bool withBox) {
+    SetSurfaceScale(s, scale);
+    EXPECT_TRUE(BeginDrawing(s));
+    FillBox(s, 0, 0, float(SurfaceWidth(s)), float(SurfaceHeight(s)), Rgb(255, 255, 255));
+    if (withBox) FillBox(s, 10, 22, 5, 3, Rgb(255, 0, 0));
+    SetDrawMode(s, DrawMode::TransparentText);
+    SelectFont(s, font);
+    DrawText(s, u"Night Song", float(x), float(y), Rgb(0, 0, 0));
+    const float width = TextWidth(s, u"Night Song");
+    EndDrawing(s);
+    return width;
+  };
+  Surface* one = CreateSurface(120, 40);
+  const float widthAtOne = drawOn(*one, 1, face, kTextX, kTextY, true);
+  DestroySurface(one);
+
+  const struct {
+    float scale;
+    int width, height;  // of the picture, in device pixels
+    int boxLeft, boxRight, boxTop, boxBottom;
+  } cases[] = {
+      {1.0f, 120, 40, 10, 15, 22, 25},
+      {1.25f, 150, 50, 13, 19, 28, 31},  // 12.5 to 13, 18.75 to 19, 27.5 to 28, 31.25 to 31
+      {1.5f, 180, 60, 15, 23, 33, 38},   // 22.5 to 23, 37.5 to 38: halves away from zero
+      {2.0f, 240, 80, 20, 30, 44, 50},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.scale);
+    Surface* s = CreateSurface(120, 40);
+    EXPECT_EQ(drawOn(*s, c.scale, face, kTextX, kTextY, true), widthAtOne);
+    const PixelView view = SurfacePixels(*s);
+    ASSERT_EQ(view.width, c.width);
+    ASSERT_EQ(view.height, c.height);
+    for (int y = c.boxTop - 2; y < c.boxBottom + 2; ++y) {
+      for (int x = c.boxLeft - 2; x < c.boxRight + 2; ++x) {
+        const bool inside = x >= c.boxLeft && x < c.boxRight && y >= c.boxTop && y < c.boxBottom;
+        EXPECT_EQ(DevicePixel(view, x, y), inside ? 0xFF0000u : 0xFFFFFFu) << x << "," << y;
+        const int px = SurfacePixelAt(x, c.scale), py = SurfacePixelAt(y, c.scale);
+        EXPECT_EQ(inside, px >= 10 && px < 15 && py >= 22 && py < 25) << x << "," << y;
+      }
+    }
+
+    // The text against the same text drawn at scale 1, the font and its
+    // place that many times larger, over the device rows of its line (the
+    // box left out): as sharp, and at scale 2 not in blocks of 2 by 2.
+    Surface* large = CreateSurface(c.width, c.height);
+    drawOn(*large, 1, {face.face, int(std::lround(face.points * c.scale))}, int(kTextX * c.scale),
+           int(kTextY * c.scale), false);
+    const PixelView reference = SurfacePixels(*large);
+    const int top = 0, bottom = DevicePixels(20, c.scale), left = DevicePixels(kTextX - 2, c.scale);
+    const double sharp = EdgeSharpness(view, left, top, c.width, bottom);
+    const double sharpLarge = EdgeSharpness(reference, left, top, c.width, bottom);
+    int blocks = 0, split = 0;  // of 2 by 2 device pixels, not all white
+    for (int y = top; y + 1 < bottom; y += 2) {
+      for (int x = left; x + 1 < c.width; x += 2) {
+        const uint32_t p = DevicePixel(view, x, y), q[] = {DevicePixel(view, x + 1, y), DevicePixel(view, x, y + 1),
+                                                         DevicePixel(view, x + 1, y + 1)};
+        blocks += p != 0xFFFFFF || q[0] != 0xFFFFFF || q[1] != 0xFFFFFF || q[2] != 0xFFFFFF;
+        split += p != q[0] || p != q[1] || p != q[2];
+      }
+    }
+    std::cout << "scale " << c.scale << ": edge sharpness " << sharp << " (larger font " << sharpLarge << "), " << split
+              << " of " << blocks << " inked 2x2 blocks split\n";
+    EXPECT_GE(sharp, 0.85 * sharpLarge);
+    EXPECT_TRUE(c.scale != 2 || split > blocks / 3) << "drawn at scale 1 and each pixel doubled";
+    DestroySurface(large);
+    DestroySurface(s);
+  }
 }
 
 TEST(Surface, RoundsHalfToEven) {

@@ -104,15 +104,23 @@ class WindowsListener : public Listener {
     return facts;
   }
 
-  // The main view as the Windows build paints it for `song` when idle.
-  ReferenceFrame WindowsFrame(const std::string& song) {
+  // The main view's device pixels as the Windows build paints it for `song`
+  // when idle, at `scale` (800 * scale by 300 * scale), row by row.
+  std::vector<uint32_t> WindowsPixels(const std::string& song, int scale = 1) {
     const std::string file = session.workDir + "/frame.raw";
-    std::vector<uint32_t> pixels(800 * 300, 0);
-    if (Probe({"frame", song, file})) {
-      std::ifstream(file, std::ios::binary).read(reinterpret_cast<char*>(pixels.data()), std::streamsize(800 * 300 * 4));
+    std::vector<uint32_t> pixels(size_t(800 * scale) * size_t(300 * scale), 0);
+    if (Probe({"frame", song, file, std::to_string(scale)})) {
+      std::ifstream(file, std::ios::binary)
+          .read(reinterpret_cast<char*>(pixels.data()), std::streamsize(pixels.size() * 4));
     }
     for (uint32_t& pixel : pixels) pixel &= 0xFFFFFF;
-    return ReferenceFrame(std::move(pixels));
+    return pixels;
+  }
+  ReferenceFrame WindowsFrame(const std::string& song) { return ReferenceFrame(WindowsPixels(song)); }
+
+  // `wine reg ARGUMENTS` in the test's prefix.
+  bool WineReg(const std::string& arguments) {
+    return RunInSession(session, Wine("reg " + arguments + " >/dev/null"), 60).has_value();
   }
 
   // A stand-in for the desktop's URL handler, first on PATH: it writes
@@ -294,10 +302,6 @@ class WindowsListenerBehindProxy : public WindowsListener {
   static constexpr const char* kConnections =
       "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Connections";
 
-  bool WineReg(const std::string& arguments) {
-    return RunInSession(session, Wine("reg " + arguments + " >/dev/null"), 60).has_value();
-  }
-
   bool proxySet_ = false;
 };
 
@@ -403,6 +407,69 @@ TEST_F(WindowsListener, WithoutTheEngineOnlyTheMissingLibraryBoxThenZero) {
   EXPECT_FALSE(FindWindow(session, kPlayerWindow.title, 0ms)) << "a window opened all the same";
   ASSERT_TRUE(RunInSession(session, "xdotool windowfocus --sync " + *box + " key Return"));
   ExpectEndsWithZero(15s, "still running after OK");
+}
+
+// The display's DPI as a Windows user sets it, where Wine reads it when a
+// program starts: set for one test and taken back by TearDown. Wine keeps
+// the screen's size from the display of its first window while its server
+// runs, and this test's display is larger: a server of its own before and after.
+class WindowsListenerAtDpi : public WindowsListener {
+ protected:
+  void TearDown() override {
+    if (dpiSet_) SetDpi(0);
+    WindowsListener::TearDown();
+  }
+
+  // 0: none set.
+  void SetDpi(int dpi) {
+    dpiSet_ = dpi != 0;
+    std::string environment;
+    for (const auto& [name, value] : WineEnvironment(session)) environment += name + "=" + Quote(value) + " ";
+    ASSERT_TRUE(RunInSession(session, environment + "wineserver -k; " + environment + "wineserver -p", 60));
+    for (const char* key : {"HKCU\\Control Panel\\Desktop",
+                            "HKLM\\System\\CurrentControlSet\\Hardware Profiles\\Current\\Software\\Fonts"}) {
+      ASSERT_TRUE(WineReg(dpi == 0 ? "delete " + Quote(key) + " /v LogPixels /f"
+                                   : "add " + Quote(key) + " /v LogPixels /t REG_DWORD /d " + std::to_string(dpi) + " /f"));
+    }
+  }
+
+ private:
+  bool dpiSet_ = false;
+};
+
+// At 192 DPI the client area is 1600 by 600 and shows the frame at full
+// resolution: every device pixel as the build paints it at scale 2 (whose
+// text the surface's tests hold as sharp as the display allows). A click at
+// the play button's place, in device pixels, reaches the button.
+TEST_F(WindowsListenerAtDpi, At192DpiTheClientAreaIsTwiceTheSizeAndShowsEveryDevicePixel) {
+  scale = 2;  // the session's screenshots and clicks
+  launchPlayer = [&](const XSession& s) {
+    SetDpi(192);
+    return StartWindowsPlayer(s, true);
+  };
+  // No title to be had: the start-up frame stays on screen.
+  Start({"--stats-fault", "notitle", "--status-fault", "notitle"});
+  if (HasFatalFailure()) return;
+  const auto facts = Window(kPlayerWindow.title);
+  ASSERT_TRUE(facts) << "Windows knows no such window";
+  EXPECT_EQ(facts->width, 1600);
+  EXPECT_EQ(facts->height, 600);
+
+  const std::vector<uint32_t> frame = WindowsPixels("", 2);
+  std::vector<uint32_t> corners;  // each surface pixel's top-left device pixel, as At() reads them
+  for (int y = 0; y < 300; ++y) {
+    for (int x = 0; x < 800; ++x) corners.push_back(frame[size_t(2 * y) * 1600 + size_t(2 * x)]);
+  }
+  const ReferenceFrame startUp(std::move(corners));
+  ASSERT_TRUE(WaitForSurface([&] { return Differing({0, 0, 800, 300}, startUp) == 0; }, 20s));
+  cairo_surface_t* shot = Keep();
+  int differing = 0;
+  for (int y = 0; y < 600; ++y) {
+    for (int x = 0; x < 1600; ++x) differing += PixelAt(shot, x, surfaceTop + y) != frame[size_t(y) * 1600 + size_t(x)];
+  }
+  EXPECT_EQ(differing, 0) << "device pixels differ from the frame at scale 2";
+  const auto pressed = PressPlay();
+  EXPECT_TRUE(pressed && TimeUntil([&] { return BadgeLive(); }, *pressed, 15s)) << "the click did not reach play";
 }
 
 }  // namespace

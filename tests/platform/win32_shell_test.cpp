@@ -2,7 +2,7 @@
 // The Win32 shell's player window, in-process under Wine: its menu bar as
 // Windows holds it (the window description's titles, items and the event
 // each sends), its client
-// area that nothing resizes, and the V shortcut through the event loop.
+// area that nothing resizes, at every DPI, and the V shortcut through the event loop.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -15,6 +15,7 @@
 
 #include "app/fonts.h"
 #include "app/events.h"
+#include "app/frame.h"
 #include "app/player_state.h"
 #include "app/window_description.h"
 #include "fake_audio.h"
@@ -97,6 +98,35 @@ TEST_F(Win32ShellTest, ClientAreaIs800By300AndNothingResizesIt) {
   const LONG_PTR style = GetWindowLongPtrW(window, GWL_STYLE);
   EXPECT_EQ(style & (WS_THICKFRAME | WS_MAXIMIZEBOX), 0);
   EXPECT_EQ(style & (WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX), WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX);
+}
+
+// A move to a screen of another DPI: a client area of 800 by 300 at the new
+// scale, that nothing resizes, the view drawn to fill it, and the pointer's
+// device pixels mapped back to the surface's (a drag on the volume track).
+TEST_F(Win32ShellTest, ANewDpiScalesTheClientAreaTheViewAndThePointer) {
+  const struct {
+    UINT dpi;
+    int width, height;
+  } cases[] = {{120, 1000, 375}, {144, 1200, 450}, {192, 1600, 600}, {96, 800, 300}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.dpi);
+    RECT suggested{10, 10, 1010, 610};  // any size: the frame Windows suggests may not fit the menu bar
+    SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(c.dpi, c.dpi), reinterpret_cast<LPARAM>(&suggested));
+    SetWindowPos(window, nullptr, 0, 0, 300, 200, SWP_NOMOVE | SWP_NOZORDER);
+    RECT client;
+    GetClientRect(window, &client);
+    EXPECT_EQ(client.right - client.left, c.width);
+    EXPECT_EQ(client.bottom - client.top, c.height);
+    RenderMainView(player);
+    EXPECT_EQ(SurfacePixels(*player.mainSurface).width, c.width);
+
+    const auto device = [&](int surface) { return surface * int(c.dpi) / 96; };
+    player.playback.volume = 1.0f;
+    SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(device(450), device(238)));
+    SendMessageW(window, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(device(530), device(238)));
+    SendMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(device(530), device(238)));
+    EXPECT_NEAR(player.playback.volume, 0.5f, 0.01f) << "the drag across the track missed it";
+  }
 }
 
 TEST_F(Win32ShellTest, VStepsTheVisualizerMode) {

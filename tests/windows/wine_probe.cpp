@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What the end-to-end tests, driving the Windows player from Linux, cannot
 // see from outside Wine; asked from inside the same Wine prefix:
-//   wine_probe frame SONG FILE    the main view as this build paints it for SONG
-//                                 when idle: 800 by 300 pixels 0x00RRGGBB,
+//   wine_probe frame SONG FILE [SCALE]
+//                                 the main view as this build paints it for SONG
+//                                 when idle, at SCALE (1 unless given): its device
+//                                 pixels (800 by 300 at 1) 0x00RRGGBB,
 //                                 little-endian, row by row, into FILE
 //   wine_probe window TITLE       "WIDTH HEIGHT STYLE" of the top-level window
 //                                 with that title: its client area and style bits
@@ -41,7 +43,7 @@ std::string Utf8(const std::wstring& wide) {
   return TextToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(wide.data()), wide.size()));
 }
 
-int Frame(const std::wstring& song, const std::wstring& file) {
+int Frame(const std::wstring& song, const std::wstring& file, float scale) {
   Player player;
   InitPlayerState(player);
   LoadFonts(player.look.fonts);
@@ -49,10 +51,13 @@ int Frame(const std::wstring& song, const std::wstring& file) {
   player.song.currentSong = Utf8ToText(Utf8(song));
   player.mainSurface = CreateSurface(800, 300);
   if (player.mainSurface == nullptr) return 1;
+  SetSurfaceScale(*player.mainSurface, scale);
   RenderMainView(player);
   std::vector<uint32_t> pixels;
-  for (int y = 0; y < 300; ++y) {
-    for (int x = 0; x < 800; ++x) pixels.push_back(SurfacePixel(*player.mainSurface, x, y));
+  const PixelView view = SurfacePixels(*player.mainSurface);
+  for (int y = 0; y < view.height; ++y) {
+    const auto* row = reinterpret_cast<const uint32_t*>(view.data + size_t(y) * size_t(view.stride));
+    for (int x = 0; x < view.width; ++x) pixels.push_back(row[x] & 0xFFFFFF);
   }
   DestroySurface(player.mainSurface);
   std::ofstream out(file.c_str(), std::ios::binary);
@@ -196,7 +201,8 @@ int main() {
   const std::vector<std::wstring> args(arguments, arguments + count);
   LocalFree(arguments);
   int result = 2;
-  if (args.size() == 4 && args[1] == L"frame") result = Frame(args[2], args[3]);
+  if ((args.size() == 4 || args.size() == 5) && args[1] == L"frame")
+    result = Frame(args[2], args[3], args.size() == 5 ? float(_wtof(args[4].c_str())) : 1.0f);
   if (args.size() == 3 && args[1] == L"window") result = Window(args[2]);
   if (args.size() == 3 && args[1] == L"box-text") result = BoxText(args[2]);
   if (args.size() == 3 && args[1] == L"minimize") result = Show(args[2], SW_MINIMIZE);
@@ -209,8 +215,8 @@ int main() {
   if (args.size() == 5 && args[1] == L"set") result = ToChild(args[2], args[3], &args[4]);
   if (result == 2)
     std::fprintf(stderr,
-                 "usage: wine_probe frame SONG FILE | window TITLE | box-text TITLE | minimize TITLE | restore TITLE | "
-                 "clipboard | appcommand TITLE N | controls TITLE | press TITLE NAME | set TITLE NAME V\n");
+                 "usage: wine_probe frame SONG FILE [SCALE] | window TITLE | box-text TITLE | minimize TITLE | "
+                 "restore TITLE | clipboard | appcommand TITLE N | controls TITLE | press TITLE NAME | set TITLE NAME V\n");
   std::fflush(stdout);
   return result;
 }
