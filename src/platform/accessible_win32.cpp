@@ -9,6 +9,7 @@
 #include "app/changes.h"
 #include "app/controls.h"
 #include "app/screen_reader_text.h"
+#include "platform/win32_dpi.h"
 
 // IAccessible's identifier is taken from its declaration (__uuidof): the
 // import library's IID_IAccessible is a function thunk in 64-bit builds, and
@@ -17,14 +18,6 @@
 namespace {
 
 constexpr UINT_PTR kPressTimer = 0x4143;  // one-shot: the press runs from the loop
-
-// Client pixels per surface pixel: the client area is the 800 by 300 surface
-// at the window's display scale, whatever scale that is.
-float ClientScale(HWND window) {
-  RECT client{};
-  GetClientRect(window, &client);
-  return client.right > 0 ? float(client.right - client.left) / float(kMainSurfaceWidth) : 1.0f;
-}
 
 // The client area's object; children are simple elements 1 to 3, in the order of kControls.
 class ClientAccessible final : public IAccessible {
@@ -179,7 +172,7 @@ class ClientAccessible final : public IAccessible {
     const Player* player = seam_.player();
     if (player == nullptr) return S_FALSE;
     const Box box = ControlBox(player->look.layout, control->control);
-    const float scale = ClientScale(window_);
+    const float scale = WindowScale(window_);
     POINT corner{LONG(box.x * scale), LONG(box.y * scale)};
     ClientToScreen(window_, &corner);
     *x = corner.x;
@@ -221,7 +214,7 @@ class ClientAccessible final : public IAccessible {
     if (player == nullptr || !PtInRect(&client, point)) return S_FALSE;
     found->vt = VT_I4;
     found->lVal = CHILDID_SELF;
-    const float scale = ClientScale(window_);
+    const float scale = WindowScale(window_);
     const float px = float(point.x) / scale, py = float(point.y) / scale;
     for (const ControlDescription& control : kControls) {
       const Box box = ControlBox(player->look.layout, control.control);
