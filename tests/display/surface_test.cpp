@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstring>
 #include <iostream>
+#include <stdexcept>
 
 #include "display/gradient.h"
 #include "display/surface.h"
@@ -26,6 +27,7 @@ uint32_t PixelOf(Surface& s, int x, int y) { return SurfacePixel(s, x, y); }
 struct Canvas {
   static constexpr uint32_t kFill = 0x0963C7;  // (9, 99, 199)
   Canvas() : s(CreateSurface(800, 300)) {
+    if (s == nullptr) throw std::runtime_error("CreateSurface(800, 300) gave no surface");  // fails the test
     BeginDrawing(*s);
     FillBox(*s, 0, 0, 800, 300, Rgb(9, 99, 199));
   }
