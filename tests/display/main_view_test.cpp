@@ -29,6 +29,15 @@ class MainViewTest : public ViewTest {
                                  [&](const DrawOp& op) { return op.kind == DrawOp::Kind::Text && op.text == text; });
     return it == ops.end() ? nullptr : &*it;
   }
+  // Every device pixel of the surface's picture, row by row.
+  std::vector<uint32_t> AllPixels() {
+    const PixelView v = SurfacePixels(S());
+    std::vector<uint32_t> pixels;
+    for (int y = 0; y < v.height; ++y) {
+      for (int x = 0; x < v.width; ++x) pixels.push_back(DevicePixel(v, x, y));
+    }
+    return pixels;
+  }
   float WidthIn(const FontFace& font, const Text& text) {
     SelectFont(S(), font);
     return TextWidth(S(), text);
@@ -292,10 +301,7 @@ TEST_F(MainViewTest, CoverScaledCopyThenFullPictureThenPlaceholder) {
 TEST_F(MainViewTest, AtScaleTwoEveryFlatAreaHasTheColourOfScaleOne) {
   model.song.currentSong = u"Blue Sky - Night Song";
   Draw();
-  std::vector<uint32_t> one(800 * 300);
-  for (int y = 0; y < 300; ++y) {
-    for (int x = 0; x < 800; ++x) one[y * 800 + x] = Pixel(x, y);
-  }
+  const std::vector<uint32_t> one = AllPixels();
   SetSurfaceScale(S(), 2);
   Draw();
   const PixelView view = SurfacePixels(S());
@@ -430,15 +436,7 @@ TEST_F(MainViewTest, UnknownModeLeavesThePanelEmptyButTheRestDrawn) {
 
 TEST_F(MainViewTest, TheFocusRingFramesItsControlAloneAndLeavesNoTrace) {
   SetRecording(S(), nullptr);
-  auto picture = [&] {
-    Draw();
-    const PixelView v = SurfacePixels(S());
-    std::vector<uint32_t> pixels;
-    for (int y = 0; y < v.height; ++y) {
-      for (int x = 0; x < v.width; ++x) pixels.push_back(DevicePixel(v, x, y));
-    }
-    return pixels;
-  };
+  auto picture = [&] { Draw(); return AllPixels(); };
   const std::vector<uint32_t> unfocused = picture();
   // Each ring: the rows and columns of its two-pixel frame, from left, top, right, bottom edge.
   const struct {
