@@ -146,8 +146,7 @@ TEST_F(WindowsListener, StartUpFrameInAFixedWindowWithAClientAreaOf800By300) {
   if (HasFatalFailure()) return;
   const auto facts = Window(kPlayerWindow.title);
   ASSERT_TRUE(facts) << "Windows knows no such window";
-  EXPECT_EQ(facts->width, 800);
-  EXPECT_EQ(facts->height, 300);
+  EXPECT_EQ(std::pair(facts->width, facts->height), std::pair(800, 300));
   EXPECT_EQ(facts->style & (kCaption | kSystemMenu | kMinimizeBox), kCaption | kSystemMenu | kMinimizeBox);
   EXPECT_EQ(facts->style & (kSizingBorder | kMaximizeBox), 0u) << "resizable";
 
@@ -181,8 +180,7 @@ TEST_F(WindowsListener, AboutWindowThenQuitterEndsWithZero) {
   AboutWindowOpensAndClosesLeavingThePlayer([this] {
     const auto facts = Window(kAboutWindow.title);
     ASSERT_TRUE(facts);
-    EXPECT_EQ(facts->width, kAboutWindow.width);
-    EXPECT_EQ(facts->height, kAboutWindow.height);
+    EXPECT_EQ(std::pair(facts->width, facts->height), std::pair(kAboutWindow.width, kAboutWindow.height));
     EXPECT_EQ(facts->style & (kSizingBorder | kMaximizeBox | kMinimizeBox), 0u);
   });
   if (HasFatalFailure()) return;
@@ -452,8 +450,7 @@ TEST_F(WindowsListenerAtDpi, At192DpiTheClientAreaIsTwiceTheSizeAndShowsEveryDev
   if (HasFatalFailure()) return;
   const auto facts = Window(kPlayerWindow.title);
   ASSERT_TRUE(facts) << "Windows knows no such window";
-  EXPECT_EQ(facts->width, 1600);
-  EXPECT_EQ(facts->height, 600);
+  EXPECT_EQ(std::pair(facts->width, facts->height), std::pair(1600, 600));
 
   const std::vector<uint32_t> frame = WindowsPixels("", 2);
   std::vector<uint32_t> corners;  // each surface pixel's top-left device pixel, as At() reads them
