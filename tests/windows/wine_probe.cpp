@@ -30,6 +30,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -117,76 +118,72 @@ int AppCommand(const std::wstring& title, const std::wstring& number) {
   return 0;
 }
 
-// The client area's object, as a screen reader asks for it; nullptr if none.
-IAccessible* ClientOf(const std::wstring& title) {
-  const HWND window = FindWindowW(nullptr, title.c_str());
-  IAccessible* client = nullptr;
-  if (window == nullptr) return nullptr;
-  const HRESULT found =
-      AccessibleObjectFromWindow(window, DWORD(OBJID_CLIENT), __uuidof(IAccessible), reinterpret_cast<void**>(&client));
-  return SUCCEEDED(found) ? client : nullptr;
-}
-
 std::wstring Take(BSTR text) {
   std::wstring copy = text != nullptr ? text : L"";
   SysFreeString(text);
   return copy;
 }
 
-// The children AccessibleChildren finds, as the ids of simple elements.
-std::vector<VARIANT> Children(IAccessible* client) {
+// Calls `visit` with each child of the window's client area as a screen
+// reader finds them (the ids of simple elements); false when there is no
+// such window or client area.
+bool ForEachChild(const std::wstring& title, const std::function<void(HWND, IAccessible&, VARIANT)>& visit) {
+  const HWND window = FindWindowW(nullptr, title.c_str());
+  IAccessible* client = nullptr;
+  if (window == nullptr || FAILED(AccessibleObjectFromWindow(window, DWORD(OBJID_CLIENT), __uuidof(IAccessible),
+                                                             reinterpret_cast<void**>(&client)))) {
+    return false;
+  }
   LONG count = 0, found = 0;
   client->get_accChildCount(&count);
   std::vector<VARIANT> children(size_t(count > 0 ? count : 0));
   if (count > 0) AccessibleChildren(client, 0, count, children.data(), &found);
   children.resize(size_t(found));
-  return children;
+  for (VARIANT& child : children) {
+    visit(window, *client, child);
+    VariantClear(&child);
+  }
+  client->Release();
+  return true;
 }
 
 int Controls(const std::wstring& title) {
-  IAccessible* client = ClientOf(title);
-  if (client == nullptr) return 1;
-  for (VARIANT& child : Children(client)) {
+  const bool found = ForEachChild(title, [](HWND window, IAccessible& client, VARIANT child) {
     VARIANT role, state;
     BSTR name = nullptr, value = nullptr;
-    client->get_accRole(child, &role);
-    client->get_accState(child, &state);
-    client->get_accName(child, &name);
-    client->get_accValue(child, &value);
+    client.get_accRole(child, &role);
+    client.get_accState(child, &state);
+    client.get_accName(child, &name);
+    client.get_accValue(child, &value);
     const bool pressed = state.vt == VT_I4 && (state.lVal & STATE_SYSTEM_PRESSED) != 0;
     LONG x = 0, y = 0, width = 0, height = 0;
-    client->accLocation(&x, &y, &width, &height, child);
+    client.accLocation(&x, &y, &width, &height, child);
     POINT corner{x, y};
-    ScreenToClient(FindWindowW(nullptr, title.c_str()), &corner);
-    std::printf("%ld|%s|%s|%s|%ld,%ld,%ld,%ld\n", role.vt == VT_I4 ? long(role.lVal) : -1L, Utf8(Take(name)).c_str(),
-                pressed ? "pressed" : "-", Utf8(Take(value)).c_str(), long(corner.x), long(corner.y), long(width),
-                long(height));
-    VariantClear(&child);
-  }
-  client->Release();
-  return 0;
+    ScreenToClient(window, &corner);
+    std::printf("%ld|%s|%s|%s|%ld,%ld,%ld,%ld\n", role.vt == VT_I4 ? long(role.lVal) : -1L,
+                Utf8(Take(name)).c_str(), pressed ? "pressed" : "-", Utf8(Take(value)).c_str(), long(corner.x),
+                long(corner.y), long(width), long(height));
+  });
+  return found ? 0 : 1;
 }
 
-// Does something to the child named `name`; 1 when there is none or it fails.
+// Does something to the first child named `name`: its default action, or
+// sets its value to `value`; 1 when there is none or it fails.
 int ToChild(const std::wstring& title, const std::wstring& name, const std::wstring* value) {
-  IAccessible* client = ClientOf(title);
-  if (client == nullptr) return 1;
   HRESULT result = E_FAIL;
-  for (VARIANT& child : Children(client)) {
+  const bool found = ForEachChild(title, [&](HWND, IAccessible& client, VARIANT child) {
     BSTR childName = nullptr;
-    client->get_accName(child, &childName);
-    if (Take(childName) == name && result == E_FAIL) {
-      if (value == nullptr) {
-        result = client->accDoDefaultAction(child);
-      } else {
-        BSTR text = SysAllocString(value->c_str());
-        result = client->put_accValue(child, text);
-        SysFreeString(text);
-      }
+    client.get_accName(child, &childName);
+    if (Take(childName) != name || result != E_FAIL) return;
+    if (value == nullptr) {
+      result = client.accDoDefaultAction(child);
+      return;
     }
-    VariantClear(&child);
-  }
-  client->Release();
+    BSTR text = SysAllocString(value->c_str());
+    result = client.put_accValue(child, text);
+    SysFreeString(text);
+  });
+  if (!found) return 1;
   std::printf("%s\n", SUCCEEDED(result) ? "done" : "failed");
   return SUCCEEDED(result) ? 0 : 1;
 }
