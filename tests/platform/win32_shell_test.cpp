@@ -55,6 +55,12 @@ class Win32ShellTest : public ::testing::Test {
     if (player.shell.closeWindows) player.shell.closeWindows(player);
   }
 
+  std::pair<int, int> ClientSize() const {
+    RECT client;
+    GetClientRect(window, &client);
+    return {client.right - client.left, client.bottom - client.top};
+  }
+
   // Runs the event loop over what was posted, up to a close request.
   void RunLoopUntilClosed() {
     PostMessageW(window, WM_CLOSE, 0, 0);
@@ -86,15 +92,10 @@ TEST_F(Win32ShellTest, MenuTitlesItemsAndEventsInOrder) {
 }
 
 TEST_F(Win32ShellTest, ClientAreaIs800By300AndNothingResizesIt) {
-  RECT client;
-  GetClientRect(window, &client);
-  EXPECT_EQ(client.right - client.left, 800);
-  EXPECT_EQ(client.bottom - client.top, 300);
+  EXPECT_EQ(ClientSize(), std::pair(800, 300));
   // Not even a program: the size limits hold the window to its one size.
   SetWindowPos(window, nullptr, 0, 0, 1000, 600, SWP_NOMOVE | SWP_NOZORDER);
-  GetClientRect(window, &client);
-  EXPECT_EQ(client.right - client.left, 800);
-  EXPECT_EQ(client.bottom - client.top, 300);
+  EXPECT_EQ(ClientSize(), std::pair(800, 300));
   const LONG_PTR style = GetWindowLongPtrW(window, GWL_STYLE);
   EXPECT_EQ(style & (WS_THICKFRAME | WS_MAXIMIZEBOX), 0);
   EXPECT_EQ(style & (WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX), WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX);
@@ -113,10 +114,7 @@ TEST_F(Win32ShellTest, ANewDpiScalesTheClientAreaTheViewAndThePointer) {
     RECT suggested{10, 10, 1010, 610};  // any size: the frame Windows suggests may not fit the menu bar
     SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(c.dpi, c.dpi), reinterpret_cast<LPARAM>(&suggested));
     SetWindowPos(window, nullptr, 0, 0, 300, 200, SWP_NOMOVE | SWP_NOZORDER);
-    RECT client;
-    GetClientRect(window, &client);
-    EXPECT_EQ(client.right - client.left, c.width);
-    EXPECT_EQ(client.bottom - client.top, c.height);
+    EXPECT_EQ(ClientSize(), std::pair(c.width, c.height));
     RenderMainView(player);
     EXPECT_EQ(SurfacePixels(*player.mainSurface).width, c.width);
 
