@@ -139,3 +139,8 @@ void RunInBackground(Player& player, Lane lane, Job job) {
   }
   if (Apply apply = RunJob(job)) apply(player);
 }
+
+std::optional<uint32_t> BudgetEndMs(const Player& player, int32_t budgetMs) {
+  if (!player.clockMs) return std::nullopt;
+  return player.clockMs() + uint32_t(budgetMs);
+}

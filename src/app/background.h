@@ -8,10 +8,12 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -69,6 +71,10 @@ class Background {
 // this thread; without a worker (tests, tools), at once, its result applied
 // before this returns.
 void RunInBackground(Player& player, Lane lane, Job job);
+
+// The end of a fetch's time budget that starts now, on the player's clock;
+// none without one.
+std::optional<uint32_t> BudgetEndMs(const Player& player, int32_t budgetMs);
 
 // The last step of the program's entry, after the player's run: when a job
 // of `background` still runs, ends the process at once with `code`, without

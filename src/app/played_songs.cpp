@@ -33,8 +33,7 @@ void StartFetch(Player& player) {
   PlayedSongsState& state = player.playedSongs;
   state.fetchRunning = true;
   state.lastFetchMs = NowMs(player);
-  const std::optional<uint32_t> deadlineMs =
-      player.clockMs ? std::optional<uint32_t>(player.clockMs() + uint32_t(kStatusPagesBudgetMs)) : std::nullopt;
+  const std::optional<uint32_t> deadlineMs = BudgetEndMs(player, kStatusPagesBudgetMs);
   RunInBackground(player, Lane::History,
                   [httpGet = player.httpGet, serverBase = player.playback.serverBase, deadlineMs]() -> Apply {
                     auto songs = std::make_shared<std::optional<std::vector<PlayedSong>>>(
@@ -62,8 +61,7 @@ void LookUpShownCover(Player& player) {
     const HistoryRow& wanted = state.rows[row];
     if (!wanted.stationOnly || FindCoverAnswer(state.covers, wanted.title) != nullptr) continue;
     state.lookupRunning = true;
-    const std::optional<uint32_t> deadlineMs =
-        player.clockMs ? std::optional<uint32_t>(player.clockMs() + uint32_t(kCoverUpdateBudgetMs)) : std::nullopt;
+    const std::optional<uint32_t> deadlineMs = BudgetEndMs(player, kCoverUpdateBudgetMs);
     RunInBackground(player, Lane::History,
                     [httpGet = player.httpGet, services = CoverServices{player.config.itunesBase, player.config.deezerBase},
                      title = wanted.title, scale = SurfaceScale(*state.surface), deadlineMs]() -> Apply {

@@ -10,12 +10,6 @@
 
 namespace {
 
-// The end of a budget that starts now, on the player's clock; none without one.
-std::optional<uint32_t> BudgetEndMs(const ClockFn& clockMs, int32_t budgetMs) {
-  if (!clockMs) return std::nullopt;
-  return clockMs() + uint32_t(budgetMs);
-}
-
 void EndPoll(Player& player) { player.song.pollRunning = false; }
 
 // What the poll does with the title it read, on the window's thread. Only
@@ -32,11 +26,11 @@ void TakeTitle(Player& player, const Text& title, uint32_t nowMs) {
       song.lastCoverAttemptMs = int32_t(nowMs);
       MarkChanged(player, kSongChanged);
       NoteSongOnAir(player, title);
-      UpdateCover(player, title, BudgetEndMs(player.clockMs, kCoverUpdateBudgetMs), EndPoll);
+      UpdateCover(player, title, BudgetEndMs(player, kCoverUpdateBudgetMs), EndPoll);
       return;
     case PollAction::RetryCover:
       song.lastCoverAttemptMs = int32_t(nowMs);
-      UpdateCover(player, song.coverSong, BudgetEndMs(player.clockMs, kCoverUpdateBudgetMs), EndPoll);
+      UpdateCover(player, song.coverSong, BudgetEndMs(player, kCoverUpdateBudgetMs), EndPoll);
       return;
     case PollAction::Nothing:
       break;
@@ -52,7 +46,7 @@ void PollNowPlaying(Player& player) {
   const uint32_t nowMs = player.clockMs ? player.clockMs() : 0;
   RunInBackground(player, Lane::Poll,
                   [httpGet = player.httpGet, serverBase = player.playback.serverBase,
-                   deadlineMs = BudgetEndMs(player.clockMs, kStatusPagesBudgetMs), nowMs]() -> Apply {
+                   deadlineMs = BudgetEndMs(player, kStatusPagesBudgetMs), nowMs]() -> Apply {
                     Text title = FetchNowPlaying(httpGet, serverBase, deadlineMs);
                     return [title = std::move(title), nowMs](Player& p) { TakeTitle(p, title, nowMs); };
                   });
