@@ -7,39 +7,16 @@
 #include <map>
 
 #include "model/layout.h"
-#include "cover/test_pictures.h"
+#include "fake_network.h"
 #include "app/poll.h"
 
 namespace {
 
-// Station, search services and picture host, in process.
-struct FakeNetwork {
-  std::optional<std::string> songOnAir;  // nothing: the station does not answer
-  bool coverFound = false;
-  int searches = 0;  // requests to the first search service: one per cover update
-
-  std::optional<std::string> Get(const std::string& url) {
-    if (url == "http://station/stats?json=1") {
-      if (!songOnAir) return std::nullopt;
-      return R"({"songtitle":")" + *songOnAir + R"("})";
-    }
-    if (url.rfind("http://itunes/search?", 0) == 0) {
-      ++searches;
-      return coverFound ? R"({"results":[{"artworkUrl100":"http://pictures/c.png"}]})" : "{}";
-    }
-    if (url.rfind("http://pictures/c.png?cb=", 0) == 0) return EncodePng(4, 4, Solid({200, 0, 0, 255}));
-    return std::nullopt;  // Deezer and the status pages: no answer
-  }
-};
-
 class CoverRetry : public testing::Test {
  protected:
   void SetUp() override {
-    player.playback.serverBase = u"http://station";
-    player.config.itunesBase = "http://itunes";
-    player.config.deezerBase = "http://deezer";
-    player.httpGet = [this](const std::string& url, const FetchBounds&) { return network.Get(url); };
-    player.clockMs = [this] { return nowMs; };
+    network.Wire(player, nowMs);
+    network.coverFound = false;
     ComputeLayout(player.look.layout, player.playback.volume);
   }
   void TearDown() override {
@@ -51,9 +28,9 @@ class CoverRetry : public testing::Test {
   int PollAt(uint32_t atMs, std::optional<std::string> song) {
     nowMs = atMs;
     network.songOnAir = std::move(song);
-    const int before = network.searches;
+    const size_t before = network.searched.size();
     PollNowPlaying(player);
-    return network.searches - before;
+    return int(network.searched.size() - before);
   }
 
   FakeNetwork network;

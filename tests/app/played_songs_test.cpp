@@ -11,6 +11,7 @@
 #include "app/commands.h"
 #include "app/fonts.h"
 #include "app/played_songs.h"
+#include "fake_network.h"
 #include "app/poll.h"
 #include "cover/test_pictures.h"
 #include "display/played_songs_view.h"
@@ -78,29 +79,6 @@ TEST(SongHistoryMerge, KeepsTheNewestTwentyOfEachAndOfTheRows) {
   EXPECT_NE(FindCoverAnswer(answers, u"5"), nullptr);
 }
 
-// The station (statistics page and played list), the first search service
-// and the picture host.
-struct FakeNetwork {
-  std::string onAir;
-  std::optional<std::string> playedList;  // nothing: no such page
-  int listFetches = 0;
-  std::vector<std::string> searched;
-
-  std::optional<std::string> Get(const std::string& url) {
-    if (url == "http://station/stats?json=1") return R"({"songtitle":")" + onAir + R"("})";
-    if (url == "http://station/played?sid=1&type=json") {
-      ++listFetches;
-      return playedList;
-    }
-    if (url.rfind("http://itunes/search?", 0) == 0) {
-      searched.push_back(url);
-      return R"({"results":[{"artworkUrl100":"http://pictures/c.png"}]})";
-    }
-    if (url.rfind("http://pictures/c.png?cb=", 0) == 0) return EncodePng(4, 4, Solid({200, 0, 0, 255}));
-    return std::nullopt;
-  }
-};
-
 std::string PlayedJson(const std::vector<std::pair<int64_t, std::string>>& songs) {
   std::string json = "[";
   for (const auto& [at, title] : songs) {
@@ -125,11 +103,7 @@ class PlayedSongsWindow : public testing::Test {
  protected:
   void SetUp() override {
     UseUtc();
-    player.playback.serverBase = u"http://station";
-    player.config.itunesBase = "http://itunes";
-    player.config.deezerBase = "http://deezer";
-    player.httpGet = [this](const std::string& url, const FetchBounds&) { return network.Get(url); };
-    player.clockMs = [this] { return nowMs; };
+    network.Wire(player, nowMs);
     player.wallClockS = [this] { return nowS; };
     player.shell.copyText = [this](const Text& text) { copied.push_back(TextToUtf8(text)); };
     LoadFonts(player.look.fonts);
@@ -146,7 +120,7 @@ class PlayedSongsWindow : public testing::Test {
   void PollAt(int64_t atS, const std::string& song) {
     nowS = kT0 + atS;
     nowMs += 10000;
-    network.onAir = song;
+    network.songOnAir = song;
     PollNowPlaying(player);
   }
   void Tick(uint32_t ms) {
